@@ -1,0 +1,46 @@
+# The two set-up commands of the README: `make run` and `make test`.
+# Both install what is missing first (scripts/install-deps).
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+
+.PHONY: all deps build build-asan run test test-plain test-asan format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+# Configure once, then let the generator track changes.
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DGYRELLE_SANITIZE=ON
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/app/gyrelle
+
+test-plain: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+test: test-plain test-asan
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+
+#include "platform/Geometry.h"
+
+namespace gyrelle::platform {
+
+// The OES framebuffer-object entry points. Mesa's libGLESv1_CM does not export
+// them, so each context looks them up.
+struct FramebufferApi {
+    PFNGLGENFRAMEBUFFERSOESPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSOESPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFEROESPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFEROESPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSOESPROC checkFramebufferStatus = nullptr;
+    PFNGLGENRENDERBUFFERSOESPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSOESPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFEROESPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEOESPROC renderbufferStorage = nullptr;
+    PFNGLGETRENDERBUFFERPARAMETERIVOESPROC getRenderbufferParameteriv = nullptr;
+
+    // Fills every entry through `lookUp`; false when one is missing.
+    bool load(void* (*lookUp)(const char*));
+};
+
+// The GL-drawable surface behind a view: its size in pixels, which is the view's size
+// in points times the screen's scale.
+class Layer {
+  public:
+    virtual ~Layer() = default;
+    virtual Size pixelSize() const = 0;
+};
+
+// An OpenGL ES 1.x rendering context. The view draws into its own framebuffer object
+// and presents the colour renderbuffer bound at that moment.
+class GLContext {
+  public:
+    virtual ~GLContext() = default;
+
+    virtual bool setCurrent() = 0;
+    virtual bool isCurrent() const = 0;
+    // Leaves no context current on this thread.
+    virtual void clearCurrent() = 0;
+    // Allocates RGBA8 storage for the bound renderbuffer at the layer's pixel size.
+    virtual bool renderbufferStorage(const Layer& layer) = 0;
+    // Shows the bound colour renderbuffer; the framebuffer keeps the picture readable.
+    virtual bool presentRenderbuffer() = 0;
+
+    const FramebufferApi& oes() const { return oes_; }
+
+  protected:
+    FramebufferApi oes_;
+};
+
+}  // namespace gyrelle::platform

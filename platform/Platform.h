@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/GLContext.h"
+#include "platform/RunLoop.h"
+
+namespace gyrelle::platform {
+
+// What the GL view needs from the system it runs on. One implementation opens a
+// window (SDL), the other runs without a display (EGL surfaceless) for tests.
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // An OpenGL ES 1.x context for the GL view, or null when none can be had.
+    virtual std::unique_ptr<GLContext> createGLContext() = 0;
+    // The GL view's drawable.
+    virtual const Layer& layer() const = 0;
+    virtual RunLoop& runLoop() = 0;
+};
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/Geometry.h"
+
+namespace gyrelle::platform {
+
+class Painter;
+
+// A rectangle of the screen in a tree of views, standing in for the handset's views.
+// A view does not own its subviews; whoever creates a view keeps it alive and a view
+// leaves its superview when it is destroyed.
+class View {
+  public:
+    explicit View(Rect frame = {});
+    virtual ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    const Rect& frame() const { return frame_; }
+    void setFrame(Rect frame) { frame_ = frame; }
+    Rect bounds() const { return {0, 0, frame_.width, frame_.height}; }
+
+    float alpha() const { return alpha_; }
+    void setAlpha(float alpha) { alpha_ = alpha; }
+    const Color& backgroundColor() const { return background_; }
+    void setBackgroundColor(Color c) { background_ = c; }
+
+    View* superview() const { return superview_; }
+    const std::vector<View*>& subviews() const { return subviews_; }
+    // On top of the existing subviews; a view moves from any earlier superview.
+    void addSubview(View* view);
+    void removeFromSuperview();
+
+    // The front-most view at p (in this view's bounds), or null outside.
+    View* hitTest(Point p);
+    // p in this view's coordinates, expressed in the coordinates of `other`'s bounds.
+    Point convertPoint(Point p, const View* other) const;
+
+    virtual void layoutSubviews() {}
+    // Draws what lies on top of the background colour.
+    virtual void drawContent(Painter&) const {}
+    // False for views that let touches pass through to what is under them.
+    virtual bool acceptsTouches() const { return true; }
+
+  private:
+    Point originInWindow() const;
+
+    Rect frame_;
+    float alpha_ = 1.0f;
+    Color background_{};
+    View* superview_ = nullptr;
+    std::vector<View*> subviews_;
+};
+
+}  // namespace gyrelle::platform

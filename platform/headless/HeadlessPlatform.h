@@ -1,0 +1,48 @@
+#pragma once
+
+#include <EGL/egl.h>
+
+#include "platform/Platform.h"
+
+namespace gyrelle::platform {
+
+// A layer of a chosen size, for a view without a window.
+class HeadlessLayer : public Layer {
+  public:
+    Size pixelSize() const override { return size_; }
+    void setPixelSize(Size size) { size_ = size; }
+
+  private:
+    Size size_{320, 480};
+};
+
+// Runs the GL view without a display: an EGL context with no surface at all, drawing
+// only into the view's framebuffer object, and a run loop on a clock stepped by hand.
+class HeadlessPlatform : public Platform {
+  public:
+    HeadlessPlatform();
+    ~HeadlessPlatform() override;
+
+    // False when EGL offers no surfaceless OpenGL ES 1.x here.
+    bool available() const { return display_ != EGL_NO_DISPLAY; }
+
+    std::unique_ptr<GLContext> createGLContext() override;
+    const Layer& layer() const override { return layer_; }
+    RunLoop& runLoop() override { return runLoop_; }
+
+    HeadlessLayer& headlessLayer() { return layer_; }
+    // Moves the clock on and fires what falls due, one timer tick at a time.
+    void advance(double seconds);
+    double now() const { return now_; }
+    int presentCount() const { return presents_; }
+
+  private:
+    friend class SurfacelessContext;
+    EGLDisplay display_ = EGL_NO_DISPLAY;
+    HeadlessLayer layer_;
+    double now_ = 0;
+    RunLoop runLoop_;
+    int presents_ = 0;
+};
+
+}  // namespace gyrelle::platform

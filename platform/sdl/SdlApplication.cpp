@@ -1,0 +1,329 @@
+#include "platform/sdl/SdlApplication.h"
+
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/Painter.h"
+
+namespace gyrelle::platform {
+
+namespace {
+void* sdlLookUp(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}
+}  // namespace
+
+class SdlContext : public GLContext {
+  public:
+    SdlContext(SdlApplication& app, SDL_GLContext context) : app_(app), context_(context) {}
+    ~SdlContext() override {
+        app_.viewContext_ = nullptr;
+        SDL_GL_DeleteContext(context_);
+    }
+
+    bool init() { return setCurrent() && oes_.load(sdlLookUp); }
+    SDL_GLContext handle() const { return context_; }
+
+    bool setCurrent() override { return SDL_GL_MakeCurrent(app_.window_, context_) == 0; }
+    bool isCurrent() const override { return SDL_GL_GetCurrentContext() == context_; }
+    void clearCurrent() override { SDL_GL_MakeCurrent(app_.window_, nullptr); }
+
+    bool renderbufferStorage(const Layer& layer) override {
+        Size s = layer.pixelSize();
+        oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
+        // The picture the compositor shows, of the same size.
+        if (app_.picture_ == 0) {
+            glGenTextures(1, &app_.picture_);
+        }
+        glBindTexture(GL_TEXTURE_2D, app_.picture_);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, s.width, s.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        app_.pictureSize_ = s;
+        return glGetError() == GL_NO_ERROR;
+    }
+
+    bool presentRenderbuffer() override {
+        app_.present();
+        return true;
+    }
+
+  private:
+    SdlApplication& app_;
+    SDL_GLContext context_;
+};
+
+SdlApplication::SdlApplication() = default;
+
+SdlApplication::~SdlApplication() {
+    if (compositor_) {
+        SDL_GL_DeleteContext(compositor_);
+    }
+    if (window_) {
+        SDL_DestroyWindow(window_);
+    }
+    if (sdlStarted_) {
+        SDL_Quit();
+    }
+}
+
+bool SdlApplication::open(const char* title, Size points) {
+    points_ = points;
+    // OpenGL ES through EGL on X11 too, the same path as on Wayland and headless.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+    // Left alone, SDL falls back to drawing nowhere (its offscreen driver) when there
+    // is no display; ask only for the display the environment names.
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr) {
+        const char* x11 = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        bool hasX11 = x11 != nullptr && *x11 != '\0';
+        bool hasWayland = wayland != nullptr && *wayland != '\0';
+        if (!hasX11 && !hasWayland) {
+            error_ = "no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+            return false;
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER,
+                    hasX11 ? (hasWayland ? "x11,wayland" : "x11") : "wayland");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        error_ = std::string("no display to open a window on (") + SDL_GetError() + ")";
+        return false;
+    }
+    sdlStarted_ = true;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, points.width,
+                               points.height,
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (window_ == nullptr) {
+        error_ = std::string("cannot open a window (") + SDL_GetError() + ")";
+        return false;
+    }
+    SDL_SetWindowMinimumSize(window_, points.width / 4, points.height / 4);
+    compositor_ = SDL_GL_CreateContext(window_);
+    if (compositor_ == nullptr) {
+        error_ = std::string("no OpenGL ES 1.1 for the window (") + SDL_GetError() + ")";
+        return false;
+    }
+    // The frame timer paces the frames; waiting for the display would only delay them.
+    SDL_GL_SetSwapInterval(0);
+    updateLayer();
+    return true;
+}
+
+std::unique_ptr<GLContext> SdlApplication::createGLContext() {
+    if (window_ == nullptr || compositor_ == nullptr || viewContext_ != nullptr) {
+        return nullptr;
+    }
+    SDL_GL_MakeCurrent(window_, compositor_);
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+    SDL_GLContext handle = SDL_GL_CreateContext(window_);
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+    if (handle == nullptr) {
+        error_ = std::string("no OpenGL ES 1.1 context for the view (") + SDL_GetError() + ")";
+        return nullptr;
+    }
+    auto context = std::make_unique<SdlContext>(*this, handle);
+    if (!context->init()) {
+        error_ = "the view's OpenGL ES context lacks framebuffer objects";
+        return nullptr;
+    }
+    viewContext_ = context.get();
+    return context;
+}
+
+void SdlApplication::updateLayer() {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    layer_.rect = letterbox({w, h}, points_);
+}
+
+int SdlApplication::run(ApplicationDelegate& delegate) {
+    delegate.applicationDidFinishLaunching();
+    if (root_) {
+        root_->layoutSubviews();
+    }
+    while (!quit_) {
+        double wait = runLoop_.secondsUntilNextTimer();
+        SDL_Event event;
+        int got = std::isinf(wait)
+                      ? SDL_WaitEvent(&event)
+                      : SDL_WaitEventTimeout(&event, static_cast<int>(std::ceil(wait * 1000)));
+        if (got) {
+            handle(event, delegate);
+            while (!quit_ && SDL_PollEvent(&event)) {
+                handle(event, delegate);
+            }
+        }
+        if (!quit_) {
+            runLoop_.fireDueTimers();
+        }
+    }
+    delegate.applicationWillTerminate();
+    return 0;
+}
+
+void SdlApplication::handle(const SDL_Event& event, ApplicationDelegate& delegate) {
+    switch (event.type) {
+        case SDL_QUIT:  // window closed, SIGINT, SIGTERM
+            quit_ = true;
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.keysym.sym == SDLK_q && (event.key.keysym.mod & KMOD_CTRL)) {
+                quit_ = true;
+            }
+            break;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    delegate.applicationDidBecomeActive();
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    delegate.applicationWillResignActive();
+                    break;
+                case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                    PixelRect before = layer_.rect;
+                    updateLayer();
+                    if (root_ && !(layer_.rect == before)) {
+                        root_->layoutSubviews();
+                    }
+                    break;
+                }
+                case SDL_WINDOWEVENT_EXPOSED:
+                    composite();
+                    break;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void SdlApplication::present() {
+    Size size = layer_.pixelSize();
+    if (picture_ != 0 && size == pictureSize_) {
+        glBindTexture(GL_TEXTURE_2D, picture_);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size.width, size.height);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    composite();
+}
+
+namespace {
+
+// Fills rectangles in window pixels for the views composited over the picture.
+class WindowPainter : public Painter {
+  public:
+    WindowPainter(PixelRect area, float scale) : area_(area), scale_(scale) {}
+
+    void setOrigin(float x, float y, float alpha) {
+        x_ = x;
+        y_ = y;
+        alpha_ = alpha;
+    }
+
+    void fillRect(Rect r, Color c) override {
+        float left = area_.x + (x_ + r.x) * scale_;
+        float right = left + r.width * scale_;
+        // Points grow downward from the top of the picture; pixels upward from the bottom.
+        float top = area_.y + area_.height - (y_ + r.y) * scale_;
+        float bottom = top - r.height * scale_;
+        const GLfloat quad[8] = {left, bottom, right, bottom, left, top, right, top};
+        glColor4f(c.red, c.green, c.blue, c.alpha * alpha_);
+        glVertexPointer(2, GL_FLOAT, 0, quad);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+
+  private:
+    PixelRect area_;
+    float scale_;
+    float x_ = 0, y_ = 0, alpha_ = 1;
+};
+
+}  // namespace
+
+void SdlApplication::composite() {
+    if (SDL_GL_MakeCurrent(window_, compositor_) != 0) {
+        return;
+    }
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    glViewport(0, 0, dw, dh);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(0, static_cast<float>(dw), 0, static_cast<float>(dh), -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnableClientState(GL_VERTEX_ARRAY);
+
+    const PixelRect r = layer_.rect;
+    if (picture_ != 0 && pictureSize_ == layer_.pixelSize()) {
+        // Pixel for pixel: quad edges on pixel edges, nearest texel.
+        const GLfloat quad[8] = {
+            static_cast<GLfloat>(r.x),           static_cast<GLfloat>(r.y),
+            static_cast<GLfloat>(r.x + r.width), static_cast<GLfloat>(r.y),
+            static_cast<GLfloat>(r.x),           static_cast<GLfloat>(r.y + r.height),
+            static_cast<GLfloat>(r.x + r.width), static_cast<GLfloat>(r.y + r.height),
+        };
+        const GLfloat uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, picture_);
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, uv);
+        glVertexPointer(2, GL_FLOAT, 0, quad);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+    }
+    if (root_) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        for (const View* sub : root_->subviews()) {
+            paintSubviews(*sub, 0, 0, 1.0f);
+        }
+        glDisable(GL_BLEND);
+    }
+    SDL_GL_SwapWindow(window_);
+    if (viewContext_) {
+        viewContext_->setCurrent();
+    }
+}
+
+void SdlApplication::paintSubviews(const View& view, float x, float y, float alpha) {
+    const PixelRect area = layer_.rect;
+    const float scale = points_.width > 0 ? static_cast<float>(area.width) / points_.width : 1.0f;
+    const float ox = x + view.frame().x, oy = y + view.frame().y;
+    const float a = alpha * view.alpha();
+    if (a <= 0) {
+        return;
+    }
+    WindowPainter painter(area, scale);
+    painter.setOrigin(ox, oy, a);
+    if (view.backgroundColor().alpha > 0) {
+        painter.fillRect(view.bounds(), view.backgroundColor());
+    }
+    view.drawContent(painter);
+    for (const View* sub : view.subviews()) {
+        paintSubviews(*sub, ox, oy, a);
+    }
+}
+
+}  // namespace gyrelle::platform

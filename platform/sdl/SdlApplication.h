@@ -1,0 +1,71 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+#include "platform/Application.h"
+#include "platform/Platform.h"
+#include "platform/View.h"
+
+namespace gyrelle::platform {
+
+class SdlContext;
+
+// The GL view's drawable in the window: the largest rectangle of the view's shape
+// that fits the window, in the window's pixels.
+class WindowLayer : public Layer {
+  public:
+    Size pixelSize() const override { return {rect.width, rect.height}; }
+    PixelRect rect;
+};
+
+// The desktop: one SDL window with an OpenGL ES 1.1 context for the GL view, which
+// draws into its own framebuffer, and a second context, sharing its objects, that
+// composites that picture and the subviews into the window. Timer ticks, input and
+// life-cycle events all arrive on the thread that calls run().
+class SdlApplication : public Platform {
+  public:
+    SdlApplication();
+    ~SdlApplication() override;
+
+    // Opens the window, `points` in size and title `title`; false with error() set when
+    // there is no display or no OpenGL ES 1.1.
+    bool open(const char* title, Size points);
+    const std::string& error() const { return error_; }
+
+    std::unique_ptr<GLContext> createGLContext() override;
+    const Layer& layer() const override { return layer_; }
+    RunLoop& runLoop() override { return runLoop_; }
+
+    // The window's content: the GL view, with its subviews composited on top.
+    void setRootView(View* root) { root_ = root; }
+    // Delivers events and timer ticks until the window is closed, Ctrl+Q is pressed
+    // or the process is asked to stop; returns the exit status.
+    int run(ApplicationDelegate& delegate);
+    void quit() { quit_ = true; }
+
+  private:
+    friend class SdlContext;
+    void updateLayer();
+    void handle(const SDL_Event& event, ApplicationDelegate& delegate);
+    // Copies the view's bound framebuffer into the shared picture and shows it.
+    void present();
+    void composite();
+    void paintSubviews(const View& view, float x, float y, float alpha);
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext compositor_ = nullptr;
+    SdlContext* viewContext_ = nullptr;
+    Size points_;
+    WindowLayer layer_;
+    RunLoop runLoop_;
+    View* root_ = nullptr;
+    GLuint picture_ = 0;  // texture shared by both contexts
+    Size pictureSize_;
+    std::string error_;
+    bool quit_ = false;
+    bool sdlStarted_ = false;
+};
+
+}  // namespace gyrelle::platform

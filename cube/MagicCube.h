@@ -41,6 +41,11 @@ class MagicCube {
     bool rotateFace(int code);
     // The turn animation's per-frame step, run at the end of every drawn frame.
     void stepAnimation();
+
+    // Draws the 27 pieces (a turning slice turned) and then steps the turn animation.
+    // Needs a current GL context with the vertex, normal and colour arrays enabled
+    // and the vertex and normal arrays pointing at squareVertices and squareNormals.
+    void render();
     // 100 random quarter turns at once.
     void scrambleCube();
 
@@ -57,6 +62,21 @@ class MagicCube {
     int moveStart = 0;
     int moveEnd = 0;
     float animatedAngle = 0.0f;
+
+  private:
+    void drawFace(int slot);
+
+    // Per-vertex colours of the quads: 0..3 the sticker being drawn, 4..7 the body.
+    struct QuadColors {
+        QuadColors();
+        unsigned char rgba[8][4];
+    };
+    QuadColors quadColors_;
 };
+
+// The one static geometry of every piece face: a sticker quad (vertices 0..3) in
+// front of a face quad (4..7), both facing +z; drawn as triangle strips.
+extern const float squareVertices[8][3];
+extern const float squareNormals[8][3];
 
 }  // namespace gyrelle

@@ -1,0 +1,105 @@
+// The view's construction, fixed GL state and framebuffers.
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+
+#include "platform/Log.h"
+#include "view/EAGLView.h"
+
+namespace gyrelle {
+
+EAGLView::EAGLView(platform::Platform& platform)
+    : View({0, 0, kWidthPoints, kHeightPoints}), platform_(platform) {}
+
+std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
+    std::unique_ptr<EAGLView> view(new EAGLView(platform));
+    view->context = platform.createGLContext();
+    if (!view->context || !view->context->setCurrent()) {
+        return nullptr;
+    }
+    view->animationInterval = kActiveInterval;
+
+    const float axis[3] = {1, 1, 0};
+    view->currentRotation.setAxis(axis, 0.6981311f);
+    view->qdelta.setAxis(axis, 0);
+    view->bContinueToRotate = 0;
+    view->qdeltacontinue.setAxis(axis, 0);
+    view->fMakeTopDistance = 0;
+
+    view->magicCube = std::make_unique<MagicCube>();
+    view->setupView();
+    return view;
+}
+
+EAGLView::~EAGLView() {
+    stopAnimation();
+    if (context && context->isCurrent()) {
+        context->clearCurrent();
+    }
+    context.reset();
+}
+
+void EAGLView::setupView() {
+    glViewport(0, 0, backingWidth, backingHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // The 2:3 shape of the screen: one unit is 64 points on both axes.
+    glOrthof(-2.5f, 2.5f, -3.75f, 3.75f, -5.0f, 5.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glVertexPointer(3, GL_FLOAT, 0, squareVertices);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, squareNormals);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    // Sticker colours arrive per vertex (see MagicCube::render); flat, unlit, exact.
+    glShadeModel(GL_FLAT);
+    glEnableClientState(GL_COLOR_ARRAY);
+}
+
+void EAGLView::layoutSubviews() {
+    context->setCurrent();
+    destroyFramebuffer();
+    createFramebuffer();
+    drawView();
+}
+
+bool EAGLView::createFramebuffer() {
+    const platform::FramebufferApi& oes = context->oes();
+    oes.genFramebuffers(1, &viewFramebuffer);
+    oes.genRenderbuffers(1, &viewRenderbuffer);
+    oes.bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
+    oes.bindRenderbuffer(GL_RENDERBUFFER_OES, viewRenderbuffer);
+    context->renderbufferStorage(platform_.layer());
+    oes.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES,
+                                viewRenderbuffer);
+    oes.getRenderbufferParameteriv(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_WIDTH_OES, &backingWidth);
+    oes.getRenderbufferParameteriv(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_HEIGHT_OES, &backingHeight);
+
+    oes.genRenderbuffers(1, &depthRenderbuffer);
+    oes.bindRenderbuffer(GL_RENDERBUFFER_OES, depthRenderbuffer);
+    oes.renderbufferStorage(GL_RENDERBUFFER_OES, GL_DEPTH_COMPONENT16_OES, backingWidth,
+                            backingHeight);
+    oes.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_DEPTH_ATTACHMENT_OES, GL_RENDERBUFFER_OES,
+                                depthRenderbuffer);
+
+    if (oes.checkFramebufferStatus(GL_FRAMEBUFFER_OES) != GL_FRAMEBUFFER_COMPLETE_OES) {
+        platform::logMessage("failed to make complete framebuffer object %x",
+                             oes.checkFramebufferStatus(GL_FRAMEBUFFER_OES));
+        return false;
+    }
+    return true;
+}
+
+void EAGLView::destroyFramebuffer() {
+    const platform::FramebufferApi& oes = context->oes();
+    oes.deleteFramebuffers(1, &viewFramebuffer);
+    viewFramebuffer = 0;
+    oes.deleteRenderbuffers(1, &viewRenderbuffer);
+    viewRenderbuffer = 0;
+    if (depthRenderbuffer) {
+        oes.deleteRenderbuffers(1, &depthRenderbuffer);
+        depthRenderbuffer = 0;
+    }
+}
+
+}  // namespace gyrelle

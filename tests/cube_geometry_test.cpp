@@ -8,38 +8,15 @@
 
 #include "cube/MagicCube.h"
 #include "cube/Tables.h"
+#include "tests/support/SlotGeometry.h"
 
 namespace {
 
 using gyrelle::MagicCube;
-using Vec = std::array<int, 3>;
+using namespace gyrelle::testing;
 
-// Face slot f: outward direction, column axis, row axis.
-const Vec kOut[6] = {{0, 0, 1}, {0, 1, 0}, {0, 0, -1}, {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}};
-const Vec kCol[6] = {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 1, 0}};
-const Vec kRow[6] = {{0, 1, 0}, {0, 0, -1}, {0, 1, 0}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}};
-
-Vec add(Vec a, Vec b) {
-    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
-}
-Vec scale(int k, Vec a) {
-    return {k * a[0], k * a[1], k * a[2]};
-}
-int dot(Vec a, Vec b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
 Vec cross(Vec a, Vec b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-struct Place {
-    Vec piece;   // grid position of the piece carrying the slot
-    Vec normal;  // outward direction of the sticker
-};
-
-Place placeOf(int slot) {
-    int f = slot / 9, col = slot % 3, row = (slot % 9) / 3;
-    return {add(add(kOut[f], scale(col - 1, kCol[f])), scale(row - 1, kRow[f])), kOut[f]};
 }
 
 int slotAt(Vec piece, Vec normal) {

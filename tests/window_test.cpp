@@ -1,0 +1,258 @@
+// The real program in a real window: an X server of the test's own (Xvfb), a
+// screenshot of the window, and a clean exit on every way of closing it.
+#include <gtest/gtest.h>
+
+// After gtest: Xlib defines macros (None, Bool) that clash with it.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/SlotGeometry.h"
+
+namespace gyrelle::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            int stdoutFd = -1, int stderrFd = -1) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that crashed
+        if (stdoutFd >= 0) {
+            dup2(stdoutFd, 1);
+        }
+        if (stderrFd >= 0) {
+            dup2(stderrFd, 2);
+        }
+        std::vector<char*> args, envp;
+        for (const auto& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        for (const auto& e : env) {
+            envp.push_back(const_cast<char*>(e.c_str()));
+        }
+        envp.push_back(nullptr);
+        execvpe(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for the child up to `seconds`; its exit status, or -1 if it did not end.
+int waitFor(pid_t pid, double seconds) {
+    auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+std::vector<std::string> baseEnvironment() {
+    std::vector<std::string> env;
+    for (const char* keep : {"PATH", "HOME", "UBSAN_OPTIONS"}) {
+        if (const char* v = std::getenv(keep)) {
+            env.push_back(std::string(keep) + "=" + v);
+        }
+    }
+    return env;
+}
+
+class XServer {
+  public:
+    XServer() {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return;
+        }
+        pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                      "-nolisten", "tcp"},
+                     baseEnvironment(), -1, open("/dev/null", O_WRONLY));
+        close(fds[1]);
+        char buf[32] = {};
+        ssize_t n = read(fds[0], buf, sizeof buf - 1);  // the display number, once ready
+        close(fds[0]);
+        if (n > 0) {
+            display_ = ":" + std::string(buf, std::strcspn(buf, "\n"));
+        }
+    }
+    ~XServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitFor(pid_, 5);
+        }
+    }
+    const std::string& display() const { return display_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+Window findWindow(Display* dpy, Window w, const char* title) {
+    char* name = nullptr;
+    if (XFetchName(dpy, w, &name) && name) {
+        bool match = std::strcmp(name, title) == 0;
+        XFree(name);
+        if (match) {
+            return w;
+        }
+    }
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(dpy, w, &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count && !found; ++i) {
+            found = findWindow(dpy, children[i], title);
+        }
+        XFree(children);
+    }
+    return found;
+}
+
+struct Rgb {
+    unsigned char r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+Rgb pixelOf(XImage* image, int x, int y) {
+    unsigned long p = XGetPixel(image, x, y);
+    return {static_cast<unsigned char>((p >> 16) & 0xFF),
+            static_cast<unsigned char>((p >> 8) & 0xFF), static_cast<unsigned char>(p & 0xFF)};
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+        env = baseEnvironment();
+        env.push_back("DISPLAY=" + server.display());
+        // SDL unloads Mesa at exit and the leak checker would blame the program for the
+        // driver's memory; the headless tests check the same code for leaks.
+        env.push_back("ASAN_OPTIONS=detect_leaks=0");
+        dpy = XOpenDisplay(server.display().c_str());
+        ASSERT_NE(dpy, nullptr);
+        // A window that is not mapped yet answers with an error; the default handler
+        // would end the test.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    }
+    void TearDown() override {
+        if (dpy) {
+            XCloseDisplay(dpy);
+        }
+    }
+
+    // Starts the game and waits for its window to show the cube.
+    XImage* startAndCapture(pid_t& pid) {
+        pid = spawn({GYRELLE_BINARY}, env);
+        auto end = Clock::now() + std::chrono::seconds(20);
+        while (Clock::now() < end) {
+            Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle");
+            XWindowAttributes a{};
+            if (w && XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable) {
+                XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+                if (image && !(pixelOf(image, 160, 240) == Rgb{0, 0, 0})) {
+                    width = a.width;
+                    height = a.height;
+                    return image;
+                }
+                if (image) {
+                    XDestroyImage(image);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return nullptr;
+    }
+
+    XServer server;
+    std::vector<std::string> env;
+    Display* dpy = nullptr;
+    int width = 0, height = 0;
+};
+
+TEST_F(WindowTest, ShowsTheCubeAndExitsCleanlyOnSigtermAndSigint) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        pid_t pid = -1;
+        XImage* image = startAndCapture(pid);
+        ASSERT_NE(image, nullptr) << "no window showing the cube";
+        EXPECT_EQ(width, 320);
+        EXPECT_EQ(height, 480);
+        // The front face's centre sticker, and black around the cube.
+        Pixel at = project(startOrientation(stickerPoint(4)), 320, 480);
+        EXPECT_EQ(pixelOf(image, at.column, 479 - at.row), (Rgb{245 - 1, 0, 0}));
+        Pixel top = project(startOrientation(stickerPoint(9 + 4)), 320, 480);
+        EXPECT_EQ(pixelOf(image, top.column, 479 - top.row), (Rgb{1, 200, 0}));
+        EXPECT_EQ(pixelOf(image, 2, 2), (Rgb{0, 0, 0}));
+        XDestroyImage(image);
+        kill(pid, signal);
+        EXPECT_EQ(waitFor(pid, 10), 0) << "signal " << signal;
+    }
+}
+
+TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
+    pid_t pid = -1;
+    XImage* first = startAndCapture(pid);
+    ASSERT_NE(first, nullptr);
+    XDestroyImage(first);
+    Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle");
+    struct Case {
+        int width, height;  // window
+        int x, y, w, h;     // where the view lands, from the top left
+    };
+    for (Case c : {Case{640, 480, 160, 0, 320, 480}, Case{640, 960, 0, 0, 640, 960}}) {
+        XMoveResizeWindow(dpy, w, 0, 0, c.width, c.height);  // XGetImage needs it on screen
+        XSync(dpy, False);
+        Pixel at = project(startOrientation(stickerPoint(4)), c.w, c.h);
+        Rgb seen{};
+        auto end = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < end && !(seen == Rgb{244, 0, 0})) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            XImage* image = XGetImage(dpy, w, 0, 0, c.width, c.height, AllPlanes, ZPixmap);
+            if (image) {
+                seen = pixelOf(image, c.x + at.column, c.y + c.h - 1 - at.row);
+                XDestroyImage(image);
+            }
+        }
+        EXPECT_EQ(seen, (Rgb{244, 0, 0})) << c.width << "x" << c.height;
+    }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 10), 0);
+}
+
+TEST(NoDisplay, SaysSoInOneLineAndFails) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t pid = spawn({GYRELLE_BINARY}, baseEnvironment(), -1, fds[1]);
+    close(fds[1]);
+    std::string err;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) {
+        err.append(buf, static_cast<size_t>(n));
+    }
+    close(fds[0]);
+    EXPECT_NE(waitFor(pid, 10), 0);
+    EXPECT_EQ(err.rfind("gyrelle: ", 0), 0u) << err;
+    EXPECT_NE(err.find("display"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+}  // namespace
+}  // namespace gyrelle::testing

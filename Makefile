@@ -2,11 +2,12 @@
 # Both install what is missing first (scripts/install-deps).
 
 BUILD      ?= build
+BENCH_BUILD ?= build-bench
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build build-asan run test test-plain test-asan format clean
+.PHONY: all deps build build-asan run test test-plain test-asan bench format clean
 
 all: build
 
@@ -39,8 +40,14 @@ test-asan: build-asan
 
 test: test-plain test-asan
 
+# Speed figures (not run by `make test`): median of repeated runs, optimised build.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DGYRELLE_TESTS=OFF -DGYRELLE_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	./$(BENCH_BUILD)/bench/gyrelle_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

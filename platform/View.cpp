@@ -60,4 +60,9 @@ Point View::convertPoint(Point p, const View* other) const {
     return {p.x + mine.x - theirs.x, p.y + mine.y - theirs.y};
 }
 
+Point View::convertFromWindow(Point p) const {
+    Point mine = originInWindow();
+    return {p.x - mine.x, p.y - mine.y};
+}
+
 }  // namespace gyrelle::platform

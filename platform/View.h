@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/Touch.h"
 
 namespace gyrelle::platform {
 
@@ -37,12 +38,19 @@ class View {
     View* hitTest(Point p);
     // p in this view's coordinates, expressed in the coordinates of `other`'s bounds.
     Point convertPoint(Point p, const View* other) const;
+    // p in window points, expressed in this view's coordinates.
+    Point convertFromWindow(Point p) const;
 
     virtual void layoutSubviews() {}
     // Draws what lies on top of the background colour.
     virtual void drawContent(Painter&) const {}
     // False for views that let touches pass through to what is under them.
     virtual bool acceptsTouches() const { return true; }
+
+    // Touches that landed on this view: those of this phase, and the whole event.
+    virtual void touchesBegan(const TouchSet&, const Event&) {}
+    virtual void touchesMoved(const TouchSet&, const Event&) {}
+    virtual void touchesEnded(const TouchSet&, const Event&) {}
 
   private:
     Point originInWindow() const;

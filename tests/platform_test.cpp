@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "platform/DesktopInput.h"
 #include "platform/Geometry.h"
 #include "platform/RunLoop.h"
 #include "platform/View.h"
@@ -80,6 +81,109 @@ TEST(ViewTree, HitTestFindsTheFrontMostViewUnderThePoint) {
         EXPECT_EQ(root.subviews().size(), 2u);
     }
     EXPECT_EQ(root.subviews().size(), 1u);  // a destroyed view leaves its superview
+}
+
+}  // namespace
+
+namespace {
+
+using namespace gyrelle::platform;
+
+// Records what a view receives.
+class Recorder : public View {
+  public:
+    Recorder() : View({0, 0, 320, 480}) {}
+    void touchesBegan(const TouchSet& t, const Event& e) override { record('b', t, e); }
+    void touchesMoved(const TouchSet& t, const Event& e) override { record('m', t, e); }
+    void touchesEnded(const TouchSet& t, const Event& e) override { record('e', t, e); }
+
+    struct Seen {
+        char phase;
+        int changed;
+        int onView;
+        Point first, second;
+        int taps;
+    };
+    std::vector<Seen> seen;
+
+  private:
+    void record(char phase, const TouchSet& t, const Event& e) {
+        TouchSet mine = e.touchesForView(this);
+        Seen s{phase, t.count(),          mine.count(), mine[0]->locationInView(this),
+               {},    mine[0]->tapCount()};
+        if (mine.count() > 1) {
+            s.second = mine[1]->locationInView(this);
+        }
+        seen.push_back(s);
+    }
+};
+
+TEST(DesktopInput, MouseButtonsStandInForOneAndTwoFingers) {
+    Recorder view;
+    TouchDispatcher dispatcher(view);
+    DesktopInput input(dispatcher, {320, 480});
+
+    input.pointerDown(DesktopInput::Pointer::Finger, {10, 20}, 2);
+    input.pointerMoved({15, 20});
+    input.pointerUp({15, 25});
+    ASSERT_EQ(view.seen.size(), 3u);
+    EXPECT_EQ(view.seen[0].onView, 1);
+    EXPECT_EQ(view.seen[0].taps, 2);  // a double click is a double tap
+    EXPECT_EQ(view.seen[2].phase, 'e');
+    EXPECT_EQ(dispatcher.activeCount(), 0);
+
+    view.seen.clear();
+    input.pointerDown(DesktopInput::Pointer::TwoFingerTwist, {100, 200}, 1);
+    input.pointerMoved({110, 190});
+    ASSERT_EQ(view.seen.size(), 2u);
+    EXPECT_EQ(view.seen[0].changed, 2);     // both land in one event
+    EXPECT_EQ(view.seen[1].second.x, 210);  // mirrored through (160, 240)
+    EXPECT_EQ(view.seen[1].second.y, 290);
+    input.pointerUp({110, 190});
+
+    view.seen.clear();
+    input.pointerDown(DesktopInput::Pointer::TwoFingerDrag, {100, 200}, 1);
+    input.pointerMoved({105, 200});
+    EXPECT_EQ(view.seen[1].second.x - view.seen[1].first.x, DesktopInput::kDragFingerGap);
+    input.pointerUp({105, 200});
+    EXPECT_EQ(dispatcher.activeCount(), 0);
+}
+
+TEST(DesktopInput, FingerTapsCountAsOnAPhone) {
+    Recorder view;
+    TouchDispatcher dispatcher(view);
+    DesktopInput input(dispatcher, {320, 480});
+    auto tap = [&](long id, Point p, double t) {
+        input.fingerDown(id, p, t);
+        int taps = view.seen.back().taps;
+        input.fingerUp(id, p, t + 0.05);
+        return taps;
+    };
+    EXPECT_EQ(tap(1, {100, 100}, 0.0), 1);
+    EXPECT_EQ(tap(2, {105, 102}, 0.2), 2);
+    EXPECT_EQ(tap(3, {105, 102}, 0.4), 3);
+    EXPECT_EQ(tap(4, {105, 102}, 1.5), 1);  // too late
+    EXPECT_EQ(tap(5, {200, 300}, 1.6), 1);  // too far
+    input.fingerDown(6, {200, 300}, 1.7);   // slides away: not a tap
+    input.fingerMoved(6, {260, 300});
+    input.fingerUp(6, {260, 300}, 1.75);
+    EXPECT_EQ(tap(7, {260, 300}, 1.8), 1);
+}
+
+TEST(TouchDispatcher, ATouchBelongsToTheViewItLandedOn) {
+    Recorder root;
+    Recorder button;
+    button.setFrame({295, 455, 25, 25});
+    root.addSubview(&button);
+    TouchDispatcher dispatcher(root);
+    TouchDispatcher::Change c{1, {300, 460}, 1};
+    dispatcher.began(&c, 1);
+    c.at = {10, 10};  // it stays the button's however far it moves
+    dispatcher.moved(&c, 1);
+    dispatcher.ended(&c, 1);
+    EXPECT_TRUE(root.seen.empty());
+    ASSERT_EQ(button.seen.size(), 3u);
+    EXPECT_EQ(button.seen[0].first.x, 5);  // in the button's own points
 }
 
 }  // namespace

@@ -182,6 +182,39 @@ class WindowTest : public ::testing::Test {
         return nullptr;
     }
 
+    // Runs xdotool against the test's X server and waits for it.
+    void xdo(std::vector<std::string> args) {
+        args.insert(args.begin(), "xdotool");
+        EXPECT_EQ(waitFor(spawn(args, env), 20), 0) << "xdotool " << args[1];
+    }
+
+    Window gameWindow() { return findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle"); }
+
+    // Waits until the window shows `want` at view pixel `at` (row from the bottom).
+    bool shows(Pixel at, bool (*want)(Rgb), double seconds = 10) {
+        auto end = Clock::now() + std::chrono::duration<double>(seconds);
+        Window w = gameWindow();
+        while (Clock::now() < end) {
+            XImage* image = XGetImage(dpy, w, 0, 0, 320, 480, AllPlanes, ZPixmap);
+            if (image) {
+                bool ok = want(pixelOf(image, at.column, 479 - at.row));
+                XDestroyImage(image);
+                if (ok) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // Window coordinates (from the top left) of a point of the cube at `orient`.
+    template <class Orient>
+    std::vector<std::string> windowXY(Vecd cubePoint, Orient orient, int nudge = 0) {
+        Pixel p = project(orient(cubePoint), 320, 480);
+        return {std::to_string(p.column + nudge), std::to_string(479 - p.row)};
+    }
+
     XServer server;
     std::vector<std::string> env;
     Display* dpy = nullptr;
@@ -233,6 +266,73 @@ TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
         }
         EXPECT_EQ(seen, (Rgb{244, 0, 0})) << c.width << "x" << c.height;
     }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 10), 0);
+}
+
+bool isWhite(Rgb c) {
+    return c.r >= 253 && c.g >= 253 && c.b >= 253;
+}
+bool isFrontCentre(Rgb c) {
+    return c == Rgb{244, 0, 0};
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(WindowTest, MouseSwipeTurnsASlice) {
+    pid_t pid = -1;
+    XImage* image = startAndCapture(pid);
+    ASSERT_NE(image, nullptr);
+    XDestroyImage(image);
+    const std::string id = std::to_string(gameWindow());
+    // Front face, bottom row, from the left sticker onto the middle one: the bottom
+    // layer turns to the right and the left face's white comes round to the front.
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(0), startOrientation) + std::vector<std::string>{"mousedown", "1"});
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(1), startOrientation));
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(1), startOrientation, 1) + std::vector<std::string>{"mouseup", "1"});
+    EXPECT_TRUE(shows(project(startOrientation(stickerPoint(0)), 320, 480), isWhite));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 10), 0);
+}
+
+TEST_F(WindowTest, DoubleClickBringsASideFaceUp) {
+    pid_t pid = -1;
+    XImage* image = startAndCapture(pid);
+    ASSERT_NE(image, nullptr);
+    XDestroyImage(image);
+    const std::string id = std::to_string(gameWindow());
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(40), startOrientation) +
+        std::vector<std::string>{"click", "--repeat", "2", "--delay", "60", "1"});
+    // The white face's centre ends up where the face normal (0, 2, 1) / sqrt(5) puts it.
+    Pixel top = project({0, 1.501 * 0.894427, 1.501 * 0.447214}, 320, 480);
+    EXPECT_TRUE(shows(top, isWhite));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 10), 0);
+}
+
+TEST_F(WindowTest, RightButtonDragTurnsTheWholeCube) {
+    pid_t pid = -1;
+    XImage* image = startAndCapture(pid);
+    ASSERT_NE(image, nullptr);
+    XDestroyImage(image);
+    const std::string id = std::to_string(gameWindow());
+    // Two fingers together: the first movement is swallowed, then 38 points right turn
+    // the cube by 2 * 38 * 0.4 degrees about the screen's y axis, and a last small step
+    // keeps it from spinning on.
+    xdo({"mousemove", "--window", id, "60", "60", "mousedown", "3"});
+    xdo({"mousemove", "--window", id, "61", "60"});
+    xdo({"mousemove", "--window", id, "99", "60"});
+    xdo({"mousemove", "--window", id, "100", "60", "mouseup", "3"});
+    const double angle = (2 * 38 + 2 * 1) * 0.4 * M_PI / 180;
+    auto turned = [angle](Vecd v) { return rotate(startOrientation(v), {0, 1, 0}, angle); };
+    EXPECT_TRUE(shows(project(turned(stickerPoint(4)), 320, 480), isFrontCentre));
     kill(pid, SIGTERM);
     EXPECT_EQ(waitFor(pid, 10), 0);
 }

@@ -40,6 +40,16 @@ class EAGLView : public platform::View {
     void drawView();
     void drawCube();
 
+    // Touch.
+    void touchesBegan(const platform::TouchSet& touches, const platform::Event& event) override;
+    void touchesMoved(const platform::TouchSet& touches, const platform::Event& event) override;
+    void touchesEnded(const platform::TouchSet& touches, const platform::Event& event) override;
+    // The face normal (cube frame) that points most nearly up on the screen; false,
+    // with nothing written, when the orientation holds no numbers.
+    bool determineAxisLockAxis(float* axis);
+    // The rotation from direction `from` to direction `to`: axis (not normalised) and angle.
+    static void fromVecToVec(const float* from, const float* to, float* axis, float* angle);
+
     // Saved state.
     void terminate();
 
@@ -68,6 +78,13 @@ class EAGLView : public platform::View {
 
   private:
     explicit EAGLView(platform::Platform& platform);
+
+    // Reads the pixel under the touch from the last frame into rgba.
+    void colourPick(const platform::Touch& touch, unsigned char* rgba);
+    void swipeStep(const platform::Touch& touch);
+    void backgroundDragStep(float dx, float dy);
+    void twistStep(int c);
+    void inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n);
 
     platform::Platform& platform_;
 };

@@ -78,6 +78,9 @@ bool SdlApplication::open(const char* title, Size points) {
     points_ = points;
     // OpenGL ES through EGL on X11 too, the same path as on Wayland and headless.
     SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+    // Fingers arrive as fingers and the mouse as the mouse; each is mapped here.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
     // Left alone, SDL falls back to drawing nowhere (its offscreen driver) when there
     // is no display; ask only for the display the environment names.
     if (std::getenv("SDL_VIDEODRIVER") == nullptr) {
@@ -144,6 +147,93 @@ std::unique_ptr<GLContext> SdlApplication::createGLContext() {
     return context;
 }
 
+void SdlApplication::setRootView(View* root) {
+    root_ = root;
+    input_.reset();
+    touches_.reset();
+    if (root) {
+        touches_ = std::make_unique<TouchDispatcher>(*root);
+        input_ = std::make_unique<DesktopInput>(*touches_, points_);
+    }
+}
+
+Point SdlApplication::toViewPoints(float windowX, float windowY) const {
+    int ww = 0, wh = 0, dw = 0, dh = 0;
+    SDL_GetWindowSize(window_, &ww, &wh);
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    const PixelRect r = layer_.rect;
+    if (ww <= 0 || wh <= 0 || r.width <= 0 || r.height <= 0) {
+        return {windowX, windowY};
+    }
+    // Window points to drawable pixels (HiDPI), then into the letterboxed view.
+    const float px = windowX * static_cast<float>(dw) / static_cast<float>(ww);
+    const float py = windowY * static_cast<float>(dh) / static_cast<float>(wh);
+    const float top = static_cast<float>(dh - (r.y + r.height));
+    const float scale = static_cast<float>(r.width) / static_cast<float>(points_.width);
+    return {(px - static_cast<float>(r.x)) / scale, (py - top) / scale};
+}
+
+void SdlApplication::handlePointer(const SDL_Event& event) {
+    if (!input_) {
+        return;
+    }
+    switch (event.type) {
+        case SDL_MOUSEBUTTONDOWN: {
+            const SDL_MouseButtonEvent& b = event.button;
+            if (b.which == SDL_TOUCH_MOUSEID || input_->pointerActive()) {
+                return;
+            }
+            DesktopInput::Pointer kind;
+            if (b.button == SDL_BUTTON_LEFT) {
+                kind = (SDL_GetModState() & KMOD_CTRL) ? DesktopInput::Pointer::TwoFingerTwist
+                                                       : DesktopInput::Pointer::Finger;
+            } else if (b.button == SDL_BUTTON_RIGHT) {
+                kind = DesktopInput::Pointer::TwoFingerDrag;
+            } else {
+                return;
+            }
+            pointerButton_ = b.button;
+            input_->pointerDown(
+                kind, toViewPoints(static_cast<float>(b.x), static_cast<float>(b.y)), b.clicks);
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            if (event.motion.which != SDL_TOUCH_MOUSEID) {
+                input_->pointerMoved(toViewPoints(static_cast<float>(event.motion.x),
+                                                  static_cast<float>(event.motion.y)));
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.which != SDL_TOUCH_MOUSEID && event.button.button == pointerButton_) {
+                input_->pointerUp(toViewPoints(static_cast<float>(event.button.x),
+                                               static_cast<float>(event.button.y)));
+                pointerButton_ = 0;
+            }
+            break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP: {
+            const SDL_TouchFingerEvent& f = event.tfinger;
+            int ww = 0, wh = 0;
+            SDL_GetWindowSize(window_, &ww, &wh);
+            const Point at =
+                toViewPoints(f.x * static_cast<float>(ww), f.y * static_cast<float>(wh));
+            const long id = static_cast<long>(f.fingerId);
+            const double seconds = f.timestamp / 1000.0;
+            if (event.type == SDL_FINGERDOWN) {
+                input_->fingerDown(id, at, seconds);
+            } else if (event.type == SDL_FINGERMOTION) {
+                input_->fingerMoved(id, at);
+            } else {
+                input_->fingerUp(id, at, seconds);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
 void SdlApplication::updateLayer() {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
@@ -184,6 +274,14 @@ void SdlApplication::handle(const SDL_Event& event, ApplicationDelegate& delegat
             if (event.key.keysym.sym == SDLK_q && (event.key.keysym.mod & KMOD_CTRL)) {
                 quit_ = true;
             }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEMOTION:
+        case SDL_FINGERDOWN:
+        case SDL_FINGERUP:
+        case SDL_FINGERMOTION:
+            handlePointer(event);
             break;
         case SDL_WINDOWEVENT:
             switch (event.window.event) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Application.h"
+#include "platform/DesktopInput.h"
 #include "platform/Platform.h"
 #include "platform/View.h"
 
@@ -39,7 +40,7 @@ class SdlApplication : public Platform {
     RunLoop& runLoop() override { return runLoop_; }
 
     // The window's content: the GL view, with its subviews composited on top.
-    void setRootView(View* root) { root_ = root; }
+    void setRootView(View* root);
     // Delivers events and timer ticks until the window is closed, Ctrl+Q is pressed
     // or the process is asked to stop; returns the exit status.
     int run(ApplicationDelegate& delegate);
@@ -53,6 +54,9 @@ class SdlApplication : public Platform {
     void present();
     void composite();
     void paintSubviews(const View& view, float x, float y, float alpha);
+    // A position in the window's own coordinates (SDL's points) in view points.
+    Point toViewPoints(float windowX, float windowY) const;
+    void handlePointer(const SDL_Event& event);
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext compositor_ = nullptr;
@@ -61,6 +65,9 @@ class SdlApplication : public Platform {
     WindowLayer layer_;
     RunLoop runLoop_;
     View* root_ = nullptr;
+    std::unique_ptr<TouchDispatcher> touches_;
+    std::unique_ptr<DesktopInput> input_;
+    Uint8 pointerButton_ = 0;
     GLuint picture_ = 0;  // texture shared by both contexts
     Size pictureSize_;
     std::string error_;

@@ -1,0 +1,245 @@
+// Touch: the colour pick, touch start, the drag gestures and touch end.
+#include <GLES/gl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "platform/Log.h"
+#include "view/EAGLView.h"
+
+namespace gyrelle {
+
+namespace {
+
+const float faceNormals[6][3] = {{0, 0, 1},  {0, 1, 0},  {0, 0, -1},
+                                 {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}};
+// Where a double-tapped face is turned to: up, and tilted toward the viewer.
+const float makeTopTarget[3] = {0, 0.894427f, 0.447214f};
+constexpr float kMakeTopStep = 0.1570795f;
+constexpr double kSpinThreshold = 0.1;  // radians in the last step
+constexpr double kSpinFactor = 0.475;
+// What a pick outside the picture reads: neither a sticker nor the background.
+const unsigned char kOutside[4] = {50, 50, 50, 0};
+
+int truncateToInt(float v) {
+    if (!(v > static_cast<float>(INT_MIN) && v < static_cast<float>(INT_MAX))) {
+        return v > 0 ? INT_MAX : (v < 0 ? INT_MIN : 0);
+    }
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+void EAGLView::colourPick(const platform::Touch& touch, unsigned char* rgba) {
+    const platform::Rect b = bounds();
+    const float H = b.height;
+    const platform::Point p = touch.locationInView(this);
+    // View points to backing pixels; at scale 1 both ratios are exactly 1.
+    const float sx = static_cast<float>(backingWidth) / b.width;
+    const float sy = static_cast<float>(backingHeight) / H;
+    const float column = p.x * sx;
+    const float row = (H - p.y) * sy;
+    if (!(column >= 0 && row >= 0 && column < static_cast<float>(backingWidth) &&
+          row < static_cast<float>(backingHeight))) {
+        std::copy(kOutside, kOutside + 4, rgba);
+        return;
+    }
+    glReadPixels(static_cast<int>(column), static_cast<int>(row), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba);
+}
+
+void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::Event& event) {
+    bContinueToRotate = 0;
+    const float xAxis[3] = {1, 0, 0};
+    qdeltacontinue.setAxis(xAxis, 0);
+    bTouchesIgnore = 0;
+    bFirstTouch = 1;
+    bSingleTouch = touches.count() <= 1 ? 1 : 0;
+    const platform::Touch* touch = event.touchesForView(this).anyObject();
+    if (touch == nullptr) {
+        return;
+    }
+    colourPick(*touch, rgbTouchStart);
+    stickerStart = bSingleTouch ? magicCube->getStickerLocationWithColor(rgbTouchStart) : -1;
+}
+
+void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& event) {
+    if (bTouchesIgnore) {
+        return;
+    }
+    const platform::TouchSet mine = event.touchesForView(this);
+    const int n = mine.count();
+    if (n == 0) {
+        return;
+    }
+    const platform::Touch& t0 = *mine[0];
+    if (n > 1) {
+        bSingleTouch = 0;
+    }
+    if (bFirstTouch) {
+        bFirstTouch = 0;
+        return;
+    }
+    const platform::Point p = t0.locationInView(this);
+    if (bSingleTouch) {
+        if (stickerStart >= 0) {
+            swipeStep(t0);
+            return;
+        }
+        if (rgbTouchStart[0] || rgbTouchStart[1] || rgbTouchStart[2]) {
+            return;  // started on the cube's body
+        }
+    }
+    const platform::Point prev = t0.previousLocationInView(this);
+    const float dx = p.x - prev.x;
+    const float dy = p.y - prev.y;
+    if (stickerStart == -1 && n == 1) {
+        backgroundDragStep(dx, dy);
+        return;
+    }
+    float sx = dx, sy = dy;
+    if (n > 1) {
+        const platform::Touch& t1 = *mine[1];
+        const platform::Point p1 = t1.locationInView(this);
+        const platform::Point prev1 = t1.previousLocationInView(this);
+        const float dx1 = p1.x - prev1.x;
+        const float dy1 = p1.y - prev1.y;
+        sx = dx + dx1;
+        sy = dy + dy1;
+        const int c = truncateToInt(((dx - dx1) * (p.y - p1.y)) - ((dy - dy1) * (p.x - p1.x)));
+        const float dot = dx * dx1 + dy * dy1;
+        if (dot <= 0) {
+            twistStep(c);
+            return;
+        }
+    }
+    inScreenAxisDragStep(dx, dy, sx, sy, n);
+}
+
+void EAGLView::swipeStep(const platform::Touch& touch) {
+    colourPick(touch, rgbTouchEnd);
+    int s = magicCube->getStickerLocationWithColor(rgbTouchEnd);
+    if (magicCube->move(stickerStart, s)) {
+        bTouchesIgnore = 1;
+    }
+}
+
+void EAGLView::backgroundDragStep(float dx, float dy) {
+    float lock[3];
+    if (!determineAxisLockAxis(lock)) {
+        return;
+    }
+    qdelta.setEqualTo(currentRotation);
+    currentRotation.setAxis(lock, static_cast<float>(0.012 * dx));
+    qdeltacontinue.setEqualTo(currentRotation);
+    bContinuePremultiply = 1;
+    currentRotation.multiplyBy(qdelta);  // old orientation, then the turn about the cube's axis
+    const float xAxis[3] = {1, 0, 0};
+    qdelta.setAxis(xAxis, static_cast<float>(0.01 * dy));
+    currentRotation.multiplyBy(qdelta);
+}
+
+void EAGLView::twistStep(int c) {
+    const float normal[3] = {0, 0, 1};
+    qdelta.setAxis(normal, static_cast<float>(static_cast<double>(c) * 4.7e-05));
+    currentRotation.multiplyBy(qdelta);
+    qdeltacontinue.setEqualTo(qdelta);
+    bContinuePremultiply = 0;
+}
+
+void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n) {
+    if (dx == 0 && dy == 0) {
+        return;  // no axis: the last increment would be applied again
+    }
+    const float axis[3] = {dy, dx, 0};
+    const float m = std::sqrt(sx * sx + sy * sy);
+    const float degrees = static_cast<float>(static_cast<double>(m) * 0.4);
+    const float angle = static_cast<float>(static_cast<double>(degrees) * 3.14159 / 180.0);
+    qdelta.setAxis(axis, angle);
+    currentRotation.multiplyBy(qdelta);
+    if (n > 1) {
+        qdeltacontinue.setEqualTo(qdelta);
+        bContinuePremultiply = 0;
+    }
+}
+
+bool EAGLView::determineAxisLockAxis(float* axis) {
+    float best = -1.0f;
+    int index = -1;
+    for (int i = 0; i < 6; ++i) {
+        float v[3];
+        currentRotation.rotateVector(faceNormals[i], v);
+        if (v[1] > best) {
+            best = v[1];
+            index = i;
+        }
+    }
+    if (index < 0) {
+        platform::logMessage("ERROR: bad determineAxisLockAxis!!!!!!");
+        return false;
+    }
+    std::copy(faceNormals[index], faceNormals[index] + 3, axis);
+    return true;
+}
+
+void EAGLView::fromVecToVec(const float* a, const float* b, float* axis, float* angle) {
+    axis[0] = a[1] * b[2] - a[2] * b[1];
+    axis[1] = a[2] * b[0] - a[0] * b[2];
+    axis[2] = a[0] * b[1] - a[1] * b[0];
+    const float d = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+    const float aa = a[0] * a[0] + a[1] * a[1] + a[2] * a[2];
+    const float bb = b[0] * b[0] + b[1] * b[1] + b[2] * b[2];
+    double q = (static_cast<double>(d) / std::sqrt(static_cast<double>(aa))) /
+               std::sqrt(static_cast<double>(bb));
+    // Rounding can carry q just past 1 for parallel vectors; acos would give NaN.
+    q = std::clamp(q, -1.0, 1.0);
+    *angle = std::acos(static_cast<float>(q));
+}
+
+void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& event) {
+    bContinueToRotate = 0;
+    if (bTouchesIgnore) {
+        return;
+    }
+    float axis[3] = {0, 0, 0};
+    float angle = 0;
+    qdeltacontinue.getAxis(axis, &angle);
+    if (static_cast<double>(angle) > kSpinThreshold) {
+        bContinueToRotate = 1;
+        qdeltacontinue.setAxis(axis, static_cast<float>(static_cast<double>(angle) * kSpinFactor));
+    }
+    const platform::Touch* touch = event.touchesForView(this).anyObject();
+    if (!bSingleTouch || touch == nullptr) {
+        return;
+    }
+    colourPick(*touch, rgbTouchEnd);
+    if (magicCube->move(stickerStart, magicCube->getStickerLocationWithColor(rgbTouchEnd))) {
+        return;  // the swipe reached its neighbour at the release
+    }
+    if (touch->tapCount() != 2) {
+        return;
+    }
+    const int f = magicCube->getFaceWithColor(rgbTouchEnd);
+    if (f < 0) {
+        return;
+    }
+    float n[3];
+    currentRotation.rotateVector(faceNormals[f], n);
+    float turnAxis[3];
+    float theta = 0;
+    fromVecToVec(n, makeTopTarget, turnAxis, &theta);
+    if (turnAxis[0] == 0 && turnAxis[1] == 0 && turnAxis[2] == 0) {
+        const float dot =
+            n[0] * makeTopTarget[0] + n[1] * makeTopTarget[1] + n[2] * makeTopTarget[2];
+        if (dot >= 0) {
+            return;  // already up
+        }
+        // Exactly opposite: any axis across the target will do.
+        turnAxis[0] = 1;
+    }
+    qMakeTop.setAxis(turnAxis, kMakeTopStep);
+    fMakeTopDistance = theta;
+}
+
+}  // namespace gyrelle

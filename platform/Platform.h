@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/GLContext.h"
 #include "platform/RunLoop.h"
@@ -18,6 +19,10 @@ class Platform {
     // The GL view's drawable.
     virtual const Layer& layer() const = 0;
     virtual RunLoop& runLoop() = 0;
+    // Where the game keeps its files; empty when it has nowhere to keep them.
+    virtual std::string documentsDirectory() = 0;
+    // Seconds on a clock that only moves forward.
+    double absoluteTime() { return runLoop().now(); }
 };
 
 }  // namespace gyrelle::platform

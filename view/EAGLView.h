@@ -2,6 +2,7 @@
 
 #include <GLES/gl.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "cube/MagicCube.h"
@@ -52,6 +53,9 @@ class EAGLView : public platform::View {
 
     // Saved state.
     void terminate();
+    void restoreState();
+    // The whole state file's text.
+    void writeState(std::FILE* out) const;
 
     GLint backingWidth = 0;
     GLint backingHeight = 0;

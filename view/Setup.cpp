@@ -26,6 +26,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->fMakeTopDistance = 0;
 
     view->magicCube = std::make_unique<MagicCube>();
+    view->restoreState();
     view->setupView();
     return view;
 }

@@ -29,6 +29,8 @@ class HeadlessPlatform : public Platform {
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
     RunLoop& runLoop() override { return runLoop_; }
+    std::string documentsDirectory() override { return documents_; }
+    void setDocumentsDirectory(std::string dir) { documents_ = std::move(dir); }
 
     HeadlessLayer& headlessLayer() { return layer_; }
     // Moves the clock on and fires what falls due, one timer tick at a time.
@@ -43,6 +45,7 @@ class HeadlessPlatform : public Platform {
     double now_ = 0;
     RunLoop runLoop_;
     int presents_ = 0;
+    std::string documents_;
 };
 
 }  // namespace gyrelle::platform

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/Files.h"
 #include "platform/Painter.h"
 
 namespace gyrelle::platform {
@@ -145,6 +146,10 @@ std::unique_ptr<GLContext> SdlApplication::createGLContext() {
     }
     viewContext_ = context.get();
     return context;
+}
+
+std::string SdlApplication::documentsDirectory() {
+    return userDataDirectory();
 }
 
 void SdlApplication::setRootView(View* root) {

@@ -38,6 +38,7 @@ class SdlApplication : public Platform {
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
     RunLoop& runLoop() override { return runLoop_; }
+    std::string documentsDirectory() override;
 
     // The window's content: the GL view, with its subviews composited on top.
     void setRootView(View* root);

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,6 +145,10 @@ class WindowTest : public ::testing::Test {
         ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
         env = baseEnvironment();
         env.push_back("DISPLAY=" + server.display());
+        char pattern[] = "/tmp/gyrelle-window-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dataHome = pattern;
+        env.push_back("XDG_DATA_HOME=" + dataHome);  // never the user's own saved cube
         // SDL unloads Mesa at exit and the leak checker would blame the program for the
         // driver's memory; the headless tests check the same code for leaks.
         env.push_back("ASAN_OPTIONS=detect_leaks=0");
@@ -156,6 +161,9 @@ class WindowTest : public ::testing::Test {
     void TearDown() override {
         if (dpy) {
             XCloseDisplay(dpy);
+        }
+        if (!dataHome.empty()) {
+            std::filesystem::remove_all(dataHome);
         }
     }
 
@@ -216,6 +224,7 @@ class WindowTest : public ::testing::Test {
     }
 
     XServer server;
+    std::string dataHome;
     std::vector<std::string> env;
     Display* dpy = nullptr;
     int width = 0, height = 0;

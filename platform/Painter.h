@@ -1,8 +1,12 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Geometry.h"
 
 namespace gyrelle::platform {
+
+enum class TextAlignment { Left, Center };
 
 // Draws a view's content when views are composited over the GL view's picture.
 // Coordinates are the view's own points.
@@ -10,6 +14,17 @@ class Painter {
   public:
     virtual ~Painter() = default;
     virtual void fillRect(Rect rect, Color color) = 0;
+    virtual void strokeCircle(Point centre, float radius, float width, Color color) = 0;
+    // Text wrapped at the rectangle's width, from its top; `font` is a family name.
+    virtual void drawText(Rect rect, const std::string& text, Color color, const char* font,
+                          float size, TextAlignment alignment) = 0;
 };
+
+namespace colors {
+inline constexpr Color black{0, 0, 0, 1};
+inline constexpr Color white{1, 1, 1, 1};
+inline constexpr Color yellow{1, 1, 0, 1};
+inline constexpr Color red{1, 0, 0, 1};
+}  // namespace colors
 
 }  // namespace gyrelle::platform

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Accelerometer.h"
+#include "platform/AlertView.h"
 #include "platform/GLContext.h"
 #include "platform/RunLoop.h"
 
@@ -21,6 +23,9 @@ class Platform {
     virtual RunLoop& runLoop() = 0;
     // Where the game keeps its files; empty when it has nowhere to keep them.
     virtual std::string documentsDirectory() = 0;
+    // The window's root view; the GL view is its content.
+    virtual Window& window() = 0;
+    virtual Accelerometer& accelerometer() = 0;
     // Seconds on a clock that only moves forward.
     double absoluteTime() { return runLoop().now(); }
 };

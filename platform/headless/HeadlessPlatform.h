@@ -30,6 +30,8 @@ class HeadlessPlatform : public Platform {
     const Layer& layer() const override { return layer_; }
     RunLoop& runLoop() override { return runLoop_; }
     std::string documentsDirectory() override { return documents_; }
+    Window& window() override { return window_; }
+    Accelerometer& accelerometer() override { return accelerometer_; }
     void setDocumentsDirectory(std::string dir) { documents_ = std::move(dir); }
 
     HeadlessLayer& headlessLayer() { return layer_; }
@@ -42,8 +44,10 @@ class HeadlessPlatform : public Platform {
     friend class SurfacelessContext;
     EGLDisplay display_ = EGL_NO_DISPLAY;
     HeadlessLayer layer_;
-    double now_ = 0;
+    double now_ = 1000;  // seconds since an imaginary boot
     RunLoop runLoop_;
+    Window window_{{320, 480}};
+    Accelerometer accelerometer_{runLoop_};
     int presents_ = 0;
     std::string documents_;
 };

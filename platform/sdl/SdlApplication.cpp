@@ -8,6 +8,7 @@
 
 #include "platform/Files.h"
 #include "platform/Painter.h"
+#include "platform/sdl/WindowPainter.h"
 
 namespace gyrelle::platform {
 
@@ -64,6 +65,16 @@ class SdlContext : public GLContext {
 SdlApplication::SdlApplication() = default;
 
 SdlApplication::~SdlApplication() {
+    if (text_ && compositor_ && SDL_GL_MakeCurrent(window_, compositor_) == 0) {
+        text_.reset();  // its textures live in the compositor's context
+    }
+    accelerometer_.setDelegate(nullptr);
+    if (sensor_) {
+        SDL_SensorClose(sensor_);
+    }
+    if (controller_) {
+        SDL_GameControllerClose(controller_);
+    }
     if (compositor_) {
         SDL_GL_DeleteContext(compositor_);
     }
@@ -121,9 +132,62 @@ bool SdlApplication::open(const char* title, Size points) {
         error_ = std::string("no OpenGL ES 1.1 for the window (") + SDL_GetError() + ")";
         return false;
     }
+    text_ = std::make_unique<TextCache>();
     // The frame timer paces the frames; waiting for the display would only delay them.
     SDL_GL_SetSwapInterval(0);
     updateLayer();
+    root_ = std::make_unique<Window>(points);
+    touches_ = std::make_unique<TouchDispatcher>(*root_);
+    input_ = std::make_unique<DesktopInput>(*touches_, points_);
+    openSensor();
+    return true;
+}
+
+void SdlApplication::openSensor() {
+    // A real accelerometer where SDL finds one: a sensor of the device, or a game
+    // controller that has one. Without, the device is at rest.
+    if (SDL_InitSubSystem(SDL_INIT_SENSOR) == 0) {
+        for (int i = 0; i < SDL_NumSensors() && !sensor_; ++i) {
+            if (SDL_SensorGetDeviceType(i) == SDL_SENSOR_ACCEL) {
+                sensor_ = SDL_SensorOpen(i);
+            }
+        }
+    }
+    if (!sensor_ && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+        for (int i = 0; i < SDL_NumJoysticks() && !controller_; ++i) {
+            if (!SDL_IsGameController(i)) {
+                continue;
+            }
+            SDL_GameController* c = SDL_GameControllerOpen(i);
+            if (c && SDL_GameControllerHasSensor(c, SDL_SENSOR_ACCEL) &&
+                SDL_GameControllerSetSensorEnabled(c, SDL_SENSOR_ACCEL, SDL_TRUE) == 0) {
+                controller_ = c;
+            } else if (c) {
+                SDL_GameControllerClose(c);
+            }
+        }
+    }
+    if (sensor_ || controller_) {
+        accelerometer_.setSource([this](Acceleration& a) { return readSensor(a); });
+    }
+}
+
+bool SdlApplication::readSensor(Acceleration& out) {
+    float data[3] = {0, 0, 0};
+    int ok = -1;
+    if (sensor_) {
+        SDL_SensorUpdate();
+        ok = SDL_SensorGetData(sensor_, data, 3);
+    } else if (controller_) {
+        SDL_GameControllerUpdate();
+        ok = SDL_GameControllerGetSensorData(controller_, SDL_SENSOR_ACCEL, data, 3);
+    }
+    if (ok != 0) {
+        return false;
+    }
+    // SDL reports metres per second squared.
+    out = {data[0] / SDL_STANDARD_GRAVITY, data[1] / SDL_STANDARD_GRAVITY,
+           data[2] / SDL_STANDARD_GRAVITY};
     return true;
 }
 
@@ -152,16 +216,6 @@ std::string SdlApplication::documentsDirectory() {
     return userDataDirectory();
 }
 
-void SdlApplication::setRootView(View* root) {
-    root_ = root;
-    input_.reset();
-    touches_.reset();
-    if (root) {
-        touches_ = std::make_unique<TouchDispatcher>(*root);
-        input_ = std::make_unique<DesktopInput>(*touches_, points_);
-    }
-}
-
 Point SdlApplication::toViewPoints(float windowX, float windowY) const {
     int ww = 0, wh = 0, dw = 0, dh = 0;
     SDL_GetWindowSize(window_, &ww, &wh);
@@ -179,9 +233,6 @@ Point SdlApplication::toViewPoints(float windowX, float windowY) const {
 }
 
 void SdlApplication::handlePointer(const SDL_Event& event) {
-    if (!input_) {
-        return;
-    }
     switch (event.type) {
         case SDL_MOUSEBUTTONDOWN: {
             const SDL_MouseButtonEvent& b = event.button;
@@ -247,8 +298,8 @@ void SdlApplication::updateLayer() {
 
 int SdlApplication::run(ApplicationDelegate& delegate) {
     delegate.applicationDidFinishLaunching();
-    if (root_) {
-        root_->layoutSubviews();
+    if (View* content = root_->contentView()) {
+        content->layoutSubviews();
     }
     while (!quit_) {
         double wait = runLoop_.secondsUntilNextTimer();
@@ -265,6 +316,9 @@ int SdlApplication::run(ApplicationDelegate& delegate) {
         if (!quit_) {
             runLoop_.fireDueTimers();
         }
+        if (touches_->activeCount() == 0) {
+            root_->collectAnswered();
+        }
     }
     delegate.applicationWillTerminate();
     return 0;
@@ -276,9 +330,7 @@ void SdlApplication::handle(const SDL_Event& event, ApplicationDelegate& delegat
             quit_ = true;
             break;
         case SDL_KEYDOWN:
-            if (event.key.keysym.sym == SDLK_q && (event.key.keysym.mod & KMOD_CTRL)) {
-                quit_ = true;
-            }
+            handleKey(event.key);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -299,8 +351,8 @@ void SdlApplication::handle(const SDL_Event& event, ApplicationDelegate& delegat
                 case SDL_WINDOWEVENT_SIZE_CHANGED: {
                     PixelRect before = layer_.rect;
                     updateLayer();
-                    if (root_ && !(layer_.rect == before)) {
-                        root_->layoutSubviews();
+                    if (root_->contentView() && !(layer_.rect == before)) {
+                        root_->contentView()->layoutSubviews();
                     }
                     break;
                 }
@@ -316,6 +368,23 @@ void SdlApplication::handle(const SDL_Event& event, ApplicationDelegate& delegat
     }
 }
 
+void SdlApplication::handleKey(const SDL_KeyboardEvent& key) {
+    const SDL_Keycode k = key.keysym.sym;
+    if (k == SDLK_q && (key.keysym.mod & KMOD_CTRL)) {
+        quit_ = true;
+    } else if (key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) {
+        return;
+    } else if (k == SDLK_s && !key.repeat) {
+        accelerometer_.injectShake();
+    } else if (AlertView* question = root_->frontAlert()) {
+        if (k == SDLK_y || k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+            question->clickButton(1);
+        } else if (k == SDLK_n || k == SDLK_ESCAPE) {
+            question->clickButton(0);
+        }
+    }
+}
+
 void SdlApplication::present() {
     Size size = layer_.pixelSize();
     if (picture_ != 0 && size == pictureSize_) {
@@ -325,39 +394,6 @@ void SdlApplication::present() {
     }
     composite();
 }
-
-namespace {
-
-// Fills rectangles in window pixels for the views composited over the picture.
-class WindowPainter : public Painter {
-  public:
-    WindowPainter(PixelRect area, float scale) : area_(area), scale_(scale) {}
-
-    void setOrigin(float x, float y, float alpha) {
-        x_ = x;
-        y_ = y;
-        alpha_ = alpha;
-    }
-
-    void fillRect(Rect r, Color c) override {
-        float left = area_.x + (x_ + r.x) * scale_;
-        float right = left + r.width * scale_;
-        // Points grow downward from the top of the picture; pixels upward from the bottom.
-        float top = area_.y + area_.height - (y_ + r.y) * scale_;
-        float bottom = top - r.height * scale_;
-        const GLfloat quad[8] = {left, bottom, right, bottom, left, top, right, top};
-        glColor4f(c.red, c.green, c.blue, c.alpha * alpha_);
-        glVertexPointer(2, GL_FLOAT, 0, quad);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    }
-
-  private:
-    PixelRect area_;
-    float scale_;
-    float x_ = 0, y_ = 0, alpha_ = 1;
-};
-
-}  // namespace
 
 void SdlApplication::composite() {
     if (SDL_GL_MakeCurrent(window_, compositor_) != 0) {
@@ -396,21 +432,20 @@ void SdlApplication::composite() {
         glBindTexture(GL_TEXTURE_2D, 0);
         glDisable(GL_TEXTURE_2D);
     }
-    if (root_) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        for (const View* sub : root_->subviews()) {
-            paintSubviews(*sub, 0, 0, 1.0f);
-        }
-        glDisable(GL_BLEND);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    for (const View* sub : root_->subviews()) {
+        paintSubviews(*sub, 0, 0, 1.0f);
     }
+    glDisable(GL_BLEND);
     SDL_GL_SwapWindow(window_);
     if (viewContext_) {
         viewContext_->setCurrent();
     }
 }
 
-void SdlApplication::paintSubviews(const View& view, float x, float y, float alpha) {
+void SdlApplication::paintSubviews(const View& view, float x, float y, float alpha,
+                                   const Color* groupBackground) {
     const PixelRect area = layer_.rect;
     const float scale = points_.width > 0 ? static_cast<float>(area.width) / points_.width : 1.0f;
     const float ox = x + view.frame().x, oy = y + view.frame().y;
@@ -418,14 +453,23 @@ void SdlApplication::paintSubviews(const View& view, float x, float y, float alp
     if (a <= 0) {
         return;
     }
-    WindowPainter painter(area, scale);
+    const Color& bg = view.backgroundColor();
+    // A translucent view is seen as a whole: inside it, an opaque background of its
+    // own colour adds nothing and must not darken what lies below a second time.
+    const bool repeatsGroup = groupBackground && bg.alpha >= 1 && bg.red == groupBackground->red &&
+                              bg.green == groupBackground->green &&
+                              bg.blue == groupBackground->blue;
+    if (groupBackground == nullptr && view.alpha() < 1 && bg.alpha >= 1) {
+        groupBackground = &bg;
+    }
+    WindowPainter painter(*text_, area, scale);
     painter.setOrigin(ox, oy, a);
-    if (view.backgroundColor().alpha > 0) {
-        painter.fillRect(view.bounds(), view.backgroundColor());
+    if (bg.alpha > 0 && !repeatsGroup) {
+        painter.fillRect(view.bounds(), bg);
     }
     view.drawContent(painter);
     for (const View* sub : view.subviews()) {
-        paintSubviews(*sub, ox, oy, a);
+        paintSubviews(*sub, ox, oy, a, groupBackground);
     }
 }
 

@@ -12,6 +12,7 @@
 namespace gyrelle::platform {
 
 class SdlContext;
+class TextCache;
 
 // The GL view's drawable in the window: the largest rectangle of the view's shape
 // that fits the window, in the window's pixels.
@@ -40,8 +41,8 @@ class SdlApplication : public Platform {
     RunLoop& runLoop() override { return runLoop_; }
     std::string documentsDirectory() override;
 
-    // The window's content: the GL view, with its subviews composited on top.
-    void setRootView(View* root);
+    Window& window() override { return *root_; }
+    Accelerometer& accelerometer() override { return accelerometer_; }
     // Delivers events and timer ticks until the window is closed, Ctrl+Q is pressed
     // or the process is asked to stop; returns the exit status.
     int run(ApplicationDelegate& delegate);
@@ -54,10 +55,14 @@ class SdlApplication : public Platform {
     // Copies the view's bound framebuffer into the shared picture and shows it.
     void present();
     void composite();
-    void paintSubviews(const View& view, float x, float y, float alpha);
+    void paintSubviews(const View& view, float x, float y, float alpha,
+                       const Color* groupBackground = nullptr);
     // A position in the window's own coordinates (SDL's points) in view points.
     Point toViewPoints(float windowX, float windowY) const;
     void handlePointer(const SDL_Event& event);
+    void handleKey(const SDL_KeyboardEvent& key);
+    void openSensor();
+    bool readSensor(Acceleration& out);
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext compositor_ = nullptr;
@@ -65,7 +70,11 @@ class SdlApplication : public Platform {
     Size points_;
     WindowLayer layer_;
     RunLoop runLoop_;
-    View* root_ = nullptr;
+    std::unique_ptr<Window> root_;
+    std::unique_ptr<TextCache> text_;
+    Accelerometer accelerometer_{runLoop_};
+    SDL_Sensor* sensor_ = nullptr;
+    SDL_GameController* controller_ = nullptr;
     std::unique_ptr<TouchDispatcher> touches_;
     std::unique_ptr<DesktopInput> input_;
     Uint8 pointerButton_ = 0;

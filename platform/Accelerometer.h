@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/RunLoop.h"
+
+namespace gyrelle::platform {
+
+// x, y, z in units of gravity.
+struct Acceleration {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+};
+
+class AccelerometerDelegate {
+  public:
+    virtual ~AccelerometerDelegate() = default;
+    virtual void accelerometerDidAccelerate(const Acceleration& sample) = 0;
+};
+
+// The device's accelerometer: a sample every update interval, on the run loop. Where
+// there is no sensor the device is at rest, held upright: (0, -1, 0).
+class Accelerometer {
+  public:
+    // Reads the sensor; false when it has nothing to say.
+    using Source = std::function<bool(Acceleration&)>;
+
+    explicit Accelerometer(RunLoop& loop) : loop_(loop) {}
+    ~Accelerometer() { stop(); }
+
+    void setUpdateInterval(double seconds);
+    void setDelegate(AccelerometerDelegate* delegate);
+    AccelerometerDelegate* delegate() const { return delegate_; }
+    void setSource(Source source) { source_ = std::move(source); }
+    // The next sample carries a jolt strong enough to count as a shake.
+    void injectShake() { shakeQueued_ = true; }
+
+    // A shake jolt: sideways, three times gravity.
+    static constexpr double kShakeJolt = 3.0;
+
+  private:
+    void start();
+    void stop();
+    void sample();
+
+    RunLoop& loop_;
+    Timer* timer_ = nullptr;
+    double interval_ = 0.1;
+    AccelerometerDelegate* delegate_ = nullptr;
+    Source source_;
+    bool shakeQueued_ = false;
+};
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,94 @@
+#include "platform/AlertView.h"
+
+#include <algorithm>
+
+#include "platform/Painter.h"
+
+namespace gyrelle::platform {
+
+namespace {
+// A box across the middle of the 320 x 480 screen.
+constexpr Rect kBox{30, 165, 260, 150};
+}  // namespace
+
+AlertView::AlertView(std::string title, std::string message, AlertViewDelegate* delegate,
+                     std::string cancelButton, std::string otherButton)
+    : View(kBox),
+      title_(std::move(title)),
+      message_(std::move(message)),
+      delegate_(delegate),
+      cancel_(Button::Style::Text, {12, 98, 112, 40}, std::move(cancelButton)),
+      other_(Button::Style::Text, {136, 98, 112, 40}, std::move(otherButton)) {
+    setBackgroundColor({0.12f, 0.13f, 0.17f, 0.96f});
+    addSubview(&cancel_);
+    addSubview(&other_);
+    cancel_.setAction([this] { clickButton(0); });
+    other_.setAction([this] { clickButton(1); });
+}
+
+void AlertView::clickButton(int index) {
+    if (window_ == nullptr) {
+        return;  // answered already
+    }
+    Window* window = window_;
+    window_ = nullptr;
+    if (delegate_) {
+        delegate_->alertViewClickedButtonAtIndex(*this, index);
+    }
+    window->answered(this);
+}
+
+void AlertView::drawContent(Painter& painter) const {
+    float top = 14;
+    if (!title_.empty()) {
+        painter.drawText({10, top, kBox.width - 20, 26}, title_, colors::white, "Arial", 18,
+                         TextAlignment::Center);
+        top += 28;
+    }
+    painter.drawText({10, top, kBox.width - 20, 80}, message_, colors::white, "Arial", 17,
+                     TextAlignment::Center);
+}
+
+Window::Window(Size points)
+    : View({0, 0, static_cast<float>(points.width), static_cast<float>(points.height)}) {}
+
+void Window::setContentView(View* view) {
+    if (content_) {
+        content_->removeFromSuperview();
+    }
+    content_ = view;
+    addSubview(view);
+    for (auto& alert : alerts_) {  // questions stay in front
+        addSubview(alert.get());
+    }
+}
+
+void Window::showAlert(std::unique_ptr<AlertView> alert) {
+    alert->window_ = this;
+    addSubview(alert.get());
+    alerts_.push_back(std::move(alert));
+}
+
+void Window::answered(AlertView* alert) {
+    alert->removeFromSuperview();
+    auto it = std::find_if(alerts_.begin(), alerts_.end(),
+                           [&](const auto& a) { return a.get() == alert; });
+    if (it != alerts_.end()) {
+        answered_.push_back(std::move(*it));
+        alerts_.erase(it);
+    }
+}
+
+void Window::collectAnswered() {
+    answered_.clear();
+}
+
+void Window::forgetDelegate(AlertViewDelegate* delegate) {
+    for (auto& alert : alerts_) {
+        if (alert->delegate_ == delegate) {
+            alert->delegate_ = nullptr;
+        }
+    }
+}
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Button.h"
+
+namespace gyrelle::platform {
+
+class AlertView;
+
+class AlertViewDelegate {
+  public:
+    virtual ~AlertViewDelegate() = default;
+    virtual void alertViewClickedButtonAtIndex(AlertView& alert, int index) = 0;
+};
+
+// A question with a cancel button (index 0) and one more (index 1). Once shown, the
+// window keeps it until it is answered.
+class AlertView : public View {
+  public:
+    AlertView(std::string title, std::string message, AlertViewDelegate* delegate,
+              std::string cancelButton, std::string otherButton);
+
+    const std::string& title() const { return title_; }
+    const std::string& message() const { return message_; }
+    const Button& button(int index) const { return index == 0 ? cancel_ : other_; }
+    // Answers as a click on the button would.
+    void clickButton(int index);
+
+    void drawContent(Painter& painter) const override;
+
+  private:
+    friend class Window;
+    std::string title_;
+    std::string message_;
+    AlertViewDelegate* delegate_;
+    Button cancel_;
+    Button other_;
+    class Window* window_ = nullptr;
+};
+
+// The window's root view: the content view first, questions on top of it.
+class Window : public View {
+  public:
+    explicit Window(Size points);
+
+    void setContentView(View* view);
+    View* contentView() const { return content_; }
+
+    void showAlert(std::unique_ptr<AlertView> alert);
+    // The questions on screen, front-most last.
+    int alertCount() const { return static_cast<int>(alerts_.size()); }
+    AlertView* frontAlert() const { return alerts_.empty() ? nullptr : alerts_.back().get(); }
+    // Frees answered questions; call between events, when no finger can be on one.
+    void collectAnswered();
+    // Questions asked by a delegate that is going away are answered by nobody.
+    void forgetDelegate(AlertViewDelegate* delegate);
+
+  private:
+    friend class AlertView;
+    void answered(AlertView* alert);
+
+    View* content_ = nullptr;
+    std::vector<std::unique_ptr<AlertView>> alerts_;
+    std::vector<std::unique_ptr<AlertView>> answered_;
+};
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/View.h"
+
+namespace gyrelle::platform {
+
+// A control that acts when a touch that began on it ends on it (touch-up-inside).
+class Button : public View {
+  public:
+    enum class Style {
+        InfoLight,  // a white "i" in a circle
+        Text,       // a label on a plain face
+    };
+
+    Button(Style style, Rect frame, std::string label = {})
+        : View(frame), style_(style), label_(std::move(label)) {}
+
+    void setAction(std::function<void()> action) { action_ = std::move(action); }
+    const std::string& label() const { return label_; }
+    Style style() const { return style_; }
+
+    void touchesBegan(const TouchSet&, const Event&) override { tracking_ = true; }
+    void touchesEnded(const TouchSet& touches, const Event& event) override;
+    void drawContent(Painter& painter) const override;
+
+  private:
+    Style style_;
+    std::string label_;
+    std::function<void()> action_;
+    bool tracking_ = false;
+};
+
+}  // namespace gyrelle::platform

@@ -21,7 +21,7 @@ int main() {
                                                  : application.error().c_str());
         return 1;
     }
-    application.setRootView(glView.get());
-    voxletAppDelegate delegate(glView.get(), glView.get());
+    application.window().setContentView(glView.get());
+    voxletAppDelegate delegate(&application.window(), glView.get());
     return application.run(delegate);
 }

@@ -2,11 +2,14 @@
 
 #include <GLES/gl.h>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "cube/MagicCube.h"
 #include "math/Quaternion.h"
+#include "overlay/InfoView.h"
+#include "platform/Button.h"
 #include "platform/Platform.h"
 #include "platform/View.h"
 
@@ -14,7 +17,9 @@ namespace gyrelle {
 
 // The one full-screen GL view: it owns the context, the framebuffers, the cube, the
 // orientation and the gesture state, and draws one frame per timer tick.
-class EAGLView : public platform::View {
+class EAGLView : public platform::View,
+                 public platform::AccelerometerDelegate,
+                 public platform::AlertViewDelegate {
   public:
     static constexpr float kWidthPoints = 320;
     static constexpr float kHeightPoints = 480;
@@ -51,6 +56,13 @@ class EAGLView : public platform::View {
     // The rotation from direction `from` to direction `to`: axis (not normalised) and angle.
     static void fromVecToVec(const float* from, const float* to, float* axis, float* angle);
 
+    // Shake.
+    void accelerometerDidAccelerate(const platform::Acceleration& sample) override;
+    void alertViewClickedButtonAtIndex(platform::AlertView& alert, int index) override;
+
+    // Information overlay.
+    void infoButtonCB();
+
     // Saved state.
     void terminate();
     void restoreState();
@@ -79,6 +91,11 @@ class EAGLView : public platform::View {
     unsigned char rgbTouchEnd[4] = {};
     int stickerStart = 0;
     std::unique_ptr<MagicCube> magicCube;
+    double myAccelerometer[3] = {};
+    // The last accepted shake; far in the past, so the first shake always counts.
+    double lastTime = -HUGE_VAL;
+    std::unique_ptr<platform::Button> infoButton;
+    std::unique_ptr<InfoView> infoView;
 
   private:
     explicit EAGLView(platform::Platform& platform);

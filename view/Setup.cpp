@@ -3,6 +3,7 @@
 #include <GLES/glext.h>
 
 #include "platform/Log.h"
+#include "platform/Painter.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle {
@@ -16,6 +17,13 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     if (!view->context || !view->context->setCurrent()) {
         return nullptr;
     }
+    view->infoButton = std::make_unique<platform::Button>(platform::Button::Style::InfoLight,
+                                                          platform::Rect{295, 455, 25, 25});
+    view->infoButton->setBackgroundColor(platform::colors::black);
+    EAGLView* self = view.get();
+    view->infoButton->setAction([self] { self->infoButtonCB(); });
+    view->addSubview(view->infoButton.get());
+    view->infoView = nullptr;
     view->animationInterval = kActiveInterval;
 
     const float axis[3] = {1, 1, 0};
@@ -28,15 +36,29 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->magicCube = std::make_unique<MagicCube>();
     view->restoreState();
     view->setupView();
+    platform.accelerometer().setUpdateInterval(0.04);  // 25 samples a second
+    platform.accelerometer().setDelegate(view.get());
     return view;
 }
 
 EAGLView::~EAGLView() {
+    platform_.window().forgetDelegate(this);
+    if (platform_.accelerometer().delegate() == this) {
+        platform_.accelerometer().setDelegate(nullptr);
+    }
     stopAnimation();
     if (context && context->isCurrent()) {
         context->clearCurrent();
     }
     context.reset();
+}
+
+void EAGLView::infoButtonCB() {
+    infoButton->removeFromSuperview();
+    if (!infoView) {
+        infoView = std::make_unique<InfoView>(platform::Rect{0, 0, kWidthPoints, kHeightPoints});
+    }
+    addSubview(infoView.get());
 }
 
 void EAGLView::setupView() {

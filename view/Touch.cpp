@@ -198,6 +198,12 @@ void EAGLView::fromVecToVec(const float* a, const float* b, float* axis, float* 
 }
 
 void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& event) {
+    if (infoView && infoView->superview()) {
+        // The touch that closes the overlay does nothing else.
+        infoView->removeFromSuperview();
+        addSubview(infoButton.get());
+        return;
+    }
     bContinueToRotate = 0;
     if (bTouchesIgnore) {
         return;

@@ -346,6 +346,91 @@ TEST_F(WindowTest, RightButtonDragTurnsTheWholeCube) {
     EXPECT_EQ(waitFor(pid, 10), 0);
 }
 
+bool isDimmedRed(Rgb c) {
+    return c.r > 60 && c.r < 120 && c.g < 10 && c.b < 10;
+}
+bool isYellowTitle(Rgb c) {
+    return c.r > 120 && c.g > 120 && c.b < 40;
+}  // at 62.5 %
+
+TEST_F(WindowTest, KeysShakeAndAnswerAndTheCubeIsThereAfterARestart) {
+    pid_t pid = -1;
+    XImage* image = startAndCapture(pid);
+    ASSERT_NE(image, nullptr);
+    XDestroyImage(image);
+    const std::string id = std::to_string(gameWindow());
+    const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
+    const Pixel corner = project(startOrientation(stickerPoint(0)), 320, 480);
+    // "s" on a solved cube scrambles it: the front's centre may stay, not all nine.
+    xdo({"key", "--window", id, "s"});
+    bool changed = false;
+    auto end = Clock::now() + std::chrono::seconds(10);
+    while (!changed && Clock::now() < end) {
+        changed = !shows(
+                      corner,
+                      [](Rgb c) {
+                          return c == Rgb{245, 0, 0};
+                      },
+                      0.2) ||
+                  !shows(centre, isFrontCentre, 0.01);
+    }
+    EXPECT_TRUE(changed) << "the cube was not scrambled";
+    // Another "s" asks the question; "y" resets.
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    xdo({"key", "--window", id, "s"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    xdo({"key", "--window", id, "y"});
+    EXPECT_TRUE(shows(corner, [](Rgb c) { return c == Rgb{245, 0, 0}; }));
+    // Turn the bottom row, quit, start again: the same cube is back.
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(0), startOrientation) + std::vector<std::string>{"mousedown", "1"});
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(1), startOrientation));
+    xdo(std::vector<std::string>{"mousemove", "--window", id} +
+        windowXY(stickerPoint(1), startOrientation, 1) + std::vector<std::string>{"mouseup", "1"});
+    EXPECT_TRUE(shows(corner, isWhite));
+    // A turn still being animated is not saved; without the focus a frame takes 0.2 s.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    kill(pid, SIGTERM);
+    ASSERT_EQ(waitFor(pid, 10), 0);
+    image = startAndCapture(pid);
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(isWhite(pixelOf(image, corner.column, 479 - corner.row)));
+    XDestroyImage(image);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 10), 0);
+}
+
+TEST_F(WindowTest, TheInformationButtonOpensTheOverlayAndAClickClosesIt) {
+    pid_t pid = -1;
+    XImage* image = startAndCapture(pid);
+    ASSERT_NE(image, nullptr);
+    XDestroyImage(image);
+    const std::string id = std::to_string(gameWindow());
+    xdo({"mousemove", "--window", id, "307", "467", "click", "1"});
+    const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
+    EXPECT_TRUE(shows(centre, isDimmedRed)) << "the cube is not dimmed";
+    // Somewhere in the yellow title "Gyrelle".
+    bool title = false;
+    auto end = Clock::now() + std::chrono::seconds(5);
+    while (!title && Clock::now() < end) {
+        XImage* shot = XGetImage(dpy, gameWindow(), 0, 0, 320, 480, AllPlanes, ZPixmap);
+        for (int y = 10; shot && y < 45 && !title; ++y) {
+            for (int x = 100; x < 220 && !title; ++x) {
+                title = isYellowTitle(pixelOf(shot, x, y));
+            }
+        }
+        if (shot) {
+            XDestroyImage(shot);
+        }
+    }
+    EXPECT_TRUE(title);
+    xdo({"mousemove", "--window", id, "160", "300", "click", "1"});
+    EXPECT_TRUE(shows(centre, isFrontCentre));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 10), 0);
+}
+
 TEST(NoDisplay, SaysSoInOneLineAndFails) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);

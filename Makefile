@@ -3,11 +3,13 @@
 
 BUILD      ?= build
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME  ?= 30
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build build-asan run test test-plain test-asan bench format clean
+.PHONY: all deps build build-asan build-fuzz run test test-plain test-asan test-fuzz fuzz bench format clean
 
 all: build
 
@@ -38,7 +40,24 @@ test-asan: build-asan
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# The state-file reader under libFuzzer, from the committed corpus, for FUZZ_TIME seconds.
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DGYRELLE_FUZZ=ON -DGYRELLE_TESTS=OFF
+
+build-fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target gyrelle_state_fuzz
+
+test-fuzz: build-fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/fuzz/gyrelle_state_fuzz -max_total_time=$(FUZZ_TIME) -print_final_stats=1 \
+	  $(FUZZ_BUILD)/corpus tests/corpus/state > $(FUZZ_BUILD)/fuzz.log 2>&1; \
+	  status=$$?; grep -v '^reset: ' $(FUZZ_BUILD)/fuzz.log | tail -n 15; exit $$status
+
+# As long as wanted: make fuzz FUZZ_TIME=3600
+fuzz: test-fuzz
+
+test: test-plain test-asan test-fuzz
 
 # Speed figures (not run by `make test`): median of repeated runs, optimised build.
 bench: deps
@@ -50,4 +69,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -23,13 +23,14 @@ std::string statePath(platform::Platform& platform) {
     return dir.empty() ? dir : dir + "/cube_state.dat";
 }
 
-// Reads "<keyword> %f %f %f %f\n"; a line whose numbers are not finite is malformed,
-// since a NaN orientation would hide the cube for good.
+// Reads "<keyword> %f %f %f %f\n". A line whose numbers are not finite is malformed,
+// since a NaN orientation would hide the cube for good; so is an axis too long to
+// measure in single precision, which would leave a quaternion of the wrong length.
 bool readRotation(std::FILE* in, const char* format, float* axis, float* angle) {
     if (platform::scanText(in, format, {&axis[0], &axis[1], &axis[2], angle}) != 4) {
         return false;
     }
-    return std::isfinite(axis[0]) && std::isfinite(axis[1]) && std::isfinite(axis[2]) &&
+    return std::isfinite(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]) &&
            std::isfinite(*angle);
 }
 

@@ -1,12 +1,16 @@
 // Gyrelle: opens the window, builds the GL view and runs until the window closes.
 #include <cstdio>
 
+#include "app/CommandLine.h"
 #include "app/voxletAppDelegate.h"
 #include "platform/sdl/SdlApplication.h"
 #include "view/EAGLView.h"
 
-int main() {
+int main(int argc, char** argv) {
     using namespace gyrelle;
+    if (int status = handleCommandLine(argc, argv, stdout, stderr); status >= 0) {
+        return status;
+    }
     platform::SdlApplication application;
     const platform::Size points{static_cast<int>(EAGLView::kWidthPoints),
                                 static_cast<int>(EAGLView::kHeightPoints)};

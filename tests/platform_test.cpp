@@ -187,3 +187,49 @@ TEST(TouchDispatcher, ATouchBelongsToTheViewItLandedOn) {
 }
 
 }  // namespace
+
+#include "app/CommandLine.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome run(std::vector<const char*> args) {
+    args.insert(args.begin(), "gyrelle");
+    char *outBuf = nullptr, *errBuf = nullptr;
+    size_t outLen = 0, errLen = 0;
+    FILE* out = open_memstream(&outBuf, &outLen);
+    FILE* err = open_memstream(&errBuf, &errLen);
+    int status = gyrelle::handleCommandLine(static_cast<int>(args.size()), args.data(), out, err);
+    std::fclose(out);
+    std::fclose(err);
+    Outcome r{status, std::string(outBuf, outLen), std::string(errBuf, errLen)};
+    std::free(outBuf);
+    std::free(errBuf);
+    return r;
+}
+
+TEST(CommandLine, OnlyHelpAndVersion) {
+    EXPECT_EQ(run({}).status, -1);
+    Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: gyrelle", 0), 0u);
+    Outcome version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("gyrelle ", 0), 0u);
+    EXPECT_EQ(version.out.back(), '\n');
+    for (auto args :
+         {std::vector<const char*>{"-x"}, {"--help", "extra"}, {"play"}, {"--help", "--help"}}) {
+        Outcome bad = run(args);
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_TRUE(bad.out.empty());
+        EXPECT_EQ(bad.err.rfind("gyrelle: ", 0), 0u);
+        // one line of error, then the usage
+        EXPECT_EQ(bad.err.substr(bad.err.find('\n') + 1).rfind("Usage: gyrelle", 0), 0u) << bad.err;
+    }
+}
+
+}  // namespace

@@ -5,11 +5,12 @@ BUILD      ?= build
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 30
+PREFIX     ?= /usr/local
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build build-asan build-fuzz run test test-plain test-asan test-fuzz fuzz bench format clean
+.PHONY: all deps build build-asan build-fuzz install run test test-plain test-asan test-fuzz fuzz bench format clean
 
 all: build
 
@@ -28,6 +29,10 @@ build: deps $(BUILD)/CMakeCache.txt
 
 build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# Honours PREFIX and DESTDIR: make install PREFIX=/usr DESTDIR=/tmp/stage
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 run: build
 	./$(BUILD)/app/gyrelle

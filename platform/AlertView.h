@@ -57,11 +57,21 @@ class Window : public View {
     // Questions asked by a delegate that is going away are answered by nobody.
     void forgetDelegate(AlertViewDelegate* delegate);
 
+    void subviewNeedsDisplay() override { ++displayGeneration_; }
+    void didRemoveSubview(View* view) override {
+        if (view == content_) {
+            content_ = nullptr;
+        }
+    }
+    // Changes whenever anything in the window needs compositing again.
+    unsigned displayGeneration() const { return displayGeneration_; }
+
   private:
     friend class AlertView;
     void answered(AlertView* alert);
 
     View* content_ = nullptr;
+    unsigned displayGeneration_ = 0;
     std::vector<std::unique_ptr<AlertView>> alerts_;
     std::vector<std::unique_ptr<AlertView>> answered_;
 };

@@ -20,6 +20,15 @@ void View::addSubview(View* view) {
     view->removeFromSuperview();
     view->superview_ = this;
     subviews_.push_back(view);
+    setNeedsDisplay();
+}
+
+void View::setNeedsDisplay() {
+    View* root = this;
+    while (root->superview_) {
+        root = root->superview_;
+    }
+    root->subviewNeedsDisplay();
 }
 
 void View::removeFromSuperview() {
@@ -28,7 +37,10 @@ void View::removeFromSuperview() {
     }
     auto& siblings = superview_->subviews_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    View* former = superview_;
     superview_ = nullptr;
+    former->didRemoveSubview(this);
+    former->setNeedsDisplay();
 }
 
 View* View::hitTest(Point p) {

@@ -20,13 +20,24 @@ class View {
     View& operator=(const View&) = delete;
 
     const Rect& frame() const { return frame_; }
-    void setFrame(Rect frame) { frame_ = frame; }
+    void setFrame(Rect frame) {
+        frame_ = frame;
+        setNeedsDisplay();
+    }
     Rect bounds() const { return {0, 0, frame_.width, frame_.height}; }
 
     float alpha() const { return alpha_; }
-    void setAlpha(float alpha) { alpha_ = alpha; }
+    void setAlpha(float alpha) {
+        alpha_ = alpha;
+        setNeedsDisplay();
+    }
     const Color& backgroundColor() const { return background_; }
-    void setBackgroundColor(Color c) { background_ = c; }
+    void setBackgroundColor(Color c) {
+        background_ = c;
+        setNeedsDisplay();
+    }
+    // What this view shows has changed: the window composites again.
+    void setNeedsDisplay();
 
     View* superview() const { return superview_; }
     const std::vector<View*>& subviews() const { return subviews_; }
@@ -42,6 +53,9 @@ class View {
     Point convertFromWindow(Point p) const;
 
     virtual void layoutSubviews() {}
+    // The root of a window is told when anything in it needs drawing again.
+    virtual void subviewNeedsDisplay() {}
+    virtual void didRemoveSubview(View*) {}
     // Draws what lies on top of the background colour.
     virtual void drawContent(Painter&) const {}
     // False for views that let touches pass through to what is under them.

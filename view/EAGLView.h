@@ -97,8 +97,26 @@ class EAGLView : public platform::View,
     std::unique_ptr<platform::Button> infoButton;
     std::unique_ptr<InfoView> infoView;
 
+    // Frames drawn and presented; a tick whose picture would not change draws none.
+    long framesDrawn = 0;
+
   private:
     explicit EAGLView(platform::Platform& platform);
+
+    // Everything the picture depends on. Equal keys, equal pixels.
+    struct PictureKey {
+        float rotation[4];
+        Sticker stickers[MagicCube::kStickers];
+        bool animating;
+        int slice, direction;
+        float angle;
+        GLint width, height;
+        GLuint framebuffer;
+        bool operator==(const PictureKey& o) const;
+    };
+    void pictureKey(PictureKey& key) const;
+    PictureKey shown_{};
+    bool shownValid_ = false;
 
     // Reads the pixel under the touch from the last frame into rgba.
     void colourPick(const platform::Touch& touch, unsigned char* rgba);

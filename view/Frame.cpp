@@ -2,6 +2,8 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include <cstring>
+
 #include "view/EAGLView.h"
 
 namespace gyrelle {
@@ -35,6 +37,18 @@ void EAGLView::drawView() {
         }
     }
 
+    // At rest nothing need be drawn: the framebuffer and the screen already hold this
+    // very picture, so the pick reads what is shown. A turn animating always draws,
+    // since its step lives in the drawing.
+    PictureKey now;
+    pictureKey(now);
+    if (shownValid_ && now == shown_) {
+        return;
+    }
+    shown_ = now;
+    shownValid_ = true;
+    ++framesDrawn;
+
     const platform::FramebufferApi& oes = context->oes();
     context->setCurrent();
     glViewport(0, 0, backingWidth, backingHeight);
@@ -46,6 +60,26 @@ void EAGLView::drawView() {
     drawCube();
     oes.bindRenderbuffer(GL_RENDERBUFFER_OES, viewRenderbuffer);
     context->presentRenderbuffer();
+}
+
+bool EAGLView::PictureKey::operator==(const PictureKey& o) const {
+    return std::memcmp(rotation, o.rotation, sizeof rotation) == 0 &&
+           std::memcmp(stickers, o.stickers, sizeof stickers) == 0 && animating == o.animating &&
+           slice == o.slice && direction == o.direction &&
+           std::memcmp(&angle, &o.angle, sizeof angle) == 0 && width == o.width &&
+           height == o.height && framebuffer == o.framebuffer;
+}
+
+void EAGLView::pictureKey(PictureKey& key) const {
+    std::memcpy(key.rotation, currentRotation.q, sizeof key.rotation);
+    std::memcpy(key.stickers, magicCube->stickers, sizeof key.stickers);
+    key.animating = magicCube->animating != 0;
+    key.slice = magicCube->animatedSlice;
+    key.direction = magicCube->animatedDirection;
+    key.angle = magicCube->animatedAngle;
+    key.width = backingWidth;
+    key.height = backingHeight;
+    key.framebuffer = viewFramebuffer;
 }
 
 void EAGLView::drawCube() {

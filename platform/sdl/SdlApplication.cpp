@@ -319,6 +319,11 @@ int SdlApplication::run(ApplicationDelegate& delegate) {
         if (touches_->activeCount() == 0) {
             root_->collectAnswered();
         }
+        // Views over the picture changed (a question, the overlay, the button) while the
+        // picture itself did not: show them without drawing the cube again.
+        if (!quit_ && root_->displayGeneration() != compositedGeneration_) {
+            composite();
+        }
     }
     delegate.applicationWillTerminate();
     return 0;
@@ -399,6 +404,7 @@ void SdlApplication::composite() {
     if (SDL_GL_MakeCurrent(window_, compositor_) != 0) {
         return;
     }
+    compositedGeneration_ = root_->displayGeneration();
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     glViewport(0, 0, dw, dh);

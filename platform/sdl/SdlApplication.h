@@ -78,6 +78,7 @@ class SdlApplication : public Platform {
     std::unique_ptr<TouchDispatcher> touches_;
     std::unique_ptr<DesktopInput> input_;
     Uint8 pointerButton_ = 0;
+    unsigned compositedGeneration_ = ~0u;
     GLuint picture_ = 0;  // texture shared by both contexts
     Size pictureSize_;
     std::string error_;

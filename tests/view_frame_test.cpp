@@ -124,6 +124,8 @@ TEST_F(FrameTest, NothingMovesWhenIdleOrWithAZeroSpin) {
 
 TEST_F(FrameTest, TimerDrawsSixtyFramesASecondActiveAndFiveInactive) {
     view->layoutSubviews();
+    view->bContinueToRotate = 1;  // a spinning cube: every tick has a new picture
+    setAxis(view->qdeltacontinue, 0, 1, 0, 0.01f);
     const int others = platform.runLoop().validTimerCount();  // the accelerometer's
     view->startAnimation();
     int before = platform.presentCount();
@@ -155,6 +157,53 @@ TEST_F(FrameTest, IntervalWithoutATimerIsOnlyStored) {
     view->stopAnimation();
     view->stopAnimation();
     EXPECT_EQ(platform.runLoop().validTimerCount(), others);
+}
+
+// Identical pictures are not drawn again, and every kind of change is.
+TEST_F(FrameTest, ATickDrawsOnlyWhenThePictureChanges) {
+    view->layoutSubviews();
+    view->startAnimation();
+    const long first = view->framesDrawn;
+    const int presents = platform.presentCount();
+    platform.advance(1.0);
+    EXPECT_EQ(view->framesDrawn, first);  // at rest: sixty ticks, nothing drawn
+    EXPECT_EQ(platform.presentCount(), presents);
+
+    auto drawsOnNextTick = [&](const char* what, auto change) {
+        const long before = view->framesDrawn;
+        change();
+        platform.advance(1.0 / 60 + 1e-6);
+        EXPECT_EQ(view->framesDrawn, before + 1) << what;
+        platform.advance(0.1);
+        EXPECT_EQ(view->framesDrawn, before + 1) << what << " (then rest)";
+    };
+    drawsOnNextTick("a whole-cube turn", [&] {
+        Quaternion step;
+        setAxis(step, 1, 0, 0, 0.2f);
+        view->currentRotation.multiplyBy(step);
+    });
+    drawsOnNextTick("a scramble", [&] { view->magicCube->scrambleCube(); });
+    drawsOnNextTick("a make-top", [&] {
+        setAxis(view->qMakeTop, 0, 0, 1, 0.1570795f);
+        view->fMakeTopDistance = 0.05f;
+    });
+
+    const long before = view->framesDrawn;  // a turn draws each of its frames
+    ASSERT_TRUE(view->magicCube->move(0, 1));
+    platform.advance(5.0 / 60 + 1e-6);
+    EXPECT_EQ(view->framesDrawn, before + 5);  // 18, 36, 54, 72, then at rest
+    platform.advance(0.5);
+    EXPECT_EQ(view->framesDrawn, before + 5);
+
+    const long beforeLayout = view->framesDrawn;  // a new backing store
+    platform.headlessLayer().setPixelSize({640, 960});
+    view->layoutSubviews();
+    EXPECT_EQ(view->framesDrawn, beforeLayout + 1);
+    // And what a skipped frame leaves to the pick is the picture shown.
+    platform.advance(0.5);
+    Pixel centre =
+        onScreen(stickerPoint(4), [this](Vecd v) { return applied(view->currentRotation, v); });
+    EXPECT_EQ(pixel(centre), rgbaOf(view->magicCube->stickers[4]));
 }
 
 TEST_F(FrameTest, AnimationsGoOnAtTheInactiveRate) {

@@ -18,9 +18,11 @@ void Button::drawContent(Painter& painter) const {
     const Rect b = bounds();
     if (style_ == Style::InfoLight) {
         const float r = (b.width < b.height ? b.width : b.height) * 0.36f;
-        painter.strokeCircle({b.width / 2, b.height / 2}, r, 1.6f, colors::white);
-        painter.drawText({0, b.height / 2 - r * 0.95f, b.width, r * 2}, "i", colors::white, "Arial",
-                         r * 1.45f, TextAlignment::Center);
+        // Drawn, not typeset: no font need be loaded for the first frame.
+        const float cx = b.width / 2, cy = b.height / 2;
+        painter.strokeCircle({cx, cy}, r, 1.6f, colors::white);
+        painter.fillCircle({cx, cy - r * 0.48f}, r * 0.14f, colors::white);
+        painter.fillRect({cx - r * 0.11f, cy - r * 0.22f, r * 0.22f, r * 0.72f}, colors::white);
         return;
     }
     painter.fillRect(b, {0.32f, 0.34f, 0.4f, 1});

@@ -15,6 +15,7 @@ class Painter {
     virtual ~Painter() = default;
     virtual void fillRect(Rect rect, Color color) = 0;
     virtual void strokeCircle(Point centre, float radius, float width, Color color) = 0;
+    virtual void fillCircle(Point centre, float radius, Color color) = 0;
     // Text wrapped at the rectangle's width, from its top; `font` is a family name.
     virtual void drawText(Rect rect, const std::string& text, Color color, const char* font,
                           float size, TextAlignment alignment) = 0;

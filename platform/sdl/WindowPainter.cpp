@@ -150,6 +150,21 @@ void WindowPainter::strokeCircle(Point centre, float radius, float width, Color 
     glDrawArrays(GL_TRIANGLE_STRIP, 0, (kSegments + 1) * 2);
 }
 
+void WindowPainter::fillCircle(Point centre, float radius, Color c) {
+    constexpr int kSegments = 24;
+    GLfloat fan[(kSegments + 2) * 2];
+    fan[0] = px(centre.x);
+    fan[1] = py(centre.y);
+    for (int i = 0; i <= kSegments; ++i) {
+        const float a = static_cast<float>(i) * 2.0f * 3.14159265f / kSegments;
+        fan[2 + i * 2] = px(centre.x + radius * std::cos(a));
+        fan[3 + i * 2] = py(centre.y + radius * std::sin(a));
+    }
+    setColor(c);
+    glVertexPointer(2, GL_FLOAT, 0, fan);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, kSegments + 2);
+}
+
 void WindowPainter::drawText(Rect r, const std::string& text, Color c, const char* font, float size,
                              TextAlignment alignment) {
     const int pixelSize = static_cast<int>(std::lround(size * scale_));

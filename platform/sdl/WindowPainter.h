@@ -65,6 +65,7 @@ class WindowPainter : public Painter {
 
     void fillRect(Rect rect, Color color) override;
     void strokeCircle(Point centre, float radius, float width, Color color) override;
+    void fillCircle(Point centre, float radius, Color color) override;
     void drawText(Rect rect, const std::string& text, Color color, const char* font, float size,
                   TextAlignment alignment) override;
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/TouchDispatcher.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "view/EAGLView.h"
 
@@ -29,6 +30,30 @@ void BM_drawView(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_drawView)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// One colour pick: the pixel under a finger read back and matched to a sticker, as a
+// sticker swipe does at each movement.
+void BM_colourPick(benchmark::State& state) {
+    platform::HeadlessPlatform platform;
+    auto view = platform.available() ? EAGLView::create(platform) : nullptr;
+    if (!view) {
+        state.SkipWithError("no surfaceless EGL context");
+        return;
+    }
+    view->layoutSubviews();
+    platform::TouchDispatcher touches(*view);
+    platform::TouchDispatcher::Change finger{1, {150, 250}, 1};  // on the front face
+    touches.began(&finger, 1);
+    touches.moved(&finger, 1);  // the first movement only arms the swipe
+    if (view->stickerStart < 0) {
+        state.SkipWithError("the finger is not on a sticker");
+        return;
+    }
+    for (auto _ : state) {
+        touches.moved(&finger, 1);
+    }
+}
+BENCHMARK(BM_colourPick)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
 }  // namespace
 

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 // After gtest: Xlib defines macros (None, Bool) that clash with it.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -19,125 +16,10 @@
 #include <vector>
 
 #include "tests/support/SlotGeometry.h"
+#include "tests/support/X11Harness.h"
 
 namespace gyrelle::testing {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-            int stdoutFd = -1, int stderrFd = -1) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that crashed
-        if (stdoutFd >= 0) {
-            dup2(stdoutFd, 1);
-        }
-        if (stderrFd >= 0) {
-            dup2(stderrFd, 2);
-        }
-        std::vector<char*> args, envp;
-        for (const auto& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        for (const auto& e : env) {
-            envp.push_back(const_cast<char*>(e.c_str()));
-        }
-        envp.push_back(nullptr);
-        execvpe(args[0], args.data(), envp.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Waits for the child up to `seconds`; its exit status, or -1 if it did not end.
-int waitFor(pid_t pid, double seconds) {
-    auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < end) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
-std::vector<std::string> baseEnvironment() {
-    std::vector<std::string> env;
-    for (const char* keep : {"PATH", "HOME", "UBSAN_OPTIONS"}) {
-        if (const char* v = std::getenv(keep)) {
-            env.push_back(std::string(keep) + "=" + v);
-        }
-    }
-    return env;
-}
-
-class XServer {
-  public:
-    XServer() {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            return;
-        }
-        pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                      "-nolisten", "tcp"},
-                     baseEnvironment(), -1, open("/dev/null", O_WRONLY));
-        close(fds[1]);
-        char buf[32] = {};
-        ssize_t n = read(fds[0], buf, sizeof buf - 1);  // the display number, once ready
-        close(fds[0]);
-        if (n > 0) {
-            display_ = ":" + std::string(buf, std::strcspn(buf, "\n"));
-        }
-    }
-    ~XServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitFor(pid_, 5);
-        }
-    }
-    const std::string& display() const { return display_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
-Window findWindow(Display* dpy, Window w, const char* title) {
-    char* name = nullptr;
-    if (XFetchName(dpy, w, &name) && name) {
-        bool match = std::strcmp(name, title) == 0;
-        XFree(name);
-        if (match) {
-            return w;
-        }
-    }
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (XQueryTree(dpy, w, &root, &parent, &children, &count)) {
-        for (unsigned i = 0; i < count && !found; ++i) {
-            found = findWindow(dpy, children[i], title);
-        }
-        XFree(children);
-    }
-    return found;
-}
-
-struct Rgb {
-    unsigned char r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-
-Rgb pixelOf(XImage* image, int x, int y) {
-    unsigned long p = XGetPixel(image, x, y);
-    return {static_cast<unsigned char>((p >> 16) & 0xFF),
-            static_cast<unsigned char>((p >> 8) & 0xFF), static_cast<unsigned char>(p & 0xFF)};
-}
 
 class WindowTest : public ::testing::Test {
   protected:

@@ -10,7 +10,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build build-asan build-fuzz install run test test-plain test-asan test-fuzz fuzz bench format clean
+.PHONY: all deps build build-asan build-fuzz install soak run test test-plain test-asan test-fuzz fuzz bench format clean
 
 all: build
 
@@ -58,6 +58,11 @@ test-fuzz: build-fuzz
 	./$(FUZZ_BUILD)/fuzz/gyrelle_state_fuzz -max_total_time=$(FUZZ_TIME) -print_final_stats=1 \
 	  $(FUZZ_BUILD)/corpus tests/corpus/state > $(FUZZ_BUILD)/fuzz.log 2>&1; \
 	  status=$$?; grep -v '^reset: ' $(FUZZ_BUILD)/fuzz.log | tail -n 15; exit $$status
+
+# The endurance run at full length: a million random events (make test runs 20 000).
+SOAK_EVENTS ?= 1000000
+soak: build
+	GYRELLE_SOAK_EVENTS=$(SOAK_EVENTS) ./$(BUILD)/tests/gyrelle_soak_tests 2>&1 | grep -v '^reset: '
 
 # As long as wanted: make fuzz FUZZ_TIME=3600
 fuzz: test-fuzz

@@ -62,7 +62,8 @@ test-fuzz: build-fuzz
 # The endurance run at full length: a million random events (make test runs 20 000).
 SOAK_EVENTS ?= 1000000
 soak: build
-	GYRELLE_SOAK_EVENTS=$(SOAK_EVENTS) ./$(BUILD)/tests/gyrelle_soak_tests 2>&1 | grep -v '^reset: '
+	GYRELLE_SOAK_EVENTS=$(SOAK_EVENTS) ./$(BUILD)/tests/gyrelle_soak_tests > $(BUILD)/soak.log 2>&1; \
+	  status=$$?; grep -v '^reset: ' $(BUILD)/soak.log | tail -n 20; exit $$status
 
 # As long as wanted: make fuzz FUZZ_TIME=3600
 fuzz: test-fuzz

@@ -46,6 +46,13 @@ class StateTest : public HeadlessViewTest {
         fresh->terminate();
         return contents();
     }
+    void writeLines(const std::vector<std::string>& lines) const {
+        std::string text;
+        for (const auto& line : lines) {
+            text += line + "\n";
+        }
+        writeFile(text);
+    }
     static std::vector<std::string> lines(const std::string& text) {
         std::vector<std::string> out;
         std::stringstream s(text);
@@ -136,12 +143,9 @@ TEST_F(StateTest, AFileCutAfterThirtyStickersStillGivesTheOrientation) {
     view->magicCube->scrambleCube();
     view->terminate();
     std::vector<std::string> l = lines(contents());
-    std::string text;
-    for (int i = 0; i <= 30; ++i) {
-        text += l[i] + "\n";
-    }
-    text += "crot 0 0 1 1.5\n";
-    writeFile(text);
+    l.resize(31);  // the version and 30 stickers
+    l.push_back("crot 0 0 1 1.5");
+    writeLines(l);
     auto again = restart();
     MagicCube solved;
     for (int s = 0; s < 54; ++s) {
@@ -159,11 +163,7 @@ TEST_F(StateTest, NumbersKeepTheirLowBitsAndStrangeCubesAreAccepted) {
     l[1] = "256 -1 1000000000000000000000000000000000000259 -1";
     l[2] = "7 7 7 9";
     l[57] = "brot 256";
-    std::string text;
-    for (const auto& line : l) {
-        text += line + "\n";
-    }
-    writeFile(text);
+    writeLines(l);
     auto again = restart();
     EXPECT_EQ(rgbaOf(again->magicCube->stickers[0]), (Rgba{0, 255, 3, 255}));
     EXPECT_EQ(again->magicCube->stickers[0].faceNumber, -1);
@@ -178,11 +178,7 @@ TEST_F(StateTest, NonFiniteOrientationStopsTheReading) {
         l[55] = bad;
         l[56] = "drot 0 0 1 0.5";
         l[57] = "brot 1";
-        std::string text;
-        for (const auto& line : l) {
-            text += line + "\n";
-        }
-        writeFile(text);
+        writeLines(l);
         auto again = restart();
         expectDefaults(*again);
         again->layoutSubviews();

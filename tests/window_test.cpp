@@ -80,6 +80,36 @@ class WindowTest : public ::testing::Test {
 
     Window gameWindow() { return findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle"); }
 
+    // Starts the game and waits for the cube; `id` is then its window for xdotool.
+    bool launch() {
+        XImage* image = startAndCapture(pid);
+        if (image == nullptr) {
+            return false;
+        }
+        XDestroyImage(image);
+        id = std::to_string(gameWindow());
+        return true;
+    }
+    void quit() {
+        kill(pid, SIGTERM);
+        EXPECT_EQ(waitFor(pid, 10), 0);
+    }
+    // The pointer to a point of the cube at the start-up orientation, then `then`.
+    void mouseAt(Vecd cubePoint, std::vector<std::string> then = {}, int nudge = 0) {
+        std::vector<std::string> args{"mousemove", "--window", id};
+        for (const std::string& a : windowXY(cubePoint, startOrientation, nudge)) {
+            args.push_back(a);
+        }
+        args.insert(args.end(), then.begin(), then.end());
+        xdo(args);
+    }
+    // A left-button swipe: down, a first movement (swallowed), a second one.
+    void swipe(int fromSlot, int toSlot) {
+        mouseAt(stickerPoint(fromSlot), {"mousedown", "1"});
+        mouseAt(stickerPoint(toSlot));
+        mouseAt(stickerPoint(toSlot), {"mouseup", "1"}, 1);
+    }
+
     // Waits until the window shows `want` at view pixel `at` (row from the bottom).
     bool shows(Pixel at, bool (*want)(Rgb), double seconds = 10) {
         auto end = Clock::now() + std::chrono::duration<double>(seconds);
@@ -106,6 +136,8 @@ class WindowTest : public ::testing::Test {
     }
 
     XServer server;
+    pid_t pid = -1;
+    std::string id;
     std::string dataHome;
     std::vector<std::string> env;
     Display* dpy = nullptr;
@@ -132,11 +164,8 @@ TEST_F(WindowTest, ShowsTheCubeAndExitsCleanlyOnSigtermAndSigint) {
 }
 
 TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
-    pid_t pid = -1;
-    XImage* first = startAndCapture(pid);
-    ASSERT_NE(first, nullptr);
-    XDestroyImage(first);
-    Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle");
+    ASSERT_TRUE(launch());
+    Window w = gameWindow();
     struct Case {
         int width, height;  // window
         int x, y, w, h;     // where the view lands, from the top left
@@ -157,8 +186,7 @@ TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
         }
         EXPECT_EQ(seen, (Rgb{244, 0, 0})) << c.width << "x" << c.height;
     }
-    kill(pid, SIGTERM);
-    EXPECT_EQ(waitFor(pid, 10), 0);
+    quit();
 }
 
 bool isWhite(Rgb c) {
@@ -168,52 +196,26 @@ bool isFrontCentre(Rgb c) {
     return c == Rgb{244, 0, 0};
 }
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 TEST_F(WindowTest, MouseSwipeTurnsASlice) {
-    pid_t pid = -1;
-    XImage* image = startAndCapture(pid);
-    ASSERT_NE(image, nullptr);
-    XDestroyImage(image);
-    const std::string id = std::to_string(gameWindow());
+    ASSERT_TRUE(launch());
     // Front face, bottom row, from the left sticker onto the middle one: the bottom
     // layer turns to the right and the left face's white comes round to the front.
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(0), startOrientation) + std::vector<std::string>{"mousedown", "1"});
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(1), startOrientation));
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(1), startOrientation, 1) + std::vector<std::string>{"mouseup", "1"});
+    swipe(0, 1);
     EXPECT_TRUE(shows(project(startOrientation(stickerPoint(0)), 320, 480), isWhite));
-    kill(pid, SIGTERM);
-    EXPECT_EQ(waitFor(pid, 10), 0);
+    quit();
 }
 
 TEST_F(WindowTest, DoubleClickBringsASideFaceUp) {
-    pid_t pid = -1;
-    XImage* image = startAndCapture(pid);
-    ASSERT_NE(image, nullptr);
-    XDestroyImage(image);
-    const std::string id = std::to_string(gameWindow());
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(40), startOrientation) +
-        std::vector<std::string>{"click", "--repeat", "2", "--delay", "60", "1"});
+    ASSERT_TRUE(launch());
+    mouseAt(stickerPoint(40), {"click", "--repeat", "2", "--delay", "60", "1"});
     // The white face's centre ends up where the face normal (0, 2, 1) / sqrt(5) puts it.
     Pixel top = project({0, 1.501 * 0.894427, 1.501 * 0.447214}, 320, 480);
     EXPECT_TRUE(shows(top, isWhite));
-    kill(pid, SIGTERM);
-    EXPECT_EQ(waitFor(pid, 10), 0);
+    quit();
 }
 
 TEST_F(WindowTest, RightButtonDragTurnsTheWholeCube) {
-    pid_t pid = -1;
-    XImage* image = startAndCapture(pid);
-    ASSERT_NE(image, nullptr);
-    XDestroyImage(image);
-    const std::string id = std::to_string(gameWindow());
+    ASSERT_TRUE(launch());
     // Two fingers together: the first movement is swallowed, then 38 points right turn
     // the cube by 2 * 38 * 0.4 degrees about the screen's y axis, and a last small step
     // keeps it from spinning on.
@@ -224,8 +226,7 @@ TEST_F(WindowTest, RightButtonDragTurnsTheWholeCube) {
     const double angle = (2 * 38 + 2 * 1) * 0.4 * M_PI / 180;
     auto turned = [angle](Vecd v) { return rotate(startOrientation(v), {0, 1, 0}, angle); };
     EXPECT_TRUE(shows(project(turned(stickerPoint(4)), 320, 480), isFrontCentre));
-    kill(pid, SIGTERM);
-    EXPECT_EQ(waitFor(pid, 10), 0);
+    quit();
 }
 
 bool isDimmedRed(Rgb c) {
@@ -236,11 +237,7 @@ bool isYellowTitle(Rgb c) {
 }  // at 62.5 %
 
 TEST_F(WindowTest, KeysShakeAndAnswerAndTheCubeIsThereAfterARestart) {
-    pid_t pid = -1;
-    XImage* image = startAndCapture(pid);
-    ASSERT_NE(image, nullptr);
-    XDestroyImage(image);
-    const std::string id = std::to_string(gameWindow());
+    ASSERT_TRUE(launch());
     const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
     const Pixel corner = project(startOrientation(stickerPoint(0)), 320, 480);
     // "s" on a solved cube scrambles it: the front's centre may stay, not all nine.
@@ -264,31 +261,20 @@ TEST_F(WindowTest, KeysShakeAndAnswerAndTheCubeIsThereAfterARestart) {
     xdo({"key", "--window", id, "y"});
     EXPECT_TRUE(shows(corner, [](Rgb c) { return c == Rgb{245, 0, 0}; }));
     // Turn the bottom row, quit, start again: the same cube is back.
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(0), startOrientation) + std::vector<std::string>{"mousedown", "1"});
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(1), startOrientation));
-    xdo(std::vector<std::string>{"mousemove", "--window", id} +
-        windowXY(stickerPoint(1), startOrientation, 1) + std::vector<std::string>{"mouseup", "1"});
+    swipe(0, 1);
     EXPECT_TRUE(shows(corner, isWhite));
     // A turn still being animated is not saved; without the focus a frame takes 0.2 s.
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    kill(pid, SIGTERM);
-    ASSERT_EQ(waitFor(pid, 10), 0);
-    image = startAndCapture(pid);
+    quit();
+    XImage* image = startAndCapture(pid);
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(isWhite(pixelOf(image, corner.column, 479 - corner.row)));
     XDestroyImage(image);
-    kill(pid, SIGTERM);
-    EXPECT_EQ(waitFor(pid, 10), 0);
+    quit();
 }
 
 TEST_F(WindowTest, TheInformationButtonOpensTheOverlayAndAClickClosesIt) {
-    pid_t pid = -1;
-    XImage* image = startAndCapture(pid);
-    ASSERT_NE(image, nullptr);
-    XDestroyImage(image);
-    const std::string id = std::to_string(gameWindow());
+    ASSERT_TRUE(launch());
     xdo({"mousemove", "--window", id, "307", "467", "click", "1"});
     const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
     EXPECT_TRUE(shows(centre, isDimmedRed)) << "the cube is not dimmed";
@@ -309,8 +295,7 @@ TEST_F(WindowTest, TheInformationButtonOpensTheOverlayAndAClickClosesIt) {
     EXPECT_TRUE(title);
     xdo({"mousemove", "--window", id, "160", "300", "click", "1"});
     EXPECT_TRUE(shows(centre, isFrontCentre));
-    kill(pid, SIGTERM);
-    EXPECT_EQ(waitFor(pid, 10), 0);
+    quit();
 }
 
 TEST(NoDisplay, SaysSoInOneLineAndFails) {

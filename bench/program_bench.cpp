@@ -58,7 +58,7 @@ Figures measure(const char* binary, const std::string& display, const std::strin
     const auto start = Clock::now();
     pid_t pid = spawn({binary}, env, -1, open("/dev/null", O_WRONLY));
     while (Clock::now() - start < std::chrono::seconds(20) && f.startMs < 0) {
-        Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle");
+        Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid);
         XImage* image = w ? XGetImage(dpy, w, 160, 240, 1, 1, AllPlanes, ZPixmap) : nullptr;
         if (image) {
             if (!(pixelOf(image, 0, 0) == Rgb{0, 0, 0})) {
@@ -71,7 +71,7 @@ Figures measure(const char* binary, const std::string& display, const std::strin
         }
     }
     // Focused, as a player's window is: the frame timer runs at 60 ticks a second.
-    if (Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle")) {
+    if (Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid)) {
         XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
         XSync(dpy, False);
     }

@@ -54,7 +54,7 @@ class WindowTest : public ::testing::Test {
         pid = spawn({GYRELLE_BINARY}, env);
         auto end = Clock::now() + std::chrono::seconds(20);
         while (Clock::now() < end) {
-            Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle");
+            Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid);
             XWindowAttributes a{};
             if (w && XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable) {
                 XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
@@ -78,7 +78,7 @@ class WindowTest : public ::testing::Test {
         EXPECT_EQ(waitFor(spawn(args, env), 20), 0) << "xdotool " << args[1];
     }
 
-    Window gameWindow() { return findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle"); }
+    Window gameWindow() { return findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid); }
 
     // Starts the game and waits for the cube; `id` is then its window for xdotool.
     bool launch() {
@@ -144,9 +144,8 @@ class WindowTest : public ::testing::Test {
     int width = 0, height = 0;
 };
 
-TEST_F(WindowTest, ShowsTheCubeAndExitsCleanlyOnSigtermAndSigint) {
-    for (int signal : {SIGTERM, SIGINT}) {
-        pid_t pid = -1;
+TEST_F(WindowTest, ShowsTheCubeAndExitsCleanlyOnSigtermSigintAndCtrlQ) {
+    for (int signal : {SIGTERM, SIGINT, 0}) {  // 0: Ctrl+Q
         XImage* image = startAndCapture(pid);
         ASSERT_NE(image, nullptr) << "no window showing the cube";
         EXPECT_EQ(width, 320);
@@ -158,8 +157,17 @@ TEST_F(WindowTest, ShowsTheCubeAndExitsCleanlyOnSigtermAndSigint) {
         EXPECT_EQ(pixelOf(image, top.column, 479 - top.row), (Rgb{1, 200, 0}));
         EXPECT_EQ(pixelOf(image, 2, 2), (Rgb{0, 0, 0}));
         XDestroyImage(image);
-        kill(pid, signal);
+        if (signal) {
+            kill(pid, signal);
+        } else {
+            // The window is gone before xdotool sends the key releases: it fails then.
+            waitFor(
+                spawn({"xdotool", "key", "--window", std::to_string(gameWindow()), "ctrl+q"}, env),
+                20);
+        }
         EXPECT_EQ(waitFor(pid, 10), 0) << "signal " << signal;
+        EXPECT_TRUE(std::filesystem::exists(dataHome + "/gyrelle/cube_state.dat")) << "not saved";
+        std::filesystem::remove(dataHome + "/gyrelle/cube_state.dat");
     }
 }
 

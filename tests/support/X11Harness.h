@@ -2,6 +2,7 @@
 
 // A display of our own for the real program: Xvfb, the program started and stopped,
 // its window found and looked at. Used by the windowed tests and the benchmarks.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -103,10 +104,32 @@ class XServer {
     std::string display_;
 };
 
-inline Window findWindow(Display* dpy, Window w, const char* title) {
+// The process that made window w, from the _NET_WM_PID property SDL sets; -1 if none.
+inline long windowPid(Display* dpy, Window w) {
+    Atom property = XInternAtom(dpy, "_NET_WM_PID", True);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (property != 0 &&
+        XGetWindowProperty(dpy, w, property, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                           &after, &data) == Success &&
+        data && items == 1 && format == 32) {
+        pid = *reinterpret_cast<long*>(data);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return pid;
+}
+
+// The window titled `title`; with `pid`, only one made by that process (a window of a
+// process that has just ended may linger a moment).
+inline Window findWindow(Display* dpy, Window w, const char* title, pid_t pid = -1) {
     char* name = nullptr;
     if (XFetchName(dpy, w, &name) && name) {
-        bool match = std::strcmp(name, title) == 0;
+        bool match = std::strcmp(name, title) == 0 && (pid < 0 || windowPid(dpy, w) == pid);
         XFree(name);
         if (match) {
             return w;
@@ -117,7 +140,7 @@ inline Window findWindow(Display* dpy, Window w, const char* title) {
     Window found = 0;
     if (XQueryTree(dpy, w, &root, &parent, &children, &count)) {
         for (unsigned i = 0; i < count && !found; ++i) {
-            found = findWindow(dpy, children[i], title);
+            found = findWindow(dpy, children[i], title, pid);
         }
         XFree(children);
     }

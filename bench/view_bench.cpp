@@ -12,15 +12,24 @@ namespace {
 
 using namespace gyrelle;
 
+// The view at 320 x 480, laid out, or null with the benchmark marked as skipped.
+std::unique_ptr<EAGLView> makeView(platform::HeadlessPlatform& platform, benchmark::State& state) {
+    auto view = platform.available() ? EAGLView::create(platform) : nullptr;
+    if (view) {
+        view->layoutSubviews();
+    } else {
+        state.SkipWithError("no surfaceless EGL context");
+    }
+    return view;
+}
+
 // One frame as the timer draws it, waited for until the pixels are in the framebuffer.
 void BM_drawView(benchmark::State& state) {
     platform::HeadlessPlatform platform;
-    auto view = platform.available() ? EAGLView::create(platform) : nullptr;
+    auto view = makeView(platform, state);
     if (!view) {
-        state.SkipWithError("no surfaceless EGL context");
         return;
     }
-    view->layoutSubviews();
     view->bContinueToRotate = 1;  // a spinning cube: every frame differs
     const float axis[3] = {0.3f, 1, 0};
     view->qdeltacontinue.setAxis(axis, 0.02f);
@@ -35,12 +44,10 @@ BENCHMARK(BM_drawView)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 // sticker swipe does at each movement.
 void BM_colourPick(benchmark::State& state) {
     platform::HeadlessPlatform platform;
-    auto view = platform.available() ? EAGLView::create(platform) : nullptr;
+    auto view = makeView(platform, state);
     if (!view) {
-        state.SkipWithError("no surfaceless EGL context");
         return;
     }
-    view->layoutSubviews();
     platform::TouchDispatcher touches(*view);
     platform::TouchDispatcher::Change finger{1, {150, 250}, 1};  // on the front face
     touches.began(&finger, 1);

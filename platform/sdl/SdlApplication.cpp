@@ -37,14 +37,11 @@ class SdlContext : public GLContext {
         Size s = layer.pixelSize();
         oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
         // The picture the compositor shows, of the same size.
+        // Shown pixel for pixel: nearest texel.
         if (app_.picture_ == 0) {
-            glGenTextures(1, &app_.picture_);
+            app_.picture_ = newTexture(GL_NEAREST);
         }
         glBindTexture(GL_TEXTURE_2D, app_.picture_);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, s.width, s.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      nullptr);
         glBindTexture(GL_TEXTURE_2D, 0);

@@ -10,6 +10,9 @@
 
 namespace gyrelle::platform {
 
+// Binds a new 2-D texture, clamped at its edges, with `filter` both ways.
+GLuint newTexture(GLint filter);
+
 // Text as textures, rendered once by SDL_ttf in the font fontconfig finds for a family
 // name, and kept while the same text is drawn at the same size.
 class TextCache {

@@ -272,7 +272,7 @@ TEST_F(WindowTest, KeysShakeAndAnswerAndTheCubeIsThereAfterARestart) {
     swipe(0, 1);
     EXPECT_TRUE(shows(corner, isWhite));
     // A turn still being animated is not saved; without the focus a frame takes 0.2 s.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
     quit();
     XImage* image = startAndCapture(pid);
     ASSERT_NE(image, nullptr);

@@ -195,6 +195,13 @@ TEST_F(FrameTest, ATickDrawsOnlyWhenThePictureChanges) {
     platform.advance(0.5);
     EXPECT_EQ(view->framesDrawn, before + 5);
 
+    const long sameSize = view->framesDrawn;  // new buffers of the same size, maybe the same names
+    view->layoutSubviews();
+    EXPECT_EQ(view->framesDrawn, sameSize + 1);
+    EXPECT_NE(pixel(onScreen(stickerPoint(4),
+                             [this](Vecd v) { return applied(view->currentRotation, v); })),
+              (Rgba{0, 0, 0, 0}));
+
     const long beforeLayout = view->framesDrawn;  // a new backing store
     platform.headlessLayer().setPixelSize({640, 960});
     view->layoutSubviews();

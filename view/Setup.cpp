@@ -114,6 +114,8 @@ bool EAGLView::createFramebuffer() {
 }
 
 void EAGLView::destroyFramebuffer() {
+    // New buffers may get the old names back but hold nothing yet: draw the next frame.
+    shownValid_ = false;
     const platform::FramebufferApi& oes = context->oes();
     oes.deleteFramebuffers(1, &viewFramebuffer);
     viewFramebuffer = 0;

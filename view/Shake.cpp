@@ -7,6 +7,7 @@ namespace gyrelle {
 
 namespace {
 constexpr double kFilterFactor = 0.1;     // weight of a new sample in the gravity estimate
+constexpr double kFilterKeep = 0.9;       // weight of the estimate so far
 constexpr double kShakeThreshold = 2.25;  // gravity-free acceleration, in units of gravity
 constexpr double kShakeInterval = 0.75;   // seconds between accepted shakes
 }  // namespace
@@ -15,7 +16,7 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
     const double sample[3] = {a.x, a.y, a.z};
     double d[3];
     for (int i = 0; i < 3; ++i) {
-        myAccelerometer[i] = sample[i] * kFilterFactor + myAccelerometer[i] * (1.0 - kFilterFactor);
+        myAccelerometer[i] = sample[i] * kFilterFactor + myAccelerometer[i] * kFilterKeep;
         d[i] = sample[i] - myAccelerometer[i];
     }
     const double length = std::sqrt((d[0] * d[0] + d[1] * d[1]) + d[2] * d[2]);

@@ -20,7 +20,6 @@ class Button : public View {
 
     void setAction(std::function<void()> action) { action_ = std::move(action); }
     const std::string& label() const { return label_; }
-    Style style() const { return style_; }
 
     void touchesBegan(const TouchSet&, const Event&) override { tracking_ = true; }
     void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -16,7 +16,6 @@ class RunLoop;
 class Timer {
   public:
     double interval() const { return interval_; }
-    bool isValid() const { return valid_; }
     // Stops the timer for good; the run loop frees it later, so a timer may
     // invalidate itself from its own action.
     void invalidate() { valid_ = false; }

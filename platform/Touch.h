@@ -32,7 +32,6 @@ class TouchSet {
     static constexpr int kCapacity = 12;
 
     int count() const { return count_; }
-    bool empty() const { return count_ == 0; }
     // One of the touches (the first), or null for an empty set.
     const Touch* anyObject() const { return count_ ? items_[0] : nullptr; }
     const Touch* operator[](int i) const { return items_[i]; }
@@ -53,7 +52,6 @@ class Event {
     explicit Event(TouchSet all) : all_(all) {}
     // The touches that belong to `view`, moving or still, in the order they landed.
     TouchSet touchesForView(const View* view) const;
-    const TouchSet& allTouches() const { return all_; }
 
   private:
     TouchSet all_;

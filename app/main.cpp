@@ -12,9 +12,7 @@ int main(int argc, char** argv) {
         return status;
     }
     platform::SdlApplication application;
-    const platform::Size points{static_cast<int>(EAGLView::kWidthPoints),
-                                static_cast<int>(EAGLView::kHeightPoints)};
-    if (!application.open("Gyrelle", points)) {
+    if (!application.open("Gyrelle", EAGLView::kScreenPoints)) {
         std::fprintf(stderr, "gyrelle: %s\n", application.error().c_str());
         return 1;
     }

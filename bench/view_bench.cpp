@@ -52,7 +52,7 @@ void BM_colourPick(benchmark::State& state) {
     platform::TouchDispatcher::Change finger{1, {150, 250}, 1};  // on the front face
     touches.began(&finger, 1);
     touches.moved(&finger, 1);  // the first movement only arms the swipe
-    if (view->stickerStart < 0) {
+    if (view->gesture.stickerStart < 0) {
         state.SkipWithError("the finger is not on a sticker");
         return;
     }

@@ -1,8 +1,6 @@
 #include "cube/MagicCube.h"
 
 #include "cube/Tables.h"
-#include "platform/Log.h"
-#include "platform/Scan.h"
 
 namespace gyrelle {
 
@@ -15,9 +13,7 @@ const unsigned char MagicCube::colors[6][3] = {
     {235, 245, 0},    // +x yellow
 };
 
-int Voxlet::fidx = 0;
-
-void Voxlet::setFaces(int pz, int py, int nz, int ny, int nx, int px) {
+void Voxlet::setFaces(int& fidx, int pz, int py, int nz, int ny, int nx, int px) {
     const int flags[6] = {pz, py, nz, ny, nx, px};
     for (int i = 0; i < 6; ++i) {
         faces[i] = flags[i] ? faceIdx[fidx++] : -1;
@@ -28,9 +24,15 @@ MagicCube::MagicCube() {
     resetCube();
 }
 
+MagicCube& MagicCube::operator=(const MagicCube& other) {
+    s_ = other.s_;
+    ++revision_;
+    return *this;
+}
+
 void MagicCube::resetCube() {
-    Voxlet::fidx = 0;
-    animating = 0;
+    int fidx = 0;
+    s_.animating = false;
 
     // The nine stickers of a face differ from its base colour by at most 2 per
     // channel, so each one is told apart by its colour alone.
@@ -40,7 +42,7 @@ void MagicCube::resetCube() {
     };
     for (int k = 0; k < 9; ++k) {
         for (int f = 0; f < 6; ++f) {
-            Sticker& s = stickers[9 * f + k];
+            Sticker& s = s_.stickers[9 * f + k];
             for (int c = 0; c < 3; ++c) {
                 unsigned char base = colors[f][c];
                 s.rgb[c] = static_cast<unsigned char>(base ? base - offsets[k][c] : offsets[k][c]);
@@ -52,23 +54,22 @@ void MagicCube::resetCube() {
     for (int a = -1; a <= 1; ++a) {
         for (int y = -1; y <= 1; ++y) {
             for (int x = -1; x <= 1; ++x) {
-                Voxlet& v = voxlets[9 * (a + 1) + 3 * (y + 1) + (x + 1)];
+                Voxlet& v = s_.voxlets[9 * (a + 1) + 3 * (y + 1) + (x + 1)];
                 int z = -a;
                 v.xyz[0] = x;
                 v.xyz[1] = y;
                 v.xyz[2] = z;
-                v.setFaces(z == 1, y == 1, z == -1, y == -1, x == -1, x == 1);
+                v.setFaces(fidx, z == 1, y == 1, z == -1, y == -1, x == -1, x == 1);
             }
         }
     }
-
-    platform::logMessage(isSolved() ? "reset: solved" : "reset: not solved");
+    ++revision_;
 }
 
 bool MagicCube::isSolved() const {
     for (int f = 0; f < 6; ++f) {
         for (int k = 1; k < 9; ++k) {
-            if (stickers[9 * f + k].faceNumber != stickers[9 * f].faceNumber) {
+            if (s_.stickers[9 * f + k].faceNumber != s_.stickers[9 * f].faceNumber) {
                 return false;
             }
         }
@@ -78,7 +79,7 @@ bool MagicCube::isSolved() const {
 
 int MagicCube::getStickerLocationWithColor(const unsigned char* rgb) const {
     for (int s = 0; s < kStickers; ++s) {
-        const unsigned char* c = stickers[s].rgb;
+        const unsigned char* c = s_.stickers[s].rgb;
         if (c[0] == rgb[0] && c[1] == rgb[1] && c[2] == rgb[2]) {
             return s;
         }
@@ -91,23 +92,9 @@ int MagicCube::getFaceWithColor(const unsigned char* rgb) const {
     return s < 0 ? -1 : s / 9;
 }
 
-void MagicCube::writeStickers(std::FILE* out) const {
-    for (const Sticker& s : stickers) {
-        std::fprintf(out, "%d %d %d %d\n", s.rgb[0], s.rgb[1], s.rgb[2], s.faceNumber);
-    }
-}
-
-void MagicCube::readStickers(std::FILE* in) {
-    for (Sticker& s : stickers) {
-        platform::ScannedInt v[4];
-        if (platform::scanText(in, "%d %d %d %d\n", {&v[0], &v[1], &v[2], &v[3]}) < 4) {
-            return;
-        }
-        for (int c = 0; c < 3; ++c) {
-            s.rgb[c] = v[c].low8;
-        }
-        s.faceNumber = static_cast<signed char>(v[3].low8);
-    }
+void MagicCube::setStickers(const Stickers& records) {
+    s_.stickers = records;
+    ++revision_;
 }
 
 }  // namespace gyrelle

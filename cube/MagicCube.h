@@ -1,6 +1,8 @@
 #pragma once
 
-#include <cstdio>
+#include <array>
+
+#include "cube/Random.h"
 
 namespace gyrelle {
 
@@ -15,19 +17,30 @@ struct Voxlet {
     int xyz[3];    // each -1, 0 or +1
     int faces[6];  // sticker slot shown towards +z, +y, -z, -y, -x, +x, or -1
 
-    // Each nonzero flag, in faces order, takes the next slot of faceIdx.
-    void setFaces(int pz, int py, int nz, int ny, int nx, int px);
-
-    static int fidx;  // next entry of faceIdx while resetCube hands out slots
+    // Each nonzero flag, in faces order, takes the next slot of faceIdx; `fidx` is the
+    // running position in faceIdx.
+    void setFaces(int& fidx, int pz, int py, int nz, int ny, int nx, int px);
 };
 
+// The whole cube as a plain value: the stickers, the fixed pieces and the quarter turn
+// being animated. It draws nothing, reads no files and keeps no log; `revision` moves
+// on with every change, so whoever shows the cube knows when to show it again.
 class MagicCube {
   public:
     static constexpr int kStickers = 54;
     static constexpr int kVoxlets = 27;
+    static constexpr int kScrambleTurns = 100;
+    // Degrees a turning slice advances per drawn frame; a turn shows four frames.
+    static constexpr float kTurnStep = 18.0f;
     static const unsigned char colors[6][3];
 
+    using Stickers = std::array<Sticker, kStickers>;
+    using Voxlets = std::array<Voxlet, kVoxlets>;
+
     MagicCube();
+    MagicCube(const MagicCube&) = default;
+    // Taking another cube's value is a change like any other: the revision moves on.
+    MagicCube& operator=(const MagicCube& other);
 
     void resetCube();
     bool isSolved() const;
@@ -37,46 +50,45 @@ class MagicCube {
 
     // Starts animating the quarter turn of a drag from slot start onto its neighbour end.
     bool move(int start, int end);
-    // Applies slice code (+-1..+-9) to the stickers at once.
+    // Applies slice code (+-1..+-9) to the stickers at once; false, changing nothing,
+    // for anything else.
     bool rotateFace(int code);
-    // The turn animation's per-frame step, run at the end of every drawn frame.
+    // The turn animation's step: once per drawn frame, after the frame is drawn.
     void stepAnimation();
-
-    // Draws the 27 pieces (a turning slice turned) and then steps the turn animation.
-    // Needs a current GL context with the vertex, normal and colour arrays enabled
-    // and the vertex and normal arrays pointing at squareVertices and squareNormals.
-    void render();
-    // 100 random quarter turns at once.
+    // kScrambleTurns random quarter turns at once, from `random`, or from the C
+    // library's generator seeded from the clock.
+    void scrambleCube(RandomSource& random);
     void scrambleCube();
+    // The slice code a scramble makes of one random value: every code +-1..+-9 alike.
+    static int scrambleCode(long random);
 
-    // Sticker lines of the saved state: "%d %d %d %d\n" per slot.
-    void writeStickers(std::FILE* out) const;
-    // Reads up to 54 sticker lines, stopping at the first incomplete one.
-    void readStickers(std::FILE* in);
+    const Stickers& stickers() const { return s_.stickers; }
+    // All 54 records at once, in slot order (a restored or pasted position).
+    void setStickers(const Stickers& records);
+    const Voxlets& voxlets() const { return s_.voxlets; }
 
-    Sticker stickers[kStickers];
-    Voxlet voxlets[kVoxlets];
-    unsigned char animating = 0;
-    int animatedSlice = 0;
-    int animatedDirection = 0;
-    int moveStart = 0;
-    int moveEnd = 0;
-    float animatedAngle = 0.0f;
+    bool animating() const { return s_.animating; }
+    int animatedSlice() const { return s_.animatedSlice; }
+    int animatedDirection() const { return s_.animatedDirection; }
+    int moveStart() const { return s_.moveStart; }
+    int moveEnd() const { return s_.moveEnd; }
+    float animatedAngle() const { return s_.animatedAngle; }
+
+    unsigned long revision() const { return revision_; }
 
   private:
-    void drawFace(int slot);
-
-    // Per-vertex colours of the quads: 0..3 the sticker being drawn, 4..7 the body.
-    struct QuadColors {
-        QuadColors();
-        unsigned char rgba[8][4];
+    struct State {
+        Stickers stickers;
+        Voxlets voxlets;
+        bool animating = false;
+        int animatedSlice = 0;
+        int animatedDirection = 0;
+        int moveStart = 0;
+        int moveEnd = 0;
+        float animatedAngle = 0.0f;
     };
-    QuadColors quadColors_;
+    State s_;
+    unsigned long revision_ = 0;
 };
-
-// The one static geometry of every piece face: a sticker quad (vertices 0..3) in
-// front of a face quad (4..7), both facing +z; drawn as triangle strips.
-extern const float squareVertices[8][3];
-extern const float squareNormals[8][3];
 
 }  // namespace gyrelle

@@ -1,7 +1,3 @@
-#include <chrono>
-#include <cstdint>
-#include <cstdlib>
-
 #include "cube/MagicCube.h"
 #include "cube/Tables.h"
 
@@ -22,7 +18,7 @@ int sliceCodeFor(int start, int end) {
 bool MagicCube::move(int start, int end) {
     // Slots past 53 cannot come from the colour look-ups; refuse them rather than read
     // past the table.
-    if (start == end || animating || start < 0 || end < 0 || start >= kStickers ||
+    if (start == end || s_.animating || start < 0 || end < 0 || start >= kStickers ||
         end >= kStickers) {
         return false;
     }
@@ -30,12 +26,13 @@ bool MagicCube::move(int start, int end) {
     if (code == 0) {
         return false;
     }
-    animating = 1;
-    animatedDirection = code >= 0 ? 1 : -1;
-    animatedSlice = (code < 0 ? -code : code) - 1;
-    moveStart = start;
-    moveEnd = end;
-    animatedAngle = 18.0f;
+    s_.animating = true;
+    s_.animatedDirection = code >= 0 ? 1 : -1;
+    s_.animatedSlice = (code < 0 ? -code : code) - 1;
+    s_.moveStart = start;
+    s_.moveEnd = end;
+    s_.animatedAngle = kTurnStep;
+    ++revision_;
     return true;
 }
 
@@ -46,24 +43,25 @@ bool MagicCube::rotateFace(int code) {
     }
     const bool forward = code > 0;
     const int* g = rotations[i];  // groups at g, g + 3, g + 6, g + 9
+    Sticker* st = s_.stickers.data();
 
     Sticker kept[3];
     for (int j = 0; j < 3; ++j) {
-        kept[j] = stickers[g[j]];
+        kept[j] = st[g[j]];
     }
     if (forward) {
         for (int j = 0; j < 3; ++j) {
-            stickers[g[j]] = stickers[g[9 + j]];
-            stickers[g[9 + j]] = stickers[g[6 + j]];
-            stickers[g[6 + j]] = stickers[g[3 + j]];
-            stickers[g[3 + j]] = kept[j];
+            st[g[j]] = st[g[9 + j]];
+            st[g[9 + j]] = st[g[6 + j]];
+            st[g[6 + j]] = st[g[3 + j]];
+            st[g[3 + j]] = kept[j];
         }
     } else {
         for (int j = 0; j < 3; ++j) {
-            stickers[g[j]] = stickers[g[3 + j]];
-            stickers[g[3 + j]] = stickers[g[6 + j]];
-            stickers[g[6 + j]] = stickers[g[9 + j]];
-            stickers[g[9 + j]] = kept[j];
+            st[g[j]] = st[g[3 + j]];
+            st[g[3 + j]] = st[g[6 + j]];
+            st[g[6 + j]] = st[g[9 + j]];
+            st[g[9 + j]] = kept[j];
         }
     }
 
@@ -71,37 +69,39 @@ bool MagicCube::rotateFace(int code) {
         const int* c = cornerrots[i];
         const int* e = edgerots[i];
         if (forward) {
-            Sticker keptC = stickers[c[3]];
-            Sticker keptE = stickers[e[3]];
+            Sticker keptC = st[c[3]];
+            Sticker keptE = st[e[3]];
             for (int j = 3; j >= 1; --j) {
-                stickers[c[j]] = stickers[c[j - 1]];
-                stickers[e[j]] = stickers[e[j - 1]];
+                st[c[j]] = st[c[j - 1]];
+                st[e[j]] = st[e[j - 1]];
             }
-            stickers[c[0]] = keptC;
-            stickers[e[0]] = keptE;
+            st[c[0]] = keptC;
+            st[e[0]] = keptE;
         } else {
-            Sticker keptC = stickers[c[0]];
-            Sticker keptE = stickers[e[0]];
+            Sticker keptC = st[c[0]];
+            Sticker keptE = st[e[0]];
             for (int j = 0; j <= 2; ++j) {
-                stickers[c[j]] = stickers[c[j + 1]];
-                stickers[e[j]] = stickers[e[j + 1]];
+                st[c[j]] = st[c[j + 1]];
+                st[e[j]] = st[e[j + 1]];
             }
-            stickers[c[3]] = keptC;
-            stickers[e[3]] = keptE;
+            st[c[3]] = keptC;
+            st[e[3]] = keptE;
         }
     }
+    ++revision_;
     return true;
 }
 
 void MagicCube::stepAnimation() {
-    if (!animating) {
+    if (!s_.animating) {
         return;
     }
-    animatedAngle = 18.0f + animatedAngle;
-    if (animatedAngle >= 90.0f) {
-        animating = 0;
-        if (moveStart >= 0 && moveEnd >= 0) {
-            int code = sliceCodeFor(moveStart, moveEnd);
+    s_.animatedAngle = kTurnStep + s_.animatedAngle;
+    ++revision_;
+    if (s_.animatedAngle >= 90.0f) {
+        s_.animating = false;
+        if (s_.moveStart >= 0 && s_.moveEnd >= 0) {
+            int code = sliceCodeFor(s_.moveStart, s_.moveEnd);
             if (code != 0) {
                 rotateFace(code);
             }
@@ -109,13 +109,20 @@ void MagicCube::stepAnimation() {
     }
 }
 
-void MagicCube::scrambleCube() {
-    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    srandom(static_cast<unsigned>(static_cast<std::uint64_t>(ticks) & 0xFFFFFFFFu));
-    for (int n = 0; n < 100; ++n) {
-        int r = static_cast<int>(random() % 18);
-        rotateFace(r < 9 ? r - 9 : r - 8);
+int MagicCube::scrambleCode(long random) {
+    const int r = static_cast<int>(random % 18);
+    return r < 9 ? r - 9 : r - 8;
+}
+
+void MagicCube::scrambleCube(RandomSource& random) {
+    for (int n = 0; n < kScrambleTurns; ++n) {
+        rotateFace(scrambleCode(random.next()));
     }
+}
+
+void MagicCube::scrambleCube() {
+    ClockSeededRandom random;
+    scrambleCube(random);
 }
 
 }  // namespace gyrelle

@@ -29,12 +29,11 @@ struct Fixture {
         if (!view) {
             std::abort();
         }
-        solved = *view->magicCube;
         start = view->currentRotation;
         still = view->qdeltacontinue;
     }
     void defaults() {
-        *view->magicCube = solved;
+        view->magicCube->resetCube();
         view->currentRotation = start;
         view->qdeltacontinue = still;
         view->bContinueToRotate = 0;
@@ -61,7 +60,6 @@ struct Fixture {
     platform::HeadlessPlatform platform;
     std::string dir;
     std::unique_ptr<EAGLView> view;
-    MagicCube solved;
     Quaternion start, still;
 };
 
@@ -104,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     f->defaults();
     v.restoreState();
     for (int s = 0; s < MagicCube::kStickers; ++s) {
-        if (std::memcmp(&cube.stickers[s], &v.magicCube->stickers[s], sizeof(Sticker)) != 0) {
+        if (std::memcmp(&cube.stickers()[s], &v.magicCube->stickers()[s], sizeof(Sticker)) != 0) {
             std::abort();
         }
     }

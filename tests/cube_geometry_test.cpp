@@ -79,7 +79,7 @@ TEST(CubeGeometry, SlotsFollowTheFaceColumnRowRule) {
 TEST(CubeGeometry, EveryPieceShowsEachSlotOnTheFacePointingItsWay) {
     MagicCube cube;
     int seen[54] = {};
-    for (const auto& v : cube.voxlets) {
+    for (const auto& v : cube.voxlets()) {
         Vec at{v.xyz[0], v.xyz[1], v.xyz[2]};
         for (int d = 0; d < 6; ++d) {
             int s = v.faces[d];
@@ -101,7 +101,7 @@ TEST(CubeGeometry, EveryPieceShowsEachSlotOnTheFacePointingItsWay) {
 TEST(CubeGeometry, PiecesAreBuiltLayerByLayerFromTheFront) {
     MagicCube cube;
     auto expectPiece = [&](int n, Vec xyz, std::array<int, 6> faces) {
-        const auto& v = cube.voxlets[n];
+        const auto& v = cube.voxlets()[n];
         EXPECT_EQ((Vec{v.xyz[0], v.xyz[1], v.xyz[2]}), xyz) << "piece " << n;
         for (int d = 0; d < 6; ++d) {
             EXPECT_EQ(v.faces[d], faces[d]) << "piece " << n << " side " << d;
@@ -134,9 +134,9 @@ TEST(CubeGeometry, EveryTurnIsARotationOfItsSlice) {
                 moved += dest != s;
             }
             ASSERT_GE(dest, 0);
-            EXPECT_EQ(cube.stickers[dest].faceNumber, before.stickers[s].faceNumber)
+            EXPECT_EQ(cube.stickers()[dest].faceNumber, before.stickers()[s].faceNumber)
                 << "code " << code << " slot " << s << " -> " << dest;
-            EXPECT_EQ(0, std::memcmp(cube.stickers[dest].rgb, before.stickers[s].rgb, 3))
+            EXPECT_EQ(0, std::memcmp(cube.stickers()[dest].rgb, before.stickers()[s].rgb, 3))
                 << "code " << code << " slot " << s << " -> " << dest;
         }
         EXPECT_EQ(moved, sl.layer == 0 ? 12 : 20) << "code " << code;
@@ -179,7 +179,7 @@ TEST(CubeGeometry, AnimatedSliceSelectsItsLayer) {
         Slice sl = sliceOf(i + 1);
         const int* row = gyrelle::animatedVoxlets[i];
         int members = 0;
-        for (const auto& v : cube.voxlets) {
+        for (const auto& v : cube.voxlets()) {
             bool in = v.xyz[0] == row[0] || v.xyz[1] == row[1] || v.xyz[2] == row[2];
             EXPECT_EQ(in, v.xyz[sl.axis] == sl.layer) << "slice " << i;
             members += in;

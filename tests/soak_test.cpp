@@ -46,7 +46,7 @@ class Soak : public ::testing::Test {
         int homes[6] = {};
         unsigned colours[54];
         for (int s = 0; s < 54; ++s) {
-            const Sticker& k = view->magicCube->stickers[s];
+            const Sticker& k = view->magicCube->stickers()[s];
             ASSERT_TRUE(k.faceNumber >= 0 && k.faceNumber < 6) << "event " << event;
             ++homes[k.faceNumber];
             colours[s] = k.rgb[0] << 16 | k.rgb[1] << 8 | k.rgb[2];

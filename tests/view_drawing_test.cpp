@@ -41,7 +41,7 @@ TEST_F(DrawingTest, StartUpFrameShowsEveryVisibleStickerInItsExactColour) {
         for (double u : {-0.7, 0.0, 0.7}) {
             for (double v : {-0.7, 0.0, 0.7}) {
                 Pixel at = onScreen(stickerPoint(s, u, v), startOrientation);
-                EXPECT_EQ(pixel(at), rgbaOf(view->magicCube->stickers[s]))
+                EXPECT_EQ(pixel(at), rgbaOf(view->magicCube->stickers()[s]))
                     << "slot " << s << " at " << at.column << "," << at.row;
             }
         }
@@ -73,7 +73,7 @@ TEST_F(DrawingTest, BackingSizeFollowsTheLayerAndPicturesScale) {
     EXPECT_EQ(view->backingWidth, 640);
     EXPECT_EQ(view->backingHeight, 960);
     Pixel centre = onScreen(stickerPoint(4), startOrientation);
-    EXPECT_EQ(pixel(centre), rgbaOf(view->magicCube->stickers[4]));
+    EXPECT_EQ(pixel(centre), rgbaOf(view->magicCube->stickers()[4]));
 }
 
 TEST_F(DrawingTest, BeforeTheFirstLayoutFramesShowNothingButStillAnimate) {
@@ -81,7 +81,7 @@ TEST_F(DrawingTest, BeforeTheFirstLayoutFramesShowNothingButStillAnimate) {
     EXPECT_EQ(view->viewFramebuffer, 0u);
     ASSERT_TRUE(view->magicCube->move(0, 1));
     view->drawView();
-    EXPECT_EQ(view->magicCube->animatedAngle, 36.0f);
+    EXPECT_EQ(view->magicCube->animatedAngle(), 36.0f);
 }
 
 TEST_F(DrawingTest, IdentityOrientationShowsTheFrontFaceSquarely) {
@@ -89,7 +89,8 @@ TEST_F(DrawingTest, IdentityOrientationShowsTheFrontFaceSquarely) {
     view->layoutSubviews();
     auto straight = [](Vecd v) { return v; };
     for (int s = 0; s < 9; ++s) {
-        EXPECT_EQ(pixel(onScreen(stickerPoint(s), straight)), rgbaOf(view->magicCube->stickers[s]));
+        EXPECT_EQ(pixel(onScreen(stickerPoint(s), straight)),
+                  rgbaOf(view->magicCube->stickers()[s]));
     }
     EXPECT_EQ(pixel(onScreen({1.6, 0, 1.5}, straight)), kBlack);
 }
@@ -107,23 +108,23 @@ TEST_F(DrawingTest, SliceTurnIsDrawnOverFourFramesThenApplied) {
         auto turned = [angle](Vecd v) { return startOrientation(rotate(v, {0, 1, 0}, angle)); };
         view->drawView();
         for (int s : {9, 12, 17}) {
-            EXPECT_EQ(pixel(onScreen(stickerPoint(s), turned)), rgbaOf(before.stickers[s]))
+            EXPECT_EQ(pixel(onScreen(stickerPoint(s), turned)), rgbaOf(before.stickers()[s]))
                 << "slot " << s << " frame " << frame;
         }
-        EXPECT_EQ(cube.animating, frame < 4) << "frame " << frame;
+        EXPECT_EQ(cube.animating(), frame < 4) << "frame " << frame;
     }
     MagicCube expected;
     expected.rotateFace(+6);
     for (int s = 0; s < 54; ++s) {
-        EXPECT_EQ(cube.stickers[s].faceNumber, expected.stickers[s].faceNumber) << s;
-        EXPECT_EQ(rgbaOf(cube.stickers[s]), rgbaOf(expected.stickers[s])) << s;
+        EXPECT_EQ(cube.stickers()[s].faceNumber, expected.stickers()[s].faceNumber) << s;
+        EXPECT_EQ(rgbaOf(cube.stickers()[s]), rgbaOf(expected.stickers()[s])) << s;
     }
     view->drawView();  // at rest again, turned
     for (int s : {0, 6, 9, 12, 17}) {
-        EXPECT_EQ(pixel(onScreen(stickerPoint(s), startOrientation)), rgbaOf(cube.stickers[s]))
+        EXPECT_EQ(pixel(onScreen(stickerPoint(s), startOrientation)), rgbaOf(cube.stickers()[s]))
             << s;
     }
-    EXPECT_NE(rgbaOf(cube.stickers[6]), rgbaOf(before.stickers[6]));
+    EXPECT_NE(rgbaOf(cube.stickers()[6]), rgbaOf(before.stickers()[6]));
 }
 
 }  // namespace

@@ -210,7 +210,7 @@ TEST_F(FrameTest, ATickDrawsOnlyWhenThePictureChanges) {
     platform.advance(0.5);
     Pixel centre =
         onScreen(stickerPoint(4), [this](Vecd v) { return applied(view->currentRotation, v); });
-    EXPECT_EQ(pixel(centre), rgbaOf(view->magicCube->stickers[4]));
+    EXPECT_EQ(pixel(centre), rgbaOf(view->magicCube->stickers()[4]));
 }
 
 TEST_F(FrameTest, AnimationsGoOnAtTheInactiveRate) {
@@ -219,10 +219,10 @@ TEST_F(FrameTest, AnimationsGoOnAtTheInactiveRate) {
     view->startAnimation();
     ASSERT_TRUE(view->magicCube->move(0, 1));
     platform.advance(0.61);  // three ticks
-    EXPECT_TRUE(view->magicCube->animating);
-    EXPECT_EQ(view->magicCube->animatedAngle, 72.0f);
+    EXPECT_TRUE(view->magicCube->animating());
+    EXPECT_EQ(view->magicCube->animatedAngle(), 72.0f);
     platform.advance(0.2);
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class ShakeTest : public HeadlessViewTest {
     }
     static bool same(const MagicCube& a, const MagicCube& b) {
         for (int s = 0; s < 54; ++s) {
-            if (rgbaOf(a.stickers[s]) != rgbaOf(b.stickers[s])) {
+            if (rgbaOf(a.stickers()[s]) != rgbaOf(b.stickers()[s])) {
                 return false;
             }
         }

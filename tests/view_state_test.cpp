@@ -63,8 +63,8 @@ class StateTest : public HeadlessViewTest {
     }
     static bool sameCube(const MagicCube& a, const MagicCube& b) {
         for (int s = 0; s < 54; ++s) {
-            if (rgbaOf(a.stickers[s]) != rgbaOf(b.stickers[s]) ||
-                a.stickers[s].faceNumber != b.stickers[s].faceNumber) {
+            if (rgbaOf(a.stickers()[s]) != rgbaOf(b.stickers()[s]) ||
+                a.stickers()[s].faceNumber != b.stickers()[s].faceNumber) {
                 return false;
             }
         }
@@ -149,8 +149,8 @@ TEST_F(StateTest, AFileCutAfterThirtyStickersStillGivesTheOrientation) {
     auto again = restart();
     MagicCube solved;
     for (int s = 0; s < 54; ++s) {
-        const Sticker& want = s < 30 ? view->magicCube->stickers[s] : solved.stickers[s];
-        EXPECT_EQ(rgbaOf(again->magicCube->stickers[s]), rgbaOf(want)) << s;
+        const Sticker& want = s < 30 ? view->magicCube->stickers()[s] : solved.stickers()[s];
+        EXPECT_EQ(rgbaOf(again->magicCube->stickers()[s]), rgbaOf(want)) << s;
     }
     Quaternion z;
     const float zAxis[3] = {0, 0, 1};
@@ -165,9 +165,9 @@ TEST_F(StateTest, NumbersKeepTheirLowBitsAndStrangeCubesAreAccepted) {
     l[57] = "brot 256";
     writeLines(l);
     auto again = restart();
-    EXPECT_EQ(rgbaOf(again->magicCube->stickers[0]), (Rgba{0, 255, 3, 255}));
-    EXPECT_EQ(again->magicCube->stickers[0].faceNumber, -1);
-    EXPECT_EQ(again->magicCube->stickers[1].faceNumber, 9);
+    EXPECT_EQ(rgbaOf(again->magicCube->stickers()[0]), (Rgba{0, 255, 3, 255}));
+    EXPECT_EQ(again->magicCube->stickers()[0].faceNumber, -1);
+    EXPECT_EQ(again->magicCube->stickers()[1].faceNumber, 9);
     EXPECT_EQ(again->bContinueToRotate, 0);  // 256 keeps no bits
     again->layoutSubviews();                 // and such a cube is drawn like any other
 }

@@ -81,23 +81,23 @@ class TouchTest : public HeadlessViewTest {
 
 TEST_F(TouchTest, SwipeOntoANeighbourTurnsItsSliceOnTheSecondMovement) {
     down(atSlot(0));
-    EXPECT_EQ(view->stickerStart, 0);
+    EXPECT_EQ(view->gesture.stickerStart, 0);
     moveTo(atSlot(1));  // the first movement is swallowed
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
     moveTo(atSlot(1));
-    ASSERT_TRUE(view->magicCube->animating);
-    EXPECT_EQ(view->magicCube->animatedSlice, 3);  // code +4
-    EXPECT_EQ(view->magicCube->animatedDirection, 1);
-    EXPECT_TRUE(view->bTouchesIgnore);
+    ASSERT_TRUE(view->magicCube->animating());
+    EXPECT_EQ(view->magicCube->animatedSlice(), 3);  // code +4
+    EXPECT_EQ(view->magicCube->animatedDirection(), 1);
+    EXPECT_TRUE(view->gesture.bTouchesIgnore);
     frames(5);          // four turning, one at rest
     moveTo(atSlot(4));  // the gesture is done: nothing more turns
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
     up(atSlot(4));
 
     swipe(atSlot(0), {atSlot(3)});
-    ASSERT_TRUE(view->magicCube->animating);
-    EXPECT_EQ(view->magicCube->animatedSlice, 0);  // code -1
-    EXPECT_EQ(view->magicCube->animatedDirection, -1);
+    ASSERT_TRUE(view->magicCube->animating());
+    EXPECT_EQ(view->magicCube->animatedSlice(), 0);  // code -1
+    EXPECT_EQ(view->magicCube->animatedDirection(), -1);
 }
 
 TEST_F(TouchTest, DiagonalsBodyAndBackgroundTurnNothing) {
@@ -105,10 +105,10 @@ TEST_F(TouchTest, DiagonalsBodyAndBackgroundTurnNothing) {
     swipe(atSlot(0), {atSlot(4), atSlot(8)});
     up(atSlot(8));
     swipe(at({-0.5, -0.5, 1.5}), {atSlot(1), atSlot(2)});  // from the body
-    EXPECT_EQ(view->stickerStart, -1);
-    EXPECT_NE(view->rgbTouchStart[0], 0);
+    EXPECT_EQ(view->gesture.stickerStart, -1);
+    EXPECT_NE(view->gesture.rgbTouchStart[0], 0);
     up(atSlot(2));
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(view->currentRotation.q[i], start.q[i]);
     }
@@ -117,25 +117,25 @@ TEST_F(TouchTest, DiagonalsBodyAndBackgroundTurnNothing) {
 TEST_F(TouchTest, ASwipeDuringAnotherTurnWaitsForIt) {
     ASSERT_TRUE(view->magicCube->move(15, 16));  // the back slice, out of the way
     swipe(atSlot(0), {atSlot(1)});
-    EXPECT_EQ(view->magicCube->animatedSlice, 8);
+    EXPECT_EQ(view->magicCube->animatedSlice(), 8);
     frames(4);
     moveTo(atSlot(1));
-    ASSERT_TRUE(view->magicCube->animating);
-    EXPECT_EQ(view->magicCube->animatedSlice, 3);
+    ASSERT_TRUE(view->magicCube->animating());
+    EXPECT_EQ(view->magicCube->animatedSlice(), 3);
 }
 
 TEST_F(TouchTest, ASwipeThatArrivesOnlyAtTheReleaseTurnsThen) {
     swipe(atSlot(0), {atSlot(0)});
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
     up(atSlot(1));
-    ASSERT_TRUE(view->magicCube->animating);
-    EXPECT_EQ(view->magicCube->animatedSlice, 3);
+    ASSERT_TRUE(view->magicCube->animating());
+    EXPECT_EQ(view->magicCube->animatedSlice(), 3);
 }
 
 TEST_F(TouchTest, ATapOnAStickerDoesNothing) {
     down(atSlot(4));
     up(atSlot(4));
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
     EXPECT_EQ(view->fMakeTopDistance, 0.0f);
     EXPECT_FALSE(view->bContinueToRotate);
 }
@@ -234,7 +234,7 @@ TEST_F(TouchTest, LiftingOneOfTwoFingersMaySpinButLooksForNoTapOrSwipe) {
     Change lift{2, {210, 100}, 2};
     touches->ended(&lift, 1);
     EXPECT_TRUE(view->bContinueToRotate);
-    EXPECT_FALSE(view->magicCube->animating);
+    EXPECT_FALSE(view->magicCube->animating());
     EXPECT_EQ(view->fMakeTopDistance, 0.0f);
 }
 
@@ -281,7 +281,7 @@ TEST_F(TouchTest, ADoubleTapThatSlidesOntoANeighbourTurnsInstead) {
     down(atSlot(0), 2);
     moveTo(atSlot(1));  // swallowed
     up(atSlot(1));
-    EXPECT_TRUE(view->magicCube->animating);
+    EXPECT_TRUE(view->magicCube->animating());
     EXPECT_EQ(view->fMakeTopDistance, 0.0f);
 }
 
@@ -298,7 +298,7 @@ TEST_F(TouchTest, MakeTopAngleStaysANumberForParallelVectors) {
 TEST_F(TouchTest, PickAtScaleTwoFindsTheSameSticker) {
     for (int slot : {0, 4, 13, 39}) {
         down(atSlot(slot));
-        EXPECT_EQ(view->stickerStart, slot);
+        EXPECT_EQ(view->gesture.stickerStart, slot);
         up(atSlot(slot));
     }
     const Point points[4] = {atSlot(0), atSlot(4), atSlot(13), atSlot(39)};
@@ -307,7 +307,7 @@ TEST_F(TouchTest, PickAtScaleTwoFindsTheSameSticker) {
     const int slots[4] = {0, 4, 13, 39};
     for (int i = 0; i < 4; ++i) {
         down(points[i]);
-        EXPECT_EQ(view->stickerStart, slots[i]);
+        EXPECT_EQ(view->gesture.stickerStart, slots[i]);
         up(points[i]);
     }
 }
@@ -315,7 +315,7 @@ TEST_F(TouchTest, PickAtScaleTwoFindsTheSameSticker) {
 TEST_F(TouchTest, TheTopEdgeIsNeitherStickerNorBackground) {
     const Quaternion start = view->currentRotation;
     swipe({160, 0}, {{170, 0}, {200, 0}});
-    EXPECT_EQ(view->stickerStart, -1);
+    EXPECT_EQ(view->gesture.stickerStart, -1);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(view->currentRotation.q[i], start.q[i]);
     }

@@ -12,6 +12,7 @@
 #include "platform/Button.h"
 #include "platform/Platform.h"
 #include "platform/View.h"
+#include "view/CubeRenderer.h"
 
 namespace gyrelle {
 
@@ -21,10 +22,16 @@ class EAGLView : public platform::View,
                  public platform::AccelerometerDelegate,
                  public platform::AlertViewDelegate {
   public:
-    static constexpr float kWidthPoints = 320;
-    static constexpr float kHeightPoints = 480;
-    static constexpr double kActiveInterval = 1.0 / 60.0;
+    // The phone's screen: the view's size in points wherever it runs.
+    static constexpr platform::Size kScreenPoints{320, 480};
+    static constexpr double kActiveInterval = 1.0 / 60.0;  // seconds per frame
     static constexpr double kInactiveInterval = 0.2;
+    // Largest whole-cube turn of a make-top per frame, radians (about 9 degrees). The
+    // frame compares and subtracts it in double; the double tap builds its step
+    // rotation with it as a float.
+    static constexpr double kMakeTopStep = 0.1570795;
+    // Pi as the game has always taken it between radians and degrees.
+    static constexpr double kPi = 3.14159;
 
     // The view on `platform`, or null when no OpenGL ES 1.x context can be had.
     static std::unique_ptr<EAGLView> create(platform::Platform& platform);
@@ -81,15 +88,27 @@ class EAGLView : public platform::View,
     Quaternion qdelta;
     Quaternion qdeltacontinue;
     signed char bContinuePremultiply = 0;
-    signed char bFirstTouch = 0;
-    signed char bSingleTouch = 0;
-    signed char bTouchesIgnore = 0;
     signed char bContinueToRotate = 0;
     Quaternion qMakeTop;
     float fMakeTopDistance = 0;
-    unsigned char rgbTouchStart[4] = {};
-    unsigned char rgbTouchEnd[4] = {};
-    int stickerStart = 0;
+
+    // The touch gesture in progress, from its touch start to its touch end.
+    struct Gesture {
+        // Set at every touch start; the next movement event only clears it.
+        signed char bFirstTouch = 0;
+        // One finger began the gesture; cleared once a movement sees two on the view.
+        signed char bSingleTouch = 0;
+        // The gesture has made its slice turn: everything else of it is ignored.
+        signed char bTouchesIgnore = 0;
+        // Red, green, blue, alpha under the finger at touch start, and at the latest
+        // swipe movement or the release.
+        unsigned char rgbTouchStart[4] = {};
+        unsigned char rgbTouchEnd[4] = {};
+        // The sticker slot under the finger at touch start, or -1.
+        int stickerStart = 0;
+    };
+    Gesture gesture;
+
     std::unique_ptr<MagicCube> magicCube;
     double myAccelerometer[3] = {};
     // The last accepted shake; far in the past, so the first shake always counts.
@@ -103,20 +122,10 @@ class EAGLView : public platform::View,
   private:
     explicit EAGLView(platform::Platform& platform);
 
-    // Everything the picture depends on. Equal keys, equal pixels.
-    struct PictureKey {
-        float rotation[4];
-        Sticker stickers[MagicCube::kStickers];
-        bool animating;
-        int slice, direction;
-        float angle;
-        GLint width, height;
-        GLuint framebuffer;
-        bool operator==(const PictureKey& o) const;
-    };
-    void pictureKey(PictureKey& key) const;
-    PictureKey shown_{};
-    bool shownValid_ = false;
+    // One step of the whole-cube motion: a make-top step, else the spin.
+    void stepOrientation();
+    // The model logs nothing itself; its resets are reported here.
+    void reportReset() const;
 
     // Reads the pixel under the touch from the last frame into rgba.
     void colourPick(const platform::Touch& touch, unsigned char* rgba);
@@ -126,6 +135,16 @@ class EAGLView : public platform::View,
     void inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n);
 
     platform::Platform& platform_;
+    CubeRenderer renderer_;
+
+    // What the framebuffer shows: the cube at a revision, in an orientation. Equal
+    // values, equal pixels, so a frame that would draw the same draws nothing.
+    struct Shown {
+        bool valid = false;  // nothing drawn yet into these buffers
+        unsigned long cubeRevision = 0;
+        float rotation[4] = {};
+    };
+    Shown shown_;
 };
 
 }  // namespace gyrelle

@@ -1,4 +1,5 @@
-// One frame: a step of the whole-cube motion, then the cube drawn and presented.
+// One frame: a step of the whole-cube motion, the cube drawn and presented, then a
+// step of the slice turn being animated.
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
@@ -8,12 +9,7 @@
 
 namespace gyrelle {
 
-namespace {
-// Largest turn of a make-top motion per frame, about 9 degrees; compared in double.
-constexpr double kMakeTopStep = 0.1570795;
-}  // namespace
-
-void EAGLView::drawView() {
+void EAGLView::stepOrientation() {
     if (fMakeTopDistance > 0) {
         if (static_cast<double>(fMakeTopDistance) > kMakeTopStep) {
             currentRotation.multiplyBy(qMakeTop);
@@ -36,50 +32,36 @@ void EAGLView::drawView() {
             currentRotation.multiplyBy(qdelta);
         }
     }
+}
+
+void EAGLView::drawView() {
+    stepOrientation();
 
     // At rest nothing need be drawn: the framebuffer and the screen already hold this
-    // very picture, so the pick reads what is shown. A turn animating always draws,
-    // since its step lives in the drawing.
-    PictureKey now;
-    pictureKey(now);
-    if (shownValid_ && now == shown_) {
-        return;
+    // very picture, so the pick reads what is shown. A turn being animated changes the
+    // cube's revision at every step, so each of its frames is drawn.
+    const bool same = shown_.valid && shown_.cubeRevision == magicCube->revision() &&
+                      std::memcmp(shown_.rotation, currentRotation.q, sizeof shown_.rotation) == 0;
+    if (!same) {
+        shown_.valid = true;
+        shown_.cubeRevision = magicCube->revision();
+        std::memcpy(shown_.rotation, currentRotation.q, sizeof shown_.rotation);
+        ++framesDrawn;
+
+        const platform::FramebufferApi& oes = context->oes();
+        context->setCurrent();
+        glViewport(0, 0, backingWidth, backingHeight);
+        oes.bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
+        glLoadIdentity();
+        glDepthFunc(GL_LEQUAL);
+        glClearDepthf(1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawCube();
+        oes.bindRenderbuffer(GL_RENDERBUFFER_OES, viewRenderbuffer);
+        context->presentRenderbuffer();
     }
-    shown_ = now;
-    shownValid_ = true;
-    ++framesDrawn;
-
-    const platform::FramebufferApi& oes = context->oes();
-    context->setCurrent();
-    glViewport(0, 0, backingWidth, backingHeight);
-    oes.bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
-    glLoadIdentity();
-    glDepthFunc(GL_LEQUAL);
-    glClearDepthf(1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawCube();
-    oes.bindRenderbuffer(GL_RENDERBUFFER_OES, viewRenderbuffer);
-    context->presentRenderbuffer();
-}
-
-bool EAGLView::PictureKey::operator==(const PictureKey& o) const {
-    return std::memcmp(rotation, o.rotation, sizeof rotation) == 0 &&
-           std::memcmp(stickers, o.stickers, sizeof stickers) == 0 && animating == o.animating &&
-           slice == o.slice && direction == o.direction &&
-           std::memcmp(&angle, &o.angle, sizeof angle) == 0 && width == o.width &&
-           height == o.height && framebuffer == o.framebuffer;
-}
-
-void EAGLView::pictureKey(PictureKey& key) const {
-    std::memcpy(key.rotation, currentRotation.q, sizeof key.rotation);
-    std::memcpy(key.stickers, magicCube->stickers, sizeof key.stickers);
-    key.animating = magicCube->animating != 0;
-    key.slice = magicCube->animatedSlice;
-    key.direction = magicCube->animatedDirection;
-    key.angle = magicCube->animatedAngle;
-    key.width = backingWidth;
-    key.height = backingHeight;
-    key.framebuffer = viewFramebuffer;
+    // Exactly one step per frame; at rest it does nothing.
+    magicCube->stepAnimation();
 }
 
 void EAGLView::drawCube() {
@@ -88,10 +70,10 @@ void EAGLView::drawCube() {
     currentRotation.getAxis(axis, &angle);
     // The identity orientation has no axis: then there is nothing to rotate.
     if (axis[0] != 0 || axis[1] != 0 || axis[2] != 0) {
-        float degrees = static_cast<float>(static_cast<double>(180.0f * angle) / 3.14159);
+        float degrees = static_cast<float>(static_cast<double>(180.0f * angle) / kPi);
         glRotatef(degrees, axis[0], axis[1], axis[2]);
     }
-    magicCube->render();
+    renderer_.render(*magicCube);
 }
 
 }  // namespace gyrelle

@@ -8,8 +8,18 @@
 
 namespace gyrelle {
 
-EAGLView::EAGLView(platform::Platform& platform)
-    : View({0, 0, kWidthPoints, kHeightPoints}), platform_(platform) {}
+namespace {
+const platform::Rect kScreen{0, 0, static_cast<float>(EAGLView::kScreenPoints.width),
+                             static_cast<float>(EAGLView::kScreenPoints.height)};
+// The information button in the lower right corner.
+const platform::Rect kInfoButtonFrame{295, 455, 25, 25};
+// The start-up orientation: about 40 degrees about (1, 1, 0).
+const float kStartAxis[3] = {1, 1, 0};
+constexpr float kStartAngle = 0.6981311f;
+constexpr double kAccelerometerInterval = 0.04;  // seconds: 25 samples a second
+}  // namespace
+
+EAGLView::EAGLView(platform::Platform& platform) : View(kScreen), platform_(platform) {}
 
 std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     std::unique_ptr<EAGLView> view(new EAGLView(platform));
@@ -17,8 +27,8 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     if (!view->context || !view->context->setCurrent()) {
         return nullptr;
     }
-    view->infoButton = std::make_unique<platform::Button>(platform::Button::Style::InfoLight,
-                                                          platform::Rect{295, 455, 25, 25});
+    view->infoButton =
+        std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
     view->infoButton->setBackgroundColor(platform::colors::black);
     EAGLView* self = view.get();
     view->infoButton->setAction([self] { self->infoButtonCB(); });
@@ -26,17 +36,17 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->infoView = nullptr;
     view->animationInterval = kActiveInterval;
 
-    const float axis[3] = {1, 1, 0};
-    view->currentRotation.setAxis(axis, 0.6981311f);
-    view->qdelta.setAxis(axis, 0);
+    view->currentRotation.setAxis(kStartAxis, kStartAngle);
+    view->qdelta.setAxis(kStartAxis, 0);
     view->bContinueToRotate = 0;
-    view->qdeltacontinue.setAxis(axis, 0);
+    view->qdeltacontinue.setAxis(kStartAxis, 0);
     view->fMakeTopDistance = 0;
 
     view->magicCube = std::make_unique<MagicCube>();
+    view->reportReset();
     view->restoreState();
     view->setupView();
-    platform.accelerometer().setUpdateInterval(0.04);  // 25 samples a second
+    platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
     platform.accelerometer().setDelegate(view.get());
     return view;
 }
@@ -56,9 +66,13 @@ EAGLView::~EAGLView() {
 void EAGLView::infoButtonCB() {
     infoButton->removeFromSuperview();
     if (!infoView) {
-        infoView = std::make_unique<InfoView>(platform::Rect{0, 0, kWidthPoints, kHeightPoints});
+        infoView = std::make_unique<InfoView>(kScreen);
     }
     addSubview(infoView.get());
+}
+
+void EAGLView::reportReset() const {
+    platform::logMessage(magicCube->isSolved() ? "reset: solved" : "reset: not solved");
 }
 
 void EAGLView::setupView() {
@@ -115,7 +129,7 @@ bool EAGLView::createFramebuffer() {
 
 void EAGLView::destroyFramebuffer() {
     // New buffers may get the old names back but hold nothing yet: draw the next frame.
-    shownValid_ = false;
+    shown_.valid = false;
     const platform::FramebufferApi& oes = context->oes();
     oes.deleteFramebuffers(1, &viewFramebuffer);
     viewFramebuffer = 0;

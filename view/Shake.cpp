@@ -38,6 +38,7 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
 void EAGLView::alertViewClickedButtonAtIndex(platform::AlertView&, int index) {
     if (index == 1) {
         magicCube->resetCube();
+        reportReset();
     }
 }
 

@@ -16,8 +16,18 @@ const float faceNormals[6][3] = {{0, 0, 1},  {0, 1, 0},  {0, 0, -1},
                                  {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}};
 // Where a double-tapped face is turned to: up, and tilted toward the viewer.
 const float makeTopTarget[3] = {0, 0.894427f, 0.447214f};
-constexpr float kMakeTopStep = 0.1570795f;
-constexpr double kSpinThreshold = 0.1;  // radians in the last step
+
+// Whole-cube gestures, per point the finger moves (products formed in double):
+constexpr double kBackgroundTurnRate = 0.012;  // radians about the lock axis, sideways
+constexpr double kBackgroundTiltRate = 0.01;   // radians about the screen's x, up and down
+constexpr double kDragRate = 0.4;              // degrees about an in-screen axis
+// Radians about the screen normal per unit of the twist value (a cross product of
+// displacement and finger separation, in square points).
+constexpr double kTwistRate = 4.7e-05;
+
+// Release: a last increment above kSpinThreshold radians keeps the cube spinning at
+// kSpinFactor of it per frame.
+constexpr double kSpinThreshold = 0.1;
 constexpr double kSpinFactor = 0.475;
 // What a pick outside the picture reads: neither a sticker nor the background.
 const unsigned char kOutside[4] = {50, 50, 50, 0};
@@ -53,19 +63,20 @@ void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::E
     bContinueToRotate = 0;
     const float xAxis[3] = {1, 0, 0};
     qdeltacontinue.setAxis(xAxis, 0);
-    bTouchesIgnore = 0;
-    bFirstTouch = 1;
-    bSingleTouch = touches.count() <= 1 ? 1 : 0;
+    gesture.bTouchesIgnore = 0;
+    gesture.bFirstTouch = 1;
+    gesture.bSingleTouch = touches.count() <= 1 ? 1 : 0;
     const platform::Touch* touch = event.touchesForView(this).anyObject();
     if (touch == nullptr) {
         return;
     }
-    colourPick(*touch, rgbTouchStart);
-    stickerStart = bSingleTouch ? magicCube->getStickerLocationWithColor(rgbTouchStart) : -1;
+    colourPick(*touch, gesture.rgbTouchStart);
+    gesture.stickerStart =
+        gesture.bSingleTouch ? magicCube->getStickerLocationWithColor(gesture.rgbTouchStart) : -1;
 }
 
 void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& event) {
-    if (bTouchesIgnore) {
+    if (gesture.bTouchesIgnore) {
         return;
     }
     const platform::TouchSet mine = event.touchesForView(this);
@@ -75,26 +86,26 @@ void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& ev
     }
     const platform::Touch& t0 = *mine[0];
     if (n > 1) {
-        bSingleTouch = 0;
+        gesture.bSingleTouch = 0;
     }
-    if (bFirstTouch) {
-        bFirstTouch = 0;
+    if (gesture.bFirstTouch) {
+        gesture.bFirstTouch = 0;
         return;
     }
     const platform::Point p = t0.locationInView(this);
-    if (bSingleTouch) {
-        if (stickerStart >= 0) {
+    if (gesture.bSingleTouch) {
+        if (gesture.stickerStart >= 0) {
             swipeStep(t0);
             return;
         }
-        if (rgbTouchStart[0] || rgbTouchStart[1] || rgbTouchStart[2]) {
+        if (gesture.rgbTouchStart[0] || gesture.rgbTouchStart[1] || gesture.rgbTouchStart[2]) {
             return;  // started on the cube's body
         }
     }
     const platform::Point prev = t0.previousLocationInView(this);
     const float dx = p.x - prev.x;
     const float dy = p.y - prev.y;
-    if (stickerStart == -1 && n == 1) {
+    if (gesture.stickerStart == -1 && n == 1) {
         backgroundDragStep(dx, dy);
         return;
     }
@@ -118,10 +129,10 @@ void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& ev
 }
 
 void EAGLView::swipeStep(const platform::Touch& touch) {
-    colourPick(touch, rgbTouchEnd);
-    int s = magicCube->getStickerLocationWithColor(rgbTouchEnd);
-    if (magicCube->move(stickerStart, s)) {
-        bTouchesIgnore = 1;
+    colourPick(touch, gesture.rgbTouchEnd);
+    int s = magicCube->getStickerLocationWithColor(gesture.rgbTouchEnd);
+    if (magicCube->move(gesture.stickerStart, s)) {
+        gesture.bTouchesIgnore = 1;
     }
 }
 
@@ -131,18 +142,18 @@ void EAGLView::backgroundDragStep(float dx, float dy) {
         return;
     }
     qdelta.setEqualTo(currentRotation);
-    currentRotation.setAxis(lock, static_cast<float>(0.012 * dx));
+    currentRotation.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
     qdeltacontinue.setEqualTo(currentRotation);
     bContinuePremultiply = 1;
     currentRotation.multiplyBy(qdelta);  // old orientation, then the turn about the cube's axis
     const float xAxis[3] = {1, 0, 0};
-    qdelta.setAxis(xAxis, static_cast<float>(0.01 * dy));
+    qdelta.setAxis(xAxis, static_cast<float>(kBackgroundTiltRate * dy));
     currentRotation.multiplyBy(qdelta);
 }
 
 void EAGLView::twistStep(int c) {
     const float normal[3] = {0, 0, 1};
-    qdelta.setAxis(normal, static_cast<float>(static_cast<double>(c) * 4.7e-05));
+    qdelta.setAxis(normal, static_cast<float>(static_cast<double>(c) * kTwistRate));
     currentRotation.multiplyBy(qdelta);
     qdeltacontinue.setEqualTo(qdelta);
     bContinuePremultiply = 0;
@@ -154,8 +165,8 @@ void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int 
     }
     const float axis[3] = {dy, dx, 0};
     const float m = std::sqrt(sx * sx + sy * sy);
-    const float degrees = static_cast<float>(static_cast<double>(m) * 0.4);
-    const float angle = static_cast<float>(static_cast<double>(degrees) * 3.14159 / 180.0);
+    const float degrees = static_cast<float>(static_cast<double>(m) * kDragRate);
+    const float angle = static_cast<float>(static_cast<double>(degrees) * kPi / 180.0);
     qdelta.setAxis(axis, angle);
     currentRotation.multiplyBy(qdelta);
     if (n > 1) {
@@ -205,7 +216,7 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
         return;
     }
     bContinueToRotate = 0;
-    if (bTouchesIgnore) {
+    if (gesture.bTouchesIgnore) {
         return;
     }
     float axis[3] = {0, 0, 0};
@@ -216,17 +227,18 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
         qdeltacontinue.setAxis(axis, static_cast<float>(static_cast<double>(angle) * kSpinFactor));
     }
     const platform::Touch* touch = event.touchesForView(this).anyObject();
-    if (!bSingleTouch || touch == nullptr) {
+    if (!gesture.bSingleTouch || touch == nullptr) {
         return;
     }
-    colourPick(*touch, rgbTouchEnd);
-    if (magicCube->move(stickerStart, magicCube->getStickerLocationWithColor(rgbTouchEnd))) {
+    colourPick(*touch, gesture.rgbTouchEnd);
+    if (magicCube->move(gesture.stickerStart,
+                        magicCube->getStickerLocationWithColor(gesture.rgbTouchEnd))) {
         return;  // the swipe reached its neighbour at the release
     }
     if (touch->tapCount() != 2) {
         return;
     }
-    const int f = magicCube->getFaceWithColor(rgbTouchEnd);
+    const int f = magicCube->getFaceWithColor(gesture.rgbTouchEnd);
     if (f < 0) {
         return;
     }
@@ -244,7 +256,7 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
         // Exactly opposite: any axis across the target will do.
         turnAxis[0] = 1;
     }
-    qMakeTop.setAxis(turnAxis, kMakeTopStep);
+    qMakeTop.setAxis(turnAxis, static_cast<float>(kMakeTopStep));
     fMakeTopDistance = theta;
 }
 

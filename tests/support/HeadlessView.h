@@ -6,13 +6,11 @@
 #include <memory>
 
 #include "platform/headless/HeadlessPlatform.h"
+#include "tests/support/Cubes.h"
 #include "tests/support/PinDrivers.h"
-#include "tests/support/SlotGeometry.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle::testing {
-
-using Rgba = std::array<unsigned char, 4>;
 
 // The real GL view on a surfaceless EGL context: real drawing, real pixels.
 class HeadlessViewTest : public ::testing::Test {
@@ -43,9 +41,5 @@ class HeadlessViewTest : public ::testing::Test {
     platform::HeadlessPlatform platform;
     std::unique_ptr<EAGLView> view;
 };
-
-inline Rgba rgbaOf(const Sticker& s) {
-    return {s.rgb[0], s.rgb[1], s.rgb[2], 255};
-}
 
 }  // namespace gyrelle::testing

@@ -25,7 +25,7 @@ std::unique_ptr<EAGLView> makeView(platform::HeadlessPlatform& platform, benchma
 
 // One frame as the timer draws it, waited for until the pixels are in the framebuffer.
 void BM_drawView(benchmark::State& state) {
-    platform::HeadlessPlatform platform;
+    platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     auto view = makeView(platform, state);
     if (!view) {
         return;
@@ -43,7 +43,7 @@ BENCHMARK(BM_drawView)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 // One colour pick: the pixel under a finger read back and matched to a sticker, as a
 // sticker swipe does at each movement.
 void BM_colourPick(benchmark::State& state) {
-    platform::HeadlessPlatform platform;
+    platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     auto view = makeView(platform, state);
     if (!view) {
         return;

@@ -57,7 +57,7 @@ struct Fixture {
         std::fclose(f);
     }
 
-    platform::HeadlessPlatform platform;
+    platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::string dir;
     std::unique_ptr<EAGLView> view;
     Quaternion start, still;

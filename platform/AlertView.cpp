@@ -7,8 +7,8 @@
 namespace gyrelle::platform {
 
 namespace {
-// A box across the middle of the 320 x 480 screen.
-constexpr Rect kBox{30, 165, 260, 150};
+// The question's box, put across the middle of the window it is shown in.
+constexpr Rect kBox{0, 0, 260, 150};
 }  // namespace
 
 AlertView::AlertView(std::string title, std::string message, AlertViewDelegate* delegate,
@@ -64,6 +64,9 @@ void Window::setContentView(View* view) {
 }
 
 void Window::showAlert(std::unique_ptr<AlertView> alert) {
+    const Rect b = bounds();
+    alert->setFrame(
+        {(b.width - kBox.width) / 2, (b.height - kBox.height) / 2, kBox.width, kBox.height});
     alert->window_ = this;
     addSubview(alert.get());
     alerts_.push_back(std::move(alert));

@@ -78,12 +78,17 @@ bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*)
         unlink(temporary.c_str());
         return false;
     }
-    // The rename itself reaches the disk only with the directory.
-    int dir = open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
+    // The rename itself reaches the disk only with the directory: until then a crash
+    // may bring the old file back, so a failure here is a failed save.
+    int dir = open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0 || fsync(dir) != 0) {
+        error = std::string("the new file may not outlive a crash: ") + std::strerror(errno);
+        if (dir >= 0) {
+            close(dir);
+        }
+        return false;
     }
+    close(dir);
     return true;
 }
 

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: save_loop DIRECTORY\n");
         return 2;
     }
-    gyrelle::platform::HeadlessPlatform platform;
+    gyrelle::platform::HeadlessPlatform platform{gyrelle::EAGLView::kScreenPoints};
     platform.setDocumentsDirectory(argv[1]);
     auto view = gyrelle::EAGLView::create(platform);
     if (!view) {

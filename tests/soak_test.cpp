@@ -68,7 +68,7 @@ class Soak : public ::testing::Test {
         return {x(rng), y(rng)};
     }
 
-    platform::HeadlessPlatform platform;
+    platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::string dir;
     std::unique_ptr<EAGLView> view;
     std::unique_ptr<platform::TouchDispatcher> touches;

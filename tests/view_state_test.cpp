@@ -88,7 +88,8 @@ class StateTest : public HeadlessViewTest {
     }
 
     std::string dir;
-    platform::HeadlessPlatform fresh;  // no documents: the start-up defaults
+    platform::HeadlessPlatform fresh{
+        EAGLView::kScreenPoints};  // no documents: the start-up defaults
 };
 
 TEST_F(StateTest, DefaultFileIsExactlyAsDocumented) {

@@ -48,7 +48,8 @@ class SurfacelessContext : public GLContext {
     EGLContext context_;
 };
 
-HeadlessPlatform::HeadlessPlatform() : runLoop_([this] { return now_; }) {
+HeadlessPlatform::HeadlessPlatform(Size points)
+    : layer_(points), runLoop_([this] { return now_; }), window_(points) {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (getPlatformDisplay == nullptr) {

@@ -9,18 +9,20 @@ namespace gyrelle::platform {
 // A layer of a chosen size, for a view without a window.
 class HeadlessLayer : public Layer {
   public:
+    explicit HeadlessLayer(Size size) : size_(size) {}
     Size pixelSize() const override { return size_; }
     void setPixelSize(Size size) { size_ = size; }
 
   private:
-    Size size_{320, 480};
+    Size size_;
 };
 
 // Runs the GL view without a display: an EGL context with no surface at all, drawing
 // only into the view's framebuffer object, and a run loop on a clock stepped by hand.
 class HeadlessPlatform : public Platform {
   public:
-    HeadlessPlatform();
+    // A screen of `points`, drawn one pixel per point until the layer says otherwise.
+    explicit HeadlessPlatform(Size points);
     ~HeadlessPlatform() override;
 
     // False when EGL offers no surfaceless OpenGL ES 1.x here.
@@ -46,7 +48,7 @@ class HeadlessPlatform : public Platform {
     HeadlessLayer layer_;
     double now_ = 1000;  // seconds since an imaginary boot
     RunLoop runLoop_;
-    Window window_{{320, 480}};
+    Window window_;
     Accelerometer accelerometer_{runLoop_};
     int presents_ = 0;
     std::string documents_;

@@ -38,7 +38,7 @@ class HeadlessViewTest : public ::testing::Test {
         return project(orient(cubePoint), view->backingWidth, view->backingHeight);
     }
 
-    platform::HeadlessPlatform platform;
+    platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::unique_ptr<EAGLView> view;
 };
 

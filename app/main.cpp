@@ -11,19 +11,21 @@ int main(int argc, char** argv) {
     if (int status = handleCommandLine(argc, argv, stdout, stderr); status >= 0) {
         return status;
     }
-    platform::SdlApplication application;
-    if (!application.open("Gyrelle", EAGLView::kScreenPoints)) {
-        std::fprintf(stderr, "gyrelle: %s\n", application.error().c_str());
+    std::string error;
+    std::unique_ptr<platform::Application> application =
+        platform::openSdlApplication("Gyrelle", EAGLView::kScreenPoints, error);
+    if (!application) {
+        std::fprintf(stderr, "gyrelle: %s\n", error.c_str());
         return 1;
     }
-    std::unique_ptr<EAGLView> glView = EAGLView::create(application);
+    std::unique_ptr<EAGLView> glView = EAGLView::create(*application);
     if (!glView) {
         std::fprintf(stderr, "gyrelle: %s\n",
-                     application.error().empty() ? "no OpenGL ES 1.1 context for the view"
-                                                 : application.error().c_str());
+                     application->error().empty() ? "no OpenGL ES 1.1 context for the view"
+                                                  : application->error().c_str());
         return 1;
     }
-    application.window().setContentView(glView.get());
-    voxletAppDelegate delegate(&application.window(), glView.get());
-    return application.run(delegate);
+    application->window().setContentView(glView.get());
+    voxletAppDelegate delegate(&application->window(), glView.get());
+    return application->run(delegate);
 }

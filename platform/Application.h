@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+
+#include "platform/Platform.h"
+
 namespace gyrelle::platform {
 
 // The life-cycle callbacks an application receives, all on the main thread.
@@ -10,6 +14,17 @@ class ApplicationDelegate {
     virtual void applicationWillResignActive() = 0;
     virtual void applicationDidBecomeActive() = 0;
     virtual void applicationWillTerminate() = 0;
+};
+
+// A platform with an event loop of its own: the program builds the GL view on it,
+// makes the view the window's content and runs it.
+class Application : public Platform {
+  public:
+    // Why the last thing asked of it (such as a GL context) could not be had.
+    virtual const std::string& error() const = 0;
+    // Delivers life-cycle events, input and timer ticks until the game is to end, then
+    // applicationWillTerminate; returns the exit status.
+    virtual int run(ApplicationDelegate& delegate) = 0;
 };
 
 }  // namespace gyrelle::platform

@@ -21,6 +21,20 @@ class Painter {
                           float size, TextAlignment alignment) = 0;
 };
 
+// What the compositor paints the views with: a painter moved from view to view.
+class Canvas : public Painter {
+  public:
+    // Drawing that follows is in the points of a view whose top left lies at `origin`
+    // (window points), seen at opacity `alpha`.
+    virtual void setOrigin(Point origin, float alpha) = 0;
+};
+
+class View;
+
+// Paints the views in `root` (not `root` itself), back to front, each seen at its own
+// opacity times that of every view it lies in.
+void paintSubviews(const View& root, Canvas& canvas);
+
 namespace colors {
 inline constexpr Color black{0, 0, 0, 1};
 inline constexpr Color white{1, 1, 1, 1};

@@ -1,130 +1,10 @@
 #include "platform/sdl/WindowPainter.h"
 
-#include <fontconfig/fontconfig.h>
-
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <numbers>
 
 namespace gyrelle::platform {
-
-namespace {
-
-// The file of the font that fontconfig offers for `family` (Liberation Sans for Arial).
-std::string fontFile(const char* family) {
-    std::string path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-    if (pattern == nullptr) {
-        return path;
-    }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcChar8* file = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-        path = reinterpret_cast<const char*>(file);
-    }
-    if (match) {
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return path;
-}
-
-}  // namespace
-
-GLuint newTexture(GLint filter) {
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    return id;
-}
-
-TextCache::TextCache() {
-    ttfStarted_ = TTF_Init() == 0;
-}
-
-TextCache::~TextCache() {
-    clear();
-    for (Font& f : fonts_) {
-        TTF_CloseFont(f.font);
-    }
-    if (ttfStarted_) {
-        TTF_Quit();
-    }
-}
-
-void TextCache::clear() {
-    for (Entry& e : entries_) {
-        glDeleteTextures(1, &e.texture.id);
-    }
-    entries_.clear();
-}
-
-TTF_Font* TextCache::font(const char* family, int pixelSize) {
-    for (Font& f : fonts_) {
-        if (f.size == pixelSize && f.family == family) {
-            return f.font;
-        }
-    }
-    if (!ttfStarted_) {
-        return nullptr;
-    }
-    std::string file = fontFile(family);
-    TTF_Font* font = file.empty() ? nullptr : TTF_OpenFont(file.c_str(), pixelSize);
-    if (font) {
-        fonts_.push_back({family, pixelSize, font});
-    }
-    return font;
-}
-
-TextCache::Texture TextCache::get(const std::string& text, const char* family, int pixelSize,
-                                  int wrapPixels, TextAlignment alignment) {
-    for (const Entry& e : entries_) {
-        if (e.size == pixelSize && e.wrap == wrapPixels && e.alignment == alignment &&
-            e.text == text && e.family == family) {
-            return e.texture;
-        }
-    }
-    Texture texture;
-    TTF_Font* f = font(family, pixelSize);
-    if (f && !text.empty()) {
-        TTF_SetFontWrappedAlign(f, alignment == TextAlignment::Center ? TTF_WRAPPED_ALIGN_CENTER
-                                                                      : TTF_WRAPPED_ALIGN_LEFT);
-        SDL_Surface* rendered = TTF_RenderUTF8_Blended_Wrapped(
-            f, text.c_str(), SDL_Color{255, 255, 255, 255}, wrapPixels);
-        // RGBA bytes in memory, as GL wants them.
-        SDL_Surface* rgba =
-            rendered ? SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ABGR8888, 0) : nullptr;
-        if (rgba) {
-            texture.id = newTexture(GL_LINEAR);
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-            // Rows may be padded: upload row by row when the pitch is not width * 4.
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, rgba->w, rgba->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                         rgba->pitch == rgba->w * 4 ? rgba->pixels : nullptr);
-            if (rgba->pitch != rgba->w * 4) {
-                for (int row = 0; row < rgba->h; ++row) {
-                    glTexSubImage2D(
-                        GL_TEXTURE_2D, 0, 0, row, rgba->w, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                        static_cast<const unsigned char*>(rgba->pixels) + row * rgba->pitch);
-                }
-            }
-            glBindTexture(GL_TEXTURE_2D, 0);
-            texture.width = rgba->w;
-            texture.height = rgba->h;
-            SDL_FreeSurface(rgba);
-        }
-        if (rendered) {
-            SDL_FreeSurface(rendered);
-        }
-    }
-    entries_.push_back({text, family, pixelSize, wrapPixels, alignment, texture});
-    return texture;
-}
 
 void WindowPainter::setColor(Color c) const {
     glColor4f(c.red, c.green, c.blue, c.alpha * alpha_);
@@ -144,7 +24,7 @@ void WindowPainter::strokeCircle(Point centre, float radius, float width, Color 
     constexpr int kSegments = 48;
     GLfloat ring[(kSegments + 1) * 4];
     for (int i = 0; i <= kSegments; ++i) {
-        const float a = static_cast<float>(i) * 2.0f * 3.14159265f / kSegments;
+        const float a = static_cast<float>(i) * 2.0f * std::numbers::pi_v<float> / kSegments;
         const float outer = radius + width / 2, inner = radius - width / 2;
         ring[i * 4 + 0] = px(centre.x + outer * std::cos(a));
         ring[i * 4 + 1] = py(centre.y + outer * std::sin(a));
@@ -162,7 +42,7 @@ void WindowPainter::fillCircle(Point centre, float radius, Color c) {
     fan[0] = px(centre.x);
     fan[1] = py(centre.y);
     for (int i = 0; i <= kSegments; ++i) {
-        const float a = static_cast<float>(i) * 2.0f * 3.14159265f / kSegments;
+        const float a = static_cast<float>(i) * 2.0f * std::numbers::pi_v<float> / kSegments;
         fan[2 + i * 2] = px(centre.x + radius * std::cos(a));
         fan[3 + i * 2] = py(centre.y + radius * std::sin(a));
     }

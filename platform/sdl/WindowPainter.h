@@ -1,68 +1,22 @@
 #pragma once
 
-#include <GLES/gl.h>
-#include <SDL_ttf.h>
-
 #include <string>
-#include <vector>
 
 #include "platform/Painter.h"
+#include "platform/sdl/TextCache.h"
 
 namespace gyrelle::platform {
 
-// Binds a new 2-D texture, clamped at its edges, with `filter` both ways.
-GLuint newTexture(GLint filter);
-
-// Text as textures, rendered once by SDL_ttf in the font fontconfig finds for a family
-// name, and kept while the same text is drawn at the same size.
-class TextCache {
-  public:
-    TextCache();
-    ~TextCache();
-    TextCache(const TextCache&) = delete;
-    TextCache& operator=(const TextCache&) = delete;
-
-    struct Texture {
-        GLuint id = 0;
-        int width = 0;  // pixels of the text
-        int height = 0;
-    };
-    // White text on transparent, wrapped at wrapPixels. Needs the compositor's context.
-    Texture get(const std::string& text, const char* family, int pixelSize, int wrapPixels,
-                TextAlignment alignment);
-    // Forgets every texture (the context is going away).
-    void clear();
-
-  private:
-    TTF_Font* font(const char* family, int pixelSize);
-
-    struct Entry {
-        std::string text;
-        std::string family;
-        int size;
-        int wrap;
-        TextAlignment alignment;
-        Texture texture;
-    };
-    struct Font {
-        std::string family;
-        int size;
-        TTF_Font* font;
-    };
-    std::vector<Entry> entries_;
-    std::vector<Font> fonts_;
-    bool ttfStarted_ = false;
-};
-
-// Paints views into the window in pixels: `area` is where the view's points land.
-class WindowPainter : public Painter {
+// Paints views into the window in pixels: `area` is where the view's points land, at
+// `scale` pixels per point.
+class WindowPainter : public Canvas {
   public:
     WindowPainter(TextCache& text, PixelRect area, float scale)
         : text_(text), area_(area), scale_(scale) {}
 
-    void setOrigin(float x, float y, float alpha) {
-        x_ = x;
-        y_ = y;
+    void setOrigin(Point origin, float alpha) override {
+        x_ = origin.x;
+        y_ = origin.y;
         alpha_ = alpha;
     }
 

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/Application.h"
+#include "platform/sdl/Compositor.h"
+#include "platform/sdl/SdlInput.h"
+#include "platform/sdl/SdlSensor.h"
+
+namespace gyrelle::platform {
+
+class SdlContext;
+
+// The GL view's drawable in the window: the largest rectangle of the view's shape
+// that fits the window, in the window's pixels.
+class WindowLayer : public Layer {
+  public:
+    Size pixelSize() const override { return {rect.width, rect.height}; }
+    PixelRect rect;
+};
+
+// The desktop: one SDL window with an OpenGL ES 1.1 context for the GL view, which
+// draws into its own framebuffer, and the window's own context, sharing its objects,
+// in which the compositor shows that picture and the views over it. Timer ticks, input
+// and life-cycle events all arrive on the thread that calls run().
+class SdlPlatform : public Application {
+  public:
+    SdlPlatform() = default;
+    ~SdlPlatform() override;
+
+    // Opens the window; false with error() set when there is no display or no
+    // OpenGL ES 1.1.
+    bool open(const char* title, Size points);
+
+    const std::string& error() const override { return error_; }
+    std::unique_ptr<GLContext> createGLContext() override;
+    const Layer& layer() const override { return layer_; }
+    RunLoop& runLoop() override { return runLoop_; }
+    std::string documentsDirectory() override;
+    Window& window() override { return *root_; }
+    Accelerometer& accelerometer() override { return accelerometer_; }
+    int run(ApplicationDelegate& delegate) override;
+
+  private:
+    friend class SdlContext;
+    void updateLayer();
+    void handle(const SDL_Event& event, ApplicationDelegate& delegate);
+    // The view's picture, just drawn into its bound framebuffer, on screen.
+    void present();
+    void composite();
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext windowContext_ = nullptr;
+    SdlContext* viewContext_ = nullptr;
+    Size points_;
+    WindowLayer layer_;
+    RunLoop runLoop_;
+    std::unique_ptr<Window> root_;
+    std::unique_ptr<Compositor> compositor_;
+    Accelerometer accelerometer_{runLoop_};
+    std::unique_ptr<SdlSensor> sensor_;
+    std::unique_ptr<SdlInput> input_;
+    unsigned compositedGeneration_ = ~0u;
+    std::string error_;
+    bool quit_ = false;
+    bool sdlStarted_ = false;
+};
+
+}  // namespace gyrelle::platform

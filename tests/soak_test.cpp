@@ -5,41 +5,24 @@
 #include <filesystem>
 #include <random>
 
-#include "platform/TouchDispatcher.h"
 #include "tests/support/HeadlessView.h"
 
 namespace gyrelle::testing {
 namespace {
 
 using platform::Point;
-using Change = platform::TouchDispatcher::Change;
 
-class Soak : public ::testing::Test {
+class Soak : public HeadlessViewTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(platform.available());
         char pattern[] = "/tmp/gyrelle-soak-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
         platform.setDocumentsDirectory(dir);
-        start();
-    }
-    void TearDown() override {
-        touches.reset();
-        view.reset();
-        std::filesystem::remove_all(dir);
-    }
-    void start() {
-        touches.reset();
-        view.reset();
-        view = EAGLView::create(platform);
-        ASSERT_NE(view, nullptr);
-        pinGraphicsDrivers();
-        platform.window().setContentView(view.get());
-        view->layoutSubviews();
+        HeadlessViewTest::SetUp();
         view->startAnimation();
-        touches = std::make_unique<platform::TouchDispatcher>(platform.window());
     }
+    void TearDown() override { std::filesystem::remove_all(dir); }
 
     // Every home face nine times, 54 distinct colours, a finite unit orientation.
     void check(long event) {
@@ -51,16 +34,13 @@ class Soak : public ::testing::Test {
             ++homes[k.faceNumber];
             colours[s] = k.rgb[0] << 16 | k.rgb[1] << 8 | k.rgb[2];
         }
-        for (int h : homes) {
-            ASSERT_EQ(h, 9) << "event " << event;
-        }
+        ASSERT_TRUE(std::all_of(homes, homes + 6, [](int h) { return h == 9; })) << event;
         std::sort(colours, colours + 54);
         ASSERT_EQ(std::adjacent_find(colours, colours + 54), colours + 54) << "event " << event;
-        const Quaternion& q = view->currentRotation;
-        for (float c : q.q) {
+        for (float c : view->currentRotation.q) {
             ASSERT_TRUE(std::isfinite(c)) << "event " << event;
         }
-        ASSERT_NEAR(q.norm(), 1.0f, 1e-3f) << "event " << event;
+        ASSERT_NEAR(view->currentRotation.norm(), 1.0f, 1e-3f) << "event " << event;
     }
 
     Point anywhere() {
@@ -68,10 +48,7 @@ class Soak : public ::testing::Test {
         return {x(rng), y(rng)};
     }
 
-    platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::string dir;
-    std::unique_ptr<EAGLView> view;
-    std::unique_ptr<platform::TouchDispatcher> touches;
     std::mt19937 rng{20261206};
 };
 
@@ -80,34 +57,26 @@ TEST_F(Soak, RandomEventsKeepTheCubeWhole) {
     const long events = length ? std::atol(length) : 20000;
     std::uniform_int_distribution<int> kind(0, 99), steps(0, 12), taps(1, 3), fingers(1, 2);
     std::normal_distribution<float> jitter(0, 12);
-    long done = 0;
-    while (done < events) {
+    for (long done = 0; done < events;) {
         const int k = kind(rng);
         if (k < 45) {  // a gesture of one or two fingers, of random length
             const int n = fingers(rng);
             Change c[2] = {{1, anywhere(), taps(rng)}, {2, anywhere(), 1}};
             touches->began(c, n);
-            check(++done);
             for (int i = steps(rng); i > 0 && done < events; --i) {
                 for (int f = 0; f < n; ++f) {
                     c[f].at.x += jitter(rng);
                     c[f].at.y += jitter(rng);
                 }
                 touches->moved(c, n);
-                check(++done);
                 if (kind(rng) < 20) {
                     platform.advance(1.0 / 60);  // frames between movements
-                    check(++done);
                 }
+                check(++done);
             }
             touches->ended(c, n);
-        } else if (k < 50) {  // a double tap
-            Change c{3, anywhere(), 1};
-            touches->began(&c, 1);
-            touches->ended(&c, 1);
-            c.tapCount = 2;
-            touches->began(&c, 1);
-            touches->ended(&c, 1);
+        } else if (k < 50) {
+            tap(anywhere(), 2);
         } else if (k < 85) {
             platform.advance(std::uniform_real_distribution<double>(0.0, 0.3)(rng));
         } else if (k < 90) {
@@ -117,12 +86,13 @@ TEST_F(Soak, RandomEventsKeepTheCubeWhole) {
                 question->clickButton(taps(rng) == 1 ? 1 : 0);
             }
         } else if (k < 99) {  // the information button, or a touch that closes the overlay
-            Change c{4, k < 97 ? Point{307, 467} : anywhere(), 1};
-            touches->began(&c, 1);
-            touches->ended(&c, 1);
+            tap(k < 97 ? Point{307, 467} : anywhere());
         } else if (kind(rng) < 10) {  // now and then the game ends and starts again
             view->terminate();
-            start();
+            view = EAGLView::create(platform);
+            platform.window().setContentView(view.get());
+            view->layoutSubviews();
+            view->startAnimation();
         }
         if (touches->activeCount() == 0) {
             platform.window().collectAnswered();

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <memory>
 
+#include "platform/TouchDispatcher.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tests/support/Cubes.h"
 #include "tests/support/PinDrivers.h"
@@ -12,14 +12,20 @@
 
 namespace gyrelle::testing {
 
-// The real GL view on a surfaceless EGL context: real drawing, real pixels.
+// The real GL view on a surfaceless EGL context, the window's content, laid out: real
+// drawing, real pixels, and fingers that land on the window as the platform's would.
 class HeadlessViewTest : public ::testing::Test {
   protected:
+    using Change = platform::TouchDispatcher::Change;
+
     void SetUp() override {
         ASSERT_TRUE(platform.available()) << "no surfaceless EGL display";
         view = EAGLView::create(platform);
         ASSERT_NE(view, nullptr);
         pinGraphicsDrivers();
+        platform.window().setContentView(view.get());
+        view->layoutSubviews();
+        touches = std::make_unique<platform::TouchDispatcher>(platform.window());
     }
 
     // The pixel of the view's framebuffer at column x, row y from the bottom.
@@ -31,15 +37,65 @@ class HeadlessViewTest : public ::testing::Test {
     }
     Rgba pixel(Pixel p) { return pixel(p.column, p.row); }
 
-    // Where a point of the cube, given in the cube's own frame, lands on screen
-    // when the cube is turned by `orient`.
+    // Where a point of the cube, given in the cube's own frame, lands on screen when the
+    // cube is turned by `orient` (by default, as it is now).
     template <class Orient>
     Pixel onScreen(Vecd cubePoint, Orient orient) {
         return project(orient(cubePoint), view->backingWidth, view->backingHeight);
     }
+    Pixel onScreen(Vecd cubePoint) {
+        return onScreen(cubePoint, [this](Vecd v) { return applied(view->currentRotation, v); });
+    }
+
+    // The view point over a point of the cube in the current picture.
+    platform::Point at(Vecd cubePoint) {
+        const Pixel p = onScreen(cubePoint);
+        const float scale = float(view->backingWidth) / view->bounds().width;
+        return {(p.column + 0.5f) / scale, view->bounds().height - (p.row + 0.5f) / scale};
+    }
+    platform::Point atSlot(int slot) { return at(stickerPoint(slot)); }
+
+    void down(platform::Point p, int taps = 1) {
+        Change c{1, p, taps};
+        touches->began(&c, 1);
+    }
+    void moveTo(platform::Point p) {
+        Change c{1, p};
+        touches->moved(&c, 1);
+    }
+    void up(platform::Point p) {
+        Change c{1, p};
+        touches->ended(&c, 1);
+    }
+    void tap(platform::Point p, int taps = 1) {
+        down(p, taps);
+        up(p);
+    }
+    void down2(platform::Point a, platform::Point b) {
+        Change c[2] = {{1, a}, {2, b}};
+        touches->began(c, 2);
+    }
+    void move2(platform::Point a, platform::Point b) {
+        Change c[2] = {{1, a}, {2, b}};
+        touches->moved(c, 2);
+    }
+    // A one-finger swipe: down, a swallowed first movement, then each point.
+    void swipe(platform::Point from, std::initializer_list<platform::Point> through) {
+        down(from);
+        moveTo(from);
+        for (platform::Point p : through) {
+            moveTo(p);
+        }
+    }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            view->drawView();
+        }
+    }
 
     platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::unique_ptr<EAGLView> view;
+    std::unique_ptr<platform::TouchDispatcher> touches;
 };
 
 }  // namespace gyrelle::testing

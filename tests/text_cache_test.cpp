@@ -1,0 +1,50 @@
+// The window's text: only the texts drawn lately are kept, and a missing font is said.
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/TextCache.h"
+
+namespace gyrelle::platform {
+namespace {
+
+// As a window resized again and again asks for the same texts at ever new sizes.
+TEST(TextCache, OlderTextsAndFontsAreFreedAndAMissingFontIsSaidOnce) {
+    HeadlessPlatform platform{{320, 480}};
+    ASSERT_TRUE(platform.available());
+    auto context = platform.createGLContext();  // current from here on
+    ASSERT_NE(context, nullptr);
+    TextCache cache;
+    auto text = [&](const char* s, int size, const char* family = "Arial") {
+        return cache.get(s, family, size, 200, TextAlignment::Left).id;
+    };
+    const GLuint first = text("Gyrelle", 16);
+    ASSERT_NE(first, 0u);
+    for (int size = 10; size < 110; ++size) {
+        text("Gyrelle", size);
+        text("Pennowick Software", size);
+    }
+    EXPECT_LE(cache.textureCount(), TextCache::kTextures);
+    EXPECT_LE(cache.fontCount(), TextCache::kFonts);
+    EXPECT_FALSE(glIsTexture(first));
+    const GLuint latest = text("Gyrelle", 109);
+    EXPECT_TRUE(glIsTexture(latest));
+    EXPECT_EQ(text("Gyrelle", 109), latest);  // kept, not made again
+
+    FcConfig* fonts = FcConfigReference(nullptr);
+    FcConfig* none = FcConfigCreate();  // no fonts at all
+    FcConfigSetCurrent(none);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(text("Gyrelle", 200, "Helvetica"), 0u);
+    EXPECT_EQ(text("Gyrelle", 201, "Helvetica"), 0u);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "no font for \"Helvetica\": its text is not shown\n");
+    FcConfigSetCurrent(fonts);
+    FcConfigDestroy(fonts);
+    FcConfigDestroy(none);
+}
+
+}  // namespace
+}  // namespace gyrelle::platform

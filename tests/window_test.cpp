@@ -67,6 +67,8 @@ class WindowTest : public ::testing::Test {
         pid = spawn({GYRELLE_BINARY}, env);
         bool shown = shows(project(startOrientation(stickerPoint(4)), 320, 480), isDrawn, 20);
         id = std::to_string(gameWindow());
+        // The first frame can be on screen before the window takes the pointer's input.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
         return shown;
     }
     int quitWith(int signal) {

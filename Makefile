@@ -42,6 +42,7 @@ test-plain: build
 
 test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 

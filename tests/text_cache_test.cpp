@@ -6,6 +6,7 @@
 
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/TextCache.h"
+#include "tests/support/PinDrivers.h"
 
 namespace gyrelle::platform {
 namespace {
@@ -16,6 +17,7 @@ TEST(TextCache, OlderTextsAndFontsAreFreedAndAMissingFontIsSaidOnce) {
     ASSERT_TRUE(platform.available());
     auto context = platform.createGLContext();  // current from here on
     ASSERT_NE(context, nullptr);
+    gyrelle::testing::pinGraphicsDrivers();
     TextCache cache;
     auto text = [&](const char* s, int size, const char* family = "Arial") {
         return cache.get(s, family, size, 200, TextAlignment::Left).id;

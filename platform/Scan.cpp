@@ -8,6 +8,10 @@
 namespace gyrelle::platform {
 namespace {
 
+// No number a saved file holds comes near this many characters; a longer one is not
+// read, so a hostile file costs neither memory nor time.
+constexpr size_t kLongestNumber = 256;
+
 bool isSpace(int c) {
     return c != EOF && std::isspace(static_cast<unsigned char>(c));
 }
@@ -27,11 +31,14 @@ void skipSpace(std::FILE* in) {
     }
 }
 
-// Reads c if it is the next character; otherwise leaves the stream as it was.
+// Reads c if it is the next character; otherwise leaves the stream as it was. A token
+// grows no longer than one character past the longest number read.
 bool accept(std::FILE* in, std::string& token, int (*belongs)(int)) {
     int c = std::getc(in);
     if (c != EOF && belongs(c)) {
-        token.push_back(static_cast<char>(c));
+        if (token.size() <= kLongestNumber) {
+            token.push_back(static_cast<char>(c));
+        }
         return true;
     }
     if (c != EOF) {
@@ -79,7 +86,8 @@ bool readInteger(std::FILE* in, ScannedInt& out) {
     unsigned low = 0;
     long long magnitude = 0;
     bool overflow = false;
-    for (; isDigit(c); c = std::getc(in)) {
+    size_t digits = 0;
+    for (; isDigit(c); c = std::getc(in), ++digits) {
         int d = c - '0';
         low = (low * 10 + static_cast<unsigned>(d)) & 0xFFu;
         if (!overflow) {
@@ -89,6 +97,9 @@ bool readInteger(std::FILE* in, ScannedInt& out) {
     }
     if (c != EOF) {
         std::ungetc(c, in);
+    }
+    if (digits > kLongestNumber) {
+        return false;
     }
     long long value = negative ? -magnitude : magnitude;
     out.low8 = static_cast<std::uint8_t>(negative ? (0x100u - low) & 0xFFu : low);
@@ -171,6 +182,9 @@ bool readReal(std::FILE* in, float& out) {
             while (accept(in, token, digitChar)) {
             }
         }
+    }
+    if (token.size() > kLongestNumber) {
+        return false;
     }
     char* end = nullptr;
     float value = std::strtof(token.c_str(), &end);

@@ -88,4 +88,17 @@ TEST(Scan, KeywordsMustComeNextAndWhiteSpaceMatchesAnyRun) {
     EXPECT_EQ(shortRecord.rest(), "prem 0");
 }
 
+// A number longer than any file holds is not read, however long: a hostile file costs
+// neither memory nor time.
+TEST(Scan, NumbersLongerThanAnyFileHoldsAreRefused) {
+    Stream s("1" + std::string(300, '0') + " 7 0." + std::string(300, '5') + " 8");
+    ScannedInt big, seven;
+    EXPECT_EQ(scanText(s.file, "%d", {&big}), 0);
+    EXPECT_EQ(scanText(s.file, " %d", {&seven}), 1);
+    EXPECT_EQ(seven.value, 7);
+    float real = -1;
+    EXPECT_EQ(scanText(s.file, "%f", {&real}), 0);
+    EXPECT_EQ(s.rest(), " 8");
+}
+
 }  // namespace

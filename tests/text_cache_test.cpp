@@ -2,9 +2,12 @@
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "overlay/InfoView.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/Compositor.h"
 #include "platform/sdl/TextCache.h"
 #include "tests/support/PinDrivers.h"
 
@@ -46,6 +49,35 @@ TEST(TextCache, OlderTextsAndFontsAreFreedAndAMissingFontIsSaidOnce) {
     FcConfigSetCurrent(fonts);
     FcConfigDestroy(fonts);
     FcConfigDestroy(none);
+}
+
+int openFiles() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()));
+}
+
+// With the overlay open, a window resized again and again keeps the text of its present
+// size only: neither textures nor fonts (open files) pile up.
+TEST(Compositor, KeepsOnlyTheTextOfThePresentSize) {
+    HeadlessPlatform platform{{320, 480}};
+    ASSERT_TRUE(platform.available());
+    auto context = platform.createGLContext();
+    ASSERT_NE(context, nullptr);
+    gyrelle::testing::pinGraphicsDrivers();
+    Window window({320, 480});
+    View content({0, 0, 320, 480});
+    window.setContentView(&content);
+    gyrelle::InfoView overlay({0, 0, 320, 480});
+    content.addSubview(&overlay);
+    Compositor compositor({320, 480});
+    compositor.draw(window, {320, 480}, {0, 0, 320, 480});
+    const int files = openFiles();
+    for (int width = 200; width < 500; ++width) {
+        compositor.draw(window, {width, width * 2}, letterbox({width, width * 2}, {320, 480}));
+    }
+    EXPECT_EQ(compositor.text().textureCount(), 3u);  // title, maker line, instructions
+    EXPECT_LE(compositor.text().fontCount(), 3u);
+    EXPECT_LE(openFiles(), files);
 }
 
 }  // namespace

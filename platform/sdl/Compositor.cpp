@@ -65,6 +65,10 @@ void Compositor::draw(const View& root, Size drawable, PixelRect r) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const float scale = points_.width > 0 ? static_cast<float>(r.width) / points_.width : 1.0f;
+    if (r.width != textScaleWidth_) {  // a new size: no text of the old one is drawn again
+        text_.clear();
+        textScaleWidth_ = r.width;
+    }
     WindowPainter painter(text_, r, scale);
     paintSubviews(root, painter);
     glDisable(GL_BLEND);

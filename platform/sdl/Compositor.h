@@ -29,10 +29,12 @@ class Compositor {
     // With the window's context current: the picture at `area` and the views in `root`
     // over it, into a drawable of `drawable` pixels.
     void draw(const View& root, Size drawable, PixelRect area);
+    const TextCache& text() const { return text_; }
 
   private:
     Size points_;
     TextCache text_;
+    int textScaleWidth_ = 0;  // the view's width in pixels the cached text was made for
     GLuint picture_ = 0;
     Size pictureSize_;
 };

@@ -61,9 +61,6 @@ TextCache::TextCache() {
 
 TextCache::~TextCache() {
     clear();
-    for (Font& f : fonts_) {
-        TTF_CloseFont(f.font);
-    }
     if (ttfStarted_) {
         TTF_Quit();
     }
@@ -74,6 +71,10 @@ void TextCache::clear() {
         glDeleteTextures(1, &e.texture.id);
     }
     entries_.clear();
+    for (Font& f : fonts_) {
+        TTF_CloseFont(f.font);
+    }
+    fonts_.clear();
 }
 
 TTF_Font* TextCache::font(const char* family, int pixelSize) {

@@ -35,7 +35,8 @@ class TextCache {
     // an empty texture when there is no font.
     Texture get(const std::string& text, const char* family, int pixelSize, int wrapPixels,
                 TextAlignment alignment);
-    // Frees every texture (the context is going away).
+    // Frees every texture and font (the context is going away, or the text's size
+    // changed with the window's).
     void clear();
     size_t textureCount() const { return entries_.size(); }
     size_t fontCount() const { return fonts_.size(); }

@@ -3,11 +3,14 @@
 
 #include "app/CommandLine.h"
 #include "app/voxletAppDelegate.h"
+#include "platform/Signals.h"
 #include "platform/sdl/SdlApplication.h"
 #include "view/EAGLView.h"
 
 int main(int argc, char** argv) {
     using namespace gyrelle;
+    // First of all: from here on a request to end the game saves the cube.
+    platform::catchTerminationSignals();
     if (int status = handleCommandLine(argc, argv, stdout, stderr); status >= 0) {
         return status;
     }

@@ -10,14 +10,15 @@ void voxletAppDelegate::applicationDidFinishLaunching() {
 // Inactive, the cube goes on moving at five steps a second.
 void voxletAppDelegate::applicationWillResignActive() {
     glView->setAnimationInterval(EAGLView::kInactiveInterval);
+    glView->saveIfChanged();  // the player may be about to leave for good
 }
 
 void voxletAppDelegate::applicationDidBecomeActive() {
     glView->setAnimationInterval(EAGLView::kActiveInterval);
 }
 
-void voxletAppDelegate::applicationWillTerminate() {
-    glView->terminate();
+bool voxletAppDelegate::applicationWillTerminate() {
+    return glView->terminate();
 }
 
 }  // namespace gyrelle

@@ -14,7 +14,7 @@ class voxletAppDelegate : public platform::ApplicationDelegate {
     void applicationDidFinishLaunching() override;
     void applicationWillResignActive() override;
     void applicationDidBecomeActive() override;
-    void applicationWillTerminate() override;
+    bool applicationWillTerminate() override;
 
     platform::View* window;
     EAGLView* glView;

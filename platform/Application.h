@@ -13,7 +13,8 @@ class ApplicationDelegate {
     virtual void applicationDidFinishLaunching() = 0;
     virtual void applicationWillResignActive() = 0;
     virtual void applicationDidBecomeActive() = 0;
-    virtual void applicationWillTerminate() = 0;
+    // False when what the game keeps could not be kept.
+    virtual bool applicationWillTerminate() = 0;
 };
 
 // A platform with an event loop of its own: the program builds the GL view on it,
@@ -23,7 +24,7 @@ class Application : public Platform {
     // Why the last thing asked of it (such as a GL context) could not be had.
     virtual const std::string& error() const = 0;
     // Delivers life-cycle events, input and timer ticks until the game is to end, then
-    // applicationWillTerminate; returns the exit status.
+    // applicationWillTerminate; returns the exit status: 1 when that failed.
     virtual int run(ApplicationDelegate& delegate) = 0;
 };
 

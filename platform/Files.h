@@ -5,16 +5,27 @@
 
 namespace gyrelle::platform {
 
-// The directory for the game's own files: $XDG_DATA_HOME/gyrelle, or
-// ~/.local/share/gyrelle, created when missing. Empty when there is none to be had.
-std::string userDataDirectory();
+// The folder for the game's own files, created (mode 0700) when missing, as the XDG
+// rules have it: $XDG_DATA_HOME/gyrelle when that is an absolute path, else
+// ~/.local/share/gyrelle. Empty, with `why` saying so, when it cannot be had or written
+// to; an unusable $XDG_DATA_HOME is reported, not passed over.
+std::string userDataDirectory(std::string& why);
 
 // Replaces the file at `path` with what `write` puts into a stream, so that the old
 // file stays whole until the new one is complete on disk: a temporary file in the same
-// directory is written, flushed and synced, then renamed over `path`, and the directory
-// synced. On failure the old file is left as it was, the temporary removed and false
-// returned with `error` saying why.
+// folder is written, flushed and synced, then renamed over `path`, and the folder
+// synced. A symbolic link at `path` is written through: its target is replaced, in the
+// target's folder. On failure the old file is left as it was, the temporary removed and
+// false returned with `error` saying why.
 bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*),
                  const void* context, std::string& error);
+
+// Renames the file at `path` (a link's target, for a link) to the same name with
+// `suffix`, replacing any file of that name; false with `error` on failure.
+bool moveAside(const std::string& path, const char* suffix, std::string& error);
+
+// Removes the temporaries replaceFile left beside `path` when a save was cut short, if
+// they are older than `seconds`; returns how many.
+int removeStaleTemporaries(const std::string& path, double seconds);
 
 }  // namespace gyrelle::platform

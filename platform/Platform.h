@@ -21,8 +21,9 @@ class Platform {
     // The GL view's drawable.
     virtual const Layer& layer() const = 0;
     virtual RunLoop& runLoop() = 0;
-    // Where the game keeps its files; empty when it has nowhere to keep them.
-    virtual std::string documentsDirectory() = 0;
+    // Where the game keeps its files; empty when it has nowhere to keep them, with
+    // `why` saying so unless that is by design.
+    virtual std::string documentsDirectory(std::string& why) = 0;
     // The window's root view; the GL view is its content.
     virtual Window& window() = 0;
     virtual Accelerometer& accelerometer() = 0;

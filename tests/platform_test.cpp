@@ -1,6 +1,9 @@
 // The platform stand-ins: timers, the letterbox, the view tree and what paints it,
 // touches and the desktop's stand-ins for fingers; and the command line.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cmath>
 
@@ -8,8 +11,10 @@
 #include "overlay/InfoView.h"
 #include "platform/AlertView.h"
 #include "platform/DesktopInput.h"
+#include "platform/Log.h"
 #include "platform/Painter.h"
 #include "platform/RunLoop.h"
+#include "platform/Signals.h"
 
 namespace {
 
@@ -221,6 +226,29 @@ TEST(CommandLine, OnlyHelpAndVersion) {
         EXPECT_EQ(err.rfind("gyrelle: ", 0), 0u);
         EXPECT_EQ(err.substr(err.find('\n') + 1).rfind("Usage: gyrelle", 0), 0u) << err;
     }
+}
+
+// A request to end the game only marks it and wakes the loop; SIGPIPE ends nothing.
+TEST(Signals, AreCaughtMarkedAndWakeTheLoop) {
+    catchTerminationSignals();
+    EXPECT_EQ(terminationRequested(), 0);
+    raise(SIGHUP);
+    EXPECT_EQ(terminationRequested(), SIGHUP);
+    pollfd wake{terminationFd(), POLLIN, 0};
+    EXPECT_EQ(poll(&wake, 1, 0), 1);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    EXPECT_EQ(write(fds[1], "x", 1), -1);  // EPIPE, and still alive
+    close(fds[1]);
+}
+
+TEST(Log, ALongLineIsWrittenWhole) {
+    const std::string path(3000, 'p');
+    ::testing::internal::CaptureStderr();
+    logMessage("could not save the cube to %s: %s", path.c_str(), "No space left on device");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "could not save the cube to " + path + ": No space left on device\n");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/voxletAppDelegate.h"
 #include "platform/Files.h"
 #include "tests/support/HeadlessView.h"
 
@@ -174,12 +175,12 @@ TEST_F(StateTest, AFileCutAfterThirtyStickersStillGivesTheOrientation) {
 TEST_F(StateTest, NumbersKeepTheirLowBitsAndStrangeCubesAreAccepted) {
     view->terminate();
     std::vector<std::string> l = lines();
-    l[1] = "256 -1 1000000000000000000000000000000000000259 -1";
-    l[2] = "7 7 7 9";
+    l[1] = "1000000000000000000000000000000000000245 256 -256 -1";  // 10^39 = 0 mod 256
+    l[2] = "245 0 1 9";
     l[57] = "brot 256";
     writeLines(l);
     auto again = restart();
-    EXPECT_EQ(rgbaOf(again->magicCube->stickers()[0]), (Rgba{0, 255, 3, 255}));
+    EXPECT_EQ(rgbaOf(again->magicCube->stickers()[0]), (Rgba{245, 0, 0, 255}));
     EXPECT_EQ(again->magicCube->stickers()[0].faceNumber, -1);
     EXPECT_EQ(again->magicCube->stickers()[1].faceNumber, 9);
     EXPECT_EQ(again->bContinueToRotate, 0);  // 256 keeps no bits
@@ -247,13 +248,132 @@ TEST_F(StateTest, ASaveSyncsTheFileRenamesItThenSyncsTheFolder) {
 }
 
 // Each test runs in a process of its own (ctest), so the environment may be changed.
-TEST_F(StateTest, DataDirectoryFollowsXdgDataHomeAndIsCreated) {
+TEST_F(StateTest, DataFolderFollowsTheXdgRulesAndSaysWhyItCannotBeHad) {
+    std::string why;
     setenv("XDG_DATA_HOME", (dir + "/a/b").c_str(), 1);
-    EXPECT_EQ(platform::userDataDirectory(), dir + "/a/b/gyrelle");
-    EXPECT_TRUE(fs::is_directory(dir + "/a/b/gyrelle"));
-    setenv("XDG_DATA_HOME", "relative/path", 1);  // ignored, as the convention says
+    EXPECT_EQ(platform::userDataDirectory(why), dir + "/a/b/gyrelle");
+    struct stat st {};
+    ASSERT_EQ(stat((dir + "/a").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);          // made for the player alone
+    setenv("XDG_DATA_HOME", "relative/path", 1);  // ignored, as the rules say
     setenv("HOME", dir.c_str(), 1);
-    EXPECT_EQ(platform::userDataDirectory(), dir + "/.local/share/gyrelle");
+    EXPECT_EQ(platform::userDataDirectory(why), dir + "/.local/share/gyrelle");
+
+    std::ofstream(dir + "/plain") << "a file, not a folder";
+    setenv("XDG_DATA_HOME", (dir + "/plain").c_str(), 1);  // reported, not passed over
+    EXPECT_EQ(platform::userDataDirectory(why), "");
+    EXPECT_NE(why.find(dir + "/plain"), std::string::npos) << why;
+    setenv("XDG_DATA_HOME", ("/" + std::string(5000, 'x')).c_str(), 1);
+    EXPECT_EQ(platform::userDataDirectory(why), "");
+    EXPECT_NE(why.find("longer than"), std::string::npos) << why;
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
+    EXPECT_EQ(platform::userDataDirectory(why), "");
+    EXPECT_EQ(why, "neither XDG_DATA_HOME nor HOME names a folder");
+}
+
+// The game plays on, but says once at the start that the cube will not be kept, and its
+// save at the end fails.
+TEST_F(StateTest, ACubeThatCannotBeKeptIsSaidAtStartAndEnd) {
+    platform.setDocumentsDirectory("", "no folder for it");
+    std::string log;
+    auto again = restart(&log);
+    EXPECT_EQ(log, "the cube cannot be kept: no folder for it\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(again->terminate());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "could not save the cube: no folder for it\n");
+}
+
+TEST_F(StateTest, HugeFilesAndInvisibleStickersAreRefused) {
+    writeLines({"version 4", std::string(100 * 1024, '7')});
+    std::string log;
+    expectDefaults(*restart(&log));
+    EXPECT_EQ(log, path() + " was not read: it is larger than any saved cube\n");
+
+    std::vector<std::string> black(1, "version 4");
+    black.resize(55, "0 0 0 0");  // a cube drawn black would count as solved, unseen
+    writeLines(black);
+    expectDefaults(*restart(&log));
+    EXPECT_EQ(log, path() + " was read only in part: sticker line 1 holds no sticker's colour\n");
+}
+
+// What could not be read is the player's all the same: the next save keeps it aside.
+TEST_F(StateTest, AFileNotReadWholeIsKeptAsideBeforeTheNextSave) {
+    writeLines({"version 5", "future things"});
+    auto again = restart();
+    std::string log;
+    ::testing::internal::CaptureStderr();
+    again->terminate();
+    log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log, "the saved cube that could not be read is kept as " + path() + ".bad\n");
+    std::stringstream bad;
+    bad << std::ifstream(path() + ".bad").rdbuf();
+    EXPECT_EQ(bad.str(), "version 5\nfuture things\n");
+    EXPECT_EQ(lines()[0], "version 4");
+    again->terminate();  // once kept, it stays kept
+    bad.str("");
+    bad << std::ifstream(path() + ".bad").rdbuf();
+    EXPECT_EQ(bad.str(), "version 5\nfuture things\n");
+}
+
+// A state file kept in a folder of dotfiles by a link stays a link to an updated file.
+TEST_F(StateTest, ALinkedFileIsWrittenThroughTheLink) {
+    fs::create_directory(dir + "/dotfiles");
+    fs::create_symlink("dotfiles/cube.dat", path());
+    view->magicCube->rotateFace(3);
+    EXPECT_TRUE(view->terminate());
+    EXPECT_TRUE(fs::is_symlink(path()));
+    EXPECT_TRUE(sameStickers(*restart()->magicCube, *view->magicCube));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir + "/dotfiles"), fs::directory_iterator()),
+              1);
+}
+
+// A save cut short leaves its temporary; the next start clears those no save could
+// still be writing.
+TEST_F(StateTest, StaleTemporariesAreRemovedAtStart) {
+    for (const char* name :
+         {"cube_state.dat.Ab3xZ9", "cube_state.dat.Qq1234", "cube_state.dat.bad"}) {
+        std::ofstream(dir + "/" + name) << "x";
+    }
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    fs::last_write_time(dir + "/cube_state.dat.Ab3xZ9", old);
+    fs::last_write_time(dir + "/cube_state.dat.bad", old);
+    restart();
+    EXPECT_FALSE(fs::exists(dir + "/cube_state.dat.Ab3xZ9"));
+    EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.Qq1234"));  // maybe another game's, now
+    EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.bad"));
+}
+
+// Saved as played: two seconds after the cube comes to rest, at once on losing the focus,
+// never more often than once a second.
+TEST_F(StateTest, TheCubeIsSavedAsItIsPlayed) {
+    voxletAppDelegate delegate(&platform.window(), view.get());
+    delegate.applicationDidFinishLaunching();
+    std::vector<std::string> calls;
+    syncCalls = &calls;
+    auto saves = [&] { return std::count(calls.begin(), calls.end(), "rename"); };
+    ASSERT_TRUE(view->magicCube->move(0, 1));
+    platform.advance(1.9);  // the turn lands within a tenth of a second
+    EXPECT_EQ(saves(), 0);
+    platform.advance(0.2);
+    EXPECT_EQ(saves(), 1);
+    EXPECT_TRUE(sameStickers(*restart()->magicCube, *view->magicCube));
+
+    view->bContinueToRotate = 1;  // a spin never rests: it waits for the focus to go
+    view->qdeltacontinue = rotation(0, 1, 0, 0.05f);
+    platform.advance(5);
+    EXPECT_EQ(saves(), 1);
+    delegate.applicationWillResignActive();
+    EXPECT_EQ(saves(), 2);
+    EXPECT_EQ(restart()->bContinueToRotate, 1);
+    delegate.applicationDidBecomeActive();
+    platform.advance(0.1);
+    delegate.applicationWillResignActive();  // too soon: a second later
+    EXPECT_EQ(saves(), 2);
+    platform.advance(1);
+    EXPECT_EQ(saves(), 3);
+    syncCalls = nullptr;
 }
 
 }  // namespace

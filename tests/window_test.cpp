@@ -5,6 +5,8 @@
 
 // After gtest: Xlib defines macros (None, Bool) that clash with it.
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,15 +64,22 @@ class WindowTest : public ::testing::Test {
 
     Window gameWindow() { return findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid); }
 
-    // Starts the game and waits for its window to show the cube.
+    // Starts the game, its log in log(), and waits for its window to show the cube.
     bool launch() {
-        pid = spawn({GYRELLE_BINARY}, env);
+        pid = spawn({GYRELLE_BINARY}, env, -1,
+                    open((dataHome + "/log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
         bool shown = shows(project(startOrientation(stickerPoint(4)), 320, 480), isDrawn, 20);
         id = std::to_string(gameWindow());
         // The first frame can be on screen before the window takes the pointer's input.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         return shown;
     }
+    std::string log() {
+        std::stringstream s;
+        s << std::ifstream(dataHome + "/log").rdbuf();
+        return s.str();
+    }
+    bool saved() { return std::filesystem::exists(dataHome + "/gyrelle/cube_state.dat"); }
     int quitWith(int signal) {
         kill(pid, signal);
         return waitFor(pid, 10);
@@ -135,7 +144,7 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
     ASSERT_TRUE(shows(kCorner, isWhite));
     // Without the focus a frame takes 0.2 s: let the turn land, or it is not saved.
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    for (int signal : {SIGTERM, SIGINT, 0}) {  // 0: Ctrl+Q
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, 0}) {  // 0: Ctrl+Q
         if (signal) {
             EXPECT_EQ(quitWith(signal), 0) << "signal " << signal;
         } else {
@@ -145,7 +154,7 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
                 20);
             EXPECT_EQ(waitFor(pid, 10), 0) << "Ctrl+Q";
         }
-        ASSERT_TRUE(std::filesystem::exists(dataHome + "/gyrelle/cube_state.dat"));
+        ASSERT_TRUE(saved());
         ASSERT_TRUE(launch());
         EXPECT_TRUE(shows(kCorner, isWhite, 1)) << "not restored after signal " << signal;
     }
@@ -197,6 +206,76 @@ TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
         EXPECT_TRUE(shows(at, isFrontCentre, 10, view)) << window.width << "x" << window.height;
     }
     quitWith(SIGTERM);
+}
+
+// From the first line of main a request to end the game saves the cube, also one that
+// comes while the game is still starting.
+TEST_F(WindowTest, ASignalDuringStartUpStillSaves) {
+    pid = spawn({GYRELLE_BINARY}, env);
+    auto caught = [&](int signal) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("SigCgt:", 0) == 0) {
+                return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+            }
+        }
+        return false;
+    };
+    auto end = Clock::now() + std::chrono::seconds(10);
+    while (!caught(SIGHUP) && Clock::now() < end) {
+        std::this_thread::yield();
+    }
+    ASSERT_TRUE(caught(SIGHUP)) << "not caught from the start";
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+    EXPECT_TRUE(saved());
+}
+
+// SDL drops events once its queue is full: a signal must not travel through it, and
+// pointer motion must not fill it, so that Ctrl+Q gets through too.
+TEST_F(WindowTest, QuittingGetsThroughAFloodOfInput) {
+    for (int signal : {SIGTERM, 0}) {  // 0: Ctrl+Q
+        ASSERT_TRUE(launch());
+        const Window w = gameWindow();
+        kill(pid, SIGSTOP);  // busy for a moment, as in a long frame: the events pile up
+        for (int i = 0; i < 150000; ++i) {
+            XWarpPointer(dpy, 0, w, 0, 0, 0, 0, 100 + i % 2, 100);
+        }
+        XSync(dpy, False);
+        kill(pid, SIGCONT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (signal) {
+            kill(pid, signal);
+        } else {
+            waitFor(spawn({"xdotool", "key", "--window", id, "ctrl+q"}, env), 20);
+        }
+        EXPECT_EQ(waitFor(pid, 10), 0) << "signal " << signal;
+        EXPECT_TRUE(saved());
+    }
+}
+
+TEST_F(WindowTest, ALostDisplaySavesTheCubeAndSaysSo) {
+    ASSERT_TRUE(launch());
+    XCloseDisplay(dpy);
+    dpy = nullptr;
+    server.stop(SIGKILL);
+    EXPECT_EQ(waitFor(pid, 10), 1);
+    EXPECT_TRUE(saved());
+    EXPECT_NE(log().find("gyrelle: the display went away; the cube was saved\n"), std::string::npos)
+        << log();
+}
+
+// The game plays, but says at once that the cube will not be kept; its end says the save
+// failed, and so does its exit status.
+TEST_F(WindowTest, AFolderThatCannotBeUsedIsSaidAndTheExitFails) {
+    std::ofstream(dataHome + "/plain") << "a file, not a folder";
+    std::replace(env.begin(), env.end(), "XDG_DATA_HOME=" + dataHome,
+                 "XDG_DATA_HOME=" + dataHome + "/plain");
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(quitWith(SIGTERM), 1);
+    const std::string said = log();
+    EXPECT_EQ(said.find("reset: solved\nthe cube cannot be kept: "), 0u) << said;
+    EXPECT_NE(said.find("\ncould not save the cube: "), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
 }
 
 TEST(NoDisplay, SaysSoInOneLineAndFails) {

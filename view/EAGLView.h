@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/View.h"
 #include "view/CubeRenderer.h"
+#include "view/SavedState.h"
 
 namespace gyrelle {
 
@@ -70,9 +71,11 @@ class EAGLView : public platform::View,
     // Information overlay.
     void infoButtonCB();
 
-    // Saved state.
-    void terminate();
+    // Saved state. terminate saves, whatever changed; false when the cube could not be
+    // kept. saveIfChanged saves now if anything did, or as soon as saves may follow.
+    bool terminate();
     void restoreState();
+    void saveIfChanged();
     // The whole state file's text.
     void writeState(std::FILE* out) const;
 
@@ -127,6 +130,13 @@ class EAGLView : public platform::View,
     // The model logs nothing itself; its resets are reported here.
     void reportReset() const;
 
+    // Saving as the game is played: a while after the cube or its orientation last
+    // changed, never on the frame path.
+    bool save();
+    void noteChange();
+    void armSaveTimer(double seconds);
+    void saveTick();
+
     // Reads the pixel under the touch from the last frame into rgba.
     void colourPick(const platform::Touch& touch, unsigned char* rgba);
     void swipeStep(const platform::Touch& touch);
@@ -145,6 +155,18 @@ class EAGLView : public platform::View,
         float rotation[4] = {};
     };
     Shown shown_;
+
+    struct Saving {
+        std::string path;        // the state file; empty when the cube cannot be kept
+        std::string why;         // and why not, or empty when that is by design
+        bool keepAside = false;  // the file read at start-up was not whole: keep it
+        bool wanted = false;     // a save was asked for and waits only for the interval
+        SavedState saved;        // what the file holds now
+        double lastChange = 0;
+        double lastSave = -HUGE_VAL;
+        platform::Timer* timer = nullptr;
+    };
+    Saving saving_;
 };
 
 }  // namespace gyrelle

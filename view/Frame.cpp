@@ -47,6 +47,7 @@ void EAGLView::drawView() {
         shown_.cubeRevision = magicCube->revision();
         std::memcpy(shown_.rotation, currentRotation.q, sizeof shown_.rotation);
         ++framesDrawn;
+        noteChange();
 
         const platform::FramebufferApi& oes = context->oes();
         context->setCurrent();

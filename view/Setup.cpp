@@ -57,6 +57,9 @@ EAGLView::~EAGLView() {
         platform_.accelerometer().setDelegate(nullptr);
     }
     stopAnimation();
+    if (saving_.timer) {
+        saving_.timer->invalidate();
+    }
     if (context && context->isCurrent()) {
         context->clearCurrent();
     }

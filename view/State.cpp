@@ -1,124 +1,141 @@
-// The saved state: the stickers, the orientation and a running spin, written when the
-// game ends and read back while the view is built.
+// The saved state: the stickers, the orientation and a running spin, read back while
+// the view is built, saved as the game is played and when it ends.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "platform/Files.h"
 #include "platform/Log.h"
-#include "platform/Scan.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle {
 
 namespace {
+// A saved cube is about 1.5 KB; anything this large is not one.
+constexpr long kLargestFile = 64 * 1024;
+// A save waits for the cube to rest this long, and saves are this far apart at least
+// (seconds).
+constexpr double kSaveAfterRest = 2.0;
+constexpr double kSaveInterval = 1.0;
+// A temporary older than this was left by a save that was cut short (seconds).
+constexpr double kStaleTemporary = 60.0;
 
-constexpr int kVersion = 4;
-
-std::string statePath(platform::Platform& platform) {
-    std::string dir = platform.documentsDirectory();
-    return dir.empty() ? dir : dir + "/cube_state.dat";
+SavedState stateOf(const EAGLView& view) {
+    return {view.magicCube->stickers(), view.currentRotation, view.qdeltacontinue,
+            view.bContinueToRotate, view.bContinuePremultiply};
 }
 
-// One line per sticker slot, in slot order: red, green, blue, home face.
-void writeStickers(std::FILE* out, const MagicCube::Stickers& stickers) {
-    for (const Sticker& s : stickers) {
-        std::fprintf(out, "%d %d %d %d\n", s.rgb[0], s.rgb[1], s.rgb[2], s.faceNumber);
-    }
+bool same(const SavedState& a, const SavedState& b) {
+    return std::memcmp(a.stickers.data(), b.stickers.data(), sizeof a.stickers) == 0 &&
+           std::memcmp(a.currentRotation.q, b.currentRotation.q, sizeof a.currentRotation.q) == 0 &&
+           std::memcmp(a.qdeltacontinue.q, b.qdeltacontinue.q, sizeof a.qdeltacontinue.q) == 0 &&
+           a.bContinueToRotate == b.bContinueToRotate &&
+           a.bContinuePremultiply == b.bContinuePremultiply;
 }
-
-// Reads up to 54 sticker lines into `stickers`, stopping at the first incomplete one;
-// returns how many were read. Each number keeps its low 8 bits.
-int readStickers(std::FILE* in, MagicCube::Stickers& stickers) {
-    int read = 0;
-    for (Sticker& s : stickers) {
-        platform::ScannedInt v[4];
-        if (platform::scanText(in, "%d %d %d %d\n", {&v[0], &v[1], &v[2], &v[3]}) < 4) {
-            break;
-        }
-        for (int c = 0; c < 3; ++c) {
-            s.rgb[c] = v[c].low8;
-        }
-        s.faceNumber = static_cast<signed char>(v[3].low8);
-        ++read;
-    }
-    return read;
-}
-
-// Reads "<keyword> %f %f %f %f\n"; on failure says why. A line whose numbers are not
-// finite is refused, since a NaN orientation would hide the cube for good; so is an
-// axis too long to measure in single precision, which would leave a quaternion of the
-// wrong length.
-bool readRotation(std::FILE* in, const char* keyword, float* axis, float* angle,
-                  std::string& problem) {
-    const std::string format = std::string(keyword) + " %f %f %f %f\n";
-    if (platform::scanText(in, format.c_str(), {&axis[0], &axis[1], &axis[2], angle}) != 4) {
-        problem = std::string("its ") + keyword + " line is missing or malformed";
-        return false;
-    }
-    if (!std::isfinite(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]) ||
-        !std::isfinite(*angle)) {
-        problem = std::string("its ") + keyword + " line holds a number too large or not a number";
-        return false;
-    }
-    return true;
-}
-
-bool readFlag(std::FILE* in, const char* keyword, signed char& flag, std::string& problem) {
-    const std::string format = std::string(keyword) + " %d\n";
-    platform::ScannedInt v;
-    if (platform::scanText(in, format.c_str(), {&v}) != 1) {
-        problem = std::string("its ") + keyword + " line is missing or malformed";
-        return false;
-    }
-    flag = static_cast<signed char>(v.low8);
-    return true;
-}
-
 }  // namespace
 
 void EAGLView::writeState(std::FILE* out) const {
-    std::fprintf(out, "version %d\n", kVersion);
-    writeStickers(out, magicCube->stickers());
-    // The identity has no axis to report; any axis with angle 0 reads back as it.
-    float axis[3] = {1, 0, 0};
-    float angle = 0;
-    currentRotation.getAxis(axis, &angle);
-    std::fprintf(out, "crot %f %f %f %f\n", axis[0], axis[1], axis[2], angle);
-    qdeltacontinue.getAxis(axis, &angle);
-    std::fprintf(out, "drot %f %f %f %f\n", axis[0], axis[1], axis[2], angle);
-    std::fprintf(out, "brot %d\n", bContinueToRotate);
-    std::fprintf(out, "prem %d\n", bContinuePremultiply);
+    writeSavedState(out, stateOf(*this));
 }
 
-void EAGLView::terminate() {
-    const std::string path = statePath(platform_);
-    if (path.empty()) {
-        return;
+bool EAGLView::save() {
+    if (saving_.path.empty()) {
+        if (!saving_.why.empty()) {
+            platform::logMessage("could not save the cube: %s", saving_.why.c_str());
+        }
+        return saving_.why.empty();
     }
     std::string error;
+    if (saving_.keepAside) {
+        // The file read at start-up could not be read whole: the player's bytes stay.
+        saving_.keepAside = false;
+        if (platform::moveAside(saving_.path, ".bad", error)) {
+            platform::logMessage("the saved cube that could not be read is kept as %s.bad",
+                                 saving_.path.c_str());
+        } else {
+            platform::logMessage("could not keep %s aside: %s", saving_.path.c_str(),
+                                 error.c_str());
+        }
+    }
+    saving_.lastSave = platform_.absoluteTime();
     auto write = [](std::FILE* out, const void* self) {
         static_cast<const EAGLView*>(self)->writeState(out);
     };
-    if (!platform::replaceFile(path, write, this, error)) {
-        platform::logMessage("could not save the cube to %s: %s", path.c_str(), error.c_str());
+    if (!platform::replaceFile(saving_.path, write, this, error)) {
+        platform::logMessage("could not save the cube to %s: %s", saving_.path.c_str(),
+                             error.c_str());
+        return false;
+    }
+    saving_.saved = stateOf(*this);
+    return true;
+}
+
+bool EAGLView::terminate() {
+    return save();
+}
+
+void EAGLView::noteChange() {
+    saving_.lastChange = platform_.absoluteTime();
+    if (saving_.timer == nullptr && !saving_.path.empty()) {
+        armSaveTimer(kSaveAfterRest);
     }
 }
 
-// Applies what it can, item by item, and stops at the first item it cannot read (the
-// stickers excepted: a short run of them is kept and reading goes on after it). The
-// first problem is logged, so a refused file never goes unexplained.
-void EAGLView::restoreState() {
-    const std::string path = statePath(platform_);
-    if (path.empty()) {
+void EAGLView::armSaveTimer(double seconds) {
+    if (saving_.timer) {
+        saving_.timer->invalidate();
+    }
+    saving_.timer = platform_.runLoop().scheduledTimer(seconds, [this] { saveTick(); });
+}
+
+void EAGLView::saveTick() {
+    const double now = platform_.absoluteTime();
+    double due = saving_.lastSave + kSaveInterval;
+    if (!saving_.wanted) {
+        due = std::max(due, saving_.lastChange + kSaveAfterRest);
+    }
+    if (now < due) {  // still moving, or just saved: look again when it may be time
+        armSaveTimer(due - now);
         return;
     }
+    saving_.timer->invalidate();
+    saving_.timer = nullptr;
+    saving_.wanted = false;
+    if (!same(stateOf(*this), saving_.saved)) {
+        save();
+    }
+}
+
+void EAGLView::saveIfChanged() {
+    if (saving_.path.empty() || same(stateOf(*this), saving_.saved)) {
+        return;
+    }
+    const double now = platform_.absoluteTime();
+    if (now >= saving_.lastSave + kSaveInterval) {
+        save();
+    } else {
+        saving_.wanted = true;  // as soon as saves may follow, moving or not
+        armSaveTimer(saving_.lastSave + kSaveInterval - now);
+    }
+}
+
+void EAGLView::restoreState() {
+    const std::string dir = platform_.documentsDirectory(saving_.why);
+    if (dir.empty()) {
+        if (!saving_.why.empty()) {
+            platform::logMessage("the cube cannot be kept: %s", saving_.why.c_str());
+        }
+        return;
+    }
+    saving_.path = dir + "/cube_state.dat";
+    const std::string& path = saving_.path;
+    SavedState state = stateOf(*this);
+    saving_.saved = state;
+    platform::removeStaleTemporaries(path, kStaleTemporary);
+
     // Only a regular file: opening a FIFO put there would wait for ever.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -128,48 +145,32 @@ void EAGLView::restoreState() {
         return;
     }
     struct stat st {};
-    std::FILE* in = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
+    std::FILE* in = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kLargestFile
+                        ? fdopen(fd, "r")
+                        : nullptr;
     if (in == nullptr) {
-        platform::logMessage("%s was not read: it is not a regular file", path.c_str());
+        platform::logMessage(
+            "%s was not read: %s", path.c_str(),
+            S_ISREG(st.st_mode) ? "it is larger than any saved cube" : "it is not a regular file");
+        saving_.keepAside = S_ISREG(st.st_mode);
         close(fd);
         return;
     }
-    std::string problem;
-    bool refused = false;
-    platform::ScannedInt version;
-    if (platform::scanText(in, "version %d\n", {&version}) != 1) {
-        problem = "it does not begin with a version line";
-        refused = true;
-    } else if (!version.fitsInt || version.value != kVersion) {
-        problem = version.fitsInt ? "it is version " + std::to_string(version.value) + ", not 4"
-                                  : std::string("its version is not 4");
-        refused = true;
-    } else {
-        MagicCube::Stickers stickers = magicCube->stickers();
-        const int read = readStickers(in, stickers);
-        magicCube->setStickers(stickers);
-        if (read < MagicCube::kStickers) {
-            problem = "sticker line " + std::to_string(read + 1) + " is missing or malformed";
-        }
-        float axis[3], angle;
-        std::string next;
-        if (readRotation(in, "crot", axis, &angle, next)) {
-            currentRotation.setAxis(axis, angle);
-            if (readRotation(in, "drot", axis, &angle, next)) {
-                qdeltacontinue.setAxis(axis, angle);
-                if (readFlag(in, "brot", bContinueToRotate, next)) {
-                    readFlag(in, "prem", bContinuePremultiply, next);
-                }
-            }
-        }
-        if (problem.empty()) {
-            problem = next;
-        }
-    }
+    const ReadOutcome outcome = readSavedState(in, state);
     std::fclose(in);
-    if (!problem.empty()) {
+    if (!outcome.refused) {
+        magicCube->setStickers(state.stickers);
+        currentRotation = state.currentRotation;
+        qdeltacontinue = state.qdeltacontinue;
+        bContinueToRotate = state.bContinueToRotate;
+        bContinuePremultiply = state.bContinuePremultiply;
+        saving_.saved = state;
+    }
+    if (!outcome.problem.empty()) {
         platform::logMessage("%s was %s: %s", path.c_str(),
-                             refused ? "not read" : "read only in part", problem.c_str());
+                             outcome.refused ? "not read" : "read only in part",
+                             outcome.problem.c_str());
+        saving_.keepAside = true;
     }
 }
 

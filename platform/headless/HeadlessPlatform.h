@@ -31,10 +31,17 @@ class HeadlessPlatform : public Platform {
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
     RunLoop& runLoop() override { return runLoop_; }
-    std::string documentsDirectory() override { return documents_; }
+    // None unless a test gives one: then nothing is kept, by design, or for `why`.
+    std::string documentsDirectory(std::string& why) override {
+        why = documentsMissing_;
+        return documents_;
+    }
     Window& window() override { return window_; }
     Accelerometer& accelerometer() override { return accelerometer_; }
-    void setDocumentsDirectory(std::string dir) { documents_ = std::move(dir); }
+    void setDocumentsDirectory(std::string dir, std::string whyNone = {}) {
+        documents_ = std::move(dir);
+        documentsMissing_ = std::move(whyNone);
+    }
 
     HeadlessLayer& headlessLayer() { return layer_; }
     // Moves the clock on and fires what falls due, one timer tick at a time.
@@ -52,6 +59,7 @@ class HeadlessPlatform : public Platform {
     Accelerometer accelerometer_{runLoop_};
     int presents_ = 0;
     std::string documents_;
+    std::string documentsMissing_;
 };
 
 }  // namespace gyrelle::platform

@@ -2,19 +2,48 @@
 
 #include <GLES/gl.h>
 #include <GLES/glext.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Signals.h"
 #include "platform/sdl/SdlApplication.h"
 
 namespace gyrelle::platform {
 
 namespace {
+
 void* sdlLookUp(const char* name) {
     return SDL_GL_GetProcAddress(name);
 }
+
+// Motion events waiting in SDL's queue beyond which new ones are dropped.
+constexpr int kMostQueuedMotion = 256;
+
+bool isMotion(Uint32 type) {
+    return type == SDL_MOUSEMOTION || type == SDL_FINGERMOTION;
+}
+
+// Xlib ends the process once its handler for a lost display returns: the cube is kept
+// first. Xlib's handler takes no context, so the delegate of the running loop is kept
+// here while it runs.
+ApplicationDelegate* runningDelegate = nullptr;
+
+int onDisplayLost(Display*) {
+    const bool kept = runningDelegate == nullptr || runningDelegate->applicationWillTerminate();
+    std::fprintf(stderr, "gyrelle: the display went away; %s\n",
+                 kept ? "the cube was saved" : "the cube could not be saved");
+    std::fflush(stderr);
+    _exit(1);
+}
+
 }  // namespace
 
 class SdlContext : public GLContext {
@@ -59,6 +88,19 @@ std::unique_ptr<Application> openSdlApplication(const char* title, Size points,
 }
 
 SdlPlatform::~SdlPlatform() {
+    if (signalWaker_.joinable()) {
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = write(stopWaker_[1], &byte, 1);
+        signalWaker_.join();
+    }
+    for (int fd : stopWaker_) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    if (sdlStarted_) {
+        SDL_SetEventFilter(nullptr, nullptr);
+    }
     input_.reset();
     if (compositor_ && SDL_GL_MakeCurrent(window_, windowContext_) == 0) {
         compositor_.reset();  // its textures live in the window's context
@@ -80,6 +122,8 @@ bool SdlPlatform::open(const char* title, Size points) {
     points_ = points;
     // OpenGL ES through EGL on X11 too, the same path as on Wayland and headless.
     SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+    // Termination signals are the game's own (platform/Signals), caught before SDL starts.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Fingers arrive as fingers and the mouse as the mouse; each is mapped by SdlInput.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
@@ -102,6 +146,8 @@ bool SdlPlatform::open(const char* title, Size points) {
         return false;
     }
     sdlStarted_ = true;
+    SDL_SetEventFilter(admitEvent, this);
+    startSignalWaker();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
@@ -117,6 +163,9 @@ bool SdlPlatform::open(const char* title, Size points) {
         return false;
     }
     SDL_SetWindowMinimumSize(window_, points.width / 4, points.height / 4);
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+        XSetIOErrorHandler(onDisplayLost);
+    }
     windowContext_ = SDL_GL_CreateContext(window_);
     if (windowContext_ == nullptr) {
         error_ = std::string("no OpenGL ES 1.1 for the window (") + SDL_GetError() + ")";
@@ -156,8 +205,8 @@ std::unique_ptr<GLContext> SdlPlatform::createGLContext() {
     return context;
 }
 
-std::string SdlPlatform::documentsDirectory() {
-    return userDataDirectory();
+std::string SdlPlatform::documentsDirectory(std::string& why) {
+    return userDataDirectory(why);
 }
 
 void SdlPlatform::updateLayer() {
@@ -166,12 +215,43 @@ void SdlPlatform::updateLayer() {
     layer_.rect = letterbox({w, h}, points_);
 }
 
+void SdlPlatform::startSignalWaker() {
+    if (terminationFd() < 0 || pipe2(stopWaker_, O_CLOEXEC) != 0) {
+        return;  // then a request is seen at the next timer tick or event
+    }
+    signalWaker_ = std::thread([this] {
+        pollfd fds[2] = {{terminationFd(), POLLIN, 0}, {stopWaker_[0], POLLIN, 0}};
+        while (poll(fds, 2, -1) < 0 && errno == EINTR) {
+        }
+        if (fds[0].revents & POLLIN) {
+            SDL_Event wake{};
+            wake.type = SDL_QUIT;
+            SDL_PushEvent(&wake);
+        }
+    });
+}
+
+int SdlPlatform::admitEvent(void* self, SDL_Event* event) {
+    auto& queued = static_cast<SdlPlatform*>(self)->queuedMotion_;
+    if (isMotion(event->type)) {
+        if (queued.load() >= kMostQueuedMotion) {
+            return 0;
+        }
+        ++queued;
+    }
+    return 1;
+}
+
+bool SdlPlatform::quitting() const {
+    return quit_ || input_->quitRequested() || terminationRequested() != 0;
+}
+
 int SdlPlatform::run(ApplicationDelegate& delegate) {
+    runningDelegate = &delegate;
     delegate.applicationDidFinishLaunching();
     if (View* content = root_->contentView()) {
         content->layoutSubviews();
     }
-    auto quitting = [this] { return quit_ || input_->quitRequested(); };
     while (!quitting()) {
         double wait = runLoop_.secondsUntilNextTimer();
         SDL_Event event;
@@ -196,16 +276,20 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
             composite();
         }
     }
-    delegate.applicationWillTerminate();
-    return 0;
+    const bool kept = delegate.applicationWillTerminate();
+    runningDelegate = nullptr;
+    return kept ? 0 : 1;
 }
 
 void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) {
+    if (isMotion(event.type)) {
+        --queuedMotion_;
+    }
     if (input_->handle(event)) {
         return;
     }
     switch (event.type) {
-        case SDL_QUIT:  // window closed, SIGINT, SIGTERM
+        case SDL_QUIT:  // the window closed, or a termination signal woke the wait
             quit_ = true;
             break;
         case SDL_WINDOWEVENT:

@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/Application.h"
 #include "platform/sdl/Compositor.h"
@@ -39,13 +41,19 @@ class SdlPlatform : public Application {
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
     RunLoop& runLoop() override { return runLoop_; }
-    std::string documentsDirectory() override;
+    std::string documentsDirectory(std::string& why) override;
     Window& window() override { return *root_; }
     Accelerometer& accelerometer() override { return accelerometer_; }
     int run(ApplicationDelegate& delegate) override;
 
   private:
     friend class SdlContext;
+    bool quitting() const;
+    // A termination signal wakes the event wait: SDL's own wait sleeps through signals.
+    void startSignalWaker();
+    // Motion events beyond a few frames' worth are dropped as they arrive, so that a
+    // flood of them cannot fill SDL's queue.
+    static int admitEvent(void* self, SDL_Event* event);
     void updateLayer();
     void handle(const SDL_Event& event, ApplicationDelegate& delegate);
     // The view's picture, just drawn into its bound framebuffer, on screen.
@@ -63,6 +71,9 @@ class SdlPlatform : public Application {
     Accelerometer accelerometer_{runLoop_};
     std::unique_ptr<SdlSensor> sensor_;
     std::unique_ptr<SdlInput> input_;
+    std::thread signalWaker_;
+    int stopWaker_[2] = {-1, -1};
+    std::atomic<int> queuedMotion_{0};
     unsigned compositedGeneration_ = ~0u;
     std::string error_;
     bool quit_ = false;

@@ -91,10 +91,13 @@ class XServer {
             display_.assign(1, ':').append(buf, std::strcspn(buf, "\n"));
         }
     }
-    ~XServer() {
+    ~XServer() { stop(SIGTERM); }
+    // Ends the server, as a crash (SIGKILL) would or politely.
+    void stop(int signal) {
         if (pid_ > 0) {
-            kill(pid_, SIGTERM);
+            kill(pid_, signal);
             waitFor(pid_, 5);
+            pid_ = -1;
         }
     }
     const std::string& display() const { return display_; }

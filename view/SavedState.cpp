@@ -1,0 +1,117 @@
+#include "view/SavedState.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Scan.h"
+
+namespace gyrelle {
+
+namespace {
+
+constexpr int kVersion = 4;
+
+bool isStickerColour(const unsigned char* rgb) {
+    static const MagicCube solved;
+    return solved.getStickerLocationWithColor(rgb) >= 0;
+}
+
+// Reads up to 54 sticker lines into `stickers`, stopping at the first incomplete one or
+// one of a colour no sticker has; on stopping early, says why. Each number keeps its
+// low 8 bits.
+void readStickers(std::FILE* in, MagicCube::Stickers& stickers, std::string& problem) {
+    for (int slot = 0; slot < MagicCube::kStickers; ++slot) {
+        platform::ScannedInt v[4];
+        if (platform::scanText(in, "%d %d %d %d\n", {&v[0], &v[1], &v[2], &v[3]}) < 4) {
+            problem = "sticker line " + std::to_string(slot + 1) + " is missing or malformed";
+            return;
+        }
+        const unsigned char rgb[3] = {v[0].low8, v[1].low8, v[2].low8};
+        if (!isStickerColour(rgb)) {
+            // A cube drawn in such colours could be neither seen nor picked.
+            problem = "sticker line " + std::to_string(slot + 1) + " holds no sticker's colour";
+            return;
+        }
+        std::copy(rgb, rgb + 3, stickers[slot].rgb);
+        stickers[slot].faceNumber = static_cast<signed char>(v[3].low8);
+    }
+}
+
+// Reads "<keyword> %f %f %f %f\n" into `q`; on failure says why. A line whose numbers
+// are not finite is refused, since a NaN orientation would hide the cube for good; so is
+// an axis too long to measure in single precision, which would leave a quaternion of
+// the wrong length.
+bool readRotation(std::FILE* in, const char* keyword, Quaternion& q, std::string& problem) {
+    const std::string format = std::string(keyword) + " %f %f %f %f\n";
+    float axis[3], angle;
+    if (platform::scanText(in, format.c_str(), {&axis[0], &axis[1], &axis[2], &angle}) != 4) {
+        problem = std::string("its ") + keyword + " line is missing or malformed";
+        return false;
+    }
+    if (!std::isfinite(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]) ||
+        !std::isfinite(angle)) {
+        problem = std::string("its ") + keyword + " line holds a number too large or not a number";
+        return false;
+    }
+    q.setAxis(axis, angle);
+    return true;
+}
+
+bool readFlag(std::FILE* in, const char* keyword, signed char& flag, std::string& problem) {
+    const std::string format = std::string(keyword) + " %d\n";
+    platform::ScannedInt v;
+    if (platform::scanText(in, format.c_str(), {&v}) != 1) {
+        problem = std::string("its ") + keyword + " line is missing or malformed";
+        return false;
+    }
+    flag = static_cast<signed char>(v.low8);
+    return true;
+}
+
+void writeRotation(std::FILE* out, const char* keyword, const Quaternion& q, float* axis,
+                   float& angle) {
+    q.getAxis(axis, &angle);
+    std::fprintf(out, "%s %f %f %f %f\n", keyword, axis[0], axis[1], axis[2], angle);
+}
+
+}  // namespace
+
+void writeSavedState(std::FILE* out, const SavedState& state) {
+    std::fprintf(out, "version %d\n", kVersion);
+    for (const Sticker& s : state.stickers) {
+        std::fprintf(out, "%d %d %d %d\n", s.rgb[0], s.rgb[1], s.rgb[2], s.faceNumber);
+    }
+    // The identity has no axis to report; any axis with angle 0 reads back as it. A
+    // rotation with no axis repeats the line before, as it always has.
+    float axis[3] = {1, 0, 0};
+    float angle = 0;
+    writeRotation(out, "crot", state.currentRotation, axis, angle);
+    writeRotation(out, "drot", state.qdeltacontinue, axis, angle);
+    std::fprintf(out, "brot %d\n", state.bContinueToRotate);
+    std::fprintf(out, "prem %d\n", state.bContinuePremultiply);
+}
+
+ReadOutcome readSavedState(std::FILE* in, SavedState& state) {
+    ReadOutcome outcome;
+    platform::ScannedInt version;
+    if (platform::scanText(in, "version %d\n", {&version}) != 1) {
+        return {true, "it does not begin with a version line"};
+    }
+    if (!version.fitsInt || version.value != kVersion) {
+        return {true, version.fitsInt ? "it is version " + std::to_string(version.value) + ", not 4"
+                                      : std::string("its version is not 4")};
+    }
+    readStickers(in, state.stickers, outcome.problem);
+    std::string next;
+    if (readRotation(in, "crot", state.currentRotation, next) &&
+        readRotation(in, "drot", state.qdeltacontinue, next) &&
+        readFlag(in, "brot", state.bContinueToRotate, next)) {
+        readFlag(in, "prem", state.bContinuePremultiply, next);
+    }
+    if (outcome.problem.empty()) {
+        outcome.problem = next;
+    }
+    return outcome;
+}
+
+}  // namespace gyrelle

@@ -168,22 +168,16 @@ TEST(CubeScramble, ClockSeededRandomIsTheCLibrarysGenerator) {
 }
 
 // Whatever replaces the stickers is a change the frame must see.
-TEST(Cube, EveryWayOfChangingTheStickersMovesTheRevision) {
-    MagicCube cube;
-    MagicCube turned;
+TEST(Cube, ReplacingTheStickersMovesTheRevision) {
+    MagicCube cube, turned;
     turned.rotateFace(1);
-    auto moves = [&](auto change) {
-        const unsigned long before = cube.revision();
-        change();
-        return cube.revision() != before;
-    };
-    EXPECT_TRUE(moves([&] { cube.rotateFace(2); }));
-    EXPECT_TRUE(moves([&] { cube.setStickers(turned.stickers()); }));
+    unsigned long before = cube.revision();
+    cube.setStickers(turned.stickers());
+    EXPECT_NE(cube.revision(), before);
     EXPECT_TRUE(sameStickers(cube, turned));
-    EXPECT_TRUE(moves([&] { cube = MagicCube(); }));
-    EXPECT_TRUE(moves([&] { cube.resetCube(); }));
-    EXPECT_TRUE(moves([&] { cube.scrambleCube(); }));
-    EXPECT_FALSE(moves([&] { (void)cube.isSolved(); }));
+    before = cube.revision();
+    cube = MagicCube();
+    EXPECT_NE(cube.revision(), before);
 }
 
 }  // namespace

@@ -24,22 +24,16 @@ class Soak : public HeadlessViewTest {
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    // Every home face nine times, 54 distinct colours, a finite unit orientation.
+    // The 54 stickers, each once (records move whole), and a unit orientation.
     void check(long event) {
-        int homes[6] = {};
         unsigned colours[54];
         for (int s = 0; s < 54; ++s) {
             const Sticker& k = view->magicCube->stickers()[s];
-            ASSERT_TRUE(k.faceNumber >= 0 && k.faceNumber < 6) << "event " << event;
-            ++homes[k.faceNumber];
+            ASSERT_GE(solved.getStickerLocationWithColor(k.rgb), 0) << "event " << event;
             colours[s] = k.rgb[0] << 16 | k.rgb[1] << 8 | k.rgb[2];
         }
-        ASSERT_TRUE(std::all_of(homes, homes + 6, [](int h) { return h == 9; })) << event;
         std::sort(colours, colours + 54);
         ASSERT_EQ(std::adjacent_find(colours, colours + 54), colours + 54) << "event " << event;
-        for (float c : view->currentRotation.q) {
-            ASSERT_TRUE(std::isfinite(c)) << "event " << event;
-        }
         ASSERT_NEAR(view->currentRotation.norm(), 1.0f, 1e-3f) << "event " << event;
     }
 
@@ -49,6 +43,7 @@ class Soak : public HeadlessViewTest {
     }
 
     std::string dir;
+    const MagicCube solved;
     std::mt19937 rng{20261206};
 };
 

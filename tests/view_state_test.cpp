@@ -272,19 +272,6 @@ TEST_F(StateTest, DataFolderFollowsTheXdgRulesAndSaysWhyItCannotBeHad) {
     EXPECT_EQ(why, "neither XDG_DATA_HOME nor HOME names a folder");
 }
 
-// The game plays on, but says once at the start that the cube will not be kept, and its
-// save at the end fails.
-TEST_F(StateTest, ACubeThatCannotBeKeptIsSaidAtStartAndEnd) {
-    platform.setDocumentsDirectory("", "no folder for it");
-    std::string log;
-    auto again = restart(&log);
-    EXPECT_EQ(log, "the cube cannot be kept: no folder for it\n");
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(again->terminate());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "could not save the cube: no folder for it\n");
-}
-
 TEST_F(StateTest, HugeFilesAndInvisibleStickersAreRefused) {
     writeLines({"version 4", std::string(100 * 1024, '7')});
     std::string log;
@@ -301,20 +288,16 @@ TEST_F(StateTest, HugeFilesAndInvisibleStickersAreRefused) {
 // What could not be read is the player's all the same: the next save keeps it aside.
 TEST_F(StateTest, AFileNotReadWholeIsKeptAsideBeforeTheNextSave) {
     writeLines({"version 5", "future things"});
+    const std::string theirs = contents();
     auto again = restart();
-    std::string log;
     ::testing::internal::CaptureStderr();
     again->terminate();
-    log = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(log, "the saved cube that could not be read is kept as " + path() + ".bad\n");
-    std::stringstream bad;
-    bad << std::ifstream(path() + ".bad").rdbuf();
-    EXPECT_EQ(bad.str(), "version 5\nfuture things\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "the saved cube that could not be read is kept as " + path() + ".bad\n");
     EXPECT_EQ(lines()[0], "version 4");
     again->terminate();  // once kept, it stays kept
-    bad.str("");
-    bad << std::ifstream(path() + ".bad").rdbuf();
-    EXPECT_EQ(bad.str(), "version 5\nfuture things\n");
+    fs::rename(path() + ".bad", path());
+    EXPECT_EQ(contents(), theirs);
 }
 
 // A state file kept in a folder of dotfiles by a link stays a link to an updated file.

@@ -71,14 +71,6 @@ TEST_F(TouchTest, ASwipeThatArrivesOnlyAtTheReleaseTurnsThen) {
     EXPECT_EQ(view->fMakeTopDistance, 0.0f);
 }
 
-TEST_F(TouchTest, ALockAxisNeedsAnOrientationOfNumbers) {
-    float axis[3];
-    view->currentRotation.q[0] = NAN;
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(view->determineAxisLockAxis(axis));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "ERROR: bad determineAxisLockAxis!!!!!!\n");
-}
-
 // Sideways about the cube's most upright axis (its y at start-up), up and down about
 // the screen's x.
 TEST_F(TouchTest, BackgroundDragTurnsAboutTheLockAxisAndTilts) {

@@ -187,6 +187,14 @@ TEST_F(StateTest, NumbersKeepTheirLowBitsAndStrangeCubesAreAccepted) {
     again->layoutSubviews();                 // and such a cube is drawn like any other
 }
 
+// An orientation a hair from the identity has an axis too long for single precision,
+// as written; it reads back as the same orientation, not the start-up one.
+TEST_F(StateTest, ATinyTurnReadsBackAsItself) {
+    view->currentRotation = rotation(1, 1, 1, 3e-22f);
+    view->terminate();
+    expectRotation(restart()->currentRotation, [](Vecd v) { return v; });
+}
+
 TEST_F(StateTest, NonFiniteOrientationStopsTheReading) {
     view->terminate();
     std::vector<std::string> l = lines();

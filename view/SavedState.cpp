@@ -38,9 +38,7 @@ void readStickers(std::FILE* in, MagicCube::Stickers& stickers, std::string& pro
 }
 
 // Reads "<keyword> %f %f %f %f\n" into `q`; on failure says why. A line whose numbers
-// are not finite is refused, since a NaN orientation would hide the cube for good; so is
-// an axis too long to measure in single precision, which would leave a quaternion of
-// the wrong length.
+// are not finite is refused, since a NaN orientation would hide the cube for good.
 bool readRotation(std::FILE* in, const char* keyword, Quaternion& q, std::string& problem) {
     const std::string format = std::string(keyword) + " %f %f %f %f\n";
     float axis[3], angle;
@@ -48,10 +46,20 @@ bool readRotation(std::FILE* in, const char* keyword, Quaternion& q, std::string
         problem = std::string("its ") + keyword + " line is missing or malformed";
         return false;
     }
-    if (!std::isfinite(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]) ||
+    if (!std::isfinite(axis[0]) || !std::isfinite(axis[1]) || !std::isfinite(axis[2]) ||
         !std::isfinite(angle)) {
         problem = std::string("its ") + keyword + " line holds a number too large or not a number";
         return false;
+    }
+    // The axis of a rotation by a tiny angle is written very long (its length is
+    // 1 / sin(angle / 2)), too long to measure in single precision: only its direction
+    // counts, so it is brought to a measurable length first.
+    if (!std::isfinite(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2])) {
+        const float longest =
+            std::max({std::fabs(axis[0]), std::fabs(axis[1]), std::fabs(axis[2])});
+        for (float& a : axis) {
+            a /= longest;
+        }
     }
     q.setAxis(axis, angle);
     return true;

@@ -37,9 +37,12 @@ bool isMotion(Uint32 type) {
 ApplicationDelegate* runningDelegate = nullptr;
 
 int onDisplayLost(Display*) {
-    const bool kept = runningDelegate == nullptr || runningDelegate->applicationWillTerminate();
-    std::fprintf(stderr, "gyrelle: the display went away; %s\n",
-                 kept ? "the cube was saved" : "the cube could not be saved");
+    const char* outcome = "";  // before the game has started there is nothing to keep
+    if (runningDelegate) {
+        outcome = runningDelegate->applicationWillTerminate() ? "; the cube was saved"
+                                                              : "; the cube could not be saved";
+    }
+    std::fprintf(stderr, "gyrelle: the display went away%s\n", outcome);
     std::fflush(stderr);
     _exit(1);
 }

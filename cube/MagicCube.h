@@ -50,11 +50,15 @@ class MagicCube {
 
     // Starts animating the quarter turn of a drag from slot start onto its neighbour end.
     bool move(int start, int end);
+    // Starts animating the quarter turn `code` (+-1..+-9), as a drag would; false while
+    // a turn is animating.
+    bool startTurn(int code);
     // Applies slice code (+-1..+-9) to the stickers at once; false, changing nothing,
     // for anything else.
     bool rotateFace(int code);
-    // The turn animation's step: once per drawn frame, after the frame is drawn.
-    void stepAnimation();
+    // The turn animation's step: once per drawn frame, after the frame is drawn. Returns
+    // the slice code of the turn it applied to the stickers, or 0.
+    int stepAnimation();
     // kScrambleTurns random quarter turns at once, from `random`, or from the C
     // library's generator seeded from the clock.
     void scrambleCube(RandomSource& random);
@@ -77,6 +81,8 @@ class MagicCube {
     unsigned long revision() const { return revision_; }
 
   private:
+    void animate(int code);
+
     struct State {
         Stickers stickers;
         Voxlets voxlets;
@@ -86,6 +92,7 @@ class MagicCube {
         int moveStart = 0;
         int moveEnd = 0;
         float animatedAngle = 0.0f;
+        int turnCode = 0;  // the slice code being animated
     };
     State s_;
     unsigned long revision_ = 0;

@@ -26,14 +26,28 @@ bool MagicCube::move(int start, int end) {
     if (code == 0) {
         return false;
     }
+    animate(code);
+    s_.moveStart = start;
+    s_.moveEnd = end;
+    return true;
+}
+
+bool MagicCube::startTurn(int code) {
+    if (s_.animating || code == 0 || code < -9 || code > 9) {
+        return false;
+    }
+    animate(code);
+    s_.moveStart = s_.moveEnd = -1;  // no drag made it
+    return true;
+}
+
+void MagicCube::animate(int code) {
     s_.animating = true;
     s_.animatedDirection = code >= 0 ? 1 : -1;
     s_.animatedSlice = (code < 0 ? -code : code) - 1;
-    s_.moveStart = start;
-    s_.moveEnd = end;
     s_.animatedAngle = kTurnStep;
+    s_.turnCode = code;
     ++revision_;
-    return true;
 }
 
 bool MagicCube::rotateFace(int code) {
@@ -92,21 +106,18 @@ bool MagicCube::rotateFace(int code) {
     return true;
 }
 
-void MagicCube::stepAnimation() {
+int MagicCube::stepAnimation() {
     if (!s_.animating) {
-        return;
+        return 0;
     }
     s_.animatedAngle = kTurnStep + s_.animatedAngle;
     ++revision_;
-    if (s_.animatedAngle >= 90.0f) {
-        s_.animating = false;
-        if (s_.moveStart >= 0 && s_.moveEnd >= 0) {
-            int code = sliceCodeFor(s_.moveStart, s_.moveEnd);
-            if (code != 0) {
-                rotateFace(code);
-            }
-        }
+    if (s_.animatedAngle < 90.0f) {
+        return 0;
     }
+    s_.animating = false;
+    rotateFace(s_.turnCode);  // the code the drag found, or the one asked for
+    return s_.turnCode;
 }
 
 int MagicCube::scrambleCode(long random) {

@@ -1,6 +1,6 @@
-// Fuzzes the saved-state reader in memory, as the game reads a file: any bytes are read
-// without harm, never leave an orientation that is not a number, and what they leave is
-// written and read back to the same state.
+// Fuzzes the readers of the game's files in memory, as the game reads them: any bytes
+// are read without harm; what a saved state leaves never holds an orientation that is
+// not a number; and what either reader accepts is written and read back the same.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "view/SavedHistory.h"
 #include "view/SavedState.h"
 
 // A small quarantine: the reader frees little, and the default one costs 250 MB.
@@ -60,10 +61,49 @@ void expectSame(const Quaternion& a, const Quaternion& b) {
 
 }  // namespace
 
+// Reads a history that ends at the solved cube; false when it is refused.
+bool readHistory(const void* data, size_t size, History& history) {
+    std::FILE* in = fmemopen(const_cast<void*>(data), size, "r");
+    std::string problem;
+    const bool read = in && readHistory(in, MagicCube().stickers(), history, problem);
+    if (in) {
+        std::fclose(in);
+    }
+    return read;
+}
+
+void checkHistory(const uint8_t* data, size_t size) {
+    History first;
+    if (!readHistory(data, size, first)) {
+        return;
+    }
+    char* text = nullptr;
+    size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
+    writeHistory(out, first, MagicCube().stickers());
+    std::fclose(out);
+    History again;
+    const bool read = readHistory(text, length, again);
+    std::free(text);
+    if (!read || again.position() != first.position() ||
+        again.entries().size() != first.entries().size()) {
+        std::abort();
+    }
+    for (size_t i = 0; i < first.entries().size(); ++i) {
+        const History::Entry &a = first.entries()[i], &b = again.entries()[i];
+        if (a.kind != b.kind || a.code != b.code ||
+            (a.records == nullptr) != (b.records == nullptr) ||
+            (a.records && std::memcmp(a.records.get(), b.records.get(), sizeof *a.records) != 0)) {
+            std::abort();
+        }
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
+    checkHistory(data, size);
     const SavedState first = read(data, size);
     if (!finite(first.currentRotation) || !finite(first.qdeltacontinue)) {
         std::abort();  // a non-finite orientation would hide the cube for good

@@ -15,6 +15,18 @@ void Quaternion::reset() {
 void Quaternion::getAxis(float* axis, float* angle) const {
     float s = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
     if (s == 0.0f) {
+        if (q[0] == 0.0f && q[1] == 0.0f && q[2] == 0.0f) {
+            return;  // no rotation: no axis
+        }
+        // A turn so small that its square vanishes in single precision still has an
+        // axis (of unit length: at full length it would not fit in a float); without
+        // one it would be saved as some other rotation.
+        const double length =
+            std::sqrt(double(q[0]) * q[0] + double(q[1]) * q[1] + double(q[2]) * q[2]);
+        for (int i = 0; i < 3; ++i) {
+            axis[i] = static_cast<float>(q[i] / length);
+        }
+        *angle = 2.0f * std::acos(std::clamp(q[3], -1.0f, 1.0f));
         return;
     }
     axis[0] = q[0] / s;

@@ -12,7 +12,8 @@ class Quaternion {
     float index(int i) const { return q[i]; }
 
     // Axis along the rotation axis, of length 1 / sin(angle / 2) for a unit
-    // quaternion; nothing is written when the vector part is zero.
+    // quaternion (of length 1 when that is too long for a float); nothing is written
+    // when the vector part is zero.
     void getAxis(float* axis, float* angle) const;
     // Any non-zero axis length; a zero axis leaves the quaternion unchanged.
     void setAxis(const float* axis, float angle);

@@ -86,6 +86,20 @@ void Window::collectAnswered() {
     answered_.clear();
 }
 
+bool Window::keyDown(const KeyPress& key) {
+    if (AlertView* question = frontAlert()) {
+        const bool plain = !key.ctrl && !key.alt;
+        if (plain && (key.key == Key::Return || (key.key == Key::Letter && key.letter == 'y'))) {
+            question->clickButton(1);
+        } else if (plain &&
+                   (key.key == Key::Escape || (key.key == Key::Letter && key.letter == 'n'))) {
+            question->clickButton(0);
+        }
+        return true;
+    }
+    return content_ && content_->keyDown(key);
+}
+
 void Window::forgetDelegate(AlertViewDelegate* delegate) {
     for (auto& alert : alerts_) {
         if (alert->delegate_ == delegate) {

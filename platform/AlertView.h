@@ -56,6 +56,9 @@ class Window : public View {
     void collectAnswered();
     // Questions asked by a delegate that is going away are answered by nobody.
     void forgetDelegate(AlertViewDelegate* delegate);
+    // A question on screen takes every key (y or Return answers Yes, n or Escape No);
+    // otherwise the content view gets it.
+    bool keyDown(const KeyPress& key) override;
 
     void subviewNeedsDisplay() override { ++displayGeneration_; }
     void didRemoveSubview(View* view) override {

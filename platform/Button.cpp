@@ -16,6 +16,17 @@ void Button::touchesEnded(const TouchSet& touches, const Event&) {
 
 void Button::drawContent(Painter& painter) const {
     const Rect b = bounds();
+    if (style_ == Style::Undo) {
+        const float r = (b.width < b.height ? b.width : b.height) * 0.3f;
+        const float cx = b.width / 2, cy = b.height / 2 + r * 0.15f;
+        const float pi = 3.14159265f;
+        // Over the top from the lower right, ending on the left in a head pointing down.
+        painter.strokeArc({cx, cy}, r, 1.6f, pi / 3, -pi, colors::white);
+        const float head = r * 0.42f;
+        painter.fillTriangle({cx - r - head, cy - 0.5f}, {cx - r + head, cy - 0.5f},
+                             {cx - r, cy + head * 1.3f}, colors::white);
+        return;
+    }
     if (style_ == Style::InfoLight) {
         const float r = (b.width < b.height ? b.width : b.height) * 0.36f;
         // Drawn, not typeset: no font need be loaded for the first frame.

@@ -12,6 +12,7 @@ class Button : public View {
   public:
     enum class Style {
         InfoLight,  // a white "i" in a circle
+        Undo,       // a white arrow curving back, in the same size and weight
         Text,       // a label on a plain face
     };
 

@@ -15,6 +15,11 @@ class Painter {
     virtual ~Painter() = default;
     virtual void fillRect(Rect rect, Color color) = 0;
     virtual void strokeCircle(Point centre, float radius, float width, Color color) = 0;
+    // Part of a circle, from angle `from` to `to` (radians, clockwise from the right as
+    // points grow downward).
+    virtual void strokeArc(Point centre, float radius, float width, float from, float to,
+                           Color color) = 0;
+    virtual void fillTriangle(Point a, Point b, Point c, Color color) = 0;
     virtual void fillCircle(Point centre, float radius, Color color) = 0;
     // Text wrapped at the rectangle's width, from its top; `font` is a family name.
     virtual void drawText(Rect rect, const std::string& text, Color color, const char* font,

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/Keys.h"
 #include "platform/Touch.h"
 
 namespace gyrelle::platform {
@@ -60,6 +61,9 @@ class View {
     virtual void drawContent(Painter&) const {}
     // False for views that let touches pass through to what is under them.
     virtual bool acceptsTouches() const { return true; }
+
+    // A key pressed while this view has the keyboard; false when it means nothing here.
+    virtual bool keyDown(const KeyPress&) { return false; }
 
     // Touches that landed on this view: those of this phase, and the whole event.
     virtual void touchesBegan(const TouchSet&, const Event&) {}

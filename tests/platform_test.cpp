@@ -72,6 +72,8 @@ class RecordingCanvas : public Canvas {
     void setOrigin(Point origin, float alpha) override { now = {"", origin, alpha}; }
     void fillRect(Rect, Color) override { painted.push_back({"rect", now.origin, now.alpha}); }
     void strokeCircle(Point, float, float, Color) override {}
+    void strokeArc(Point, float, float, float, float, Color) override {}
+    void fillTriangle(Point, Point, Point, Color) override {}
     void fillCircle(Point, float, Color) override {}
     void drawText(Rect, const std::string& s, Color, const char*, float, TextAlignment) override {
         painted.push_back({s.substr(0, 12), now.origin, now.alpha});

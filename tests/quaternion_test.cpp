@@ -87,6 +87,24 @@ TEST(Quaternion, AngleStaysANumberWhenWIsJustAboveOne) {
     EXPECT_NEAR(angle, 2 * 3.14159265f, 1e-6f);
 }
 
+// A turn so small that its vector part squared is 0 in single precision is no turn of
+// zero: it still reports an axis, so it is not saved as some other rotation.
+TEST(Quaternion, ATinyTurnStillHasAnAxis) {
+    for (float tiny : {5e-26f, 1e-40f}) {
+        const Quaternion q = [&] {
+            Quaternion r;
+            r.q[0] = r.q[1] = 0;
+            r.q[2] = tiny;
+            r.q[3] = 1;
+            return r;
+        }();
+        float axis[3] = {7, 7, 7}, angle = 7;
+        q.getAxis(axis, &angle);
+        EXPECT_EQ(axis[2], 1.0f) << tiny;
+        EXPECT_EQ(angle, 0.0f);
+    }
+}
+
 TEST(Quaternion, ProductsStayUnitLength) {
     Quaternion q = rotation(1, 1, 0, 0.6981311f);
     const Quaternion step = rotation(0.3f, -0.7f, 0.2f, 0.05f);

@@ -171,9 +171,21 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
 }
 
 // The mouse stands in for one finger (left), two together (right), a double tap (double
-// click); keys shake and answer.
+// click); keys shake, answer, undo and redo.
 TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     ASSERT_TRUE(launch());
+    // "s" on a solved cube scrambles it; Ctrl+Z brings the solved cube back.
+    const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
+    xdo({"key", "--window", id, "s"});
+    auto end = Clock::now() + std::chrono::seconds(10);
+    bool scrambled = false;
+    while (!scrambled && Clock::now() < end) {
+        scrambled = !shows(kCorner, isFrontCorner, 0.05) || !shows(centre, isFrontCentre, 0.05);
+    }
+    EXPECT_TRUE(scrambled);
+    xdo({"key", "--window", id, "ctrl+z"});
+    EXPECT_TRUE(shows(kCorner, isFrontCorner) && shows(centre, isFrontCentre)) << "not undone";
+
     swipe(0, 1);
     EXPECT_TRUE(shows(kCorner, isWhite));
     // Without the focus a frame takes 0.2 s: let the turn land before asking.
@@ -182,6 +194,10 @@ TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     EXPECT_TRUE(shows({160, 240}, isQuestion));
     xdo({"key", "--window", id, "y"});
     EXPECT_TRUE(shows(kCorner, isFrontCorner)) << "not reset";
+    xdo({"key", "--window", id, "ctrl+z"});  // the reset taken back, then done again
+    EXPECT_TRUE(shows(kCorner, isWhite));
+    xdo({"key", "--window", id, "ctrl+shift+z"});
+    EXPECT_TRUE(shows(kCorner, isFrontCorner));
 
     // Two fingers together: the first movement is swallowed, then 38 points right turn
     // the cube by 2 * 38 * 0.4 degrees about the screen's y axis, and a last small step

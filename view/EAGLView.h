@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cube/History.h"
 #include "cube/MagicCube.h"
 #include "math/Quaternion.h"
 #include "overlay/InfoView.h"
@@ -71,6 +72,13 @@ class EAGLView : public platform::View,
     // Information overlay.
     void infoButtonCB();
 
+    // Undo and redo of every change of the stickers. While a turn is animating a request
+    // waits for it to end (one at most; more are ignored).
+    void undo();
+    void redo();
+    // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo.
+    bool keyDown(const platform::KeyPress& key) override;
+
     // Saved state. terminate saves, whatever changed; false when the cube could not be
     // kept. saveIfChanged saves now if anything did, or as soon as saves may follow.
     bool terminate();
@@ -118,6 +126,9 @@ class EAGLView : public platform::View,
     double lastTime = -HUGE_VAL;
     std::unique_ptr<platform::Button> infoButton;
     std::unique_ptr<InfoView> infoView;
+    History history;
+    // In the lower left corner while there is something to undo.
+    std::unique_ptr<platform::Button> undoButton;
 
     // Frames drawn and presented; a tick whose picture would not change draws none.
     long framesDrawn = 0;
@@ -130,9 +141,22 @@ class EAGLView : public platform::View,
     // The model logs nothing itself; its resets are reported here.
     void reportReset() const;
 
+    enum class Request : char { None, Undo, Redo };
+    void request(Request r);
+    void perform(Request r);
+    // After the frame's turn step: `code` is the turn it applied, or 0.
+    void afterTurnStep(int code);
+    // A reset drops the running turn, and any request that waited for it.
+    void dropRunningTurn();
+    void replaced(History::Kind kind, const MagicCube::Stickers& before);
+    void updateUndoButton();
+
     // Saving as the game is played: a while after the cube or its orientation last
     // changed, never on the frame path.
     bool save();
+    void saveHistory();
+    void restoreHistory();
+    std::string historyPath() const;
     void noteChange();
     void armSaveTimer(double seconds);
     void saveTick();
@@ -146,6 +170,9 @@ class EAGLView : public platform::View,
 
     platform::Platform& platform_;
     CubeRenderer renderer_;
+    Request waiting_ = Request::None;    // for the running turn to end
+    Request replaying_ = Request::None;  // the running turn is an undo or a redo...
+    unsigned long replayingFrom_ = 0;    // ...of the history as it was then
 
     // What the framebuffer shows: the cube at a revision, in an orientation. Equal
     // values, equal pixels, so a frame that would draw the same draws nothing.

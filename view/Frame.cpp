@@ -62,7 +62,7 @@ void EAGLView::drawView() {
         context->presentRenderbuffer();
     }
     // Exactly one step per frame; at rest it does nothing.
-    magicCube->stepAnimation();
+    afterTurnStep(magicCube->stepAnimation());
 }
 
 void EAGLView::drawCube() {

@@ -11,8 +11,9 @@ namespace gyrelle {
 namespace {
 const platform::Rect kScreen{0, 0, static_cast<float>(EAGLView::kScreenPoints.width),
                              static_cast<float>(EAGLView::kScreenPoints.height)};
-// The information button in the lower right corner.
+// The information button in the lower right corner, the undo button in the lower left.
 const platform::Rect kInfoButtonFrame{295, 455, 25, 25};
+const platform::Rect kUndoButtonFrame{0, 455, 25, 25};
 // The start-up orientation: about 40 degrees about (1, 1, 0).
 const float kStartAxis[3] = {1, 1, 0};
 constexpr float kStartAngle = 0.6981311f;
@@ -34,6 +35,10 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->infoButton->setAction([self] { self->infoButtonCB(); });
     view->addSubview(view->infoButton.get());
     view->infoView = nullptr;
+    view->undoButton =
+        std::make_unique<platform::Button>(platform::Button::Style::Undo, kUndoButtonFrame);
+    view->undoButton->setBackgroundColor(platform::colors::black);
+    view->undoButton->setAction([self] { self->undo(); });
     view->animationInterval = kActiveInterval;
 
     view->currentRotation.setAxis(kStartAxis, kStartAngle);
@@ -45,6 +50,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->magicCube = std::make_unique<MagicCube>();
     view->reportReset();
     view->restoreState();
+    view->updateUndoButton();
     view->setupView();
     platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
     platform.accelerometer().setDelegate(view.get());
@@ -72,6 +78,7 @@ void EAGLView::infoButtonCB() {
         infoView = std::make_unique<InfoView>(kScreen);
     }
     addSubview(infoView.get());
+    updateUndoButton();
 }
 
 void EAGLView::reportReset() const {

@@ -27,7 +27,9 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
         return;
     }
     if (magicCube->isSolved()) {
+        const MagicCube::Stickers before = magicCube->stickers();
         magicCube->scrambleCube();
+        replaced(History::Kind::Scramble, before);
     } else {
         platform_.window().showAlert(std::make_unique<platform::AlertView>(
             "", "Do you want to reset the cube?", this, "No", "Yes"));
@@ -37,8 +39,11 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
 
 void EAGLView::alertViewClickedButtonAtIndex(platform::AlertView&, int index) {
     if (index == 1) {
+        const MagicCube::Stickers before = magicCube->stickers();
+        dropRunningTurn();
         magicCube->resetCube();
         reportReset();
+        replaced(History::Kind::Reset, before);
     }
 }
 

@@ -10,12 +10,15 @@
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "view/EAGLView.h"
+#include "view/SavedHistory.h"
 
 namespace gyrelle {
 
 namespace {
-// A saved cube is about 1.5 KB; anything this large is not one.
+// A saved cube is about 1.5 KB; anything this large is not one. A full history is at
+// most 10,000 lines of at most 125 characters.
 constexpr long kLargestFile = 64 * 1024;
+constexpr long kLargestHistory = 2 * 1024 * 1024;
 // A save waits for the cube to rest this long, and saves are this far apart at least
 // (seconds).
 constexpr double kSaveAfterRest = 2.0;
@@ -26,6 +29,35 @@ constexpr double kStaleTemporary = 60.0;
 SavedState stateOf(const EAGLView& view) {
     return {view.magicCube->stickers(), view.currentRotation, view.qdeltacontinue,
             view.bContinueToRotate, view.bContinuePremultiply};
+}
+
+constexpr char kTooLarge[] = "it is larger than ";
+
+// The file at `path` opened for reading if it is a regular one of at most `largest`
+// bytes (no `what` is larger); else null, with `problem` saying why unless there is no
+// file at all.
+std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
+                         std::string& problem) {
+    // Only a regular file: opening a FIFO put there would wait for ever.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            problem = std::strerror(errno);
+        }
+        return nullptr;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        problem = "it is not a regular file";
+    } else if (st.st_size > largest) {
+        problem = kTooLarge + std::string(what);
+    } else if (std::FILE* in = fdopen(fd, "r")) {
+        return in;
+    } else {
+        problem = std::strerror(errno);
+    }
+    close(fd);
+    return nullptr;
 }
 
 bool same(const SavedState& a, const SavedState& b) {
@@ -70,7 +102,45 @@ bool EAGLView::save() {
         return false;
     }
     saving_.saved = stateOf(*this);
+    saveHistory();
     return true;
+}
+
+void EAGLView::saveHistory() {
+    const std::string path = historyPath();
+    if (!canWriteHistory(history, magicCube->stickers())) {
+        platform::logMessage(
+            "could not save the undo history to %s: it holds a sticker the "
+            "game does not make",
+            path.c_str());
+        return;
+    }
+    std::string error;
+    auto write = [](std::FILE* out, const void* self) {
+        const EAGLView& view = *static_cast<const EAGLView*>(self);
+        writeHistory(out, view.history, view.magicCube->stickers());
+    };
+    if (!platform::replaceFile(path, write, this, error)) {
+        platform::logMessage("could not save the undo history to %s: %s", path.c_str(),
+                             error.c_str());
+    }
+}
+
+std::string EAGLView::historyPath() const {
+    return saving_.path.substr(0, saving_.path.rfind('/') + 1) + "history";
+}
+
+// After the cube: a history that does not end at the cube restored is of no use.
+void EAGLView::restoreHistory() {
+    const std::string path = historyPath();
+    std::string problem;
+    if (std::FILE* in = openSmallFile(path, kLargestHistory, "any history", problem)) {
+        readHistory(in, magicCube->stickers(), history, problem);
+        std::fclose(in);
+    }
+    if (!problem.empty()) {
+        platform::logMessage("%s was not used: %s", path.c_str(), problem.c_str());
+    }
 }
 
 bool EAGLView::terminate() {
@@ -136,24 +206,14 @@ void EAGLView::restoreState() {
     saving_.saved = state;
     platform::removeStaleTemporaries(path, kStaleTemporary);
 
-    // Only a regular file: opening a FIFO put there would wait for ever.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            platform::logMessage("could not read %s: %s", path.c_str(), std::strerror(errno));
-        }
-        return;
-    }
-    struct stat st {};
-    std::FILE* in = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kLargestFile
-                        ? fdopen(fd, "r")
-                        : nullptr;
+    std::string problem;
+    std::FILE* in = openSmallFile(path, kLargestFile, "any saved cube", problem);
     if (in == nullptr) {
-        platform::logMessage(
-            "%s was not read: %s", path.c_str(),
-            S_ISREG(st.st_mode) ? "it is larger than any saved cube" : "it is not a regular file");
-        saving_.keepAside = S_ISREG(st.st_mode);
-        close(fd);
+        if (!problem.empty()) {
+            platform::logMessage("%s was not read: %s", path.c_str(), problem.c_str());
+            saving_.keepAside = problem == kTooLarge + std::string("any saved cube");
+        }
+        restoreHistory();
         return;
     }
     const ReadOutcome outcome = readSavedState(in, state);
@@ -172,6 +232,7 @@ void EAGLView::restoreState() {
                              outcome.problem.c_str());
         saving_.keepAside = true;
     }
+    restoreHistory();
 }
 
 }  // namespace gyrelle

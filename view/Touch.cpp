@@ -213,6 +213,7 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
         // The touch that closes the overlay does nothing else.
         infoView->removeFromSuperview();
         addSubview(infoButton.get());
+        updateUndoButton();
         return;
     }
     bContinueToRotate = 0;

@@ -106,19 +106,36 @@ void SdlInput::handlePointer(const SDL_Event& event) {
 
 void SdlInput::handleKey(const SDL_KeyboardEvent& key) {
     const SDL_Keycode k = key.keysym.sym;
-    if (k == SDLK_q && (key.keysym.mod & KMOD_CTRL)) {
+    const Uint16 mod = key.keysym.mod;
+    if (k == SDLK_q && (mod & KMOD_CTRL)) {
         quit_ = true;
-    } else if (key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) {
         return;
-    } else if (k == SDLK_s && !key.repeat) {
-        accelerometer_.injectShake();
-    } else if (AlertView* question = root_.frontAlert()) {
-        if (k == SDLK_y || k == SDLK_RETURN || k == SDLK_KP_ENTER) {
-            question->clickButton(1);
-        } else if (k == SDLK_n || k == SDLK_ESCAPE) {
-            question->clickButton(0);
-        }
     }
+    if (k == SDLK_s && !(mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI))) {
+        if (!key.repeat) {
+            accelerometer_.injectShake();
+        }
+        return;
+    }
+    KeyPress press;
+    if (k >= SDLK_a && k <= SDLK_z) {
+        press.key = Key::Letter;
+        press.letter = static_cast<char>('a' + (k - SDLK_a));
+    } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+        press.key = Key::Return;
+    } else if (k == SDLK_ESCAPE) {
+        press.key = Key::Escape;
+    } else if (k == SDLK_LEFT || k == SDLK_RIGHT || k == SDLK_UP || k == SDLK_DOWN) {
+        press.key = k == SDLK_LEFT    ? Key::Left
+                    : k == SDLK_RIGHT ? Key::Right
+                    : k == SDLK_UP    ? Key::Up
+                                      : Key::Down;
+    }
+    press.shift = (mod & KMOD_SHIFT) != 0;
+    press.ctrl = (mod & KMOD_CTRL) != 0;
+    press.alt = (mod & (KMOD_ALT | KMOD_GUI)) != 0;
+    press.repeat = key.repeat != 0;
+    root_.keyDown(press);
 }
 
 }  // namespace gyrelle::platform

@@ -21,10 +21,20 @@ void WindowPainter::fillRect(Rect r, Color c) {
 }
 
 void WindowPainter::strokeCircle(Point centre, float radius, float width, Color c) {
-    constexpr int kSegments = 48;
+    strokeArc(centre, radius, width, 0, 2.0f * std::numbers::pi_v<float>, c);
+}
+
+void WindowPainter::strokeArc(Point centre, float radius, float width, float from, float to,
+                              Color c) {
+    constexpr int kSegments = 48;  // for a whole circle; fewer for a part of one
     GLfloat ring[(kSegments + 1) * 4];
-    for (int i = 0; i <= kSegments; ++i) {
-        const float a = static_cast<float>(i) * 2.0f * std::numbers::pi_v<float> / kSegments;
+    const float turn = 2.0f * std::numbers::pi_v<float>;
+    const int segments = std::clamp(
+        static_cast<int>(std::ceil(std::fabs(to - from) / turn * kSegments - 1e-4f)), 1, kSegments);
+    const float share = (to - from) / turn;  // exactly 1 for a whole circle
+    for (int i = 0; i <= segments; ++i) {
+        const float a = from + static_cast<float>(i) * 2.0f * std::numbers::pi_v<float> * share /
+                                   static_cast<float>(segments);
         const float outer = radius + width / 2, inner = radius - width / 2;
         ring[i * 4 + 0] = px(centre.x + outer * std::cos(a));
         ring[i * 4 + 1] = py(centre.y + outer * std::sin(a));
@@ -33,7 +43,14 @@ void WindowPainter::strokeCircle(Point centre, float radius, float width, Color 
     }
     setColor(c);
     glVertexPointer(2, GL_FLOAT, 0, ring);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, (kSegments + 1) * 2);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, (segments + 1) * 2);
+}
+
+void WindowPainter::fillTriangle(Point a, Point b, Point c, Color color) {
+    const GLfloat corners[6] = {px(a.x), py(a.y), px(b.x), py(b.y), px(c.x), py(c.y)};
+    setColor(color);
+    glVertexPointer(2, GL_FLOAT, 0, corners);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
 }
 
 void WindowPainter::fillCircle(Point centre, float radius, Color c) {

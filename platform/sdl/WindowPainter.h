@@ -22,6 +22,9 @@ class WindowPainter : public Canvas {
 
     void fillRect(Rect rect, Color color) override;
     void strokeCircle(Point centre, float radius, float width, Color color) override;
+    void strokeArc(Point centre, float radius, float width, float from, float to,
+                   Color color) override;
+    void fillTriangle(Point a, Point b, Point c, Color color) override;
     void fillCircle(Point centre, float radius, Color color) override;
     void drawText(Rect rect, const std::string& text, Color color, const char* font, float size,
                   TextAlignment alignment) override;

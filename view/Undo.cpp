@@ -1,0 +1,96 @@
+// Undo and redo: turns are taken back by the inverse turn, animated as any turn;
+// scrambles and resets by putting back the stickers they replaced, at once. The history
+// moves when the stickers do: an animated undo counts once its turn has landed.
+#include "view/EAGLView.h"
+
+namespace gyrelle {
+
+void EAGLView::undo() {
+    request(Request::Undo);
+}
+
+void EAGLView::redo() {
+    request(Request::Redo);
+}
+
+bool EAGLView::keyDown(const platform::KeyPress& key) {
+    if (!key.ctrl || key.alt || key.key != platform::Key::Letter) {
+        return false;
+    }
+    if (key.letter == 'z' && !key.shift) {
+        undo();
+    } else if ((key.letter == 'z' && key.shift) || key.letter == 'y') {
+        redo();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void EAGLView::request(Request r) {
+    if (magicCube->animating()) {
+        if (waiting_ == Request::None) {
+            waiting_ = r;
+        }
+        return;
+    }
+    perform(r);
+}
+
+void EAGLView::perform(Request r) {
+    const bool back = r == Request::Undo;
+    if (back ? !history.canUndo() : !history.canRedo()) {
+        return;
+    }
+    const History::Entry& e = back ? history.toUndo() : history.toRedo();
+    if (e.kind == History::Kind::Turn) {
+        if (magicCube->startTurn(back ? -e.code : e.code)) {
+            replaying_ = r;
+            replayingFrom_ = history.changes();
+        }
+        return;
+    }
+    magicCube->setStickers(back ? e.before() : e.after());
+    back ? history.undone() : history.redone();
+    updateUndoButton();
+}
+
+void EAGLView::afterTurnStep(int code) {
+    if (code != 0) {
+        if (replaying_ != Request::None && history.changes() == replayingFrom_) {
+            replaying_ == Request::Undo ? history.undone() : history.redone();
+        } else {
+            history.turned(code);  // a new turn, or one the history moved on from
+        }
+        replaying_ = Request::None;
+        updateUndoButton();
+    }
+    if (waiting_ != Request::None && !magicCube->animating()) {
+        const Request next = waiting_;
+        waiting_ = Request::None;
+        perform(next);
+    }
+}
+
+void EAGLView::dropRunningTurn() {
+    waiting_ = Request::None;
+    replaying_ = Request::None;
+}
+
+void EAGLView::replaced(History::Kind kind, const MagicCube::Stickers& before) {
+    history.replaced(kind, before, magicCube->stickers());
+    updateUndoButton();
+}
+
+void EAGLView::updateUndoButton() {
+    const bool overlayShown = infoView && infoView->superview();
+    if (history.canUndo() && !overlayShown) {
+        if (undoButton->superview() != this) {
+            addSubview(undoButton.get());
+        }
+    } else {
+        undoButton->removeFromSuperview();
+    }
+}
+
+}  // namespace gyrelle

@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
     using namespace gyrelle;
     // First of all: from here on a request to end the game saves the cube.
     platform::catchTerminationSignals();
-    if (int status = handleCommandLine(argc, argv, stdout, stderr); status >= 0) {
+    std::string position;
+    if (int status = handleCommandLine(argc, argv, stdout, stderr, position); status >= 0) {
         return status;
     }
     std::string error;
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     application->window().setContentView(glView.get());
+    std::string problem;
+    if (!position.empty()) {
+        glView->setPosition(position, problem);  // checked above: one undoable step
+    }
     voxletAppDelegate delegate(&application->window(), glView.get());
     return application->run(delegate);
 }

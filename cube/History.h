@@ -14,11 +14,11 @@ class History {
   public:
     static constexpr size_t kMostEntries = 10000;
 
-    enum class Kind : char { Turn, Scramble, Reset };
+    enum class Kind : char { Turn, Scramble, Reset, Paste };
     struct Entry {
         Kind kind;
         int code = 0;  // a turn's slice code
-        // What a scramble or a reset replaced, and with what.
+        // What a scramble, a reset or a pasted position replaced, and with what.
         std::shared_ptr<const std::array<MagicCube::Stickers, 2>> records;
         const MagicCube::Stickers& before() const { return (*records)[0]; }
         const MagicCube::Stickers& after() const { return (*records)[1]; }

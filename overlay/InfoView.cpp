@@ -20,9 +20,30 @@ void InfoText::touchesEnded(const platform::TouchSet& touches, const platform::E
     }
 }
 
-InfoView::InfoView(platform::Rect frame) : View(frame) {
+Panel::Panel(platform::Rect frame) : View(frame) {
     setBackgroundColor(platform::colors::black);
     setAlpha(0.625f);
+}
+
+InfoText* Panel::makeText(platform::Rect frame, std::string text, platform::Color color,
+                          Font font) {
+    auto block = std::make_unique<InfoText>(frame);
+    block->setTextColor(color);
+    block->setText(std::move(text));
+    block->setFont(font);
+    block->setAlpha(1.0f);
+    addSubview(block.get());
+    texts_.push_back(std::move(block));
+    return texts_.back().get();
+}
+
+void Panel::touchesEnded(const platform::TouchSet& touches, const platform::Event& event) {
+    if (superview()) {
+        superview()->touchesEnded(touches, event);
+    }
+}
+
+InfoView::InfoView(platform::Rect frame) : Panel(frame) {
     makeText({0, 10, 320, 35}, "Gyrelle", platform::colors::yellow, {"Arial", 28})
         ->setTextAlignment(platform::TextAlignment::Center);
     makeText({0, 50, 320, 30}, "Pennowick Software", platform::colors::red, {"Arial", 14})
@@ -44,22 +65,28 @@ InfoView::InfoView(platform::Rect frame) : View(frame) {
     makeText({0, 80, 320, 400}, instructions, platform::colors::white, {"Arial", 16});
 }
 
-InfoText* InfoView::makeText(platform::Rect frame, std::string text, platform::Color color,
-                             Font font) {
-    auto block = std::make_unique<InfoText>(frame);
-    block->setTextColor(color);
-    block->setText(std::move(text));
-    block->setFont(font);
-    block->setAlpha(1.0f);
-    addSubview(block.get());
-    texts_.push_back(std::move(block));
-    return texts_.back().get();
+KeysView::KeysView(platform::Rect frame) : Panel(frame) {
+    makeText({0, 10, 320, 35}, "Keys", platform::colors::yellow, {"Arial", 28})
+        ->setTextAlignment(platform::TextAlignment::Center);
+    makeText({0, 50, 320, 430},
+             "F B U D R L  turn the face in front, at the back, up, down, right, left; with "
+             "Shift the other way\n"
+             "M E S  turn a middle slice, as L, D, F\n"
+             "X Y Z, arrows  turn the whole cube\n"
+             "Ctrl+Z, Ctrl+Y  undo, redo\n"
+             "Ctrl+N  new game: scramble, or ask to reset\n"
+             "Ctrl+C, Ctrl+V  copy, paste the position\n"
+             "F1 or ?  these keys;  Ctrl+Q  save and quit\n\n"
+             "Mouse: drag from a sticker onto the next to turn its slice; drag the background, "
+             "or right-drag, to turn the cube; Ctrl+drag to twist it; double-click a face to "
+             "bring it up.",
+             platform::colors::white, {"Arial", 15});
 }
 
-void InfoView::touchesEnded(const platform::TouchSet& touches, const platform::Event& event) {
-    if (superview()) {
-        superview()->touchesEnded(touches, event);
-    }
+MessageView::MessageView(platform::Rect frame, std::string message) : Panel(frame) {
+    makeText({0, frame.height / 2 - 40, frame.width, 80}, std::move(message),
+             platform::colors::white, {"Arial", 17})
+        ->setTextAlignment(platform::TextAlignment::Center);
 }
 
 }  // namespace gyrelle

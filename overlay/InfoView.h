@@ -29,7 +29,7 @@ class InfoText : public platform::View {
     platform::TextAlignment textAlignment() const { return alignment_; }
 
     void drawContent(platform::Painter& painter) const override;
-    // A touch that ends here is the overlay's.
+    // A touch that ends here is the panel's.
     void touchesEnded(const platform::TouchSet& touches, const platform::Event& event) override;
 
   private:
@@ -39,19 +39,37 @@ class InfoText : public platform::View {
     platform::TextAlignment alignment_ = platform::TextAlignment::Left;
 };
 
-// The information overlay: title, maker line and instructions over the dimmed cube.
-class InfoView : public platform::View {
+// A full-screen panel of text blocks over the dimmed cube; a touch that ends on it is
+// passed on to the GL view, which closes it.
+class Panel : public platform::View {
   public:
-    explicit InfoView(platform::Rect frame);
+    explicit Panel(platform::Rect frame);
 
     InfoText* makeText(platform::Rect frame, std::string text, platform::Color color, Font font);
     const std::vector<std::unique_ptr<InfoText>>& texts() const { return texts_; }
 
-    // Passed on to the GL view, which closes the overlay.
     void touchesEnded(const platform::TouchSet& touches, const platform::Event& event) override;
 
   private:
     std::vector<std::unique_ptr<InfoText>> texts_;
+};
+
+// The information overlay: title, maker line and instructions.
+class InfoView : public Panel {
+  public:
+    explicit InfoView(platform::Rect frame);
+};
+
+// The keys and mouse controls, for F1 and "?".
+class KeysView : public Panel {
+  public:
+    explicit KeysView(platform::Rect frame);
+};
+
+// One short message, such as why a pasted text is not a cube position.
+class MessageView : public Panel {
+  public:
+    MessageView(platform::Rect frame, std::string message);
 };
 
 }  // namespace gyrelle

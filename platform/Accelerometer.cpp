@@ -38,10 +38,6 @@ void Accelerometer::sample() {
             a = read;
         }
     }
-    if (shakeQueued_) {
-        shakeQueued_ = false;
-        a.x += kShakeJolt;
-    }
     if (delegate_) {
         delegate_->accelerometerDidAccelerate(a);
     }

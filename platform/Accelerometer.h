@@ -33,11 +33,6 @@ class Accelerometer {
     void setDelegate(AccelerometerDelegate* delegate);
     AccelerometerDelegate* delegate() const { return delegate_; }
     void setSource(Source source) { source_ = std::move(source); }
-    // The next sample carries a jolt strong enough to count as a shake.
-    void injectShake() { shakeQueued_ = true; }
-
-    // A shake jolt: sideways, three times gravity.
-    static constexpr double kShakeJolt = 3.0;
 
   private:
     void start();
@@ -49,7 +44,6 @@ class Accelerometer {
     double interval_ = 0.1;
     AccelerometerDelegate* delegate_ = nullptr;
     Source source_;
-    bool shakeQueued_ = false;
 };
 
 }  // namespace gyrelle::platform

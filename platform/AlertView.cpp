@@ -100,6 +100,20 @@ bool Window::keyDown(const KeyPress& key) {
     return content_ && content_->keyDown(key);
 }
 
+View* Window::hitTest(Point p) {
+    View* hit = View::hitTest(p);
+    AlertView* front = frontAlert();
+    if (front == nullptr) {
+        return hit;
+    }
+    for (View* v = hit; v != nullptr; v = v->superview()) {
+        if (v == front) {
+            return hit;
+        }
+    }
+    return front;
+}
+
 void Window::forgetDelegate(AlertViewDelegate* delegate) {
     for (auto& alert : alerts_) {
         if (alert->delegate_ == delegate) {

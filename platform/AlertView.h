@@ -59,6 +59,8 @@ class Window : public View {
     // A question on screen takes every key (y or Return answers Yes, n or Escape No);
     // otherwise the content view gets it.
     bool keyDown(const KeyPress& key) override;
+    // Likewise every touch: one outside the question reaches nothing.
+    View* hitTest(Point p) override;
 
     void subviewNeedsDisplay() override { ++displayGeneration_; }
     void didRemoveSubview(View* view) override {

@@ -12,6 +12,8 @@ enum class Key {
     Right,
     Up,
     Down,
+    F1,
+    Question,  // "?"
 };
 
 struct KeyPress {

@@ -27,6 +27,9 @@ class Platform {
     // The window's root view; the GL view is its content.
     virtual Window& window() = 0;
     virtual Accelerometer& accelerometer() = 0;
+    // The system's clipboard, as text.
+    virtual std::string clipboardText() = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
     // Seconds on a clock that only moves forward.
     double absoluteTime() { return runLoop().now(); }
 };

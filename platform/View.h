@@ -47,7 +47,7 @@ class View {
     void removeFromSuperview();
 
     // The front-most view at p (in this view's bounds), or null outside.
-    View* hitTest(Point p);
+    virtual View* hitTest(Point p);
     // p in this view's coordinates, expressed in the coordinates of `other`'s bounds.
     Point convertPoint(Point p, const View* other) const;
     // p in window points, expressed in this view's coordinates.

@@ -19,16 +19,6 @@ Vec cross(Vec a, Vec b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-int slotAt(Vec piece, Vec normal) {
-    for (int s = 0; s < 54; ++s) {
-        Place p = placeOf(s);
-        if (p.piece == piece && p.normal == normal) {
-            return s;
-        }
-    }
-    return -1;
-}
-
 // A slice code's axis (0 = x), layer and sense of rotation.
 struct Slice {
     int axis;
@@ -41,15 +31,6 @@ Slice sliceOf(int code) {
     int axis = i / 3;
     int layer = axis < 2 ? i % 3 - 1 : 1 - i % 3;  // z slices run from +1 down to -1
     return {axis, layer, code > 0 ? 1 : -1};
-}
-
-// Quarter turn by the right-hand rule about the positive axis (sign +1) or back.
-Vec turn(Vec v, int axis, int sign) {
-    Vec r = v;
-    int a = (axis + 1) % 3, b = (axis + 2) % 3;  // a -> b for a positive turn
-    r[a] = -sign * v[b];
-    r[b] = sign * v[a];
-    return r;
 }
 
 Vec unit(int axis) {

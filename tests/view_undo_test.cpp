@@ -145,7 +145,7 @@ TEST_F(UndoTest, TheButtonShowsWithSomethingToUndoAndTakesItsTouch) {
     EXPECT_TRUE(undoShown());
 }
 
-TEST_F(UndoTest, CtrlZUndoesCtrlShiftZAndCtrlYRedoAndAQuestionTakesEveryKey) {
+TEST_F(UndoTest, CtrlZUndoesCtrlShiftZAndCtrlYRedo) {
     view->accelerometerDidAccelerate({10, -1, 0});
     key('z');
     EXPECT_TRUE(view->magicCube->isSolved());
@@ -154,11 +154,6 @@ TEST_F(UndoTest, CtrlZUndoesCtrlShiftZAndCtrlYRedoAndAQuestionTakesEveryKey) {
     key('z');
     key('y');
     EXPECT_FALSE(view->magicCube->isSolved());
-    platform.advance(1);
-    view->accelerometerDidAccelerate({10, -1, 0});  // the question
-    key('z');
-    EXPECT_FALSE(view->magicCube->isSolved());
-    EXPECT_EQ(platform.window().alertCount(), 1);
 }
 
 TEST_F(UndoTest, TheHistoryIsKeptAcrossARestartIfItEndsAtTheCube) {

@@ -74,6 +74,23 @@ class WindowTest : public ::testing::Test {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         return shown;
     }
+    // What the system's clipboard holds.
+    std::string clipboard() {
+        int out[2];
+        if (pipe(out) != 0) {
+            return {};
+        }
+        const pid_t pid = spawn({"xclip", "-selection", "clipboard", "-o"}, env, out[1]);
+        close(out[1]);
+        std::string text;
+        char buf[256];
+        for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) {
+            text.append(buf, static_cast<size_t>(n));
+        }
+        close(out[0]);
+        waitFor(pid, 10);
+        return text;
+    }
     std::string log() {
         std::stringstream s;
         s << std::ifstream(dataHome + "/log").rdbuf();
@@ -174,9 +191,9 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
 // click); keys shake, answer, undo and redo.
 TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     ASSERT_TRUE(launch());
-    // "s" on a solved cube scrambles it; Ctrl+Z brings the solved cube back.
+    // Ctrl+N on a solved cube scrambles it; Ctrl+Z brings the solved cube back.
     const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
-    xdo({"key", "--window", id, "s"});
+    xdo({"key", "--window", id, "ctrl+n"});
     auto end = Clock::now() + std::chrono::seconds(10);
     bool scrambled = false;
     while (!scrambled && Clock::now() < end) {
@@ -190,7 +207,7 @@ TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     EXPECT_TRUE(shows(kCorner, isWhite));
     // Without the focus a frame takes 0.2 s: let the turn land before asking.
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    xdo({"key", "--window", id, "s"});  // unsolved: the question
+    xdo({"key", "--window", id, "ctrl+n"});  // unsolved: the question
     EXPECT_TRUE(shows({160, 240}, isQuestion));
     xdo({"key", "--window", id, "y"});
     EXPECT_TRUE(shows(kCorner, isFrontCorner)) << "not reset";
@@ -214,6 +231,34 @@ TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     mouseAt(stickerPoint(40), turned, {"click", "--repeat", "2", "--delay", "60", "1"});
     EXPECT_TRUE(shows(project({0, 1.501 * 0.894427, 1.501 * 0.447214}, 320, 480), isWhite));
 
+    quitWith(SIGTERM);
+}
+
+// Typed in cube notation, a sequence and its inverse leave the cube as it was; a position
+// goes through the system's clipboard both ways.
+TEST_F(WindowTest, TypedTurnsAndThePositionThroughTheClipboard) {
+    ASSERT_TRUE(launch());
+    const Pixel upRight = project(startOrientation(stickerPoint(8)), 320, 480);
+    const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
+    xdo({"key", "--window", id, "r", "u", "shift+r", "shift+u"});
+    EXPECT_TRUE(shows(upRight, [](Rgb c) { return !(c == Rgb{243, 0, 0}); }));
+    xdo({"key", "--window", id, "u", "r", "shift+u", "shift+r"});
+    EXPECT_TRUE(shows(upRight, [](Rgb c) { return c == Rgb{243, 0, 0}; }));
+    EXPECT_TRUE(shows(kCorner, isFrontCorner) && shows(centre, isFrontCentre));
+
+    // The cube after R: the front's right column shows the bottom face's blue.
+    const std::string afterR = "UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB";
+    int in[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);  // the writing end stays out of xclip
+    const pid_t fill = spawn({"xclip", "-selection", "clipboard", "-i"}, env, -1, -1, in[0]);
+    close(in[0]);
+    ASSERT_EQ(write(in[1], afterR.data(), afterR.size()), ssize_t(afterR.size()));
+    close(in[1]);
+    EXPECT_EQ(waitFor(fill, 10), 0);
+    xdo({"key", "--window", id, "ctrl+v"});
+    EXPECT_TRUE(shows(upRight, [](Rgb c) { return c.b > 200 && c.r < 10; }));
+    xdo({"key", "--window", id, "ctrl+c"});
+    EXPECT_EQ(clipboard(), afterR);
     quitWith(SIGTERM);
 }
 

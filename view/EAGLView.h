@@ -62,6 +62,9 @@ class EAGLView : public platform::View,
     // The face normal (cube frame) that points most nearly up on the screen; false,
     // with nothing written, when the orientation holds no numbers.
     bool determineAxisLockAxis(float* axis);
+    // The face slot whose normal points most nearly along screen axis 0, 1 or 2 (x right,
+    // y up, z toward the viewer) times `sign`; the lower slot on a tie; -1 without numbers.
+    int faceTowards(int screenAxis, float sign) const;
     // The rotation from direction `from` to direction `to`: axis (not normalised) and angle.
     static void fromVecToVec(const float* from, const float* to, float* axis, float* angle);
 
@@ -76,8 +79,20 @@ class EAGLView : public platform::View,
     // waits for it to end (one at most; more are ignored).
     void undo();
     void redo();
-    // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo.
+
+    // The keyboard: turns in cube notation, whole-cube turns, undo and redo, a new game,
+    // copy and paste of the position, the keys panel.
     bool keyDown(const platform::KeyPress& key) override;
+    // What a shake does, for the key that stands in for it: scrambles a solved cube, or
+    // asks whether to reset it.
+    void newGame();
+    // Sets the stickers to the position `code` names, in one undoable step (once a
+    // running turn has landed); false, changing nothing, with `problem` saying what is
+    // wrong with the code.
+    bool setPosition(const std::string& code, std::string& problem);
+    // The panel of keys (F1), or a short message; either closes at any key or touch.
+    void showPanel(std::unique_ptr<Panel> panel);
+    bool panelShown() const { return panel_ != nullptr; }
 
     // Saved state. terminate saves, whatever changed; false when the cube could not be
     // kept. saveIfChanged saves now if anything did, or as soon as saves may follow.
@@ -141,13 +156,29 @@ class EAGLView : public platform::View,
     // The model logs nothing itself; its resets are reported here.
     void reportReset() const;
 
-    enum class Request : char { None, Undo, Redo };
+    enum class Request : char { None, Undo, Redo, Paste };
     void request(Request r);
     void perform(Request r);
     // After the frame's turn step: `code` is the turn it applied, or 0.
     void afterTurnStep(int code);
-    // A reset drops the running turn, and any request that waited for it.
+    // A reset drops the running turn, and all that waited for it.
     void dropRunningTurn();
+
+    // What is asked for while the cube turns (typed moves, undo, redo, a paste) waits and
+    // plays out in order, this many at most; of undo, redo and paste one at a time.
+    static constexpr int kMostWaiting = 8;
+    struct Action {
+        char letter;  // a typed move: f b u d r l m e s x y z; else 0
+        bool prime;
+        Request request;  // or one of these
+    };
+    void queue(Action action);
+    // Starts what waits, once the cube is still (no turn, no whole-cube turn).
+    void startWaiting();
+    void startMove(const Action& move);
+    Action waiting_[kMostWaiting] = {};
+    int waitingCount_ = 0;
+    std::unique_ptr<Panel> panel_;
     void replaced(History::Kind kind, const MagicCube::Stickers& before);
     void updateUndoButton();
 
@@ -170,7 +201,7 @@ class EAGLView : public platform::View,
 
     platform::Platform& platform_;
     CubeRenderer renderer_;
-    Request waiting_ = Request::None;    // for the running turn to end
+    MagicCube::Stickers pasted_{};       // what a waiting paste sets
     Request replaying_ = Request::None;  // the running turn is an undo or a redo...
     unsigned long replayingFrom_ = 0;    // ...of the history as it was then
 

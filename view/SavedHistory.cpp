@@ -69,6 +69,13 @@ bool readLine(std::FILE* in, std::string& line) {
     return false;
 }
 
+const char* kindName(History::Kind kind) {
+    return kind == History::Kind::Scramble ? "scramble"
+           : kind == History::Kind::Reset  ? "reset"
+           : kind == History::Kind::Paste  ? "paste"
+                                           : "turn";
+}
+
 // One entry line into `entry`; false when it is none.
 bool parseEntry(const std::string& line, History::Entry& entry) {
     char word[9] = {}, before[MagicCube::kStickers + 2] = {}, after[MagicCube::kStickers + 2] = {};
@@ -81,15 +88,20 @@ bool parseEntry(const std::string& line, History::Entry& entry) {
     if (std::sscanf(line.c_str(), "%8s %55s %55s %c", word, before, after, &rest) != 3) {
         return false;
     }
-    const bool scramble = std::strcmp(word, "scramble") == 0;
-    if (!scramble && std::strcmp(word, "reset") != 0) {
+    History::Kind kind = History::Kind::Turn;
+    for (History::Kind k : {History::Kind::Scramble, History::Kind::Reset, History::Kind::Paste}) {
+        if (std::strcmp(word, kindName(k)) == 0) {
+            kind = k;
+        }
+    }
+    if (kind == History::Kind::Turn) {
         return false;
     }
     auto records = std::make_shared<std::array<MagicCube::Stickers, 2>>();
     if (!decode(before, (*records)[0]) || !decode(after, (*records)[1])) {
         return false;
     }
-    entry = {scramble ? History::Kind::Scramble : History::Kind::Reset, 0, std::move(records)};
+    entry = {kind, 0, std::move(records)};
     return true;
 }
 
@@ -124,9 +136,8 @@ void writeHistory(std::FILE* out, const History& history, const MagicCube::Stick
         if (e.kind == History::Kind::Turn) {
             std::fprintf(out, "turn %d\n", e.code);
         } else {
-            std::fprintf(out, "%s %s %s\n",
-                         e.kind == History::Kind::Scramble ? "scramble" : "reset",
-                         encode(e.before()).c_str(), encode(e.after()).c_str());
+            std::fprintf(out, "%s %s %s\n", kindName(e.kind), encode(e.before()).c_str(),
+                         encode(e.after()).c_str());
         }
     }
     std::fputs("end\n", out);

@@ -15,6 +15,7 @@ namespace gyrelle {
 //   turn <slice code>
 //   scramble <stickers before> <stickers after>
 //   reset <stickers before> <stickers after>
+//   paste <stickers before> <stickers after>
 //   end
 //
 // one line per entry, oldest first. Stickers are written slot by slot, one character

@@ -26,6 +26,11 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
     if (!(platform_.absoluteTime() > lastTime + kShakeInterval)) {
         return;
     }
+    newGame();
+    lastTime = platform_.absoluteTime();
+}
+
+void EAGLView::newGame() {
     if (magicCube->isSolved()) {
         const MagicCube::Stickers before = magicCube->stickers();
         magicCube->scrambleCube();
@@ -34,7 +39,6 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
         platform_.window().showAlert(std::make_unique<platform::AlertView>(
             "", "Do you want to reset the cube?", this, "No", "Yes"));
     }
-    lastTime = platform_.absoluteTime();
 }
 
 void EAGLView::alertViewClickedButtonAtIndex(platform::AlertView&, int index) {

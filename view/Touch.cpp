@@ -175,17 +175,22 @@ void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int 
     }
 }
 
-bool EAGLView::determineAxisLockAxis(float* axis) {
+int EAGLView::faceTowards(int screenAxis, float sign) const {
     float best = -1.0f;
     int index = -1;
     for (int i = 0; i < 6; ++i) {
         float v[3];
         currentRotation.rotateVector(faceNormals[i], v);
-        if (v[1] > best) {
-            best = v[1];
+        if (sign * v[screenAxis] > best) {  // the lower slot on a tie
+            best = sign * v[screenAxis];
             index = i;
         }
     }
+    return index;
+}
+
+bool EAGLView::determineAxisLockAxis(float* axis) {
+    const int index = faceTowards(1, 1.0f);
     if (index < 0) {
         platform::logMessage("ERROR: bad determineAxisLockAxis!!!!!!");
         return false;
@@ -209,6 +214,11 @@ void EAGLView::fromVecToVec(const float* a, const float* b, float* axis, float* 
 }
 
 void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& event) {
+    if (panel_) {  // the keys or a message: the touch that closes it does nothing else
+        panel_->removeFromSuperview();
+        panel_.reset();
+        return;
+    }
     if (infoView && infoView->superview()) {
         // The touch that closes the overlay does nothing else.
         infoView->removeFromSuperview();

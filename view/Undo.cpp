@@ -13,31 +13,17 @@ void EAGLView::redo() {
     request(Request::Redo);
 }
 
-bool EAGLView::keyDown(const platform::KeyPress& key) {
-    if (!key.ctrl || key.alt || key.key != platform::Key::Letter) {
-        return false;
-    }
-    if (key.letter == 'z' && !key.shift) {
-        undo();
-    } else if ((key.letter == 'z' && key.shift) || key.letter == 'y') {
-        redo();
-    } else {
-        return false;
-    }
-    return true;
-}
-
 void EAGLView::request(Request r) {
-    if (magicCube->animating()) {
-        if (waiting_ == Request::None) {
-            waiting_ = r;
-        }
-        return;
-    }
-    perform(r);
+    queue({0, false, r});
 }
 
 void EAGLView::perform(Request r) {
+    if (r == Request::Paste) {
+        const MagicCube::Stickers before = magicCube->stickers();
+        magicCube->setStickers(pasted_);
+        replaced(History::Kind::Paste, before);
+        return;
+    }
     const bool back = r == Request::Undo;
     if (back ? !history.canUndo() : !history.canRedo()) {
         return;
@@ -65,16 +51,12 @@ void EAGLView::afterTurnStep(int code) {
         replaying_ = Request::None;
         updateUndoButton();
     }
-    if (waiting_ != Request::None && !magicCube->animating()) {
-        const Request next = waiting_;
-        waiting_ = Request::None;
-        perform(next);
-    }
+    startWaiting();
 }
 
 void EAGLView::dropRunningTurn() {
-    waiting_ = Request::None;
     replaying_ = Request::None;
+    waitingCount_ = 0;
 }
 
 void EAGLView::replaced(History::Kind kind, const MagicCube::Stickers& before) {

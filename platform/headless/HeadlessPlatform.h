@@ -38,6 +38,8 @@ class HeadlessPlatform : public Platform {
     }
     Window& window() override { return window_; }
     Accelerometer& accelerometer() override { return accelerometer_; }
+    std::string clipboardText() override { return clipboard_; }
+    void setClipboardText(const std::string& text) override { clipboard_ = text; }
     void setDocumentsDirectory(std::string dir, std::string whyNone = {}) {
         documents_ = std::move(dir);
         documentsMissing_ = std::move(whyNone);
@@ -60,6 +62,7 @@ class HeadlessPlatform : public Platform {
     int presents_ = 0;
     std::string documents_;
     std::string documentsMissing_;
+    std::string clipboard_;
 };
 
 }  // namespace gyrelle::platform

@@ -2,13 +2,11 @@
 
 namespace gyrelle::platform {
 
-SdlInput::SdlInput(SDL_Window* window, const PixelRect& viewArea, Size points, Window& root,
-                   Accelerometer& accelerometer)
+SdlInput::SdlInput(SDL_Window* window, const PixelRect& viewArea, Size points, Window& root)
     : window_(window),
       viewArea_(viewArea),
       points_(points),
       root_(root),
-      accelerometer_(accelerometer),
       touches_(root),
       input_(touches_, points) {}
 
@@ -111,14 +109,12 @@ void SdlInput::handleKey(const SDL_KeyboardEvent& key) {
         quit_ = true;
         return;
     }
-    if (k == SDLK_s && !(mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI))) {
-        if (!key.repeat) {
-            accelerometer_.injectShake();
-        }
-        return;
-    }
     KeyPress press;
-    if (k >= SDLK_a && k <= SDLK_z) {
+    if (k == SDLK_QUESTION || (k == SDLK_SLASH && (mod & KMOD_SHIFT))) {
+        press.key = Key::Question;
+    } else if (k == SDLK_F1) {
+        press.key = Key::F1;
+    } else if (k >= SDLK_a && k <= SDLK_z) {
         press.key = Key::Letter;
         press.letter = static_cast<char>('a' + (k - SDLK_a));
     } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include "platform/Accelerometer.h"
 #include "platform/AlertView.h"
 #include "platform/DesktopInput.h"
 #include "platform/TouchDispatcher.h"
@@ -10,14 +9,12 @@
 namespace gyrelle::platform {
 
 // SDL's mouse, finger and key events as the game's input: the mouse stands in for one
-// or two fingers, fingers pass through, and keys shake the device, answer the question
-// on screen or ask to quit.
+// or two fingers, fingers pass through, and keys go to the window (Ctrl+Q asks to quit).
 class SdlInput {
   public:
     // `viewArea`: where the views' `points` lie in the window's drawable, kept up to date
     // by the caller.
-    SdlInput(SDL_Window* window, const PixelRect& viewArea, Size points, Window& root,
-             Accelerometer& accelerometer);
+    SdlInput(SDL_Window* window, const PixelRect& viewArea, Size points, Window& root);
 
     // Handles a mouse, finger or key event; false for any other kind.
     bool handle(const SDL_Event& event);
@@ -34,7 +31,6 @@ class SdlInput {
     const PixelRect& viewArea_;
     Size points_;
     Window& root_;
-    Accelerometer& accelerometer_;
     TouchDispatcher touches_;
     DesktopInput input_;
     Uint8 pointerButton_ = 0;

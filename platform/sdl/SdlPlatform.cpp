@@ -179,7 +179,7 @@ bool SdlPlatform::open(const char* title, Size points) {
     SDL_GL_SetSwapInterval(0);
     updateLayer();
     root_ = std::make_unique<Window>(points);
-    input_ = std::make_unique<SdlInput>(window_, layer_.rect, points, *root_, accelerometer_);
+    input_ = std::make_unique<SdlInput>(window_, layer_.rect, points, *root_);
     sensor_ = std::make_unique<SdlSensor>();
     if (sensor_->available()) {
         accelerometer_.setSource([this](Acceleration& a) { return sensor_->read(a); });
@@ -206,6 +206,17 @@ std::unique_ptr<GLContext> SdlPlatform::createGLContext() {
     }
     viewContext_ = context.get();
     return context;
+}
+
+std::string SdlPlatform::clipboardText() {
+    char* text = SDL_GetClipboardText();
+    std::string result = text ? text : "";
+    SDL_free(text);
+    return result;
+}
+
+void SdlPlatform::setClipboardText(const std::string& text) {
+    SDL_SetClipboardText(text.c_str());
 }
 
 std::string SdlPlatform::documentsDirectory(std::string& why) {

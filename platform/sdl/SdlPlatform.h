@@ -44,6 +44,8 @@ class SdlPlatform : public Application {
     std::string documentsDirectory(std::string& why) override;
     Window& window() override { return *root_; }
     Accelerometer& accelerometer() override { return accelerometer_; }
+    std::string clipboardText() override;
+    void setClipboardText(const std::string& text) override;
     int run(ApplicationDelegate& delegate) override;
 
   private:

@@ -36,6 +36,25 @@ inline Place placeOf(int slot) {
     return {add(add(kOut[f], scale(col - 1, kCol[f])), scale(row - 1, kRow[f])), kOut[f]};
 }
 
+// The slot carried by the piece at `piece` on its side facing `normal`, or -1.
+inline int slotAt(Vec piece, Vec normal) {
+    for (int s = 0; s < 54; ++s) {
+        if (placeOf(s).piece == piece && placeOf(s).normal == normal) {
+            return s;
+        }
+    }
+    return -1;
+}
+
+// Quarter turn by the right-hand rule about the positive axis (sign +1) or back.
+inline Vec turn(Vec v, int axis, int sign) {
+    Vec r = v;
+    int a = (axis + 1) % 3, b = (axis + 2) % 3;  // a -> b for a positive turn
+    r[a] = -sign * v[b];
+    r[b] = sign * v[a];
+    return r;
+}
+
 // A point on the sticker of `slot`: u, v in -1..1 span the sticker along its column
 // and row axes (the sticker is 0.95 wide and sits 0.501 out from the piece centre).
 inline Vecd stickerPoint(int slot, double u = 0, double v = 0) {

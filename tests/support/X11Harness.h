@@ -23,10 +23,13 @@ namespace gyrelle::testing {
 using Clock = std::chrono::steady_clock;
 
 inline pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                   int stdoutFd = -1, int stderrFd = -1) {
+                   int stdoutFd = -1, int stderrFd = -1, int stdinFd = -1) {
     pid_t pid = fork();
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that crashed
+        if (stdinFd >= 0) {
+            dup2(stdinFd, 0);
+        }
         if (stdoutFd >= 0) {
             dup2(stdoutFd, 1);
         }

@@ -156,7 +156,7 @@ class EAGLView : public platform::View,
     // The model logs nothing itself; its resets are reported here.
     void reportReset() const;
 
-    enum class Request : char { None, Undo, Redo, Paste };
+    enum class Request : char { None, Undo, Redo, Paste, Copy };
     void request(Request r);
     void perform(Request r);
     // After the frame's turn step: `code` is the turn it applied, or 0.
@@ -164,8 +164,9 @@ class EAGLView : public platform::View,
     // A reset drops the running turn, and all that waited for it.
     void dropRunningTurn();
 
-    // What is asked for while the cube turns (typed moves, undo, redo, a paste) waits and
-    // plays out in order, this many at most; of undo, redo and paste one at a time.
+    // What is asked for while the cube turns (typed moves, undo, redo, paste, copy) waits
+    // and plays out in order, this many at most; of undo, redo and paste one at a time.
+    // A copy waits too, so that it holds the moves typed before it.
     static constexpr int kMostWaiting = 8;
     struct Action {
         char letter;  // a typed move: f b u d r l m e s x y z; else 0

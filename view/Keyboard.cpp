@@ -47,7 +47,7 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
         } else if (letter == 'n') {
             newGame();
         } else if (letter == 'c') {
-            platform_.setClipboardText(positionCode(magicCube->stickers()));
+            queue({0, false, Request::Copy});
         } else if (letter == 'v') {
             std::string problem;
             if (!setPosition(platform_.clipboardText(), problem)) {
@@ -86,7 +86,7 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
 }
 
 void EAGLView::queue(Action action) {
-    if (action.request != Request::None) {
+    if (action.request != Request::None && action.request != Request::Copy) {
         for (int i = 0; i < waitingCount_; ++i) {
             if (waiting_[i].request != Request::None) {
                 return;  // one at a time: this one is not heard

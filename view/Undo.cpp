@@ -1,6 +1,7 @@
 // Undo and redo: turns are taken back by the inverse turn, animated as any turn;
 // scrambles and resets by putting back the stickers they replaced, at once. The history
 // moves when the stickers do: an animated undo counts once its turn has landed.
+#include "cube/Position.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle {
@@ -18,6 +19,10 @@ void EAGLView::request(Request r) {
 }
 
 void EAGLView::perform(Request r) {
+    if (r == Request::Copy) {
+        platform_.setClipboardText(positionCode(magicCube->stickers()));
+        return;
+    }
     if (r == Request::Paste) {
         const MagicCube::Stickers before = magicCube->stickers();
         magicCube->setStickers(pasted_);

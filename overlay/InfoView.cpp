@@ -76,11 +76,18 @@ KeysView::KeysView(platform::Rect frame) : Panel(frame) {
              "Ctrl+Z, Ctrl+Y  undo, redo\n"
              "Ctrl+N  new game: scramble, or ask to reset\n"
              "Ctrl+C, Ctrl+V  copy, paste the position\n"
-             "F1 or ?  these keys;  Ctrl+Q  save and quit\n\n"
+             "F1 or ?  these keys;  F2  your records\n"
+             "Ctrl+Q  save and quit\n\n"
              "Mouse: drag from a sticker onto the next to turn its slice; drag the background, "
              "or right-drag, to turn the cube; Ctrl+drag to twist it; double-click a face to "
              "bring it up.",
              platform::colors::white, {"Arial", 15});
+}
+
+RecordsView::RecordsView(platform::Rect frame, std::string records) : Panel(frame) {
+    makeText({0, 10, 320, 35}, "Records", platform::colors::yellow, {"Arial", 28})
+        ->setTextAlignment(platform::TextAlignment::Center);
+    makeText({0, 50, 320, 430}, std::move(records), platform::colors::white, {"Arial", 15});
 }
 
 MessageView::MessageView(platform::Rect frame, std::string message) : Panel(frame) {

@@ -66,6 +66,12 @@ class KeysView : public Panel {
     explicit KeysView(platform::Rect frame);
 };
 
+// The solves: best, averages and the newest ones, for F2.
+class RecordsView : public Panel {
+  public:
+    RecordsView(platform::Rect frame, std::string records);
+};
+
 // One short message, such as why a pasted text is not a cube position.
 class MessageView : public Panel {
   public:

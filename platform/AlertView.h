@@ -71,12 +71,24 @@ class Window : public View {
     // Changes whenever anything in the window needs compositing again.
     unsigned displayGeneration() const { return displayGeneration_; }
 
+    // Words the title bar shows before the game's name (a task bar shows them too).
+    void setSubtitle(std::string words) {
+        if (words != subtitle_) {
+            subtitle_ = std::move(words);
+            ++titleGeneration_;
+        }
+    }
+    const std::string& subtitle() const { return subtitle_; }
+    unsigned titleGeneration() const { return titleGeneration_; }
+
   private:
     friend class AlertView;
     void answered(AlertView* alert);
 
     View* content_ = nullptr;
     unsigned displayGeneration_ = 0;
+    std::string subtitle_;
+    unsigned titleGeneration_ = 0;
     std::vector<std::unique_ptr<AlertView>> alerts_;
     std::vector<std::unique_ptr<AlertView>> answered_;
 };

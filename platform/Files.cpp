@@ -67,7 +67,7 @@ std::string finalTarget(std::string path) {
 
 }  // namespace
 
-std::string userDataDirectory(std::string& why) {
+std::string userDataDirectory(std::string& why, bool create) {
     std::string base;
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/') {  // a relative value is to be ignored
@@ -83,7 +83,7 @@ std::string userDataDirectory(std::string& why) {
         why = "the path of its folder is longer than the system allows";
         return {};
     }
-    return makeDirectories(dir, why) ? dir : std::string();
+    return !create || makeDirectories(dir, why) ? dir : std::string();
 }
 
 bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*),
@@ -168,6 +168,47 @@ int removeStaleTemporaries(const std::string& path, double seconds) {
     }
     closedir(dir);
     return removed;
+}
+
+std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
+                         std::string& problem, bool* tooLarge) {
+    // Only a regular file: opening a FIFO put there would wait for ever.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            problem = std::strerror(errno);
+        }
+        return nullptr;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        problem = "it is not a regular file";
+    } else if (st.st_size > largest) {
+        problem = "it is larger than " + std::string(what);
+        if (tooLarge) {
+            *tooLarge = true;
+        }
+    } else if (std::FILE* in = fdopen(fd, "r")) {
+        return in;
+    } else {
+        problem = std::strerror(errno);
+    }
+    close(fd);
+    return nullptr;
+}
+
+bool readLine(std::FILE* in, std::string& line, size_t longest) {
+    line.clear();
+    for (int c; (c = std::getc(in)) != EOF;) {
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() >= longest) {
+            return false;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    return false;
 }
 
 }  // namespace gyrelle::platform

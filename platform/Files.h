@@ -8,8 +8,9 @@ namespace gyrelle::platform {
 // The folder for the game's own files, created (mode 0700) when missing, as the XDG
 // rules have it: $XDG_DATA_HOME/gyrelle when that is an absolute path, else
 // ~/.local/share/gyrelle. Empty, with `why` saying so, when it cannot be had or written
-// to; an unusable $XDG_DATA_HOME is reported, not passed over.
-std::string userDataDirectory(std::string& why);
+// to; an unusable $XDG_DATA_HOME is reported, not passed over. Only to read what is
+// there, `create` false: the folder's path, whether it exists or not.
+std::string userDataDirectory(std::string& why, bool create = true);
 
 // Replaces the file at `path` with what `write` puts into a stream, so that the old
 // file stays whole until the new one is complete on disk: a temporary file in the same
@@ -23,6 +24,16 @@ bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*)
 // Renames the file at `path` (a link's target, for a link) to the same name with
 // `suffix`, replacing any file of that name; false with `error` on failure.
 bool moveAside(const std::string& path, const char* suffix, std::string& error);
+
+// The file at `path` opened for reading if it is a regular one of at most `largest`
+// bytes (no `what` is larger); else null, with `problem` saying why unless there is no
+// file at all, and `tooLarge` set when that is why.
+std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
+                         std::string& problem, bool* tooLarge = nullptr);
+
+// The next line of `in`, without its line feed; false at the end of the file, or for a
+// line longer than `longest` characters.
+bool readLine(std::FILE* in, std::string& line, size_t longest);
 
 // Removes the temporaries replaceFile left beside `path` when a save was cut short, if
 // they are older than `seconds`; returns how many.

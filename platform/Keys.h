@@ -13,6 +13,7 @@ enum class Key {
     Up,
     Down,
     F1,
+    F2,
     Question,  // "?"
 };
 

@@ -1,6 +1,5 @@
 #include "platform/Scan.h"
 
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <string>
@@ -12,14 +11,18 @@ namespace {
 // read, so a hostile file costs neither memory nor time.
 constexpr size_t kLongestNumber = 256;
 
+// The C locale's classes, whatever locale the program runs in.
 bool isSpace(int c) {
-    return c != EOF && std::isspace(static_cast<unsigned char>(c));
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 bool isDigit(int c) {
     return c >= '0' && c <= '9';
 }
 bool isHexDigit(int c) {
-    return c != EOF && std::isxdigit(static_cast<unsigned char>(c));
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+int lower(int c) {
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
 }
 
 void skipSpace(std::FILE* in) {
@@ -112,7 +115,7 @@ bool readInteger(std::FILE* in, ScannedInt& out) {
 bool acceptWord(std::FILE* in, std::string& token, const char* rest) {
     for (const char* p = rest; *p; ++p) {
         int c = std::getc(in);
-        if (c == EOF || std::tolower(c) != *p) {
+        if (c == EOF || lower(c) != *p) {
             if (c != EOF) {
                 std::ungetc(c, in);
             }

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "app/CommandLine.h"
 #include "overlay/InfoView.h"
@@ -164,13 +166,13 @@ TEST(TouchDispatcher, ATouchBelongsToTheViewItLandedOn) {
 }
 
 // The exit status; the usage on standard output after --help, errors on standard error.
-int runCommandLine(std::vector<const char*> args, std::string& err,
-                   std::string* position = nullptr) {
+int runCommandLine(std::vector<const char*> args, std::string& err, std::string* position = nullptr,
+                   std::string* output = nullptr) {
     args.insert(args.begin(), "gyrelle");
-    char* text = nullptr;
-    size_t length = 0;
+    char *text = nullptr, *printed = nullptr;
+    size_t length = 0, printedLength = 0;
     FILE* errors = open_memstream(&text, &length);
-    FILE* out = std::fopen("/dev/null", "w");
+    FILE* out = open_memstream(&printed, &printedLength);
     std::string code;
     int status =
         gyrelle::handleCommandLine(static_cast<int>(args.size()), args.data(), out, errors, code);
@@ -180,8 +182,40 @@ int runCommandLine(std::vector<const char*> args, std::string& err,
     std::fclose(out);
     std::fclose(errors);
     err.assign(text, length);
+    if (output) {
+        output->assign(printed, printedLength);
+    }
     std::free(text);
+    std::free(printed);
     return status;
+}
+
+// Each test runs in a process of its own (ctest), so the environment may be changed.
+TEST(CommandLine, StatsPrintsTheRecordsAndChangesNothing) {
+    char pattern[] = "/tmp/gyrelle-stats-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern, dir = home + "/gyrelle";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    std::string err, out;
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    EXPECT_EQ(out, "No solves yet.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir));  // nothing made by looking
+
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/records") << "gyrelle records 1\n"
+                                       "solve 2025-12-06T23:30:17Z 57 83.412\n"
+                                       "solve 2025-12-07T10:00:00Z 40 95.000\n"
+                                       "solving 0123456789abcdef 12 41.300\nend\n";
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    for (const char* line : {"Solves: 2\n", "Best time: 1:23.4\n", "Fewest moves: 40\n",
+                             "Average of 5: -\n", "Under way: 12 moves, 0:41.3\n"}) {
+        EXPECT_NE(out.find(line), std::string::npos) << out;
+    }
+    std::ofstream(dir + "/records") << "gyrelle records 1\nsolve\nend\n";
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 1);
+    EXPECT_EQ(err, "gyrelle: " + dir + "/records cannot be read: line 2 is malformed\n");
+    EXPECT_EQ(out, "");
+    std::filesystem::remove_all(home);
 }
 
 TEST(CommandLine, HelpVersionAndAPositionThatIsOne) {

@@ -62,11 +62,20 @@ class WindowTest : public ::testing::Test {
         std::filesystem::remove_all(dataHome);
     }
 
-    Window gameWindow() { return findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid); }
+    // The game's window, found by the title it opens with (a solve changes it).
+    Window gameWindow() {
+        if (windowOf != pid || window == 0) {
+            window = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid);
+            windowOf = window ? pid : -1;
+        }
+        return window;
+    }
+    std::string title() { return windowTitle(dpy, gameWindow()); }
 
     // Starts the game, its log in log(), and waits for its window to show the cube.
-    bool launch() {
-        pid = spawn({GYRELLE_BINARY}, env, -1,
+    bool launch(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), GYRELLE_BINARY);
+        pid = spawn(args, env, -1,
                     open((dataHome + "/log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
         bool shown = shows(project(startOrientation(stickerPoint(4)), 320, 480), isDrawn, 20);
         id = std::to_string(gameWindow());
@@ -80,7 +89,10 @@ class WindowTest : public ::testing::Test {
         if (pipe(out) != 0) {
             return {};
         }
-        const pid_t pid = spawn({"xclip", "-selection", "clipboard", "-o"}, env, out[1]);
+        // Quiet while the clipboard is still empty.
+        const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        const pid_t pid = spawn({"xclip", "-selection", "clipboard", "-o"}, env, out[1], quiet);
+        close(quiet);
         close(out[1]);
         std::string text;
         char buf[256];
@@ -155,6 +167,8 @@ class WindowTest : public ::testing::Test {
     }
     XServer server;
     pid_t pid = -1;
+    Window window = 0;
+    pid_t windowOf = -1;
     std::string id;
     std::string dataHome;
     std::vector<std::string> env;
@@ -267,6 +281,24 @@ TEST_F(WindowTest, TypedTurnsAndThePositionThroughTheClipboard) {
     xdo({"key", "--window", id, "ctrl+v"});
     EXPECT_TRUE(shows(upRight, [](Rgb c) { return c.b > 200 && c.r < 10; }));
     quitWith(SIGTERM);
+}
+
+// One turn from solved: the turn that solves it is said in the title and recorded.
+TEST_F(WindowTest, TheTurnThatSolvesTheCubeIsSaidAndRecorded) {
+    ASSERT_TRUE(launch({"--position", "UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB"}));
+    EXPECT_EQ(title(), "Gyrelle");
+    xdo({"key", "--window", id, "shift+r"});
+    std::string said;
+    for (auto end = Clock::now() + std::chrono::seconds(10);
+         (said = title()).find("Solved") == std::string::npos && Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(said, "Solved in 1 move \u00b7 0:00.0 \u2014 Gyrelle");
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+    std::stringstream records;
+    records << std::ifstream(dataHome + "/gyrelle/records").rdbuf();
+    EXPECT_TRUE(records.str().starts_with("gyrelle records 1\nsolve ")) << records.str();
+    EXPECT_TRUE(records.str().ends_with(" 1 0.000\nend\n")) << records.str();
 }
 
 TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {

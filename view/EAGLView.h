@@ -8,8 +8,10 @@
 
 #include "cube/History.h"
 #include "cube/MagicCube.h"
+#include "cube/Solves.h"
 #include "math/Quaternion.h"
 #include "overlay/InfoView.h"
+#include "overlay/StatusStrip.h"
 #include "platform/Button.h"
 #include "platform/Platform.h"
 #include "platform/View.h"
@@ -93,6 +95,17 @@ class EAGLView : public platform::View,
     // The panel of keys (F1), or a short message; either closes at any key or touch.
     void showPanel(std::unique_ptr<Panel> panel);
     bool panelShown() const { return panel_ != nullptr; }
+
+    // Solves: armed by a scramble, timed from the first turn to the solved cube, shown
+    // in the status strip and the title bar, kept in the records file.
+    Solves solves;
+    std::unique_ptr<StatusStrip> statusStrip;
+    // How long the words of a finished solve stay (seconds), and how often the running
+    // clock is shown again.
+    static constexpr double kResultShown = 5.0;
+    static constexpr double kClockInterval = 0.1;
+    // The records panel (F2).
+    void showRecords();
 
     // Saved state. terminate saves, whatever changed; false when the cube could not be
     // kept. saveIfChanged saves now if anything did, or as soon as saves may follow.
@@ -183,12 +196,30 @@ class EAGLView : public platform::View,
     void replaced(History::Kind kind, const MagicCube::Stickers& before);
     void updateUndoButton();
 
+    // What a landed turn, or stickers replaced at once (`forward`: done or redone, not
+    // undone), mean for the solve.
+    void solveTurned();
+    void solveReplaced(History::Kind kind, bool forward);
+    // The strip, the title and the clock's timer as the solve now is.
+    void showSolveStatus();
+    // A full turn about the screen's vertical, in make-top steps, back to where it was.
+    void celebrate();
+    struct SolveDisplay {
+        platform::Timer* timer = nullptr;  // while there are words to show
+        std::string result;                // how the last solve ended...
+        double resultUntil = 0;            // ...shown until then
+    };
+    SolveDisplay solveDisplay_;
+
     // Saving as the game is played: a while after the cube or its orientation last
     // changed, never on the frame path.
     bool save();
     void saveHistory();
     void restoreHistory();
     std::string historyPath() const;
+    void saveRecords();
+    void restoreRecords();
+    std::string recordsPath() const;
     void noteChange();
     void armSaveTimer(double seconds);
     void saveTick();
@@ -224,6 +255,9 @@ class EAGLView : public platform::View,
         double lastChange = 0;
         double lastSave = -HUGE_VAL;
         platform::Timer* timer = nullptr;
+        // False when the records file is there but could not be read: it is left alone.
+        bool recordsKept = true;
+        std::string records;  // what the records file holds now
     };
     Saving saving_;
 };

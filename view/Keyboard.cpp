@@ -66,6 +66,9 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
         case Key::Question:
             showPanel(std::make_unique<KeysView>(bounds()));
             return true;
+        case Key::F2:
+            showRecords();
+            return true;
         case Key::Left:  // the front goes left: y
         case Key::Right:
             queue({'y', key.key == Key::Right, Request::None});

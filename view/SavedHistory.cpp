@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "platform/Files.h"
+
 namespace gyrelle {
 
 namespace {
@@ -52,21 +54,6 @@ bool decode(const char* text, MagicCube::Stickers& stickers) {
         stickers[slot] = solved().stickers()[digit - kDigits];
     }
     return true;
-}
-
-// The next line, without its line feed; false at the end or for a line too long.
-bool readLine(std::FILE* in, std::string& line) {
-    line.clear();
-    for (int c; (c = std::getc(in)) != EOF;) {
-        if (c == '\n') {
-            return true;
-        }
-        if (line.size() >= kLongestLine) {
-            return false;
-        }
-        line.push_back(static_cast<char>(c));
-    }
-    return false;
 }
 
 const char* kindName(History::Kind kind) {
@@ -146,24 +133,24 @@ void writeHistory(std::FILE* out, const History& history, const MagicCube::Stick
 bool readHistory(std::FILE* in, const MagicCube::Stickers& current, History& history,
                  std::string& problem) {
     std::string line;
-    if (!readLine(in, line) || line != kHeader) {
+    if (!platform::readLine(in, line, kLongestLine) || line != kHeader) {
         problem = "it does not begin with \"" + std::string(kHeader) + "\"";
         return false;
     }
-    if (!readLine(in, line) || line != "cube " + fingerprint(current)) {
+    if (!platform::readLine(in, line, kLongestLine) || line != "cube " + fingerprint(current)) {
         problem = "it does not end at the saved cube";
         return false;
     }
     size_t position = 0;
     char rest = 0;
-    if (!readLine(in, line) ||
+    if (!platform::readLine(in, line, kLongestLine) ||
         std::sscanf(line.c_str(), "position %zu %c", &position, &rest) != 1 ||
         line != "position " + std::to_string(position)) {
         problem = "its position line is missing or malformed";
         return false;
     }
     std::vector<History::Entry> entries;
-    while (readLine(in, line) && line != "end") {
+    while (platform::readLine(in, line, kLongestLine) && line != "end") {
         History::Entry entry{History::Kind::Turn, 0, nullptr};
         if (entries.size() >= History::kMostEntries || !parseEntry(line, entry)) {
             problem = "entry " + std::to_string(entries.size() + 1) + " is malformed";

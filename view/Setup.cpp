@@ -49,7 +49,10 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
 
     view->magicCube = std::make_unique<MagicCube>();
     view->reportReset();
+    view->statusStrip = std::make_unique<StatusStrip>(kScreen.width);
     view->restoreState();
+    view->restoreRecords();
+    view->showSolveStatus();
     view->updateUndoButton();
     view->setupView();
     platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
@@ -65,6 +68,9 @@ EAGLView::~EAGLView() {
     stopAnimation();
     if (saving_.timer) {
         saving_.timer->invalidate();
+    }
+    if (solveDisplay_.timer) {
+        solveDisplay_.timer->invalidate();
     }
     if (context && context->isCurrent()) {
         context->clearCurrent();

@@ -1,10 +1,5 @@
 // The saved state: the stickers, the orientation and a running spin, read back while
 // the view is built, saved as the game is played and when it ends.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "platform/Files.h"
@@ -29,35 +24,6 @@ constexpr double kStaleTemporary = 60.0;
 SavedState stateOf(const EAGLView& view) {
     return {view.magicCube->stickers(), view.currentRotation, view.qdeltacontinue,
             view.bContinueToRotate, view.bContinuePremultiply};
-}
-
-constexpr char kTooLarge[] = "it is larger than ";
-
-// The file at `path` opened for reading if it is a regular one of at most `largest`
-// bytes (no `what` is larger); else null, with `problem` saying why unless there is no
-// file at all.
-std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
-                         std::string& problem) {
-    // Only a regular file: opening a FIFO put there would wait for ever.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            problem = std::strerror(errno);
-        }
-        return nullptr;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        problem = "it is not a regular file";
-    } else if (st.st_size > largest) {
-        problem = kTooLarge + std::string(what);
-    } else if (std::FILE* in = fdopen(fd, "r")) {
-        return in;
-    } else {
-        problem = std::strerror(errno);
-    }
-    close(fd);
-    return nullptr;
 }
 
 bool same(const SavedState& a, const SavedState& b) {
@@ -103,6 +69,7 @@ bool EAGLView::save() {
     }
     saving_.saved = stateOf(*this);
     saveHistory();
+    saveRecords();
     return true;
 }
 
@@ -134,7 +101,7 @@ std::string EAGLView::historyPath() const {
 void EAGLView::restoreHistory() {
     const std::string path = historyPath();
     std::string problem;
-    if (std::FILE* in = openSmallFile(path, kLargestHistory, "any history", problem)) {
+    if (std::FILE* in = platform::openSmallFile(path, kLargestHistory, "any history", problem)) {
         readHistory(in, magicCube->stickers(), history, problem);
         std::fclose(in);
     }
@@ -207,11 +174,13 @@ void EAGLView::restoreState() {
     platform::removeStaleTemporaries(path, kStaleTemporary);
 
     std::string problem;
-    std::FILE* in = openSmallFile(path, kLargestFile, "any saved cube", problem);
+    bool tooLarge = false;
+    std::FILE* in =
+        platform::openSmallFile(path, kLargestFile, "any saved cube", problem, &tooLarge);
     if (in == nullptr) {
         if (!problem.empty()) {
             platform::logMessage("%s was not read: %s", path.c_str(), problem.c_str());
-            saving_.keepAside = problem == kTooLarge + std::string("any saved cube");
+            saving_.keepAside = tooLarge;
         }
         restoreHistory();
         return;

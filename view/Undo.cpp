@@ -44,6 +44,7 @@ void EAGLView::perform(Request r) {
     magicCube->setStickers(back ? e.before() : e.after());
     back ? history.undone() : history.redone();
     updateUndoButton();
+    solveReplaced(e.kind, !back);
 }
 
 void EAGLView::afterTurnStep(int code) {
@@ -55,6 +56,7 @@ void EAGLView::afterTurnStep(int code) {
         }
         replaying_ = Request::None;
         updateUndoButton();
+        solveTurned();
     }
     startWaiting();
 }
@@ -67,6 +69,7 @@ void EAGLView::dropRunningTurn() {
 void EAGLView::replaced(History::Kind kind, const MagicCube::Stickers& before) {
     history.replaced(kind, before, magicCube->stickers());
     updateUndoButton();
+    solveReplaced(kind, true);
 }
 
 void EAGLView::updateUndoButton() {

@@ -123,6 +123,7 @@ SdlPlatform::~SdlPlatform() {
 
 bool SdlPlatform::open(const char* title, Size points) {
     points_ = points;
+    name_ = title;
     // OpenGL ES through EGL on X11 too, the same path as on Wayland and headless.
     SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
     // Termination signals are the game's own (platform/Signals), caught before SDL starts.
@@ -289,6 +290,9 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
         if (!quitting() && root_->displayGeneration() != compositedGeneration_) {
             composite();
         }
+        if (root_->titleGeneration() != titleGeneration_) {
+            updateTitle();
+        }
     }
     const bool kept = delegate.applicationWillTerminate();
     runningDelegate = nullptr;
@@ -337,6 +341,13 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
 void SdlPlatform::present() {
     compositor_->copyPicture(layer_.pixelSize());
     composite();
+}
+
+void SdlPlatform::updateTitle() {
+    titleGeneration_ = root_->titleGeneration();
+    const std::string& words = root_->subtitle();
+    SDL_SetWindowTitle(window_,
+                       words.empty() ? name_.c_str() : (words + " \u2014 " + name_).c_str());
 }
 
 void SdlPlatform::composite() {

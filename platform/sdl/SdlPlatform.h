@@ -61,6 +61,8 @@ class SdlPlatform : public Application {
     // The view's picture, just drawn into its bound framebuffer, on screen.
     void present();
     void composite();
+    // The title bar: the window's subtitle, then the name it opened with.
+    void updateTitle();
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext windowContext_ = nullptr;
@@ -77,6 +79,8 @@ class SdlPlatform : public Application {
     int stopWaker_[2] = {-1, -1};
     std::atomic<int> queuedMotion_{0};
     unsigned compositedGeneration_ = ~0u;
+    std::string name_;
+    unsigned titleGeneration_ = 0;
     std::string error_;
     bool quit_ = false;
     bool sdlStarted_ = false;

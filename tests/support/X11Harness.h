@@ -130,16 +130,28 @@ inline long windowPid(Display* dpy, Window w) {
     return pid;
 }
 
+// A window's title as task bars read it (UTF-8); empty for none.
+inline std::string windowTitle(Display* dpy, Window w) {
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(dpy, "UTF8_STRING", False), &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        text.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+    }
+    return text;
+}
+
 // The window titled `title`; with `pid`, only one made by that process (a window of a
 // process that has just ended may linger a moment).
 inline Window findWindow(Display* dpy, Window w, const char* title, pid_t pid = -1) {
-    char* name = nullptr;
-    if (XFetchName(dpy, w, &name) && name) {
-        bool match = std::strcmp(name, title) == 0 && (pid < 0 || windowPid(dpy, w) == pid);
-        XFree(name);
-        if (match) {
-            return w;
-        }
+    if (windowTitle(dpy, w) == title && (pid < 0 || windowPid(dpy, w) == pid)) {
+        return w;
     }
     Window root, parent, *children = nullptr;
     unsigned count = 0;

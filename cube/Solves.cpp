@@ -1,0 +1,117 @@
+#include "cube/Solves.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
+namespace gyrelle {
+
+void Solves::scrambled() {
+    phase_ = Phase::Scrambled;
+    moves_ = 0;
+}
+
+void Solves::abandoned() {
+    phase_ = Phase::None;
+    moves_ = 0;
+}
+
+bool Solves::turned(double now, bool solved, std::time_t date) {
+    if (phase_ == Phase::None) {
+        return false;
+    }
+    if (phase_ == Phase::Scrambled) {
+        phase_ = Phase::Running;
+        startedAt_ = now;
+    }
+    moves_ = std::min(moves_ + 1, kMostMoves);
+    if (!solved) {
+        return false;
+    }
+    done_.push_back({date, moves_, std::min(seconds(now), kLongest)});
+    abandoned();
+    return true;
+}
+
+void Solves::resume(int moves, double seconds, double now) {
+    phase_ = Phase::Running;
+    moves_ = moves;
+    startedAt_ = now - seconds;
+}
+
+bool Solves::lastWasBest() const {
+    if (done_.size() < 2) {
+        return false;
+    }
+    const Solve& last = done_.back();
+    auto earlier = [&](auto better) { return std::all_of(done_.begin(), done_.end() - 1, better); };
+    return earlier([&](const Solve& s) { return last.seconds < s.seconds; }) ||
+           earlier([&](const Solve& s) { return last.moves < s.moves; });
+}
+
+std::optional<double> averageOfLast(const std::vector<Solve>& solves, size_t count) {
+    if (count < 3 || solves.size() < count) {
+        return std::nullopt;
+    }
+    std::vector<double> times;
+    for (auto s = solves.end() - static_cast<long>(count); s != solves.end(); ++s) {
+        times.push_back(s->seconds);
+    }
+    std::sort(times.begin(), times.end());
+    return std::accumulate(times.begin() + 1, times.end() - 1, 0.0) / double(count - 2);
+}
+
+std::string clockText(double seconds) {
+    // Tenths counted whole first, so that 59.99 shows as 0:59.9, never 0:60.0; a hair
+    // added so that a time read back as 2.3 (a little less in binary) is not 2.2.
+    const long long tenths = static_cast<long long>(std::floor(std::max(seconds, 0.0) * 10 + 1e-6));
+    const long long s = tenths / 10, minutes = s / 60, hours = minutes / 60;
+    char text[48];
+    if (hours > 0) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%lld", hours, minutes % 60, s % 60,
+                      tenths % 10);
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%02lld.%lld", minutes, s % 60, tenths % 10);
+    }
+    return text;
+}
+
+std::string movesText(int moves) {
+    return std::to_string(moves) + (moves == 1 ? " move" : " moves");
+}
+
+std::string recordsText(const std::vector<Solve>& solves) {
+    if (solves.empty()) {
+        return "No solves yet.\n";
+    }
+    auto best = [&](auto key) {
+        return *std::min_element(solves.begin(), solves.end(),
+                                 [&](const Solve& a, const Solve& b) { return key(a) < key(b); });
+    };
+    auto average = [&](size_t count) {
+        const std::optional<double> a = averageOfLast(solves, count);
+        return a ? clockText(*a) : std::string("-");
+    };
+    std::string text = "Solves: " + std::to_string(solves.size()) + "\n";
+    text +=
+        "Best time: " + clockText(best([](const Solve& s) { return s.seconds; }).seconds) + "\n";
+    text += "Fewest moves: " + std::to_string(best([](const Solve& s) { return s.moves; }).moves) +
+            "\n";
+    text += "Average of 5: " + average(5) + "\n";
+    text += "Average of 12: " + average(12) + "\n";
+    text += "Last solves:\n";
+    const size_t shown = std::min<size_t>(solves.size(), 12);
+    for (auto s = solves.end() - static_cast<long>(shown); s != solves.end(); ++s) {
+        char date[32] = "";
+        std::tm local{};
+        if (localtime_r(&s->date, &local)) {
+            std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
+        }
+        text +=
+            std::string(date) + "  " + movesText(s->moves) + "  " + clockText(s->seconds) + "\n";
+    }
+    return text;
+}
+
+}  // namespace gyrelle

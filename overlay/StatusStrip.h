@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "platform/View.h"
+
+namespace gyrelle {
+
+// One line of words across the top of the view, over the black above the cube: the
+// solve's moves and time, or how it ended. Touches pass through it to the cube.
+class StatusStrip : public platform::View {
+  public:
+    static constexpr float kHeight = 24;  // points, at most
+    explicit StatusStrip(float width);
+
+    void setText(std::string text);
+    const std::string& text() const { return text_; }
+
+    void drawContent(platform::Painter& painter) const override;
+    bool acceptsTouches() const override { return false; }
+
+  private:
+    std::string text_;
+};
+
+}  // namespace gyrelle

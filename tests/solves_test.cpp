@@ -1,0 +1,99 @@
+// Solves: the averages cubers use, the clock as it reads, and the records file.
+#include "cube/Solves.h"
+
+#include <gtest/gtest.h>
+
+#include "view/SavedRecords.h"
+
+namespace gyrelle {
+namespace {
+
+std::vector<Solve> times(std::initializer_list<double> seconds) {
+    std::vector<Solve> solves;
+    for (double s : seconds) {
+        solves.push_back({0, 20, s});
+    }
+    return solves;
+}
+
+TEST(Solves, AveragesLeaveOutTheBestAndTheWorstOfTheNewest) {
+    EXPECT_FALSE(averageOfLast(times({1, 2, 3, 4}), 5));
+    // The oldest, 1, is not among the newest five; of 3 5 7 9 1000, 5 7 9 count.
+    EXPECT_DOUBLE_EQ(*averageOfLast(times({1, 3, 5, 7, 9, 1000}), 5), 7);
+    EXPECT_DOUBLE_EQ(*averageOfLast(times({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), 12), 6.5);
+    EXPECT_FALSE(averageOfLast(times({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 12));
+}
+
+TEST(Solves, TheClockShowsTenthsCutNotRounded) {
+    EXPECT_EQ(clockText(0), "0:00.0");
+    EXPECT_EQ(clockText(59.99), "0:59.9");
+    EXPECT_EQ(clockText(2.3), "0:02.3");
+    EXPECT_EQ(clockText(83.4), "1:23.4");
+    EXPECT_EQ(clockText(3723.45), "1:02:03.4");
+}
+
+TEST(Solves, ANewBestBeatsEveryEarlierTimeOrMoveCount) {
+    Solves s;
+    EXPECT_FALSE(s.turned(1, true, 0));  // no scramble, no solve
+    auto solve = [&](double seconds, int moves) {
+        s.scrambled();
+        for (int m = 1; m < moves; ++m) {
+            EXPECT_FALSE(s.turned(100, false, 0));
+        }
+        return s.turned(100 + seconds, true, 77);
+    };
+    EXPECT_TRUE(solve(5, 4));
+    EXPECT_EQ(s.done().back().seconds, 5);
+    EXPECT_EQ(s.done().back().moves, 4);
+    EXPECT_FALSE(s.lastWasBest());  // a first solve beats nothing
+    for (auto [seconds, moves, best] :
+         {std::tuple{6.0, 5, false}, {6.0, 3, true}, {4.0, 9, true}, {4.0, 3, false}}) {
+        solve(seconds, moves);
+        EXPECT_EQ(s.lastWasBest(), best) << seconds << " " << moves;
+    }
+}
+
+bool read(const std::string& text, SavedRecords& records, std::string& problem) {
+    std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    const bool ok = readRecords(in, records, problem);
+    std::fclose(in);
+    return ok;
+}
+
+TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
+    SavedRecords r;
+    r.done = {{1765063817, 57, 83.412}};
+    r.phase = Solves::Phase::Running;
+    r.cube = "0123456789abcdef";
+    r.moves = 12;
+    r.seconds = 41.3;
+    const std::string text = recordsFileText(r);
+    EXPECT_EQ(text,
+              "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 57 83.412\n"
+              "solving 0123456789abcdef 12 41.300\nend\n");
+    SavedRecords back;
+    std::string problem;
+    ASSERT_TRUE(read(text, back, problem)) << problem;
+    EXPECT_EQ(recordsFileText(back), text);
+
+    const std::string head = "gyrelle records 1\n";
+    const std::string solve = "solve 2025-12-06T23:30:17Z 57 83.412\n";
+    for (const std::string& bad :
+         {std::string("gyrelle records 2\nend\n"), head + solve, head + "\nend\n",
+          head + "solve 2025-02-30T10:00:00Z 5 1.000\nend\n",
+          head + "solve 2025-12-06 5 1.0\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 0 1.000\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 -1\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 nan\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 1e99\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5x 1.0\nend\n",
+          head + "solve  2025-12-06T23:30:17Z 5 1.0\nend\n", head + solve + "solve\nend\n",
+          head + "scrambled 0123456789abcdef\n" + solve + "end\n",
+          head + "solving 0123456789ABCDEF 1 1.0\nend\n",
+          head + std::string(200, 's') + "\nend\n"}) {
+        EXPECT_FALSE(read(bad, back, problem)) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace gyrelle

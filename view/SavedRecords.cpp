@@ -1,0 +1,149 @@
+#include "view/SavedRecords.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/Files.h"
+
+namespace gyrelle {
+
+namespace {
+
+constexpr char kHeader[] = "gyrelle records 1";
+constexpr size_t kLongestLine = 100;
+constexpr size_t kFingerprintLength = 16;
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    size_t at = 0;
+    while (at <= line.size()) {
+        const size_t space = std::min(line.find(' ', at), line.size());
+        out.push_back(line.substr(at, space - at));
+        at = space + 1;
+    }
+    return out;
+}
+
+template <class Number>
+bool number(const std::string& word, Number& value) {
+    const char* end = word.data() + word.size();
+    auto [stop, error] = std::from_chars(word.data(), end, value);
+    return !word.empty() && error == std::errc() && stop == end;
+}
+
+bool moves(const std::string& word, int& value, int least) {
+    return number(word, value) && value >= least && value <= Solves::kMostMoves;
+}
+
+bool seconds(const std::string& word, double& value) {
+    return number(word, value) && std::isfinite(value) && value >= 0 && value <= Solves::kLongest;
+}
+
+bool fingerprint(const std::string& word) {
+    return word.size() == kFingerprintLength &&
+           word.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+std::string dateText(std::time_t date) {
+    std::tm utc{};
+    char text[32] = "";
+    if (gmtime_r(&date, &utc)) {
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    }
+    return text;
+}
+
+bool date(const std::string& word, std::time_t& value) {
+    std::tm utc{};
+    char z = 0;
+    if (word.size() != 20 ||
+        std::sscanf(word.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
+                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &z) != 7) {
+        return false;
+    }
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    value = timegm(&utc);
+    return dateText(value) == word;  // a date the calendar has, written as we write it
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
+}
+
+}  // namespace
+
+void writeRecords(std::FILE* out, const SavedRecords& records) {
+    std::fprintf(out, "%s\n", kHeader);
+    for (const Solve& s : records.done) {
+        std::fprintf(out, "solve %s %d %s\n", dateText(s.date).c_str(), s.moves,
+                     secondsText(s.seconds).c_str());
+    }
+    if (records.phase == Solves::Phase::Scrambled) {
+        std::fprintf(out, "scrambled %s\n", records.cube.c_str());
+    } else if (records.phase == Solves::Phase::Running) {
+        std::fprintf(out, "solving %s %d %s\n", records.cube.c_str(), records.moves,
+                     secondsText(records.seconds).c_str());
+    }
+    std::fputs("end\n", out);
+}
+
+std::string recordsFileText(const SavedRecords& records) {
+    char* text = nullptr;
+    size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
+    if (out == nullptr) {
+        return {};
+    }
+    writeRecords(out, records);
+    std::fclose(out);
+    std::string copy(text, length);
+    std::free(text);
+    return copy;
+}
+
+bool readRecords(std::FILE* in, SavedRecords& records, std::string& problem) {
+    std::string line;
+    if (!platform::readLine(in, line, kLongestLine) || line != kHeader) {
+        problem = "it does not begin with \"" + std::string(kHeader) + "\"";
+        return false;
+    }
+    SavedRecords read;
+    for (int number = 2; platform::readLine(in, line, kLongestLine); ++number) {
+        if (line == "end") {
+            records = std::move(read);
+            return true;
+        }
+        const std::vector<std::string> w = words(line);
+        Solve s;
+        bool ok = read.phase == Solves::Phase::None;  // nothing follows that line but the end
+        if (w[0] == "solve" && w.size() == 4) {
+            ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds);
+            read.done.push_back(s);
+        } else if (w[0] == "scrambled" && w.size() == 2) {
+            ok = ok && fingerprint(w[1]);
+            read.phase = Solves::Phase::Scrambled;
+            read.cube = w[1];
+        } else if (w[0] == "solving" && w.size() == 4) {
+            ok = ok && fingerprint(w[1]) && moves(w[2], read.moves, 1) &&
+                 seconds(w[3], read.seconds);
+            read.phase = Solves::Phase::Running;
+            read.cube = w[1];
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            problem = "line " + std::to_string(number) + " is malformed";
+            return false;
+        }
+    }
+    problem = "it is cut short";
+    return false;
+}
+
+}  // namespace gyrelle

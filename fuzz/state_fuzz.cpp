@@ -1,6 +1,6 @@
 // Fuzzes the readers of the game's files in memory, as the game reads them: any bytes
 // are read without harm; what a saved state leaves never holds an orientation that is
-// not a number; and what either reader accepts is written and read back the same.
+// not a number; and what any reader accepts is written and read back the same.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "view/SavedHistory.h"
+#include "view/SavedRecords.h"
 #include "view/SavedState.h"
 
 // A small quarantine: the reader frees little, and the default one costs 250 MB.
@@ -99,11 +100,32 @@ void checkHistory(const uint8_t* data, size_t size) {
     }
 }
 
+// Records accepted are written as they were read, and read back the same.
+void checkRecords(const uint8_t* data, size_t size) {
+    std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
+    SavedRecords first, again;
+    std::string problem;
+    const bool read = in && readRecords(in, first, problem);
+    if (in) {
+        std::fclose(in);
+    }
+    if (!read) {
+        return;
+    }
+    const std::string text = recordsFileText(first);
+    in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (!readRecords(in, again, problem) || recordsFileText(again) != text) {
+        std::abort();
+    }
+    std::fclose(in);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
     checkHistory(data, size);
+    checkRecords(data, size);
     const SavedState first = read(data, size);
     if (!finite(first.currentRotation) || !finite(first.qdeltacontinue)) {
         std::abort();  // a non-finite orientation would hide the cube for good

@@ -81,7 +81,8 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DGYRELLE_TESTS=OFF -DGYRELLE_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	./$(BENCH_BUILD)/bench/gyrelle_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true 2>/dev/null
-	./$(BENCH_BUILD)/bench/gyrelle_program_bench ./$(BENCH_BUILD)/app/gyrelle 10
+	./$(BENCH_BUILD)/bench/gyrelle_program_bench ./$(BENCH_BUILD)/app/gyrelle \
+	  ./$(BENCH_BUILD)/bench/gyrelle_floor 10 5
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,9 +1,5 @@
 // Gyrelle: opens the window, builds the GL view and runs until the window closes.
-#include <langinfo.h>
-
-#include <clocale>
 #include <cstdio>
-#include <cstring>
 
 #include "app/CommandLine.h"
 #include "app/voxletAppDelegate.h"
@@ -18,11 +14,6 @@ int main(int argc, char** argv) {
     std::string position;
     if (int status = handleCommandLine(argc, argv, stdout, stderr, position); status >= 0) {
         return status;
-    }
-    // Characters as UTF-8, so that the window system takes a title beyond ASCII; numbers
-    // and everything else stay in the C locale.
-    if (!std::setlocale(LC_CTYPE, "") || std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) {
-        std::setlocale(LC_CTYPE, "C.UTF-8");
     }
     std::string error;
     std::unique_ptr<platform::Application> application =

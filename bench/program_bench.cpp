@@ -1,5 +1,8 @@
-// Whole-program figures: the real game under Xvfb. Time from start to the first
-// frame on screen, CPU use over 10 s at rest and while spinning, peak memory.
+// Whole-program figures of the real game under Xvfb, side by side with the floor (a
+// program that only draws two triangles with SDL2 and OpenGL ES 1.1), in interleaved
+// rounds: time from start to the first frame on screen (of 6 launches each a round),
+// peak resident memory, CPU at rest and while spinning at 60 frames a second.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -35,65 +38,84 @@ long peakKilobytes(pid_t pid) {
     return -1;
 }
 
-struct Figures {
+struct Run {
     double startMs = -1;
     double cpuPercent = -1;
-    long peakKb = -1;
+    double peakMb = -1;
 };
 
-std::vector<std::string> extraEnvironment;
-
-Figures measure(const char* binary, const std::string& display, const std::string& dataHome,
-                double seconds) {
-    std::vector<std::string> env = baseEnvironment();
-    env.insert(env.end(), extraEnvironment.begin(), extraEnvironment.end());
+// Starts `argv` with `env`, waits for its window `title` to show something at its
+// centre, lets it settle and measures it for `seconds`.
+Run measure(const std::vector<std::string>& argv, std::vector<std::string> env,
+            const std::string& display, const char* title, double seconds) {
     env.push_back("DISPLAY=" + display);
-    env.push_back("XDG_DATA_HOME=" + dataHome);
     Display* dpy = XOpenDisplay(display.c_str());
-    Figures f;
+    Run r;
     if (!dpy) {
-        return f;
+        return r;
     }
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     const auto start = Clock::now();
-    pid_t pid = spawn({binary}, env, -1, open("/dev/null", O_WRONLY));
-    while (Clock::now() - start < std::chrono::seconds(20) && f.startMs < 0) {
-        Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid);
+    pid_t pid = spawn(argv, env, -1, open("/dev/null", O_WRONLY));
+    Window w = 0;
+    while (Clock::now() - start < std::chrono::seconds(20) && r.startMs < 0) {
+        w = w ? w : findWindow(dpy, DefaultRootWindow(dpy), title, pid);
         XImage* image = w ? XGetImage(dpy, w, 160, 240, 1, 1, AllPlanes, ZPixmap) : nullptr;
         if (image) {
             if (!(pixelOf(image, 0, 0) == Rgb{0, 0, 0})) {
-                f.startMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+                r.startMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
             }
             XDestroyImage(image);
         }
-        if (f.startMs < 0) {
+        if (r.startMs < 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     }
-    // Focused, as a player's window is: the frame timer runs at 60 ticks a second.
-    if (Window w = findWindow(dpy, DefaultRootWindow(dpy), "Gyrelle", pid)) {
+    if (w) {  // focused, as a player's window is: 60 frames a second while moving
         XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
         XSync(dpy, False);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // settle
     const double before = cpuSeconds(pid);
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    f.cpuPercent = 100.0 * (cpuSeconds(pid) - before) / seconds;
-    f.peakKb = peakKilobytes(pid);
+    r.cpuPercent = 100.0 * (cpuSeconds(pid) - before) / seconds;
+    r.peakMb = static_cast<double>(peakKilobytes(pid)) / 1024.0;
     kill(pid, SIGTERM);
     waitFor(pid, 10);
     XCloseDisplay(dpy);
-    return f;
+    return r;
+}
+
+struct Spread {
+    double min, median, max;
+};
+// Of the runs that showed a window; none when none did.
+Spread spread(std::vector<double> v) {
+    std::erase_if(v, [](double x) { return x < 0; });
+    std::sort(v.begin(), v.end());
+    return v.empty() ? Spread{-1, -1, -1} : Spread{v.front(), v[v.size() / 2], v.back()};
+}
+
+void row(const char* figure, const char* format, const std::vector<double>& game,
+         const std::vector<double>& floor, bool ratio, double limit) {
+    const Spread g = spread(game), f = spread(floor);
+    char gs[64], fs[64], cmp[32], target[32];
+    std::snprintf(gs, sizeof gs, format, g.min, g.median, g.max);
+    std::snprintf(fs, sizeof fs, format, f.min, f.median, f.max);
+    const double value = ratio ? g.median / f.median : g.median - f.median;
+    std::snprintf(cmp, sizeof cmp, ratio ? "%.2f x" : "%+.2f", value);
+    std::snprintf(target, sizeof target, ratio ? "<= %.1f x" : "<= %+.1f", limit);
+    std::printf("| %-22s | %-22s | %-22s | %-8s | %-9s | %s |\n", figure, gs, fs, cmp, target,
+                value <= limit ? "met" : "MISSED");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* binary = argc > 1 ? argv[1] : "build/app/gyrelle";
-    const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
-    for (int i = 3; i < argc; ++i) {  // NAME=value for the game's environment
-        extraEnvironment.push_back(argv[i]);
-    }
+    const std::string game = argc > 1 ? argv[1] : "build/app/gyrelle";
+    const std::string floor = argc > 2 ? argv[2] : "build/bench/gyrelle_floor";
+    const double seconds = argc > 3 ? std::atof(argv[3]) : 10.0;
+    const int rounds = argc > 4 ? std::atoi(argv[4]) : 5;
     XServer server;
     if (server.display().empty()) {
         std::fprintf(stderr, "program_bench: Xvfb did not start\n");
@@ -104,9 +126,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string home = pattern;
-    Figures rest = measure(binary, server.display(), home, seconds);
-    // A saved spin resumes at start-up: the cube turns every frame.
-    std::filesystem::create_directories(home + "/gyrelle");
+    std::vector<std::string> env = baseEnvironment();
+    env.push_back("XDG_DATA_HOME=" + home);
+
+    // A saved cube with a spin, which resumes at start-up: the cube turns every frame.
+    const std::string rested = home + "/rested", spinning = home + "/spinning";
+    measure({game}, env, server.display(), "Gyrelle", 0.1);
     std::string state;
     {
         std::ifstream in(home + "/gyrelle/cube_state.dat");
@@ -115,15 +140,50 @@ int main(int argc, char** argv) {
             state += line + "\n";
         }
     }
-    std::ofstream(home + "/gyrelle/cube_state.dat") << state << "drot 0 1 0 0.05\nbrot 1\nprem 0\n";
-    Figures spin = measure(binary, server.display(), home, seconds);
+    std::filesystem::rename(home + "/gyrelle", rested);
+    std::filesystem::create_directories(spinning + "/gyrelle");
+    std::ofstream(spinning + "/gyrelle/cube_state.dat")
+        << state << "drot 0 1 0 0.05\nbrot 1\nprem 0\n";
+    std::vector<std::string> restEnv = baseEnvironment(), spinEnv = baseEnvironment();
+    restEnv.push_back("XDG_DATA_HOME=" + rested);
+    spinEnv.push_back("XDG_DATA_HOME=" + spinning);
+
+    std::vector<double> start[2], memory[2], rest[2], spin[2];  // [0] the game, [1] the floor
+    for (int round = 0; round < rounds; ++round) {
+        // The game first in one round, the floor first in the next; a pause between runs
+        // lets the X server settle after the last one ended.
+        for (int k = 0; k < 4; ++k) {
+            const int who = (k + round) % 2;  // 0 the game, 1 the floor
+            const bool spinning = k >= 2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            const Run r = who == 0 ? measure({game}, spinning ? spinEnv : restEnv, server.display(),
+                                             "Gyrelle", seconds)
+                                   : measure({floor, spinning ? "spin" : "rest"}, env,
+                                             server.display(), "Floor", seconds);
+            start[who].push_back(r.startMs);
+            memory[who].push_back(r.peakMb);
+            (spinning ? spin : rest)[who].push_back(r.cpuPercent);
+        }
+        // Start-up varies most: more launches for it alone.
+        for (int k = 0; k < 8; ++k) {
+            const int who = (k + round) % 2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            start[who].push_back((who == 0
+                                      ? measure({game}, restEnv, server.display(), "Gyrelle", 0)
+                                      : measure({floor, "rest"}, env, server.display(), "Floor", 0))
+                                     .startMs);
+        }
+        std::fprintf(stderr, "round %d of %d done\n", round + 1, rounds);
+    }
     std::filesystem::remove_all(home);
 
-    std::printf("start to first frame on screen: %.0f ms (target 150 ms)\n", rest.startMs);
-    std::printf("CPU at rest over %.0f s:          %.2f %% of a core (target 1 %%)\n", seconds,
-                rest.cpuPercent);
-    std::printf("CPU while spinning over %.0f s:   %.1f %% of a core\n", seconds, spin.cpuPercent);
-    std::printf("peak resident memory:           %.1f MB (target 60 MB)\n",
-                static_cast<double>(std::max(rest.peakKb, spin.peakKb)) / 1024.0);
+    std::printf("%d interleaved rounds, %.0f s each; min / median / max\n\n", rounds, seconds);
+    std::printf("| %-22s | %-22s | %-22s | %-8s | %-9s | |\n", "figure", "Gyrelle", "floor",
+                "against", "target");
+    std::printf("|---|---|---|---|---|---|\n");
+    row("first frame, ms", "%.0f / %.0f / %.0f", start[0], start[1], true, 1.1);
+    row("peak memory, MB", "%.1f / %.1f / %.1f", memory[0], memory[1], false, 4.0);
+    row("CPU at rest, %", "%.2f / %.2f / %.2f", rest[0], rest[1], false, 0.1);
+    row("CPU spinning, %", "%.1f / %.1f / %.1f", spin[0], spin[1], true, 2.5);
     return 0;
 }

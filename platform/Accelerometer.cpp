@@ -9,6 +9,13 @@ void Accelerometer::setUpdateInterval(double seconds) {
     }
 }
 
+void Accelerometer::setSource(Source source) {
+    source_ = std::move(source);
+    if (delegate_) {
+        start();
+    }
+}
+
 void Accelerometer::setDelegate(AccelerometerDelegate* delegate) {
     delegate_ = delegate;
     if (delegate_) {
@@ -20,7 +27,9 @@ void Accelerometer::setDelegate(AccelerometerDelegate* delegate) {
 
 void Accelerometer::start() {
     stop();
-    timer_ = loop_.scheduledTimer(interval_, [this] { sample(); });
+    if (source_) {  // without a sensor the device is at rest: nothing to sample
+        timer_ = loop_.scheduledTimer(interval_, [this] { sample(); });
+    }
 }
 
 void Accelerometer::stop() {

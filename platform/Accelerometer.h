@@ -19,8 +19,10 @@ class AccelerometerDelegate {
     virtual void accelerometerDidAccelerate(const Acceleration& sample) = 0;
 };
 
-// The device's accelerometer: a sample every update interval, on the run loop. Where
-// there is no sensor the device is at rest, held upright: (0, -1, 0).
+// The device's accelerometer: a sample every update interval, on the run loop, from a
+// sensor. Where there is none nothing is sampled: the device is at rest, held upright,
+// which no shake detection could tell from nothing. A sensor that says nothing for a
+// moment reads (0, -1, 0).
 class Accelerometer {
   public:
     // Reads the sensor; false when it has nothing to say.
@@ -32,7 +34,7 @@ class Accelerometer {
     void setUpdateInterval(double seconds);
     void setDelegate(AccelerometerDelegate* delegate);
     AccelerometerDelegate* delegate() const { return delegate_; }
-    void setSource(Source source) { source_ = std::move(source); }
+    void setSource(Source source);
 
   private:
     void start();

@@ -71,7 +71,9 @@ class Window : public View {
     // Changes whenever anything in the window needs compositing again.
     unsigned displayGeneration() const { return displayGeneration_; }
 
-    // Words the title bar shows before the game's name (a task bar shows them too).
+    // Words the title bar shows before the game's name (a task bar shows them too), in
+    // ASCII: the window system takes other characters only in a UTF-8 locale, which the
+    // game does not set.
     void setSubtitle(std::string words) {
         if (words != subtitle_) {
             subtitle_ = std::move(words);

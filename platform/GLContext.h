@@ -33,8 +33,16 @@ class Layer {
     virtual Size pixelSize() const = 0;
 };
 
-// An OpenGL ES 1.x rendering context. The view draws into its own framebuffer object
-// and presents the colour renderbuffer bound at that moment.
+// What draws the GL view's picture into the bound framebuffer, in the viewport set.
+class PictureSource {
+  public:
+    virtual ~PictureSource() = default;
+    virtual void drawPicture() = 0;
+};
+
+// An OpenGL ES 1.x rendering context: the one context of the window. The view presents
+// a new picture; the platform has the view's picture source draw it straight where the
+// player sees it, and again whenever the window must be drawn again.
 class GLContext {
   public:
     virtual ~GLContext() = default;
@@ -45,13 +53,16 @@ class GLContext {
     virtual void clearCurrent() = 0;
     // Allocates RGBA8 storage for the bound renderbuffer at the layer's pixel size.
     virtual bool renderbufferStorage(const Layer& layer) = 0;
-    // Shows the bound colour renderbuffer; the framebuffer keeps the picture readable.
+    // Shows the picture the source draws, with the views over it.
     virtual bool presentRenderbuffer() = 0;
 
+    void setPictureSource(PictureSource* source) { source_ = source; }
+    PictureSource* pictureSource() const { return source_; }
     const FramebufferApi& oes() const { return oes_; }
 
   protected:
     FramebufferApi oes_;
+    PictureSource* source_ = nullptr;
 };
 
 }  // namespace gyrelle::platform

@@ -51,6 +51,20 @@ void RunLoop::fireDueTimers() {
                   timers_.end());
 }
 
+void RunLoop::addPassObserver(const void* owner, std::function<void()> observer) {
+    passObservers_.emplace_back(owner, std::move(observer));
+}
+
+void RunLoop::removePassObservers(const void* owner) {
+    std::erase_if(passObservers_, [owner](const auto& o) { return o.first == owner; });
+}
+
+void RunLoop::finishPass() {
+    for (size_t i = 0; i < passObservers_.size(); ++i) {  // an observer may add one
+        passObservers_[i].second();
+    }
+}
+
 int RunLoop::validTimerCount() const {
     return static_cast<int>(
         std::count_if(timers_.begin(), timers_.end(), [](const auto& p) { return p->valid_; }));

@@ -43,11 +43,17 @@ class RunLoop {
     double secondsUntilNextTimer() const;
     void fireDueTimers();
     int validTimerCount() const;
+    // Told after every pass of the platform's loop (the events that came, the timers
+    // that fell due): what rests may see whether it must move again.
+    void addPassObserver(const void* owner, std::function<void()> observer);
+    void removePassObservers(const void* owner);
+    void finishPass();
     double now() const { return clock_(); }
 
   private:
     std::function<double()> clock_;
     std::vector<std::unique_ptr<Timer>> timers_;
+    std::vector<std::pair<const void*, std::function<void()>>> passObservers_;
 };
 
 }  // namespace gyrelle::platform

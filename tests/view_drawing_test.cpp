@@ -56,6 +56,7 @@ TEST_F(DrawingTest, AFramebufferThatCannotBeMadeIsLogged) {
     platform.headlessLayer().setPixelSize({100000, 100000});
     ::testing::internal::CaptureStderr();
     view->layoutSubviews();
+    view->pickPicture();  // made when a pick first needs it
     EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind(
                   "failed to make complete framebuffer object 8c", 0),
               0u);

@@ -104,12 +104,14 @@ TEST_F(FrameTest, FocusSetsSixtyFramesASecondAndItsLossFive) {
     EXPECT_NEAR(platform.presentCount() - before, 30, 1);
 }
 
-// Identical pictures are not drawn again, and every kind of change is.
+// Identical pictures are not drawn again, and every kind of change is; with nothing
+// moving the frame timer stops, and nothing wakes the loop.
 TEST_F(FrameTest, ATickDrawsOnlyWhenThePictureChanges) {
     view->startAnimation();
     const long first = view->framesDrawn;
     platform.advance(1.0);
-    EXPECT_EQ(view->framesDrawn, first);  // at rest: sixty ticks, nothing drawn
+    EXPECT_EQ(view->framesDrawn, first);
+    EXPECT_TRUE(std::isinf(platform.runLoop().secondsUntilNextTimer()));
 
     auto drawsOnNextTick = [&](const char* what, auto change) {
         const long before = view->framesDrawn;
@@ -118,6 +120,7 @@ TEST_F(FrameTest, ATickDrawsOnlyWhenThePictureChanges) {
         EXPECT_EQ(view->framesDrawn, before + 1) << what;
         platform.advance(0.1);
         EXPECT_EQ(view->framesDrawn, before + 1) << what << " (then rest)";
+        EXPECT_TRUE(std::isinf(platform.runLoop().secondsUntilNextTimer())) << what;
     };
     drawsOnNextTick("a whole-cube turn",
                     [&] { view->currentRotation.multiplyBy(rotation(1, 0, 0, 0.2f)); });
@@ -140,6 +143,24 @@ TEST_F(FrameTest, ATickDrawsOnlyWhenThePictureChanges) {
     // And what a skipped frame leaves to the pick is the picture shown.
     platform.advance(0.5);
     EXPECT_EQ(pixel(onScreen(stickerPoint(4))), rgbaOf(view->magicCube->stickers()[4]));
+}
+
+// The window shows the picture the pick reads, also between the frames of a turn, whose
+// step comes after its frame is drawn.
+TEST_F(FrameTest, ThePickReadsThePictureOnScreen) {
+    std::vector<unsigned char> pick(4 * view->backingWidth * view->backingHeight);
+    auto picked = [&] {
+        view->pickPicture();
+        glReadPixels(0, 0, view->backingWidth, view->backingHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                     pick.data());
+        return pick;
+    };
+    view->currentRotation.multiplyBy(rotation(0, 1, 0, 0.3f));
+    ASSERT_TRUE(view->magicCube->move(0, 1));
+    frames(2);
+    const std::vector<unsigned char> screen = platform.screenImage();
+    view->currentRotation.multiplyBy(rotation(1, 0, 0, 0.3f));  // not drawn yet
+    EXPECT_TRUE(picked() == screen);
 }
 
 }  // namespace

@@ -119,11 +119,32 @@ class WindowTest : public ::testing::Test {
         return s.str();
     }
     bool saved() { return std::filesystem::exists(dataHome + "/gyrelle/cube_state.dat"); }
+    // The game's main thread sleeps: in one of two half seconds it wakes at most once,
+    // where a frame timer would wake it 2 or 30 times in each. (A save, which waits for
+    // the disk, may fall in the other.)
+    bool asleep() {
+        auto wakes = [&] {
+            const std::string id = std::to_string(pid);
+            std::ifstream status("/proc/" + id + "/task/" + id + "/status");
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+                    return std::stol(line.substr(24));
+                }
+            }
+            return -100L;
+        };
+        long least = 100;
+        for (int half = 0; half < 2; ++half) {
+            const long before = wakes();
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            least = std::min(least, wakes() - before);
+        }
+        return least <= 1;
+    }
     int quitWith(int signal) {
         kill(pid, signal);
         return waitFor(pid, 10);
     }
-
     // Runs xdotool against the test's X server on the game's window.
     void xdo(std::vector<std::string> args) {
         args.insert(args.begin(), "xdotool");
@@ -215,6 +236,7 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
 // click); keys shake, answer, undo and redo.
 TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     ASSERT_TRUE(launch());
+    EXPECT_TRUE(asleep()) << "at start";  // each change below wakes it
     // Ctrl+N on a solved cube scrambles it; Ctrl+Z brings the solved cube back.
     const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
     xdo({"key", "--window", id, "ctrl+n"});
@@ -226,6 +248,7 @@ TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     EXPECT_TRUE(scrambled);
     xdo({"key", "--window", id, "ctrl+z"});
     EXPECT_TRUE(shows(kCorner, isFrontCorner) && shows(centre, isFrontCentre)) << "not undone";
+    EXPECT_TRUE(asleep()) << "after the undo";
 
     swipe(0, 1);
     EXPECT_TRUE(shows(kCorner, isWhite));
@@ -233,6 +256,7 @@ TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     xdo({"key", "--window", id, "ctrl+n"});  // unsolved: the question
     EXPECT_TRUE(shows({160, 240}, isQuestion));
+    EXPECT_TRUE(asleep()) << "with the question";
     xdo({"key", "--window", id, "y"});
     EXPECT_TRUE(shows(kCorner, isFrontCorner)) << "not reset";
     xdo({"key", "--window", id, "ctrl+z"});  // the reset taken back, then done again
@@ -293,7 +317,7 @@ TEST_F(WindowTest, TheTurnThatSolvesTheCubeIsSaidAndRecorded) {
          (said = title()).find("Solved") == std::string::npos && Clock::now() < end;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(said, "Solved in 1 move \u00b7 0:00.0 \u2014 Gyrelle");
+    EXPECT_EQ(said, "Solved in 1 move, 0:00.0 - Gyrelle");
     EXPECT_EQ(quitWith(SIGTERM), 0);
     std::stringstream records;
     records << std::ifstream(dataHome + "/gyrelle/records").rdbuf();
@@ -303,6 +327,7 @@ TEST_F(WindowTest, TheTurnThatSolvesTheCubeIsSaidAndRecorded) {
 
 TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
     ASSERT_TRUE(launch());
+    EXPECT_TRUE(asleep());  // each new size wakes it
     Window w = gameWindow();
     // Window sizes, and where the view lands in them.
     for (auto [window, view] : {std::pair{Size{640, 480}, PixelRect{160, 0, 320, 480}},
@@ -314,6 +339,28 @@ TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
         Pixel at = project(startOrientation(stickerPoint(4)), view.width, view.height);
         EXPECT_TRUE(shows(at, isFrontCentre, 10, view)) << window.width << "x" << window.height;
     }
+    quitWith(SIGTERM);
+}
+
+// A spin kept in the saved cube goes on at start-up: the loop never rests.
+TEST_F(WindowTest, ARestoredSpinKeepsTheLoopAwake) {
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+    const std::string path = dataHome + "/gyrelle/cube_state.dat";
+    std::string state;
+    {
+        std::ifstream in(path);
+        std::string line;
+        for (int n = 0; n < 56 && std::getline(in, line); ++n) {
+            state += line + "\n";
+        }
+    }
+    std::ofstream(path) << state << "drot 0 1 0 0.05\nbrot 1\nprem 0\n";
+    ASSERT_TRUE(launch());
+    EXPECT_FALSE(asleep());
+    EXPECT_TRUE(shows(
+        kCorner, [](Rgb c) { return !isFrontCorner(c); }, 5))
+        << "not turning";
     quitWith(SIGTERM);
 }
 

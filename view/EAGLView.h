@@ -23,6 +23,7 @@ namespace gyrelle {
 // The one full-screen GL view: it owns the context, the framebuffers, the cube, the
 // orientation and the gesture state, and draws one frame per timer tick.
 class EAGLView : public platform::View,
+                 public platform::PictureSource,
                  public platform::AccelerometerDelegate,
                  public platform::AlertViewDelegate {
   public:
@@ -49,13 +50,23 @@ class EAGLView : public platform::View,
 
     // Surface.
     void setupView();
+    // The fixed GL state the cube is drawn with, set again before each picture: the
+    // window's views are drawn in the same context.
+    void applyDrawingState();
     void layoutSubviews() override;
     bool createFramebuffer();
     void destroyFramebuffer();
 
-    // Frame.
+    // Frame. The picture of the last frame is drawn straight into the window (again
+    // whenever the window needs it), and into the view's framebuffer only when a pick
+    // reads it.
     void drawView();
     void drawCube();
+    void drawPicture() override;
+    // The view's framebuffer holding the last frame's picture, bound for reading.
+    void pickPicture();
+    // Nothing moves and the picture shown is the cube as it is: a tick would do nothing.
+    bool still() const;
 
     // Touch.
     void touchesBegan(const platform::TouchSet& touches, const platform::Event& event) override;
@@ -160,6 +171,9 @@ class EAGLView : public platform::View,
 
     // Frames drawn and presented; a tick whose picture would not change draws none.
     long framesDrawn = 0;
+    // The frame timer is stopped because nothing moves; what moves the cube again
+    // starts it (the run loop asks after every pass of events and timers).
+    bool resting = false;
 
   private:
     explicit EAGLView(platform::Platform& platform);
@@ -240,11 +254,18 @@ class EAGLView : public platform::View,
     // What the framebuffer shows: the cube at a revision, in an orientation. Equal
     // values, equal pixels, so a frame that would draw the same draws nothing.
     struct Shown {
-        bool valid = false;  // nothing drawn yet into these buffers
+        bool valid = false;  // nothing drawn yet
         unsigned long cubeRevision = 0;
         float rotation[4] = {};
+        // The cube and orientation as drawn: a turn steps on after its frame is drawn.
+        MagicCube cube;
+        Quaternion orientation;
+        bool inFramebuffer = false;  // the pick's framebuffer holds this picture
     };
     Shown shown_;
+    bool pictureShown() const;
+    void restIfStill();
+    void wakeIfMoving();
 
     struct Saving {
         std::string path;        // the state file; empty when the cube cannot be kept

@@ -28,6 +28,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     if (!view->context || !view->context->setCurrent()) {
         return nullptr;
     }
+    view->context->setPictureSource(view.get());
     view->infoButton =
         std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
     view->infoButton->setBackgroundColor(platform::colors::black);
@@ -57,10 +58,12 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->setupView();
     platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
     platform.accelerometer().setDelegate(view.get());
+    platform.runLoop().addPassObserver(self, [self] { self->wakeIfMoving(); });
     return view;
 }
 
 EAGLView::~EAGLView() {
+    platform_.runLoop().removePassObservers(this);
     platform_.window().forgetDelegate(this);
     if (platform_.accelerometer().delegate() == this) {
         platform_.accelerometer().setDelegate(nullptr);
@@ -72,7 +75,10 @@ EAGLView::~EAGLView() {
     if (solveDisplay_.timer) {
         solveDisplay_.timer->invalidate();
     }
-    if (context && context->isCurrent()) {
+    if (context) {
+        context->setPictureSource(nullptr);
+        context->setCurrent();
+        destroyFramebuffer();  // the context may outlive the view
         context->clearCurrent();
     }
     context.reset();
@@ -93,6 +99,10 @@ void EAGLView::reportReset() const {
 
 void EAGLView::setupView() {
     glViewport(0, 0, backingWidth, backingHeight);
+    applyDrawingState();
+}
+
+void EAGLView::applyDrawingState() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The 2:3 shape of the screen: one unit is 64 points on both axes.
@@ -107,12 +117,18 @@ void EAGLView::setupView() {
     // Sticker colours arrive per vertex (see MagicCube::render); flat, unlit, exact.
     glShadeModel(GL_FLAT);
     glEnableClientState(GL_COLOR_ARRAY);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
 }
 
+// The framebuffer the pick reads is made when a pick first needs it: a window that is
+// only looked at never holds its memory.
 void EAGLView::layoutSubviews() {
     context->setCurrent();
     destroyFramebuffer();
-    createFramebuffer();
+    const platform::Size backing = platform_.layer().pixelSize();
+    backingWidth = backing.width;
+    backingHeight = backing.height;
     drawView();
 }
 
@@ -146,6 +162,7 @@ bool EAGLView::createFramebuffer() {
 void EAGLView::destroyFramebuffer() {
     // New buffers may get the old names back but hold nothing yet: draw the next frame.
     shown_.valid = false;
+    shown_.inFramebuffer = false;
     const platform::FramebufferApi& oes = context->oes();
     oes.deleteFramebuffers(1, &viewFramebuffer);
     viewFramebuffer = 0;

@@ -1,5 +1,6 @@
 // Solves: a scramble arms one, the next turn starts its clock, the turn that leaves the
 // cube solved ends it with a record, a spin and a few seconds of words at the top.
+#include <cstring>
 #include <ctime>
 #include <numbers>
 
@@ -49,7 +50,11 @@ void EAGLView::showSolveStatus() {
         words = solveDisplay_.result;
     }
     statusStrip->setText(words);
-    platform_.window().setSubtitle(words);
+    std::string title = words;
+    for (size_t at; (at = title.find(kDot)) != std::string::npos;) {
+        title.replace(at, std::strlen(kDot), ", ");
+    }
+    platform_.window().setSubtitle(title);
     if (words.empty()) {
         statusStrip->removeFromSuperview();
         if (solveDisplay_.timer) {

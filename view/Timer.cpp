@@ -4,8 +4,11 @@
 namespace gyrelle {
 
 void EAGLView::startAnimation() {
-    setAnimationTimer(
-        platform_.runLoop().scheduledTimer(animationInterval, [this] { drawView(); }));
+    resting = false;
+    setAnimationTimer(platform_.runLoop().scheduledTimer(animationInterval, [this] {
+        drawView();
+        restIfStill();
+    }));
 }
 
 void EAGLView::stopAnimation() {

@@ -55,6 +55,7 @@ void EAGLView::colourPick(const platform::Touch& touch, unsigned char* rgba) {
         std::copy(kOutside, kOutside + 4, rgba);
         return;
     }
+    pickPicture();
     glReadPixels(static_cast<int>(column), static_cast<int>(row), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                  rgba);
 }

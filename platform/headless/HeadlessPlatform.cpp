@@ -17,6 +17,9 @@ class SurfacelessContext : public GLContext {
     SurfacelessContext(HeadlessPlatform& platform, EGLContext context)
         : platform_(platform), context_(context) {}
     ~SurfacelessContext() override {
+        if (platform_.context_ == this) {
+            platform_.context_ = nullptr;
+        }
         if (isCurrent()) {
             clearCurrent();
         }
@@ -40,12 +43,50 @@ class SurfacelessContext : public GLContext {
     }
     bool presentRenderbuffer() override {
         ++platform_.presents_;
+        drawScreen();
         return true;
     }
+
+    // What a window would show: the source's picture in a framebuffer of the layer's
+    // size, made when first needed.
+    void drawScreen() {
+        const Size size = platform_.layer_.pixelSize();
+        if (!(size == screenSize_)) {
+            deleteScreen();
+            oes_.genFramebuffers(1, &screen_);
+            oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
+            GLenum formats[2] = {GL_RGBA8_OES, GL_DEPTH_COMPONENT16_OES};
+            GLenum attachments[2] = {GL_COLOR_ATTACHMENT0_OES, GL_DEPTH_ATTACHMENT_OES};
+            for (int i = 0; i < 2; ++i) {
+                oes_.genRenderbuffers(1, &screenBuffers_[i]);
+                oes_.bindRenderbuffer(GL_RENDERBUFFER_OES, screenBuffers_[i]);
+                oes_.renderbufferStorage(GL_RENDERBUFFER_OES, formats[i], size.width, size.height);
+                oes_.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, attachments[i],
+                                             GL_RENDERBUFFER_OES, screenBuffers_[i]);
+            }
+            screenSize_ = size;
+        }
+        oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
+        glViewport(0, 0, size.width, size.height);
+        if (source_) {
+            source_->drawPicture();
+        }
+    }
+    void deleteScreen() {
+        if (screen_ != 0) {
+            oes_.deleteFramebuffers(1, &screen_);
+            oes_.deleteRenderbuffers(2, screenBuffers_);
+            screen_ = 0;
+        }
+    }
+    GLuint screen() const { return screen_; }
 
   private:
     HeadlessPlatform& platform_;
     EGLContext context_;
+    GLuint screen_ = 0;
+    GLuint screenBuffers_[2] = {};
+    Size screenSize_;
 };
 
 HeadlessPlatform::HeadlessPlatform(Size points)
@@ -87,10 +128,12 @@ std::unique_ptr<GLContext> HeadlessPlatform::createGLContext() {
     if (!result->init()) {
         return nullptr;
     }
+    context_ = result.get();
     return result;
 }
 
 void HeadlessPlatform::advance(double seconds) {
+    runLoop_.finishPass();  // what was done since, as if it came as events
     const double end = now_ + seconds;
     for (;;) {
         double wait = runLoop_.secondsUntilNextTimer();
@@ -99,8 +142,19 @@ void HeadlessPlatform::advance(double seconds) {
         }
         now_ += wait;
         runLoop_.fireDueTimers();
+        runLoop_.finishPass();
     }
     now_ = end;
+}
+
+std::vector<unsigned char> HeadlessPlatform::screenImage() {
+    const Size s = layer_.pixelSize();
+    std::vector<unsigned char> rgba(4 * static_cast<size_t>(s.width) * s.height);
+    if (context_ && context_->screen() != 0 && context_->setCurrent()) {
+        context_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, context_->screen());
+        glReadPixels(0, 0, s.width, s.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    }
+    return rgba;
 }
 
 }  // namespace gyrelle::platform

@@ -2,9 +2,13 @@
 
 #include <EGL/egl.h>
 
+#include <vector>
+
 #include "platform/Platform.h"
 
 namespace gyrelle::platform {
+
+class SurfacelessContext;
 
 // A layer of a chosen size, for a view without a window.
 class HeadlessLayer : public Layer {
@@ -18,7 +22,8 @@ class HeadlessLayer : public Layer {
 };
 
 // Runs the GL view without a display: an EGL context with no surface at all, drawing
-// only into the view's framebuffer object, and a run loop on a clock stepped by hand.
+// into framebuffer objects (one stands in for the window), and a run loop on a clock
+// stepped by hand.
 class HeadlessPlatform : public Platform {
   public:
     // A screen of `points`, drawn one pixel per point until the layer says otherwise.
@@ -50,6 +55,8 @@ class HeadlessPlatform : public Platform {
     void advance(double seconds);
     double now() const { return now_; }
     int presentCount() const { return presents_; }
+    // What a window would show now: RGBA rows from the bottom, the layer's size.
+    std::vector<unsigned char> screenImage();
 
   private:
     friend class SurfacelessContext;
@@ -60,6 +67,7 @@ class HeadlessPlatform : public Platform {
     Window window_;
     Accelerometer accelerometer_{runLoop_};
     int presents_ = 0;
+    SurfacelessContext* context_ = nullptr;  // the newest
     std::string documents_;
     std::string documentsMissing_;
     std::string clipboard_;

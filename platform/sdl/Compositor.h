@@ -8,26 +8,19 @@
 
 namespace gyrelle::platform {
 
-// Shows the GL view's picture in the window, pixel for pixel inside the letterbox, with
-// the views over it (the buttons, the overlay, questions). Nothing it draws reaches the
-// view's own framebuffer, which the colour pick reads. The picture texture is shared
-// between the view's context and the window's.
+// Draws the views over the GL view's picture (the buttons, the overlay, questions) into
+// the window, after the picture. Nothing it draws reaches the view's own framebuffer,
+// which the colour pick reads.
 class Compositor {
   public:
     // `points`: the size of the views' world.
     explicit Compositor(Size points) : points_(points) {}
-    // Needs the window's context current: the textures live there.
+    // Needs the window's context current: the text textures live there.
     ~Compositor();
     Compositor(const Compositor&) = delete;
     Compositor& operator=(const Compositor&) = delete;
 
-    // With the view's context current: storage for a picture of `size`.
-    void allocatePicture(Size size);
-    // With the view's context current: the bound framebuffer's picture of `size` into
-    // the texture.
-    void copyPicture(Size size);
-    // With the window's context current: the picture at `area` and the views in `root`
-    // over it, into a drawable of `drawable` pixels.
+    // The views in `root` over the picture at `area`, in a drawable of `drawable` pixels.
     void draw(const View& root, Size drawable, PixelRect area);
     const TextCache& text() const { return text_; }
 
@@ -35,8 +28,6 @@ class Compositor {
     Size points_;
     TextCache text_;
     int textScaleWidth_ = 0;  // the view's width in pixels the cached text was made for
-    GLuint picture_ = 0;
-    Size pictureSize_;
 };
 
 }  // namespace gyrelle::platform

@@ -49,13 +49,11 @@ int onDisplayLost(Display*) {
 
 }  // namespace
 
+// The view's handle on the window's one context, which the platform keeps.
 class SdlContext : public GLContext {
   public:
     SdlContext(SdlPlatform& app, SDL_GLContext context) : app_(app), context_(context) {}
-    ~SdlContext() override {
-        app_.viewContext_ = nullptr;
-        SDL_GL_DeleteContext(context_);
-    }
+    ~SdlContext() override { app_.viewContext_ = nullptr; }
 
     bool init() { return setCurrent() && oes_.load(sdlLookUp); }
 
@@ -66,12 +64,11 @@ class SdlContext : public GLContext {
     bool renderbufferStorage(const Layer& layer) override {
         Size s = layer.pixelSize();
         oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
-        app_.compositor_->allocatePicture(s);  // the picture the window shows, of the same size
         return glGetError() == GL_NO_ERROR;
     }
 
     bool presentRenderbuffer() override {
-        app_.present();
+        app_.composite();
         return true;
     }
 
@@ -158,6 +155,8 @@ bool SdlPlatform::open(const char* title, Size points) {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    // The cube is drawn straight into the window, with the depth its framebuffer has.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, points.width,
                                points.height,
@@ -181,10 +180,6 @@ bool SdlPlatform::open(const char* title, Size points) {
     updateLayer();
     root_ = std::make_unique<Window>(points);
     input_ = std::make_unique<SdlInput>(window_, layer_.rect, points, *root_);
-    sensor_ = std::make_unique<SdlSensor>();
-    if (sensor_->available()) {
-        accelerometer_.setSource([this](Acceleration& a) { return sensor_->read(a); });
-    }
     return true;
 }
 
@@ -192,15 +187,7 @@ std::unique_ptr<GLContext> SdlPlatform::createGLContext() {
     if (window_ == nullptr || windowContext_ == nullptr || viewContext_ != nullptr) {
         return nullptr;
     }
-    SDL_GL_MakeCurrent(window_, windowContext_);
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-    SDL_GLContext handle = SDL_GL_CreateContext(window_);
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
-    if (handle == nullptr) {
-        error_ = std::string("no OpenGL ES 1.1 context for the view (") + SDL_GetError() + ")";
-        return nullptr;
-    }
-    auto context = std::make_unique<SdlContext>(*this, handle);
+    auto context = std::make_unique<SdlContext>(*this, windowContext_);
     if (!context->init()) {
         error_ = "the view's OpenGL ES context lacks framebuffer objects";
         return nullptr;
@@ -267,6 +254,11 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
     if (View* content = root_->contentView()) {
         content->layoutSubviews();
     }
+    // Looking for a sensor takes a while: not before the first frame is on screen.
+    sensor_ = std::make_unique<SdlSensor>();
+    if (sensor_->available()) {
+        accelerometer_.setSource([this](Acceleration& a) { return sensor_->read(a); });
+    }
     while (!quitting()) {
         double wait = runLoop_.secondsUntilNextTimer();
         SDL_Event event;
@@ -281,6 +273,7 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
         }
         if (!quitting()) {
             runLoop_.fireDueTimers();
+            runLoop_.finishPass();
         }
         if (input_->activeTouches() == 0) {
             root_->collectAnswered();
@@ -338,16 +331,10 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
     }
 }
 
-void SdlPlatform::present() {
-    compositor_->copyPicture(layer_.pixelSize());
-    composite();
-}
-
 void SdlPlatform::updateTitle() {
     titleGeneration_ = root_->titleGeneration();
     const std::string& words = root_->subtitle();
-    SDL_SetWindowTitle(window_,
-                       words.empty() ? name_.c_str() : (words + " \u2014 " + name_).c_str());
+    SDL_SetWindowTitle(window_, words.empty() ? name_.c_str() : (words + " - " + name_).c_str());
 }
 
 void SdlPlatform::composite() {
@@ -357,11 +344,18 @@ void SdlPlatform::composite() {
     compositedGeneration_ = root_->displayGeneration();
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    PictureSource* source = viewContext_ ? viewContext_->pictureSource() : nullptr;
+    if (source) {
+        viewContext_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);
+        const PixelRect& r = layer_.rect;
+        glViewport(r.x, r.y, r.width, r.height);
+        source->drawPicture();  // which clears the whole window, bars and all
+    } else {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     compositor_->draw(*root_, {dw, dh}, layer_.rect);
     SDL_GL_SwapWindow(window_);
-    if (viewContext_) {
-        viewContext_->setCurrent();
-    }
 }
 
 }  // namespace gyrelle::platform

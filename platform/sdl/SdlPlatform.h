@@ -58,8 +58,7 @@ class SdlPlatform : public Application {
     static int admitEvent(void* self, SDL_Event* event);
     void updateLayer();
     void handle(const SDL_Event& event, ApplicationDelegate& delegate);
-    // The view's picture, just drawn into its bound framebuffer, on screen.
-    void present();
+    // The view's picture and the views over it, into the window.
     void composite();
     // The title bar: the window's subtitle, then the name it opened with.
     void updateTitle();

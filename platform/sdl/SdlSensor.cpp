@@ -24,6 +24,13 @@ SdlSensor::SdlSensor() {
             }
         }
     }
+    // What found nothing need not go on watching for devices.
+    if (!sensor_ && SDL_WasInit(SDL_INIT_SENSOR)) {
+        SDL_QuitSubSystem(SDL_INIT_SENSOR);
+    }
+    if (!controller_ && SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
 }
 
 SdlSensor::~SdlSensor() {

@@ -1,7 +1,5 @@
 #include "platform/sdl/TextCache.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 
 #include "platform/Log.h"
@@ -11,24 +9,24 @@ namespace gyrelle::platform {
 namespace {
 
 // The file of the font that fontconfig offers for `family` (Liberation Sans for Arial).
-std::string fontFile(const char* family) {
+std::string fontFile(const TextLibrary& lib, const char* family) {
     std::string path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
+    FcPattern* pattern = lib.nameParse(reinterpret_cast<const FcChar8*>(family));
     if (pattern == nullptr) {
         return path;
     }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    lib.configSubstitute(nullptr, pattern, FcMatchPattern);
+    lib.defaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = lib.fontMatch(nullptr, pattern, &result);
     FcChar8* file = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+    if (match && lib.patternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
         path = reinterpret_cast<const char*>(file);
     }
     if (match) {
-        FcPatternDestroy(match);
+        lib.patternDestroy(match);
     }
-    FcPatternDestroy(pattern);
+    lib.patternDestroy(pattern);
     return path;
 }
 
@@ -52,18 +50,25 @@ GLuint newTexture(GLint filter) {
     return id;
 }
 
-TextCache::TextCache() {
-    ttfStarted_ = TTF_Init() == 0;
-    if (!ttfStarted_) {
-        logMessage("no text can be shown: %s", TTF_GetError());
-    }
-}
+TextCache::TextCache() = default;
 
 TextCache::~TextCache() {
     clear();
     if (ttfStarted_) {
-        TTF_Quit();
+        lib_.quit();
     }
+}
+
+bool TextCache::start() {
+    if (!tried_) {
+        tried_ = true;
+        if (!lib_.open()) {
+            logMessage("no text can be shown: %s", lib_.why().c_str());
+        } else if (!(ttfStarted_ = lib_.init() == 0)) {
+            logMessage("no text can be shown: %s", SDL_GetError());
+        }
+    }
+    return ttfStarted_;
 }
 
 void TextCache::clear() {
@@ -72,7 +77,7 @@ void TextCache::clear() {
     }
     entries_.clear();
     for (Font& f : fonts_) {
-        TTF_CloseFont(f.font);
+        lib_.closeFont(f.font);
     }
     fonts_.clear();
 }
@@ -84,11 +89,11 @@ TTF_Font* TextCache::font(const char* family, int pixelSize) {
             return f.font;
         }
     }
-    if (!ttfStarted_) {
+    if (!start()) {
         return nullptr;
     }
-    std::string file = fontFile(family);
-    TTF_Font* font = file.empty() ? nullptr : TTF_OpenFont(file.c_str(), pixelSize);
+    std::string file = fontFile(lib_, family);
+    TTF_Font* font = file.empty() ? nullptr : lib_.openFont(file.c_str(), pixelSize);
     if (font == nullptr) {
         if (std::find(missing_.begin(), missing_.end(), family) == missing_.end()) {
             missing_.push_back(family);
@@ -99,7 +104,7 @@ TTF_Font* TextCache::font(const char* family, int pixelSize) {
     }
     if (fonts_.size() >= kFonts) {
         auto old = oldest(fonts_);
-        TTF_CloseFont(old->font);
+        lib_.closeFont(old->font);
         fonts_.erase(old);
     }
     fonts_.push_back({family, pixelSize, font, uses_});
@@ -132,10 +137,10 @@ TextCache::Texture TextCache::get(const std::string& text, const char* family, i
 TextCache::Texture TextCache::render(const std::string& text, TTF_Font* f, int wrapPixels,
                                      TextAlignment alignment) {
     Texture texture;
-    TTF_SetFontWrappedAlign(
+    lib_.setWrappedAlign(
         f, alignment == TextAlignment::Center ? TTF_WRAPPED_ALIGN_CENTER : TTF_WRAPPED_ALIGN_LEFT);
-    SDL_Surface* rendered =
-        TTF_RenderUTF8_Blended_Wrapped(f, text.c_str(), SDL_Color{255, 255, 255, 255}, wrapPixels);
+    SDL_Surface* rendered = lib_.renderWrapped(f, text.c_str(), SDL_Color{255, 255, 255, 255},
+                                               static_cast<Uint32>(wrapPixels));
     // RGBA bytes in memory, as GL wants them.
     SDL_Surface* rgba =
         rendered ? SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ABGR8888, 0) : nullptr;

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <GLES/gl.h>
-#include <SDL_ttf.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/Painter.h"
+#include "platform/sdl/TextLibrary.h"
 
 namespace gyrelle::platform {
 
 // Binds a new 2-D texture, clamped at its edges, with `filter` both ways.
 GLuint newTexture(GLint filter);
 
-// Text as textures, rendered by SDL_ttf in the font fontconfig finds for a family name.
+// Text as textures, rendered by SDL_ttf in the font fontconfig finds for a family name;
+// both are opened with the first text.
 // The texts and fonts drawn most recently are kept; older ones are freed, so a window
 // resized again and again does not keep every size it ever had.
 class TextCache {
@@ -42,6 +43,9 @@ class TextCache {
     size_t fontCount() const { return fonts_.size(); }
 
   private:
+    // The libraries open and SDL_ttf started, at the first text; false for good, said
+    // once, when they cannot be.
+    bool start();
     TTF_Font* font(const char* family, int pixelSize);
     Texture render(const std::string& text, TTF_Font* font, int wrapPixels,
                    TextAlignment alignment);
@@ -65,6 +69,8 @@ class TextCache {
     std::vector<Font> fonts_;
     std::vector<std::string> missing_;  // families already reported without a font
     unsigned long uses_ = 0;
+    TextLibrary lib_;
+    bool tried_ = false;
     bool ttfStarted_ = false;
 };
 

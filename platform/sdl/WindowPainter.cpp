@@ -6,8 +6,14 @@
 
 namespace gyrelle::platform {
 
-void WindowPainter::setColor(Color c) const {
-    glColor4f(c.red, c.green, c.blue, c.alpha * alpha_);
+void WindowPainter::setColor(Color c, int vertices) {
+    const GLfloat rgba[4] = {c.red, c.green, c.blue, c.alpha * alpha_};
+    for (int i = 0; i < vertices; ++i) {
+        std::copy(rgba, rgba + 4, colours_ + 4 * i);
+        normals_[3 * i + 2] = 1;
+    }
+    glColorPointer(4, GL_FLOAT, 0, colours_);
+    glNormalPointer(GL_FLOAT, 0, normals_);
 }
 
 void WindowPainter::fillRect(Rect r, Color c) {
@@ -15,7 +21,7 @@ void WindowPainter::fillRect(Rect r, Color c) {
                              px(r.x + r.width), py(r.y + r.height),
                              px(r.x),           py(r.y),
                              px(r.x + r.width), py(r.y)};
-    setColor(c);
+    setColor(c, 4);
     glVertexPointer(2, GL_FLOAT, 0, quad);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
@@ -27,6 +33,7 @@ void WindowPainter::strokeCircle(Point centre, float radius, float width, Color 
 void WindowPainter::strokeArc(Point centre, float radius, float width, float from, float to,
                               Color c) {
     constexpr int kSegments = 48;  // for a whole circle; fewer for a part of one
+    static_assert((kSegments + 1) * 2 <= kMostVertices);
     GLfloat ring[(kSegments + 1) * 4];
     const float turn = 2.0f * std::numbers::pi_v<float>;
     const int segments = std::clamp(
@@ -41,20 +48,21 @@ void WindowPainter::strokeArc(Point centre, float radius, float width, float fro
         ring[i * 4 + 2] = px(centre.x + inner * std::cos(a));
         ring[i * 4 + 3] = py(centre.y + inner * std::sin(a));
     }
-    setColor(c);
+    setColor(c, (segments + 1) * 2);
     glVertexPointer(2, GL_FLOAT, 0, ring);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, (segments + 1) * 2);
 }
 
 void WindowPainter::fillTriangle(Point a, Point b, Point c, Color color) {
     const GLfloat corners[6] = {px(a.x), py(a.y), px(b.x), py(b.y), px(c.x), py(c.y)};
-    setColor(color);
+    setColor(color, 3);
     glVertexPointer(2, GL_FLOAT, 0, corners);
     glDrawArrays(GL_TRIANGLES, 0, 3);
 }
 
 void WindowPainter::fillCircle(Point centre, float radius, Color c) {
     constexpr int kSegments = 24;
+    static_assert(kSegments + 2 <= kMostVertices);
     GLfloat fan[(kSegments + 2) * 2];
     fan[0] = px(centre.x);
     fan[1] = py(centre.y);
@@ -63,7 +71,7 @@ void WindowPainter::fillCircle(Point centre, float radius, Color c) {
         fan[2 + i * 2] = px(centre.x + radius * std::cos(a));
         fan[3 + i * 2] = py(centre.y + radius * std::sin(a));
     }
-    setColor(c);
+    setColor(c, kSegments + 2);
     glVertexPointer(2, GL_FLOAT, 0, fan);
     glDrawArrays(GL_TRIANGLE_FAN, 0, kSegments + 2);
 }
@@ -98,7 +106,7 @@ void WindowPainter::drawText(Rect r, const std::string& text, Color c, const cha
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, uv);
     glVertexPointer(2, GL_FLOAT, 0, quad);
-    setColor(c);
+    setColor(c, 4);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glBindTexture(GL_TEXTURE_2D, 0);

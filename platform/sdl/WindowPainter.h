@@ -35,8 +35,13 @@ class WindowPainter : public Canvas {
     float py(float y) const {
         return static_cast<float>(area_.y + area_.height) - (y_ + y) * scale_;
     }
-    void setColor(Color c) const;
+    // Colour (and normal) arrays for the next `vertices` vertices: the cube is drawn from
+    // the same arrays, so the driver need not build a second vertex program for these.
+    void setColor(Color c, int vertices);
 
+    static constexpr int kMostVertices = 100;
+    GLfloat colours_[kMostVertices * 4] = {};
+    GLfloat normals_[kMostVertices * 3] = {};
     TextCache& text_;
     PixelRect area_;
     float scale_;

@@ -28,10 +28,10 @@ class HeadlessViewTest : public ::testing::Test {
         touches = std::make_unique<platform::TouchDispatcher>(platform.window());
     }
 
-    // The pixel of the view's framebuffer at column x, row y from the bottom.
+    // The pixel the pick reads at column x, row y from the bottom.
     Rgba pixel(int x, int y) {
         Rgba c{};
-        view->context->setCurrent();
+        view->pickPicture();
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, c.data());
         return c;
     }

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "overlay/InfoView.h"
+#include "platform/gl/Compositor.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/sdl/Compositor.h"
-#include "platform/sdl/TextCache.h"
+#include "platform/sdl/TtfText.h"
 #include "tests/support/PinDrivers.h"
 
 namespace gyrelle::platform {
@@ -21,7 +21,8 @@ TEST(TextCache, OlderTextsAndFontsAreFreedAndAMissingFontIsSaidOnce) {
     auto context = platform.createGLContext();  // current from here on
     ASSERT_NE(context, nullptr);
     gyrelle::testing::pinGraphicsDrivers();
-    TextCache cache;
+    TtfText ttf;
+    TextCache cache(ttf);
     auto text = [&](const char* s, int size, const char* family = "Arial") {
         return cache.get(s, family, size, 200, TextAlignment::Left).id;
     };
@@ -32,7 +33,7 @@ TEST(TextCache, OlderTextsAndFontsAreFreedAndAMissingFontIsSaidOnce) {
         text("Pennowick Software", size);
     }
     EXPECT_LE(cache.textureCount(), TextCache::kTextures);
-    EXPECT_LE(cache.fontCount(), TextCache::kFonts);
+    EXPECT_LE(ttf.fontCount(), TtfText::kFonts);
     EXPECT_FALSE(glIsTexture(first));
     const GLuint latest = text("Gyrelle", 109);
     EXPECT_TRUE(glIsTexture(latest));
@@ -69,14 +70,15 @@ TEST(Compositor, KeepsOnlyTheTextOfThePresentSize) {
     window.setContentView(&content);
     gyrelle::InfoView overlay({0, 0, 320, 480});
     content.addSubview(&overlay);
-    Compositor compositor({320, 480});
+    TtfText ttf;
+    Compositor compositor({320, 480}, ttf);
     compositor.draw(window, {320, 480}, {0, 0, 320, 480});
     const int files = openFiles();
     for (int width = 200; width < 500; ++width) {
         compositor.draw(window, {width, width * 2}, letterbox({width, width * 2}, {320, 480}));
     }
     EXPECT_EQ(compositor.text().textureCount(), 3u);  // title, maker line, instructions
-    EXPECT_LE(compositor.text().fontCount(), 3u);
+    EXPECT_LE(ttf.fontCount(), 3u);
     EXPECT_LE(openFiles(), files);
 }
 

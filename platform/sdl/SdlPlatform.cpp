@@ -174,7 +174,7 @@ bool SdlPlatform::open(const char* title, Size points) {
         error_ = std::string("no OpenGL ES 1.1 for the window (") + SDL_GetError() + ")";
         return false;
     }
-    compositor_ = std::make_unique<Compositor>(points);
+    compositor_ = std::make_unique<Compositor>(points, text_);
     // The frame timer paces the frames; waiting for the display would only delay them.
     SDL_GL_SetSwapInterval(0);
     updateLayer();

@@ -8,7 +8,8 @@
 #include <thread>
 
 #include "platform/Application.h"
-#include "platform/sdl/Compositor.h"
+#include "platform/gl/Compositor.h"
+#include "platform/sdl/TtfText.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlSensor.h"
 
@@ -70,6 +71,7 @@ class SdlPlatform : public Application {
     WindowLayer layer_;
     RunLoop runLoop_;
     std::unique_ptr<Window> root_;
+    TtfText text_;  // before the compositor, which draws with it
     std::unique_ptr<Compositor> compositor_;
     Accelerometer accelerometer_{runLoop_};
     std::unique_ptr<SdlSensor> sensor_;

@@ -4,19 +4,19 @@
 
 #include "platform/Geometry.h"
 #include "platform/View.h"
-#include "platform/sdl/TextCache.h"
+#include "platform/gl/TextCache.h"
 
 namespace gyrelle::platform {
 
-// Draws the views over the GL view's picture (the buttons, the overlay, questions) into
-// the window, after the picture. Nothing it draws reaches the view's own framebuffer,
-// which the colour pick reads.
+// Draws the views over the GL view's picture, with OpenGL ES 1.1 calls (a window's own
+// context on the desktop, the calls over WebGL in a browser) (the buttons, the overlay, questions)
+// into the window, after the picture. Nothing it draws reaches the view's own framebuffer, which
+// the colour pick reads.
 class Compositor {
   public:
-    // `points`: the size of the views' world.
-    explicit Compositor(Size points) : points_(points) {}
+    // `points`: the size of the views' world; `text` makes the textures of its texts.
+    Compositor(Size points, TextRenderer& text) : points_(points), text_(text) {}
     // Needs the window's context current: the text textures live there.
-    ~Compositor();
     Compositor(const Compositor&) = delete;
     Compositor& operator=(const Compositor&) = delete;
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/Painter.h"
-#include "platform/sdl/TextCache.h"
+#include "platform/gl/TextCache.h"
 
 namespace gyrelle::platform {
 

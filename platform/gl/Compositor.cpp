@@ -1,12 +1,8 @@
-#include "platform/sdl/Compositor.h"
+#include "platform/gl/Compositor.h"
 
-#include "platform/sdl/WindowPainter.h"
+#include "platform/gl/WindowPainter.h"
 
 namespace gyrelle::platform {
-
-Compositor::~Compositor() {
-    text_.clear();
-}
 
 void Compositor::draw(const View& root, Size drawable, PixelRect r) {
     glViewport(0, 0, drawable.width, drawable.height);

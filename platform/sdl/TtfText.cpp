@@ -1,4 +1,4 @@
-#include "platform/sdl/TextCache.h"
+#include "platform/sdl/TtfText.h"
 
 #include <algorithm>
 
@@ -30,36 +30,16 @@ std::string fontFile(const TextLibrary& lib, const char* family) {
     return path;
 }
 
-// The least recently used of `items`.
-template <class T>
-typename std::vector<T>::iterator oldest(std::vector<T>& items) {
-    return std::min_element(items.begin(), items.end(),
-                            [](const T& a, const T& b) { return a.lastUse < b.lastUse; });
-}
-
 }  // namespace
 
-GLuint newTexture(GLint filter) {
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    return id;
-}
-
-TextCache::TextCache() = default;
-
-TextCache::~TextCache() {
+TtfText::~TtfText() {
     clear();
     if (ttfStarted_) {
         lib_.quit();
     }
 }
 
-bool TextCache::start() {
+bool TtfText::start() {
     if (!tried_) {
         tried_ = true;
         if (!lib_.open()) {
@@ -71,18 +51,15 @@ bool TextCache::start() {
     return ttfStarted_;
 }
 
-void TextCache::clear() {
-    for (Entry& e : entries_) {
-        glDeleteTextures(1, &e.texture.id);
-    }
-    entries_.clear();
+void TtfText::clear() {
     for (Font& f : fonts_) {
         lib_.closeFont(f.font);
     }
     fonts_.clear();
 }
 
-TTF_Font* TextCache::font(const char* family, int pixelSize) {
+TTF_Font* TtfText::font(const char* family, int pixelSize) {
+    ++uses_;
     for (Font& f : fonts_) {
         if (f.size == pixelSize && f.family == family) {
             f.lastUse = uses_;
@@ -103,7 +80,9 @@ TTF_Font* TextCache::font(const char* family, int pixelSize) {
         return nullptr;
     }
     if (fonts_.size() >= kFonts) {
-        auto old = oldest(fonts_);
+        auto old = std::min_element(fonts_.begin(), fonts_.end(), [](const Font& a, const Font& b) {
+            return a.lastUse < b.lastUse;
+        });
         lib_.closeFont(old->font);
         fonts_.erase(old);
     }
@@ -111,32 +90,13 @@ TTF_Font* TextCache::font(const char* family, int pixelSize) {
     return font;
 }
 
-TextCache::Texture TextCache::get(const std::string& text, const char* family, int pixelSize,
-                                  int wrapPixels, TextAlignment alignment) {
-    ++uses_;
-    for (Entry& e : entries_) {
-        if (e.size == pixelSize && e.wrap == wrapPixels && e.alignment == alignment &&
-            e.text == text && e.family == family) {
-            e.lastUse = uses_;
-            return e.texture;
-        }
+TextTexture TtfText::render(const std::string& text, const char* family, int pixelSize,
+                            int wrapPixels, TextAlignment alignment) {
+    TextTexture texture;
+    TTF_Font* f = font(family, pixelSize);
+    if (f == nullptr) {
+        return texture;
     }
-    Texture texture;
-    if (TTF_Font* f = text.empty() ? nullptr : font(family, pixelSize)) {
-        texture = render(text, f, wrapPixels, alignment);
-    }
-    if (entries_.size() >= kTextures) {
-        auto old = oldest(entries_);
-        glDeleteTextures(1, &old->texture.id);
-        entries_.erase(old);
-    }
-    entries_.push_back({text, family, pixelSize, wrapPixels, alignment, texture, uses_});
-    return texture;
-}
-
-TextCache::Texture TextCache::render(const std::string& text, TTF_Font* f, int wrapPixels,
-                                     TextAlignment alignment) {
-    Texture texture;
     lib_.setWrappedAlign(
         f, alignment == TextAlignment::Center ? TTF_WRAPPED_ALIGN_CENTER : TTF_WRAPPED_ALIGN_LEFT);
     SDL_Surface* rendered = lib_.renderWrapped(f, text.c_str(), SDL_Color{255, 255, 255, 255},

@@ -1,4 +1,4 @@
-#include "platform/sdl/WindowPainter.h"
+#include "platform/gl/WindowPainter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdlib>
+#include <cstdint>
 
 namespace gyrelle {
 
@@ -11,20 +11,22 @@ class RandomSource {
     virtual long next() = 0;
 };
 
-// The C library's random() generator, with a state of its own rather than the
-// process-wide one, seeded with the low 32 bits of a high-resolution clock.
+// The C library's random() generator (glibc's additive feedback generator of degree 31,
+// computed here so that every platform scrambles alike), with a state of its own
+// rather than the process-wide one, seeded with the low 32 bits of a high-resolution
+// clock.
 class ClockSeededRandom : public RandomSource {
   public:
     ClockSeededRandom();
     explicit ClockSeededRandom(unsigned seed);
-    ClockSeededRandom(const ClockSeededRandom&) = delete;  // the state points into itself
-    ClockSeededRandom& operator=(const ClockSeededRandom&) = delete;
-
     long next() override;
 
   private:
-    random_data data_{};
-    char state_[128] = {};  // the size srandom() uses
+    static constexpr int kDegree = 31;
+    static constexpr int kSeparation = 3;
+    std::int32_t state_[kDegree] = {};
+    int front_ = kSeparation;
+    int rear_ = 0;
 };
 
 }  // namespace gyrelle

@@ -158,12 +158,15 @@ TEST(CubeScramble, TakesAHundredTurnsFromItsSource) {
     EXPECT_TRUE(sameStickers(cube, expected));
 }
 
-// The scramble's generator is the C library's, with a state of its own.
+// The scramble's generator is the C library's, with a state of its own, for any seed
+// (0 and those past 2^31 included).
 TEST(CubeScramble, ClockSeededRandomIsTheCLibrarysGenerator) {
-    ClockSeededRandom ours(12345);
-    srandom(12345);
-    for (int i = 0; i < 1000; ++i) {
-        ASSERT_EQ(ours.next(), random()) << i;
+    for (unsigned seed : {12345u, 0u, 0x80000001u, 0xFFFFFFFFu}) {
+        ClockSeededRandom ours(seed);
+        srandom(seed);
+        for (int i = 0; i < 1000; ++i) {
+            ASSERT_EQ(ours.next(), random()) << seed << " " << i;
+        }
     }
 }
 

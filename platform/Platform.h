@@ -30,6 +30,9 @@ class Platform {
     // The system's clipboard, as text.
     virtual std::string clipboardText() = 0;
     virtual void setClipboardText(const std::string& text) = 0;
+    // The game's files were written: where storage keeps them only when told (a
+    // browser's), they are kept now.
+    virtual void documentsWritten() {}
     // Seconds on a clock that only moves forward.
     double absoluteTime() { return runLoop().now(); }
 };

@@ -27,19 +27,23 @@ std::vector<std::string> words(const std::string& line) {
     return out;
 }
 
-template <class Number>
-bool number(const std::string& word, Number& value) {
+bool moves(const std::string& word, int& value, int least) {
     const char* end = word.data() + word.size();
     auto [stop, error] = std::from_chars(word.data(), end, value);
-    return !word.empty() && error == std::errc() && stop == end;
+    return !word.empty() && error == std::errc() && stop == end && value >= least &&
+           value <= Solves::kMostMoves;
 }
 
-bool moves(const std::string& word, int& value, int least) {
-    return number(word, value) && value >= least && value <= Solves::kMostMoves;
-}
-
+// Decimal digits with an optional fraction and exponent (the program never changes the
+// C locale); not every C library parses floating point with from_chars.
 bool seconds(const std::string& word, double& value) {
-    return number(word, value) && std::isfinite(value) && value >= 0 && value <= Solves::kLongest;
+    if (word.empty() || word.find_first_not_of("0123456789.eE-") != std::string::npos) {
+        return false;
+    }
+    char* stop = nullptr;
+    value = std::strtod(word.c_str(), &stop);
+    return stop == word.c_str() + word.size() && std::isfinite(value) && value >= 0 &&
+           value <= Solves::kLongest;
 }
 
 bool fingerprint(const std::string& word) {

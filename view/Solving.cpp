@@ -106,6 +106,7 @@ void EAGLView::saveRecords() {
     };
     if (platform::replaceFile(path, write, &text, error)) {
         saving_.records = text;
+        platform_.documentsWritten();
     } else {
         platform::logMessage("could not save the records to %s: %s", path.c_str(), error.c_str());
     }

@@ -70,6 +70,7 @@ bool EAGLView::save() {
     saving_.saved = stateOf(*this);
     saveHistory();
     saveRecords();
+    platform_.documentsWritten();
     return true;
 }
 

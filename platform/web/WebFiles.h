@@ -1,0 +1,15 @@
+#pragma once
+
+namespace gyrelle::platform {
+
+// The game's folder in the browser: an IndexedDB-backed file system mounted at
+// kDocuments. Reading it back is asynchronous: `ready` is called once the files kept by
+// an earlier visit are in place (or could not be had: then the folder starts empty).
+inline constexpr char kDocuments[] = "/gyrelle";
+void whenFilesReady(void (*ready)());
+
+// Keeps what was written in the folder: in IndexedDB once the browser has it. Calls
+// while one is under way are gathered into one more.
+void keepFiles();
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,209 @@
+#include "platform/web/WebInput.h"
+
+#include <emscripten.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/web/WebPlatform.h"
+
+namespace gyrelle::platform {
+
+namespace {
+
+constexpr char kCanvas[] = "#canvas";
+
+// Where the browser asks before it sends motion (iOS Safari), the question must come
+// from a touch: the first one asks.
+void askForMotion() {
+    EM_ASM({
+        if (typeof DeviceMotionEvent !=
+            = "undefined" && typeof DeviceMotionEvent.requestPermission == = "function") {
+            DeviceMotionEvent.requestPermission().catch(function(){});
+        }
+    });
+}
+
+}  // namespace
+
+WebInput::WebInput(WebPlatform& platform, const PixelRect& viewArea, Size points, Window& root)
+    : platform_(platform),
+      viewArea_(viewArea),
+      points_(points),
+      root_(root),
+      touches_(root),
+      input_(touches_, points) {}
+
+void WebInput::install() {
+    emscripten_set_touchstart_callback(kCanvas, this, EM_TRUE, onTouch);
+    emscripten_set_touchmove_callback(kCanvas, this, EM_TRUE, onTouch);
+    emscripten_set_touchend_callback(kCanvas, this, EM_TRUE, onTouch);
+    emscripten_set_touchcancel_callback(kCanvas, this, EM_TRUE, onTouch);
+    emscripten_set_mousedown_callback(kCanvas, this, EM_TRUE, onMouse);
+    // Moves and the release are followed outside the canvas too, as a window's are.
+    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onMouse);
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onMouse);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onKey);
+    // The right button drags: no menu.
+    EM_ASM({
+        document.getElementById("canvas").addEventListener(
+            "contextmenu", function(e) { e.preventDefault(); });
+    });
+}
+
+EM_BOOL WebInput::onTouch(int type, const EmscriptenTouchEvent* event, void* self) {
+    auto* input = static_cast<WebInput*>(self);
+    const bool handled = input->touch(type, *event);
+    input->platform_.finishEvent();
+    return handled;
+}
+
+EM_BOOL WebInput::onMouse(int type, const EmscriptenMouseEvent* event, void* self) {
+    auto* input = static_cast<WebInput*>(self);
+    const bool handled = input->mouse(type, *event);
+    input->platform_.finishEvent();
+    return handled;
+}
+
+EM_BOOL WebInput::onKey(int, const EmscriptenKeyboardEvent* event, void* self) {
+    auto* input = static_cast<WebInput*>(self);
+    const bool handled = input->key(*event);
+    input->platform_.finishEvent();
+    return handled;
+}
+
+Point WebInput::toViewPoints(double cssX, double cssY) const {
+    double cssWidth = 0, cssHeight = 0;
+    emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+    int width = 0, height = 0;
+    emscripten_get_canvas_element_size(kCanvas, &width, &height);
+    const PixelRect r = viewArea_;
+    if (cssWidth <= 0 || cssHeight <= 0 || r.width <= 0) {
+        return {static_cast<float>(cssX), static_cast<float>(cssY)};
+    }
+    // CSS pixels to backing pixels (the device's ratio), then into the letterboxed view.
+    const double px = cssX * width / cssWidth, py = cssY * height / cssHeight;
+    const double top = height - (r.y + r.height);
+    const double scale = static_cast<double>(r.width) / points_.width;
+    return {static_cast<float>((px - r.x) / scale), static_cast<float>((py - top) / scale)};
+}
+
+bool WebInput::touch(int type, const EmscriptenTouchEvent& event) {
+    const double seconds = emscripten_get_now() / 1000.0;
+    for (int i = 0; i < event.numTouches; ++i) {
+        const EmscriptenTouchPoint& t = event.touches[i];
+        if (!t.isChanged) {
+            continue;
+        }
+        const Point at =
+            toViewPoints(static_cast<double>(t.targetX), static_cast<double>(t.targetY));
+        const long id = t.identifier;
+        switch (type) {
+            case EMSCRIPTEN_EVENT_TOUCHSTART:
+                input_.fingerDown(id, at, seconds);
+                break;
+            case EMSCRIPTEN_EVENT_TOUCHMOVE:
+                input_.fingerMoved(id, at);
+                break;
+            default:  // end or cancel
+                input_.fingerUp(id, at, seconds);
+                break;
+        }
+    }
+    if (type == EMSCRIPTEN_EVENT_TOUCHEND && !askedForMotion_) {
+        askedForMotion_ = true;
+        askForMotion();
+    }
+    return true;  // no scrolling, zooming or mouse events made up from touches
+}
+
+bool WebInput::mouse(int type, const EmscriptenMouseEvent& event) {
+    double cssWidth = 0, cssHeight = 0;
+    emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+    // Outside the canvas the page's coordinates, less where the canvas lies in it.
+    const double left =
+        EM_ASM_DOUBLE({ return document.getElementById("canvas").getBoundingClientRect().left; });
+    const double top =
+        EM_ASM_DOUBLE({ return document.getElementById("canvas").getBoundingClientRect().top; });
+    const Point at = toViewPoints(static_cast<double>(event.clientX) - left,
+                                  static_cast<double>(event.clientY) - top);
+    switch (type) {
+        case EMSCRIPTEN_EVENT_MOUSEDOWN: {
+            if (input_.pointerActive() || (event.button != 0 && event.button != 2)) {
+                return false;
+            }
+            const double now = emscripten_get_now() / 1000.0;
+            const bool again = now - lastClickTime_ <= DesktopInput::kMultiTapInterval &&
+                               std::hypot(at.x - lastClickAt_.x, at.y - lastClickAt_.y) <=
+                                   DesktopInput::kMultiTapDistance;
+            clicks_ = again ? clicks_ + 1 : 1;
+            lastClickTime_ = now;
+            lastClickAt_ = at;
+            const DesktopInput::Pointer kind =
+                event.button == 2 ? DesktopInput::Pointer::TwoFingerDrag
+                : event.ctrlKey   ? DesktopInput::Pointer::TwoFingerTwist
+                                  : DesktopInput::Pointer::Finger;
+            button_ = event.button;
+            input_.pointerDown(kind, at, clicks_);
+            return true;
+        }
+        case EMSCRIPTEN_EVENT_MOUSEMOVE:
+            if (!input_.pointerActive()) {
+                return false;
+            }
+            input_.pointerMoved(at);
+            return true;
+        case EMSCRIPTEN_EVENT_MOUSEUP:
+            if (event.button != button_) {
+                return false;
+            }
+            input_.pointerUp(at);
+            button_ = -1;
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool WebInput::key(const EmscriptenKeyboardEvent& event) {
+    KeyPress press;
+    press.shift = event.shiftKey;
+    press.ctrl = event.ctrlKey || event.metaKey;
+    press.alt = event.altKey;
+    press.repeat = event.repeat;
+    const std::string_view key = event.key, code = event.code;
+    if (press.ctrl && (code == "KeyV")) {
+        return false;  // the browser's own paste brings the text (WebPlatform::pasted)
+    }
+    if (key == "?") {
+        press.key = Key::Question;
+    } else if (key == "F1") {
+        press.key = Key::F1;
+    } else if (key == "F2") {
+        press.key = Key::F2;
+    } else if (key == "Enter") {
+        press.key = Key::Return;
+    } else if (key == "Escape") {
+        press.key = Key::Escape;
+    } else if (key == "ArrowLeft" || key == "ArrowRight" || key == "ArrowUp" ||
+               key == "ArrowDown") {
+        press.key = key == "ArrowLeft"    ? Key::Left
+                    : key == "ArrowRight" ? Key::Right
+                    : key == "ArrowUp"    ? Key::Up
+                                          : Key::Down;
+    } else if (code.size() == 4 && code.substr(0, 3) == "Key") {
+        // By position, whatever the layout and modifiers make of the character.
+        press.key = Key::Letter;
+        press.letter = static_cast<char>(code[3] - 'A' + 'a');
+        if (press.alt && !press.ctrl && press.letter == 'n') {
+            // Browsers keep Ctrl+N for a new window: Alt+N stands in for it here.
+            press.alt = false;
+            press.ctrl = true;
+        }
+    } else {
+        return false;
+    }
+    return root_.keyDown(press);
+}
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,337 @@
+#include "platform/web/WebPlatform.h"
+
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+#include <emscripten.h>
+#include <emscripten/eventloop.h>
+#include <webgl/webgl1.h>
+
+#include <cmath>
+
+#include "platform/web/Gles1.h"
+#include "platform/web/WebFiles.h"
+
+namespace gyrelle::platform {
+
+namespace {
+
+constexpr char kCanvas[] = "#canvas";
+constexpr double kGravity = 9.80665;  // m/s^2 in one g
+
+// The platform the page's own listeners (paste, leaving) reach.
+WebPlatform* running = nullptr;
+
+}  // namespace
+
+// The view's handle on the page's one WebGL context.
+class WebContext : public GLContext {
+  public:
+    explicit WebContext(WebPlatform& platform) : platform_(platform) {}
+    ~WebContext() override { platform_.viewContext_ = nullptr; }
+
+    bool init() { return setCurrent() && oes_.load(web::lookUp); }
+    bool setCurrent() override {
+        return emscripten_webgl_make_context_current(platform_.context_) ==
+               EMSCRIPTEN_RESULT_SUCCESS;
+    }
+    bool isCurrent() const override {
+        return emscripten_webgl_get_current_context() == platform_.context_;
+    }
+    void clearCurrent() override { emscripten_webgl_make_context_current(0); }
+    bool renderbufferStorage(const Layer& layer) override {
+        const Size s = layer.pixelSize();
+        // WebGL 2 takes 8 bits a channel for a renderbuffer, as the pick needs.
+        emscripten_glRenderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
+        return emscripten_glGetError() == GL_NO_ERROR;
+    }
+    bool presentRenderbuffer() override {
+        platform_.composite();
+        return true;
+    }
+
+  private:
+    WebPlatform& platform_;
+};
+
+WebPlatform::~WebPlatform() {
+    if (running == this) {
+        running = nullptr;
+    }
+    if (timeout_) {
+        emscripten_clear_timeout(timeout_);
+    }
+    accelerometer_.setDelegate(nullptr);
+    if (context_ > 0) {
+        emscripten_webgl_make_context_current(context_);
+        compositor_.reset();  // its textures live in the context
+        emscripten_webgl_destroy_context(context_);
+    }
+}
+
+bool WebPlatform::open(const char* title, Size points) {
+    title_ = title;
+    points_ = points;
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.majorVersion = 2;
+    attributes.minorVersion = 0;
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;  // the picture's pixels exactly as the pick's
+    attributes.premultipliedAlpha = EM_FALSE;
+    attributes.preserveDrawingBuffer = EM_FALSE;
+    attributes.powerPreference = EM_WEBGL_POWER_PREFERENCE_LOW_POWER;
+    context_ = emscripten_webgl_create_context(kCanvas, &attributes);
+    if (context_ <= 0) {
+        error_ = "this browser offers no WebGL 2";
+        return false;
+    }
+    emscripten_webgl_make_context_current(context_);
+    web::forgetContext();
+    root_ = std::make_unique<Window>(points);
+    compositor_ = std::make_unique<Compositor>(points, text_);
+    input_ = std::make_unique<WebInput>(*this, layer_.rect, points, *root_);
+    running = this;
+    resized();
+    return true;
+}
+
+std::unique_ptr<GLContext> WebPlatform::createGLContext() {
+    if (context_ <= 0 || viewContext_ != nullptr) {
+        return nullptr;
+    }
+    auto context = std::make_unique<WebContext>(*this);
+    if (!context->init()) {
+        error_ = "the page's WebGL context lacks framebuffer objects";
+        return nullptr;
+    }
+    viewContext_ = context.get();
+    return context;
+}
+
+std::string WebPlatform::documentsDirectory(std::string&) {
+    return kDocuments;
+}
+
+void WebPlatform::setClipboardText(const std::string& text) {
+    clipboard_ = text;
+    EM_ASM(
+        {
+            if (navigator.clipboard) {
+                navigator.clipboard.writeText(UTF8ToString($0)).catch(function(){});
+            }
+        },
+        text.c_str());
+}
+
+void WebPlatform::documentsWritten() {
+    keepFiles();
+}
+
+int WebPlatform::run(ApplicationDelegate& delegate) {
+    delegate_ = &delegate;
+    input_->install();
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
+                                   [](int, const EmscriptenUiEvent*, void* self) -> EM_BOOL {
+                                       static_cast<WebPlatform*>(self)->resized();
+                                       static_cast<WebPlatform*>(self)->finishEvent();
+                                       return EM_FALSE;
+                                   });
+    emscripten_set_visibilitychange_callback(
+        this, EM_FALSE, [](int, const EmscriptenVisibilityChangeEvent* e, void* self) -> EM_BOOL {
+            auto* p = static_cast<WebPlatform*>(self);
+            e->hidden ? p->pageHidden() : p->pageShown();
+            p->finishEvent();
+            return EM_FALSE;
+        });
+    auto focus = [](int type, const EmscriptenFocusEvent*, void* self) -> EM_BOOL {
+        auto* p = static_cast<WebPlatform*>(self);
+        if (type == EMSCRIPTEN_EVENT_BLUR) {
+            p->active_ = false;
+            p->delegate_->applicationWillResignActive();
+        } else {
+            p->pageShown();
+        }
+        p->finishEvent();
+        return EM_FALSE;
+    };
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, focus);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, focus);
+    emscripten_set_devicemotion_callback(
+        this, EM_FALSE, [](int, const EmscriptenDeviceMotionEvent* e, void* self) -> EM_BOOL {
+            // The page's axes are the handset's, its signs the other way round: at rest,
+            // upright, the page reads +g up where the handset read -1.
+            static_cast<WebPlatform*>(self)->moved({-e->accelerationIncludingGravityX / kGravity,
+                                                    -e->accelerationIncludingGravityY / kGravity,
+                                                    -e->accelerationIncludingGravityZ / kGravity});
+            return EM_FALSE;
+        });
+    EM_ASM({
+        window.addEventListener(
+            "pagehide", function() { _gyrelleLeaving(); });
+        document.addEventListener(
+            "paste", function(e) {
+                var text = (e.clipboardData || window.clipboardData).getData("text");
+                if (text) {
+                    e.preventDefault();
+                    var length = lengthBytesUTF8(text) + 1;
+                    var memory = _malloc(length);
+                    stringToUTF8(text, memory, length);
+                    _gyrellePasted(memory);
+                    _free(memory);
+                }
+            });
+    });
+    delegate.applicationDidFinishLaunching();
+    if (View* content = root_->contentView()) {
+        content->layoutSubviews();
+    }
+    finishEvent();
+    return 0;
+}
+
+void WebPlatform::finishEvent() {
+    runLoop_.fireDueTimers();
+    runLoop_.finishPass();
+    if (input_->activeTouches() == 0) {
+        root_->collectAnswered();
+    }
+    if (root_->displayGeneration() != compositedGeneration_) {
+        composite();
+    }
+    if (root_->titleGeneration() != titleGeneration_) {
+        updateTitle();
+    }
+    schedule();
+}
+
+void WebPlatform::schedule() {
+    const double wait = runLoop_.secondsUntilNextTimer();
+    if (std::isinf(wait)) {  // nothing due: no wake-up at all
+        if (timeout_) {
+            emscripten_clear_timeout(timeout_);
+            timeout_ = 0;
+        }
+        return;
+    }
+    const double at = runLoop_.now() + wait;
+    if (timeout_ && std::fabs(at - timeoutAt_) < 1e-4) {
+        return;
+    }
+    if (timeout_) {
+        emscripten_clear_timeout(timeout_);
+    }
+    timeoutAt_ = at;
+    timeout_ = emscripten_set_timeout(
+        [](void* self) {
+            auto* p = static_cast<WebPlatform*>(self);
+            p->timeout_ = 0;
+            p->finishEvent();
+        },
+        std::ceil(wait * 1000), this);
+}
+
+void WebPlatform::composite() {
+    if (emscripten_webgl_make_context_current(context_) != EMSCRIPTEN_RESULT_SUCCESS) {
+        return;
+    }
+    compositedGeneration_ = root_->displayGeneration();
+    emscripten_glBindFramebuffer(GL_FRAMEBUFFER_OES, 0);
+    PictureSource* source = viewContext_ ? viewContext_->pictureSource() : nullptr;
+    if (source) {
+        const PixelRect& r = layer_.rect;
+        glViewport(r.x, r.y, r.width, r.height);
+        source->drawPicture();  // which clears the whole canvas, bars and all
+    } else {
+        glViewport(0, 0, drawable_.width, drawable_.height);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    compositor_->draw(*root_, drawable_, layer_.rect);
+}
+
+void WebPlatform::updateTitle() {
+    titleGeneration_ = root_->titleGeneration();
+    const std::string& words = root_->subtitle();
+    const std::string title = words.empty() ? title_ : words + " - " + title_;
+    EM_ASM({ document.title = UTF8ToString($0); }, title.c_str());
+}
+
+void WebPlatform::resized() {
+    double cssWidth = 0, cssHeight = 0;
+    emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+    const double ratio = emscripten_get_device_pixel_ratio();
+    drawable_ = {std::max(1, static_cast<int>(std::lround(cssWidth * ratio))),
+                 std::max(1, static_cast<int>(std::lround(cssHeight * ratio)))};
+    emscripten_set_canvas_element_size(kCanvas, drawable_.width, drawable_.height);
+    const PixelRect before = layer_.rect;
+    layer_.rect = letterbox(drawable_, points_);
+    if (root_->contentView() && !(layer_.rect == before)) {
+        root_->contentView()->layoutSubviews();
+    } else {
+        composite();  // a canvas given a size is cleared
+    }
+}
+
+void WebPlatform::pageHidden() {
+    if (!delegate_) {
+        return;
+    }
+    if (active_) {
+        active_ = false;
+        delegate_->applicationWillResignActive();
+    }
+    // The page may never come back: everything is saved now, and kept.
+    delegate_->applicationWillTerminate();
+}
+
+void WebPlatform::pageShown() {
+    if (delegate_ && !active_) {
+        active_ = true;
+        delegate_->applicationDidBecomeActive();
+    }
+}
+
+void WebPlatform::moved(const Acceleration& sample) {
+    if (sample.x == 0 && sample.y == 0 && sample.z == 0) {
+        return;  // a browser's first word when it has no sensor, not a motion
+    }
+    motion_ = sample;
+    if (!haveMotion_) {  // sampled only once there is a sensor to sample
+        haveMotion_ = true;
+        accelerometer_.setSource([this](Acceleration& a) {
+            a = motion_;
+            return true;
+        });
+        finishEvent();
+    }
+}
+
+void WebPlatform::pasted(const std::string& text) {
+    clipboard_ = text;
+    KeyPress press;
+    press.key = Key::Letter;
+    press.letter = 'v';
+    press.ctrl = true;
+    root_->keyDown(press);
+    finishEvent();
+}
+
+}  // namespace gyrelle::platform
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void gyrelleLeaving() {
+    if (auto* p = gyrelle::platform::running) {
+        p->pageHidden();
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void gyrellePasted(const char* text) {
+    if (auto* p = gyrelle::platform::running) {
+        p->pasted(text);
+    }
+}
+
+}  // extern "C"

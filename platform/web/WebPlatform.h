@@ -1,0 +1,93 @@
+#pragma once
+
+#include <emscripten/html5.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/Application.h"
+#include "platform/gl/Compositor.h"
+#include "platform/web/CanvasText.h"
+#include "platform/web/WebInput.h"
+
+namespace gyrelle::platform {
+
+// Where the views' points lie in the canvas's backing pixels: the largest 2:3 area that
+// fits, centred.
+class CanvasLayer : public Layer {
+  public:
+    Size pixelSize() const override { return {rect.width, rect.height}; }
+    PixelRect rect;
+};
+
+// The browser: one canvas filling the page with a WebGL 2 context, drawn through the
+// OpenGL ES 1.1 calls of Gles1.cpp. There is no loop of our own: the page's events and
+// one timeout for the next timer drive the game, and with nothing due no timeout is
+// set at all, so a page left open costs next to nothing.
+class WebPlatform : public Application {
+  public:
+    WebPlatform() = default;
+    ~WebPlatform() override;
+    WebPlatform(const WebPlatform&) = delete;
+    WebPlatform& operator=(const WebPlatform&) = delete;
+
+    // Takes the page's canvas; false with error() set when it has no WebGL 2.
+    bool open(const char* title, Size points);
+
+    const std::string& error() const override { return error_; }
+    std::unique_ptr<GLContext> createGLContext() override;
+    const Layer& layer() const override { return layer_; }
+    RunLoop& runLoop() override { return runLoop_; }
+    // The game's folder, kept in the browser's IndexedDB (see WebFiles).
+    std::string documentsDirectory(std::string& why) override;
+    Window& window() override { return *root_; }
+    Accelerometer& accelerometer() override { return accelerometer_; }
+    std::string clipboardText() override { return clipboard_; }
+    void setClipboardText(const std::string& text) override;
+    void documentsWritten() override;
+    // Starts the game and returns at once; the page's events go on driving it.
+    int run(ApplicationDelegate& delegate) override;
+
+    // After every event: due timers, the run loop's observers, the window drawn again
+    // if anything over the picture changed, the next timeout.
+    void finishEvent();
+    // Text pasted into the page (the browser's paste, as Ctrl+V).
+    void pasted(const std::string& text);
+    // The page is hidden or left: keep everything now, browsers promise no exit.
+    void pageHidden();
+    void pageShown();
+    void resized();
+    // A sample of the device's motion, in g (the handset's axes and signs).
+    void moved(const Acceleration& sample);
+
+  private:
+    friend class WebContext;
+    void composite();
+    void updateTitle();
+    void schedule();
+
+    std::string title_;
+    Size points_;
+    CanvasLayer layer_;
+    Size drawable_;
+    RunLoop runLoop_{[] { return emscripten_get_now() / 1000.0; }};
+    std::unique_ptr<Window> root_;
+    CanvasText text_;
+    std::unique_ptr<Compositor> compositor_;
+    Accelerometer accelerometer_{runLoop_};
+    std::unique_ptr<WebInput> input_;
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_ = 0;
+    class WebContext* viewContext_ = nullptr;
+    ApplicationDelegate* delegate_ = nullptr;
+    long timeout_ = 0;  // the pending wake-up for the next timer, or 0
+    double timeoutAt_ = 0;
+    unsigned compositedGeneration_ = ~0u;
+    unsigned titleGeneration_ = 0;
+    bool active_ = true;
+    bool haveMotion_ = false;
+    Acceleration motion_;
+    std::string clipboard_;
+    std::string error_;
+};
+
+}  // namespace gyrelle::platform

@@ -19,6 +19,7 @@ struct Game {
 };
 
 void sayOnPage(const char* message) {
+    // clang-format off
     EM_ASM(
         {
             var p = document.getElementById("message");
@@ -28,6 +29,7 @@ void sayOnPage(const char* message) {
             console.error("gyrelle: " + UTF8ToString($0));
         },
         message);
+    // clang-format on
 }
 
 void start() {

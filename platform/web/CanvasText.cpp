@@ -8,6 +8,7 @@ namespace {
 
 // Draws `text` into a canvas of its own and uploads it to the bound texture; writes the
 // size of the text in pixels to size[0], size[1].
+// clang-format off
 EM_JS(void, drawTextIntoTexture,
       (const char* text, const char* family, int pixelSize, int wrap, int centred, int* size), {
           var canvas = Module.gyrelleTextCanvas ||
@@ -47,6 +48,7 @@ EM_JS(void, drawTextIntoTexture,
           HEAP32[size >> 2] = canvas.width;
           HEAP32[(size >> 2) + 1] = canvas.height;
       });
+// clang-format on
 
 }  // namespace
 

@@ -8,6 +8,7 @@ namespace {
 
 void (*whenReady)() = nullptr;
 
+// clang-format off
 EM_JS(void, mountAndRead, (const char* folder), {
     var path = UTF8ToString(folder);
     try {
@@ -24,7 +25,9 @@ EM_JS(void, mountAndRead, (const char* folder), {
             _gyrelleFilesRead();
         });
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, writeOut, (), {
     var keep = Module.gyrelleKeep || (Module.gyrelleKeep = {busy : false, again : false});
     if (keep.busy) {
@@ -45,6 +48,7 @@ EM_JS(void, writeOut, (), {
             }
         });
 });
+// clang-format on
 
 }  // namespace
 

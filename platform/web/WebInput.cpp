@@ -16,12 +16,14 @@ constexpr char kCanvas[] = "#canvas";
 // Where the browser asks before it sends motion (iOS Safari), the question must come
 // from a touch: the first one asks.
 void askForMotion() {
+    // clang-format off
     EM_ASM({
-        if (typeof DeviceMotionEvent !=
-            = "undefined" && typeof DeviceMotionEvent.requestPermission == = "function") {
+        if (typeof DeviceMotionEvent !== "undefined" &&
+            typeof DeviceMotionEvent.requestPermission === "function") {
             DeviceMotionEvent.requestPermission().catch(function(){});
         }
     });
+    // clang-format on
 }
 
 }  // namespace
@@ -45,10 +47,12 @@ void WebInput::install() {
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onMouse);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onKey);
     // The right button drags: no menu.
+    // clang-format off
     EM_ASM({
         document.getElementById("canvas").addEventListener(
             "contextmenu", function(e) { e.preventDefault(); });
     });
+    // clang-format on
 }
 
 EM_BOOL WebInput::onTouch(int type, const EmscriptenTouchEvent* event, void* self) {
@@ -122,9 +126,13 @@ bool WebInput::mouse(int type, const EmscriptenMouseEvent& event) {
     emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
     // Outside the canvas the page's coordinates, less where the canvas lies in it.
     const double left =
+        // clang-format off
         EM_ASM_DOUBLE({ return document.getElementById("canvas").getBoundingClientRect().left; });
+    // clang-format on
     const double top =
+        // clang-format off
         EM_ASM_DOUBLE({ return document.getElementById("canvas").getBoundingClientRect().top; });
+    // clang-format on
     const Point at = toViewPoints(static_cast<double>(event.clientX) - left,
                                   static_cast<double>(event.clientY) - top);
     switch (type) {

@@ -116,6 +116,7 @@ std::string WebPlatform::documentsDirectory(std::string&) {
 
 void WebPlatform::setClipboardText(const std::string& text) {
     clipboard_ = text;
+    // clang-format off
     EM_ASM(
         {
             if (navigator.clipboard) {
@@ -123,6 +124,7 @@ void WebPlatform::setClipboardText(const std::string& text) {
             }
         },
         text.c_str());
+    // clang-format on
 }
 
 void WebPlatform::documentsWritten() {
@@ -167,6 +169,7 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
                                                     -e->accelerationIncludingGravityZ / kGravity});
             return EM_FALSE;
         });
+    // clang-format off
     EM_ASM({
         window.addEventListener(
             "pagehide", function() { _gyrelleLeaving(); });
@@ -183,6 +186,7 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
                 }
             });
     });
+    // clang-format on
     delegate.applicationDidFinishLaunching();
     if (View* content = root_->contentView()) {
         content->layoutSubviews();
@@ -255,7 +259,9 @@ void WebPlatform::updateTitle() {
     titleGeneration_ = root_->titleGeneration();
     const std::string& words = root_->subtitle();
     const std::string title = words.empty() ? title_ : words + " - " + title_;
+    // clang-format off
     EM_ASM({ document.title = UTF8ToString($0); }, title.c_str());
+    // clang-format on
 }
 
 void WebPlatform::resized() {

@@ -2,6 +2,7 @@
 # Both install what is missing first (scripts/install-deps).
 
 BUILD      ?= build
+WEB_BUILD  ?= build-web
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 30
@@ -11,7 +12,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build build-asan build-fuzz install soak run test test-plain test-asan test-fuzz fuzz bench format clean
+.PHONY: all deps build build-asan build-fuzz install soak run test test-plain test-asan test-fuzz fuzz bench format clean web serve
 
 all: build
 
@@ -84,8 +85,17 @@ bench: deps
 	./$(BENCH_BUILD)/bench/gyrelle_program_bench ./$(BENCH_BUILD)/app/gyrelle \
 	  ./$(BENCH_BUILD)/bench/gyrelle_floor 10 5
 
+# The browser build: the page, its script and WebAssembly, manifest, worker and icons.
+web: deps
+	scripts/build-web $(WEB_BUILD)
+
+# A quick look at http://127.0.0.1:8000 (a phone needs https, or this machine's own address
+# through a tunnel: see the README).
+serve: web
+	python3 -m http.server 8000 --bind 127.0.0.1 --directory $(WEB_BUILD)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -1,0 +1,276 @@
+// The browser build played in Debian's Chromium, headless, through playwright-core:
+// the start-up picture, touches (a swipe, a twist, a double tap), a shake, the overlay,
+// and the cube kept across a reload. Usage: node browser_test.mjs BUILD_DIRECTORY
+import { chromium } from 'playwright-core';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+const root = path.resolve(process.argv[2] || 'build-web');
+const chromiumPath = process.env.GYRELLE_CHROMIUM || '/usr/lib/chromium/chromium';
+
+// --- The page, served from the build as any web server would ---------------------------
+const types = {
+  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
+};
+const server = http.createServer((request, response) => {
+  let name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
+  if (name.endsWith('/')) name += 'index.html';
+  const file = path.join(root, path.normalize(name));
+  if (!file.startsWith(root)) {
+    response.writeHead(403).end();
+    return;
+  }
+  fs.readFile(file, (error, data) => {
+    if (error) {
+      response.writeHead(404).end();
+    } else {
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      response.end(data);
+    }
+  });
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const url = `http://127.0.0.1:${server.address().port}/`;
+
+// --- Pixels of a screenshot ----------------------------------------------------------
+// A PNG as Chromium writes it: 8-bit RGB or RGBA, not interlaced.
+function decodePng(buffer) {
+  let at = 8, width = 0, height = 0, channels = 4;
+  const data = [];
+  while (at < buffer.length) {
+    const length = buffer.readUInt32BE(at);
+    const type = buffer.toString('ascii', at + 4, at + 8);
+    const body = buffer.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      channels = body[9] === 6 ? 4 : 3;
+    } else if (type === 'IDAT') {
+      data.push(body);
+    }
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const out = Buffer.alloc(width * height * 3);
+  const line = Buffer.alloc(stride), previous = Buffer.alloc(stride);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    for (let x = 0; x < stride; ++x) {
+      const v = raw[y * (stride + 1) + 1 + x];
+      const a = x >= channels ? line[x - channels] : 0, b = previous[x];
+      const c = x >= channels ? previous[x - channels] : 0;
+      const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+      const paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      line[x] = (v + [0, a, b, (a + b) >> 1, paeth][filter]) & 255;
+    }
+    for (let x = 0; x < width; ++x) {
+      line.copy(out, (y * width + x) * 3, x * channels, x * channels + 3);
+    }
+    line.copy(previous);
+  }
+  return { width, height, at: (x, y) => [...out.subarray((y * width + x) * 3, (y * width + x) * 3 + 3)] };
+}
+
+// --- Where the cube's points land: the orthographic box -2.5..2.5 by -3.75..3.75 -----
+function rotate(v, axis, angle) {
+  const n = Math.hypot(...axis), k = axis.map((a) => a / n);
+  const c = Math.cos(angle), s = Math.sin(angle), d = k[0] * v[0] + k[1] * v[1] + k[2] * v[2];
+  const cross = [k[1] * v[2] - k[2] * v[1], k[2] * v[0] - k[0] * v[2], k[0] * v[1] - k[1] * v[0]];
+  return v.map((x, i) => x * c + cross[i] * s + k[i] * d * (1 - c));
+}
+const startOrientation = (v) => rotate(v, [1, 1, 0], 0.6981311);
+// The point of the 320 x 480 page over a point of the screen space (x right, y up).
+const onPage = (p) => ({ x: Math.floor((p[0] + 2.5) / 5 * 320) + 0.5,
+                         y: 479 - Math.floor((p[1] + 3.75) / 7.5 * 480) + 0.5 });
+const frontSticker = (column, row) => startOrientation([column, row, 1.501]);
+
+const isRed = ([r, g, b]) => r > 200 && g < 40 && b < 40;
+const isGreen = ([r, g, b]) => g > 150 && r < 60 && b < 60;
+const isWhite = ([r, g, b]) => r > 240 && g > 240 && b > 240;
+const isBlack = ([r, g, b]) => r < 10 && g < 10 && b < 10;
+
+// --- The browser -----------------------------------------------------------------------
+const browser = await chromium.launch({
+  executablePath: chromiumPath,
+  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
+});
+const problems = [];
+let page, cdp;
+
+// A page of its own, with storage of its own: no test sees another's cube.
+async function fresh() {
+  const context = await browser.newContext({ viewport: { width: 320, height: 480 }, hasTouch: true });
+  page = await context.newPage();
+  cdp = await context.newCDPSession(page);
+  page.on('pageerror', (error) => problems.push(error.message));
+  const begin = Date.now();
+  await page.goto(url);
+  if (!(await started()).ok) throw new Error('no cube on the page');
+  return Date.now() - begin;
+}
+async function picture() {
+  return decodePng(await page.screenshot());
+}
+const pixel = (shot, p) => shot.at(Math.floor(p.x), Math.floor(p.y));
+// Waits until the pixel at `point` satisfies `want`; false after `seconds`.
+async function shows(point, want, seconds = 5) {
+  const end = Date.now() + seconds * 1000;
+  do {
+    if (want(pixel(await picture(), point))) {
+      return true;
+    }
+    await page.waitForTimeout(50);
+  } while (Date.now() < end);
+  return false;
+}
+async function touch(type, points) {
+  await cdp.send('Input.dispatchTouchEvent', {
+    type, touchPoints: points.map((p, id) => ({ x: p.x, y: p.y, id })),
+  });
+  await page.waitForTimeout(20);
+}
+// The cube on the page. A cold start of WebGL on a software rasteriser takes seconds.
+async function started() {
+  return { ok: await shows(onPage(frontSticker(0, 0)), (c) => !isBlack(c), 40) };
+}
+
+// The front's stickers around its centre.
+const around = [[-1, -1], [0, -1], [1, -1], [-1, 0], [1, 0], [-1, 1], [0, 1], [1, 1]];
+const results = [];
+async function test(name, body) {
+  try {
+    const failure = await body();
+    results.push({ name, failure });
+  } catch (error) {
+    results.push({ name, failure: String(error) });
+  }
+  console.log(`${results.at(-1).failure ? 'FAILED' : 'ok    '} ${name}${results.at(-1).failure ? ': ' + results.at(-1).failure : ''}`);
+}
+
+let cold = 0, warm = 0;
+await test('the start-up picture', async () => {
+  cold = await fresh();
+  const shot = await picture();
+  const at = (p) => pixel(shot, onPage(p));
+  if (!isRed(at(frontSticker(0, 0)))) return 'the front is not red';
+  if (!isGreen(at(startOrientation([0, 1.501, 0])))) return 'the top is not green';
+  if (!isWhite(at(startOrientation([-1.501, 0, 0])))) return 'the left is not white';
+  if (!isBlack(shot.at(10, 10))) return 'the background is not black';
+  return null;
+});
+
+await test('a swipe by touch turns the bottom layer', async () => {
+  await fresh();
+  const from = onPage(frontSticker(-1, -1)), to = onPage(frontSticker(0, -1));
+  await touch('touchStart', [from]);
+  await touch('touchMove', [from]);  // the first movement only arms the swipe
+  for (let i = 1; i <= 4; ++i) {
+    await touch('touchMove', [{ x: from.x + (to.x - from.x) * i / 4, y: from.y + (to.y - from.y) * i / 4 }]);
+  }
+  await touch('touchEnd', []);
+  // The bottom layer turns to the right: the left face's white comes round.
+  return await shows(from, isWhite) ? null : 'the front\'s bottom left did not turn white';
+});
+
+await test('two fingers twisted turn the cube about the screen normal', async () => {
+  await fresh();
+  let left = { x: 60, y: 240 }, right = { x: 260, y: 240 };
+  await touch('touchStart', [left, right]);
+  const step = async (d) => {
+    left = { x: left.x, y: left.y + d };
+    right = { x: right.x, y: right.y - d };
+    await touch('touchMove', [left, right]);
+  };
+  await step(1);  // swallowed: the first movement
+  for (let i = 0; i < 5; ++i) await step(10);
+  await step(1);  // slowly at the end: no spin is left
+  await touch('touchEnd', []);
+  // c = 20 * 200 per step of 10, 2 * 200 for the last; 4.7e-5 rad a unit, counter-clockwise.
+  const angle = (5 * 4000 + 400) * 4.7e-5;
+  const centre = rotate(frontSticker(0, 0), [0, 0, 1], angle);
+  return await shows(onPage(centre), isRed) ? null : 'the front centre is not where the twist took it';
+});
+
+await test('a double tap brings a face up', async () => {
+  await fresh();
+  const top = onPage(startOrientation([0, 1.2, 0.2]));
+  if (!await shows(top, isGreen)) return 'the top was not green to begin with';
+  const face = onPage(frontSticker(0, 0));
+  for (let i = 0; i < 2; ++i) {
+    await touch('touchStart', [face]);
+    await touch('touchEnd', []);
+  }
+  return await shows(top, isRed) ? null : 'the red face did not come up';
+});
+
+await test('a shake scrambles the solved cube', async () => {
+  await fresh();
+  const shake = () => page.evaluate(() => {
+    window.dispatchEvent(new DeviceMotionEvent('devicemotion', {
+      accelerationIncludingGravity: { x: 30, y: -9.8, z: 0 }, interval: 40,
+    }));
+  });
+  for (let i = 0; i < 5; ++i) {
+    await shake();
+    await page.waitForTimeout(60);
+  }
+  const end = Date.now() + 5000;
+  while (Date.now() < end) {
+    const shot = await picture();
+    const moved = around.some(([c, r]) => !isRed(pixel(shot, onPage(frontSticker(c, r)))));
+    if (moved) return null;
+    await page.waitForTimeout(100);
+  }
+  return 'the front is still all red';
+});
+
+// On from the scrambled cube of the shake.
+await test('the cube is kept across a reload', async () => {
+  await page.waitForTimeout(3000);  // saved two seconds after the cube comes to rest
+  const before = await picture();
+  const begin = Date.now();
+  await page.reload();
+  if (!(await started()).ok) return 'no cube after the reload';
+  warm = Date.now() - begin;
+  await page.waitForTimeout(500);
+  const after = await picture();
+  for (const [c, r] of around) {
+    const p = onPage(frontSticker(c, r));
+    if (String(pixel(before, p)) !== String(pixel(after, p))) {
+      return `the sticker at ${c},${r} changed`;
+    }
+  }
+  return null;
+});
+
+await test('the overlay opens and closes', async () => {
+  await fresh();
+  const centre = onPage(frontSticker(0, 0));
+  await touch('touchStart', [{ x: 307, y: 467 }]);
+  await touch('touchEnd', []);
+  // Under the overlay's 62.5 % black the red is dimmed; the title is yellow, dimmed too.
+  const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
+  if (!await shows(centre, dimmed)) return 'the cube is not dimmed';
+  const shot = await picture();
+  let yellow = 0;
+  for (let y = 10; y < 45; ++y) for (let x = 100; x < 220; ++x) {
+    const [r, g, b] = shot.at(x, y);
+    if (r > 130 && g > 130 && b < 60) ++yellow;  // seen through the overlay too
+  }
+  if (yellow < 20) return 'no yellow title';
+  await touch('touchStart', [{ x: 160, y: 240 }]);
+  await touch('touchEnd', []);
+  return await shows(centre, isRed) ? null : 'the overlay did not close';
+});
+
+await browser.close();
+server.close();
+if (problems.length) console.log('page errors:', problems.join('; '));
+console.log(`first frame: ${cold} ms cold, ${warm} ms on a reload`);
+const failed = results.filter((r) => r.failure).length;
+console.log(`${results.length - failed} passed, ${failed} failed`);
+process.exit(failed || problems.length ? 1 : 0);

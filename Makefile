@@ -84,6 +84,8 @@ bench: deps
 	./$(BENCH_BUILD)/bench/gyrelle_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true 2>/dev/null
 	./$(BENCH_BUILD)/bench/gyrelle_program_bench ./$(BENCH_BUILD)/app/gyrelle \
 	  ./$(BENCH_BUILD)/bench/gyrelle_floor 10 5
+	scripts/build-web $(WEB_BUILD) > /dev/null
+	node bench/web_bench.mjs $(WEB_BUILD) 10 3
 
 # The browser build: the page, its script and WebAssembly, manifest, worker and icons.
 web: deps

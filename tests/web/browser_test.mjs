@@ -1,79 +1,11 @@
 // The browser build played in Debian's Chromium, headless, through playwright-core:
 // the start-up picture, touches (a swipe, a twist, a double tap), a shake, the overlay,
 // and the cube kept across a reload. Usage: node browser_test.mjs BUILD_DIRECTORY
-import { chromium } from 'playwright-core';
-import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
-import zlib from 'node:zlib';
 
-const root = path.resolve(process.argv[2] || 'build-web');
-const chromiumPath = process.env.GYRELLE_CHROMIUM || '/usr/lib/chromium/chromium';
+import { decodePng, launchChromium, serve } from './page.mjs';
 
-// --- The page, served from the build as any web server would ---------------------------
-const types = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
-};
-const server = http.createServer((request, response) => {
-  let name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-  if (name.endsWith('/')) name += 'index.html';
-  const file = path.join(root, path.normalize(name));
-  if (!file.startsWith(root)) {
-    response.writeHead(403).end();
-    return;
-  }
-  fs.readFile(file, (error, data) => {
-    if (error) {
-      response.writeHead(404).end();
-    } else {
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-      response.end(data);
-    }
-  });
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const url = `http://127.0.0.1:${server.address().port}/`;
-
-// --- Pixels of a screenshot ----------------------------------------------------------
-// A PNG as Chromium writes it: 8-bit RGB or RGBA, not interlaced.
-function decodePng(buffer) {
-  let at = 8, width = 0, height = 0, channels = 4;
-  const data = [];
-  while (at < buffer.length) {
-    const length = buffer.readUInt32BE(at);
-    const type = buffer.toString('ascii', at + 4, at + 8);
-    const body = buffer.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      channels = body[9] === 6 ? 4 : 3;
-    } else if (type === 'IDAT') {
-      data.push(body);
-    }
-    at += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(data));
-  const stride = width * channels;
-  const out = Buffer.alloc(width * height * 3);
-  const line = Buffer.alloc(stride), previous = Buffer.alloc(stride);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; ++x) {
-      const v = raw[y * (stride + 1) + 1 + x];
-      const a = x >= channels ? line[x - channels] : 0, b = previous[x];
-      const c = x >= channels ? previous[x - channels] : 0;
-      const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-      const paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      line[x] = (v + [0, a, b, (a + b) >> 1, paeth][filter]) & 255;
-    }
-    for (let x = 0; x < width; ++x) {
-      line.copy(out, (y * width + x) * 3, x * channels, x * channels + 3);
-    }
-    line.copy(previous);
-  }
-  return { width, height, at: (x, y) => [...out.subarray((y * width + x) * 3, (y * width + x) * 3 + 3)] };
-}
+const { url, server } = await serve(path.resolve(process.argv[2] || 'build-web'));
 
 // --- Where the cube's points land: the orthographic box -2.5..2.5 by -3.75..3.75 -----
 function rotate(v, axis, angle) {
@@ -94,10 +26,7 @@ const isWhite = ([r, g, b]) => r > 240 && g > 240 && b > 240;
 const isBlack = ([r, g, b]) => r < 10 && g < 10 && b < 10;
 
 // --- The browser -----------------------------------------------------------------------
-const browser = await chromium.launch({
-  executablePath: chromiumPath,
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
-});
+const browser = await launchChromium();
 const problems = [];
 let page, cdp;
 

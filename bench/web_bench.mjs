@@ -1,0 +1,72 @@
+// The browser build in headless Chromium: the first frame cold (a new browser) and on a
+// reload, and the browser's CPU over a spell at rest, with the game's page open and with
+// a blank page. Usage: node web_bench.mjs BUILD_DIRECTORY [SECONDS] [ROUNDS]
+import fs from 'node:fs';
+import path from 'node:path';
+
+import { decodePng, launchChromium, serve } from '../tests/web/page.mjs';
+
+const root = path.resolve(process.argv[2] || 'build-web');
+const seconds = Number(process.argv[3] || 10);
+const rounds = Number(process.argv[4] || 3);
+const { url, server } = await serve(root);
+
+// CPU seconds of every Chromium process there is (the only browser on this machine).
+function chromiumCpu() {
+  let ticks = 0;
+  for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+    try {
+      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+      const name = stat.slice(stat.indexOf('(') + 1, stat.lastIndexOf(')'));
+      if (!/chrom/.test(name)) continue;
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      ticks += Number(fields[11]) + Number(fields[12]);
+    } catch {
+      // gone meanwhile
+    }
+  }
+  return ticks / 100;  // USER_HZ
+}
+
+async function firstFrame(page) {
+  const begin = Date.now();
+  for (;;) {
+    const shot = decodePng(await page.screenshot());
+    const [r, g, b] = shot.at(200, 300);
+    if (r || g || b) return Date.now() - begin;
+    if (Date.now() - begin > 60000) return NaN;
+  }
+}
+
+const figures = { cold: [], warm: [], game: [], blank: [] };
+for (let round = 0; round < rounds; ++round) {
+  const browser = await launchChromium();
+  const page = await (await browser.newContext({ viewport: { width: 320, height: 480 } })).newPage();
+  let begin = Date.now();
+  await page.goto(url);
+  figures.cold.push(Date.now() - begin + await firstFrame(page));
+  begin = Date.now();
+  await page.reload();
+  figures.warm.push(Date.now() - begin + await firstFrame(page));
+  for (const [name, target] of [['game', url], ['blank', 'about:blank']]) {
+    if (target !== url) await page.goto(target);
+    await page.waitForTimeout(2000);  // settle
+    const before = chromiumCpu();
+    await page.waitForTimeout(seconds * 1000);
+    figures[name].push(100 * (chromiumCpu() - before) / seconds);
+  }
+  await browser.close();
+}
+server.close();
+
+const spread = (v) => {
+  const s = [...v].sort((a, b) => a - b);
+  return `${s[0].toFixed(1)} / ${s[Math.floor(s.length / 2)].toFixed(1)} / ${s.at(-1).toFixed(1)}`;
+};
+const size = (f) => `${(fs.statSync(path.join(root, f)).size / 1024).toFixed(0)} KB`;
+console.log(`browser build, ${rounds} rounds; min / median / max`);
+console.log(`| first frame, new browser, ms | ${spread(figures.cold)} |`);
+console.log(`| first frame, reload, ms | ${spread(figures.warm)} |`);
+console.log(`| browser CPU at rest over ${seconds} s, game open, % | ${spread(figures.game)} |`);
+console.log(`| browser CPU at rest over ${seconds} s, blank page, % | ${spread(figures.blank)} |`);
+console.log(`| gyrelle.js, gyrelle.wasm | ${size('gyrelle.js')}, ${size('gyrelle.wasm')} |`);

@@ -28,11 +28,15 @@ const isBlack = ([r, g, b]) => r < 10 && g < 10 && b < 10;
 // --- The browser -----------------------------------------------------------------------
 const browser = await launchChromium();
 const problems = [];
-let page, cdp;
+let page, cdp, scale = 1;
 
-// A page of its own, with storage of its own: no test sees another's cube.
-async function fresh() {
-  const context = await browser.newContext({ viewport: { width: 320, height: 480 }, hasTouch: true });
+// A page of its own, with storage of its own: no test sees another's cube; `pixelRatio`
+// backing pixels to a CSS pixel, as on a phone's screen.
+async function fresh(pixelRatio = 1) {
+  scale = pixelRatio;
+  const context = await browser.newContext({
+    viewport: { width: 320, height: 480 }, deviceScaleFactor: pixelRatio, hasTouch: true,
+  });
   page = await context.newPage();
   cdp = await context.newCDPSession(page);
   page.on('pageerror', (error) => problems.push(error.message));
@@ -44,7 +48,7 @@ async function fresh() {
 async function picture() {
   return decodePng(await page.screenshot());
 }
-const pixel = (shot, p) => shot.at(Math.floor(p.x), Math.floor(p.y));
+const pixel = (shot, p) => shot.at(Math.floor(p.x * scale), Math.floor(p.y * scale));
 // Waits until the pixel at `point` satisfies `want`; false after `seconds`.
 async function shows(point, want, seconds = 5) {
   const end = Date.now() + seconds * 1000;
@@ -88,12 +92,13 @@ await test('the start-up picture', async () => {
   if (!isRed(at(frontSticker(0, 0)))) return 'the front is not red';
   if (!isGreen(at(startOrientation([0, 1.501, 0])))) return 'the top is not green';
   if (!isWhite(at(startOrientation([-1.501, 0, 0])))) return 'the left is not white';
-  if (!isBlack(shot.at(10, 10))) return 'the background is not black';
+  if (!isBlack(pixel(shot, { x: 10, y: 10 }))) return 'the background is not black';
   return null;
 });
 
+// On a screen of two pixels to the point: the pick reads backing pixels.
 await test('a swipe by touch turns the bottom layer', async () => {
-  await fresh();
+  await fresh(2);
   const from = onPage(frontSticker(-1, -1)), to = onPage(frontSticker(0, -1));
   await touch('touchStart', [from]);
   await touch('touchMove', [from]);  // the first movement only arms the swipe

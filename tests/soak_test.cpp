@@ -2,7 +2,6 @@
 // orientation after every one. GYRELLE_SOAK_EVENTS sets the length (make soak: 10^6).
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 
 #include "tests/support/HeadlessView.h"
@@ -12,17 +11,12 @@ namespace {
 
 using platform::Point;
 
-class Soak : public HeadlessViewTest {
+class Soak : public HeadlessViewWithFilesTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/gyrelle-soak-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        platform.setDocumentsDirectory(dir);
-        HeadlessViewTest::SetUp();
+        HeadlessViewWithFilesTest::SetUp();
         view->startAnimation();
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     // The 54 stickers, each once (records move whole), and a unit orientation.
     void check(long event) {
@@ -42,7 +36,6 @@ class Soak : public HeadlessViewTest {
         return {x(rng), y(rng)};
     }
 
-    std::string dir;
     const MagicCube solved;
     std::mt19937 rng{20261206};
 };

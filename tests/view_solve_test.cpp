@@ -1,8 +1,6 @@
 // Solves on the real view: armed by a position set, timed from the first turn to the
 // solved cube, shown over the picture but never in it, kept across a restart.
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "cube/Notation.h"
 #include "cube/Position.h"
@@ -11,17 +9,8 @@
 namespace gyrelle::testing {
 namespace {
 
-class SolveTest : public HeadlessViewTest {
+class SolveTest : public HeadlessViewWithFilesTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/gyrelle-solve-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        platform.setDocumentsDirectory(dir);
-        HeadlessViewTest::SetUp();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     // The solved cube with `turns` made, set as a paste sets it.
     void setTurned(std::initializer_list<int> turns) {
         MagicCube cube;
@@ -44,14 +33,8 @@ class SolveTest : public HeadlessViewTest {
         EXPECT_EQ(platform.window().subtitle(), title);
         return view->statusStrip->text();
     }
-    std::string file(const std::string& name) {
-        std::stringstream s;
-        s << std::ifstream(dir + "/" + name).rdbuf();
-        return s.str();
-    }
 
     const int front = faceTurn(0, false), right = faceTurn(1, false);
-    std::string dir;
 };
 
 TEST_F(SolveTest, TimedFromTheFirstTurnToTheSolvedCubeAndShownOverThePicture) {

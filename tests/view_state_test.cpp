@@ -53,23 +53,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class StateTest : public HeadlessViewTest {
+class StateTest : public HeadlessViewWithFilesTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/gyrelle-state-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        platform.setDocumentsDirectory(dir);
-        HeadlessViewTest::SetUp();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string path() const { return dir + "/cube_state.dat"; }
-    std::string contents() const {
-        std::stringstream s;
-        s << std::ifstream(path(), std::ios::binary).rdbuf();
-        return s.str();
-    }
+    std::string contents() const { return file("cube_state.dat"); }
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
         std::ifstream in(path());
@@ -99,8 +86,6 @@ class StateTest : public HeadlessViewTest {
         expectRotation(v.currentRotation, startOrientation);
         EXPECT_FALSE(v.bContinueToRotate);
     }
-
-    std::string dir;
 };
 
 TEST_F(StateTest, DefaultFileIsExactlyAsDocumented) {

@@ -1,26 +1,15 @@
 // Undo and redo of every change of the stickers, on the real view: turns animated back,
 // scrambles and resets put back at once, the button, the keys, and the history kept
 // across a restart.
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "tests/support/HeadlessView.h"
 
 namespace gyrelle::testing {
 namespace {
 
-class UndoTest : public HeadlessViewTest {
+class UndoTest : public HeadlessViewWithFilesTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/gyrelle-undo-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        platform.setDocumentsDirectory(dir);
-        HeadlessViewTest::SetUp();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     // A swipe from the front face's bottom left sticker onto its neighbour (code +4).
     void swipeAndLand() {
         swipe(atSlot(0), {atSlot(1)});
@@ -32,8 +21,6 @@ class UndoTest : public HeadlessViewTest {
         platform.window().keyDown(press);
     }
     bool undoShown() { return view->undoButton->superview() == view.get(); }
-
-    std::string dir;
 };
 
 TEST_F(UndoTest, ATurnIsTakenBackAndAppliedAgainOverFourFrames) {
@@ -183,9 +170,7 @@ TEST_F(UndoTest, TheHistoryIsKeptAcrossARestartIfItEndsAtTheCube) {
 TEST_F(UndoTest, AHistoryFileThatIsNotOneIsIgnoredWithALine) {
     swipeAndLand();
     view->terminate();
-    std::stringstream whole;
-    whole << std::ifstream(dir + "/history").rdbuf();
-    const std::string good = whole.str();
+    const std::string good = file("history");
     ASSERT_NE(good.find("\nturn 4\nend\n"), std::string::npos) << good;
     for (const std::string& bad :
          {std::string("garbage"), good.substr(0, good.size() - 4),

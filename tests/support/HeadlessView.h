@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "platform/TouchDispatcher.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -96,6 +100,28 @@ class HeadlessViewTest : public ::testing::Test {
     platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::unique_ptr<EAGLView> view;
     std::unique_ptr<platform::TouchDispatcher> touches;
+};
+
+// The same view keeping its files in a folder of its own, gone with the test.
+class HeadlessViewWithFilesTest : public HeadlessViewTest {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/gyrelle-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        platform.setDocumentsDirectory(dir);
+        HeadlessViewTest::SetUp();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // A file of that folder, whole ("" when there is none).
+    std::string file(const std::string& name) const {
+        std::stringstream s;
+        s << std::ifstream(dir + "/" + name, std::ios::binary).rdbuf();
+        return s.str();
+    }
+
+    std::string dir;
 };
 
 }  // namespace gyrelle::testing

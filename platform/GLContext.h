@@ -33,6 +33,14 @@ class Layer {
     virtual Size pixelSize() const = 0;
 };
 
+// The GL view's layer in a window or a canvas: the largest rectangle of the view's shape
+// that fits the drawable, centred (letterbox()), in the drawable's pixels.
+class LetterboxLayer : public Layer {
+  public:
+    Size pixelSize() const override { return {rect.width, rect.height}; }
+    PixelRect rect;
+};
+
 // What draws the GL view's picture into the bound framebuffer, in the viewport set.
 class PictureSource {
   public:

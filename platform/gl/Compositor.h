@@ -8,9 +8,9 @@
 
 namespace gyrelle::platform {
 
-// Draws the views over the GL view's picture, with OpenGL ES 1.1 calls (a window's own
-// context on the desktop, the calls over WebGL in a browser) (the buttons, the overlay, questions)
-// into the window, after the picture. Nothing it draws reaches the view's own framebuffer, which
+// Draws the views over the GL view's picture (the buttons, the overlay, questions) into
+// the window, after the picture, with OpenGL ES 1.1 calls: the window's context on the
+// desktop, the calls over WebGL in a browser. Nothing it draws reaches the framebuffer
 // the colour pick reads.
 class Compositor {
   public:

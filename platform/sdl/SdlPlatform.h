@@ -9,21 +9,13 @@
 
 #include "platform/Application.h"
 #include "platform/gl/Compositor.h"
-#include "platform/sdl/TtfText.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlSensor.h"
+#include "platform/sdl/TtfText.h"
 
 namespace gyrelle::platform {
 
 class SdlContext;
-
-// The GL view's drawable in the window: the largest rectangle of the view's shape
-// that fits the window, in the window's pixels.
-class WindowLayer : public Layer {
-  public:
-    Size pixelSize() const override { return {rect.width, rect.height}; }
-    PixelRect rect;
-};
 
 // The desktop: one SDL window with an OpenGL ES 1.1 context for the GL view, which
 // draws into its own framebuffer, and the window's own context, sharing its objects,
@@ -68,7 +60,7 @@ class SdlPlatform : public Application {
     SDL_GLContext windowContext_ = nullptr;
     SdlContext* viewContext_ = nullptr;
     Size points_;
-    WindowLayer layer_;
+    LetterboxLayer layer_;
     RunLoop runLoop_;
     std::unique_ptr<Window> root_;
     TtfText text_;  // before the compositor, which draws with it

@@ -12,14 +12,6 @@
 
 namespace gyrelle::platform {
 
-// Where the views' points lie in the canvas's backing pixels: the largest 2:3 area that
-// fits, centred.
-class CanvasLayer : public Layer {
-  public:
-    Size pixelSize() const override { return {rect.width, rect.height}; }
-    PixelRect rect;
-};
-
 // The browser: one canvas filling the page with a WebGL 2 context, drawn through the
 // OpenGL ES 1.1 calls of Gles1.cpp. There is no loop of our own: the page's events and
 // one timeout for the next timer drive the game, and with nothing due no timeout is
@@ -68,7 +60,7 @@ class WebPlatform : public Application {
 
     std::string title_;
     Size points_;
-    CanvasLayer layer_;
+    LetterboxLayer layer_;
     Size drawable_;
     RunLoop runLoop_{[] { return emscripten_get_now() / 1000.0; }};
     std::unique_ptr<Window> root_;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "platform/web/WebPlatform.h"
 
@@ -24,6 +25,22 @@ void askForMotion() {
         }
     });
     // clang-format on
+}
+
+// The letter a key stands for, lower case, as the desktop reads it: the one the layout
+// prints on it; where that is no Latin letter (another script, or Alt's own
+// character), the letter at its place on a US keyboard. 0 for no letter key.
+char latinLetter(std::string_view key, std::string_view code) {
+    if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') {
+        return key[0];
+    }
+    if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') {
+        return static_cast<char>(key[0] - 'A' + 'a');
+    }
+    if (code.size() == 4 && code.substr(0, 3) == "Key" && code[3] >= 'A' && code[3] <= 'Z') {
+        return static_cast<char>(code[3] - 'A' + 'a');
+    }
+    return 0;
 }
 
 }  // namespace
@@ -180,7 +197,8 @@ bool WebInput::key(const EmscriptenKeyboardEvent& event) {
     press.alt = event.altKey;
     press.repeat = event.repeat;
     const std::string_view key = event.key, code = event.code;
-    if (press.ctrl && (code == "KeyV")) {
+    const char letter = latinLetter(key, code);
+    if (press.ctrl && letter == 'v') {
         return false;  // the browser's own paste brings the text (WebPlatform::pasted)
     }
     if (key == "?") {
@@ -199,10 +217,9 @@ bool WebInput::key(const EmscriptenKeyboardEvent& event) {
                     : key == "ArrowRight" ? Key::Right
                     : key == "ArrowUp"    ? Key::Up
                                           : Key::Down;
-    } else if (code.size() == 4 && code.substr(0, 3) == "Key") {
-        // By position, whatever the layout and modifiers make of the character.
+    } else if (letter) {
         press.key = Key::Letter;
-        press.letter = static_cast<char>(code[3] - 'A' + 'a');
+        press.letter = letter;
         if (press.alt && !press.ctrl && press.letter == 'n') {
             // Browsers keep Ctrl+N for a new window: Alt+N stands in for it here.
             press.alt = false;

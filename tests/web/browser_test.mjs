@@ -1,6 +1,6 @@
 // The browser build played in Debian's Chromium, headless, through playwright-core:
 // the start-up picture, touches (a swipe, a twist, a double tap), a shake, the overlay,
-// and the cube kept across a reload. Usage: node browser_test.mjs BUILD_DIRECTORY
+// letters, and the cube kept across a reload. Usage: node browser_test.mjs BUILD_DIRECTORY
 import path from 'node:path';
 
 import { decodePng, launchChromium, serve } from './page.mjs';
@@ -199,6 +199,21 @@ await test('the overlay opens and closes', async () => {
   await touch('touchStart', [{ x: 160, y: 240 }]);
   await touch('touchEnd', []);
   return await shows(centre, isRed) ? null : 'the overlay did not close';
+});
+
+// Letters are read as the keyboard's layout prints them (here "f" where a US keyboard
+// has U, as on a Dvorak layout): F turns the front clockwise, bringing the left face's
+// white to the top's front row; Shift+F turns it back.
+await test('the letter on the key turns that face', async () => {
+  await fresh();
+  const topFront = onPage(startOrientation([0, 1.501, 1]));
+  const type = (key, shiftKey) => page.evaluate(([key, shiftKey]) => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key, code: 'KeyU', shiftKey }));
+  }, [key, shiftKey]);
+  await type('f', false);
+  if (!await shows(topFront, isWhite)) return 'the front did not turn';
+  await type('F', true);
+  return await shows(topFront, isGreen) ? null : 'Shift+F did not turn it back';
 });
 
 await browser.close();

@@ -36,6 +36,17 @@ bool isQuestion(Rgb c) {  // the question's box over the cube
     return c.r < 60 && c.g < 60 && c.b < 70 && c.b > 20;
 }
 
+// Everything written to the pipe `fd` until its writers close it; closes it.
+std::string readToEnd(int fd) {
+    std::string text;
+    char buf[256];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) {
+        text.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return text;
+}
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -94,12 +105,7 @@ class WindowTest : public ::testing::Test {
         const pid_t pid = spawn({"xclip", "-selection", "clipboard", "-o"}, env, out[1], quiet);
         close(quiet);
         close(out[1]);
-        std::string text;
-        char buf[256];
-        for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) {
-            text.append(buf, static_cast<size_t>(n));
-        }
-        close(out[0]);
+        const std::string text = readToEnd(out[0]);
         waitFor(pid, 10);
         return text;
     }
@@ -414,12 +420,7 @@ TEST(NoDisplay, SaysSoInOneLineAndFails) {
     ASSERT_EQ(pipe(fds), 0);
     pid_t pid = spawn({GYRELLE_BINARY}, baseEnvironment(), -1, fds[1]);
     close(fds[1]);
-    std::string err;
-    char buf[256];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) {
-        err.append(buf, static_cast<size_t>(n));
-    }
-    close(fds[0]);
+    const std::string err = readToEnd(fds[0]);
     EXPECT_NE(waitFor(pid, 10), 0);
     EXPECT_EQ(err.rfind("gyrelle: ", 0), 0u) << err;
     EXPECT_NE(err.find("display"), std::string::npos) << err;

@@ -23,6 +23,22 @@ TouchSet Event::touchesForView(const View* view) const {
     return mine;
 }
 
+namespace {
+// `view` is `root` or lies under it. Only addresses are compared: a view that has gone
+// away is never looked into.
+bool inTree(const View& root, const View* view) {
+    if (&root == view) {
+        return true;
+    }
+    for (const View* sub : root.subviews()) {
+        if (inTree(*sub, view)) {
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
 Touch* TouchDispatcher::find(long id) {
     for (int i = 0; i < count_; ++i) {
         if (touches_[i].id_ == id) {
@@ -40,8 +56,19 @@ Event TouchDispatcher::currentEvent() const {
     return Event(all);
 }
 
+void TouchDispatcher::forgetViewsGone() {
+    for (int i = 0; i < count_; ++i) {
+        if (touches_[i].view_ && !inTree(root_, touches_[i].view_)) {
+            touches_[i].view_ = nullptr;
+        }
+    }
+}
+
 template <class Send>
 void TouchDispatcher::deliver(const Touch* const* changed, int count, Send send) {
+    // What an earlier phase did may have closed the view a touch landed on (lifting one
+    // of two fingers on a panel closes it): the other finger's touch now belongs to none.
+    forgetViewsGone();
     const Event event = currentEvent();
     View* done[TouchSet::kCapacity] = {};
     int doneCount = 0;

@@ -5,7 +5,8 @@
 namespace gyrelle::platform {
 
 // Turns finger changes into the began, moved and ended events of the views: a touch
-// belongs to the view that the hit test finds where it lands, for its whole life.
+// belongs to the view that the hit test finds where it lands, for its whole life, or
+// until that view leaves the window.
 class TouchDispatcher {
   public:
     struct Change {
@@ -27,6 +28,8 @@ class TouchDispatcher {
   private:
     Touch* find(long id);
     Event currentEvent() const;
+    // Touches on a view that has left the window belong to no view from now on.
+    void forgetViewsGone();
     // Sends one phase to every view that has changed touches in it.
     template <class Send>
     void deliver(const Touch* const* changed, int count, Send send);

@@ -165,6 +165,29 @@ TEST(TouchDispatcher, ATouchBelongsToTheViewItLandedOn) {
     EXPECT_EQ(button.seen[0].first.x, 5);  // in the button's own points
 }
 
+// Two fingers on a panel: lifting the first closes it (the panel is freed), and the
+// second finger's lift must find no view rather than the freed one.
+TEST(TouchDispatcher, ALiftAfterItsViewWasClosedReachesNoView) {
+    Recorder root;
+    struct ClosingPanel : View {
+        std::unique_ptr<ClosingPanel>* owner = nullptr;
+        void touchesEnded(const TouchSet&, const Event&) override { owner->reset(); }
+    };
+    auto panel = std::make_unique<ClosingPanel>();
+    panel->setFrame({0, 0, 320, 480});
+    panel->owner = &panel;
+    root.addSubview(panel.get());
+    TouchDispatcher dispatcher(root);
+    TouchDispatcher::Change c[2] = {{1, {100, 100}, 1}, {2, {200, 200}, 1}};
+    dispatcher.began(c, 2);
+    dispatcher.ended(&c[0], 1);
+    ASSERT_EQ(panel, nullptr);
+    dispatcher.moved(&c[1], 1);
+    dispatcher.ended(&c[1], 1);
+    EXPECT_EQ(dispatcher.activeCount(), 0);
+    EXPECT_TRUE(root.seen.empty());
+}
+
 // The exit status; the usage on standard output after --help, errors on standard error.
 int runCommandLine(std::vector<const char*> args, std::string& err, std::string* position = nullptr,
                    std::string* output = nullptr) {

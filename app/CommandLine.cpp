@@ -4,7 +4,8 @@
 
 #include "cube/Position.h"
 #include "platform/Files.h"
-#include "view/SavedRecords.h"
+#include "store/Folder.h"
+#include "store/RecordsFile.h"
 
 namespace gyrelle {
 
@@ -22,7 +23,7 @@ const char kUsage[] =
     "--stats prints your records (F2 in the game shows them): best time, fewest moves,\n"
     "averages of 5 and 12, the last 12 solves.\n";
 
-// The records beside the saved cube, as F2 shows them.
+// The records beside the saved cube, as F2 shows them; nothing is written.
 int printRecords(std::FILE* out, std::FILE* err) {
     std::string problem;
     const std::string dir = platform::userDataDirectory(problem, false);
@@ -30,18 +31,18 @@ int printRecords(std::FILE* out, std::FILE* err) {
         std::fprintf(err, "gyrelle: no records: %s\n", problem.c_str());
         return 1;
     }
-    const std::string path = dir + "/records";
-    SavedRecords records;
-    if (std::FILE* in =
-            platform::openSmallFile(path, kLargestRecordsFile, "any records", problem)) {
-        const bool read = readRecords(in, records, problem);
+    store::Folder folder(dir, store::Folder::Access::Read);
+    folder.recover();
+    store::SavedRecords records;
+    store::Reading reading;
+    if (std::FILE* in = folder.open(store::Folder::kRecords, store::kLargestRecordsFile,
+                                    "any records", reading)) {
+        reading = store::readRecords(in, records);
         std::fclose(in);
-        if (!read) {
-            records = {};
-        }
     }
-    if (!problem.empty()) {
-        std::fprintf(err, "gyrelle: %s cannot be read: %s\n", path.c_str(), problem.c_str());
+    if (!reading.whole()) {
+        std::fprintf(err, "gyrelle: %s cannot be read: %s\n",
+                     folder.path(store::Folder::kRecords).c_str(), reading.problem.c_str());
         return 1;
     }
     std::fputs(recordsText(records.done).c_str(), out);

@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     application->window().setContentView(glView.get());
     std::string problem;
     if (!position.empty()) {
-        glView->setPosition(position, problem);  // checked above: one undoable step
+        glView->game().setPosition(position, problem);  // checked above: one undoable step
     }
-    voxletAppDelegate delegate(&application->window(), glView.get());
+    voxletAppDelegate delegate(glView.get());
     return application->run(delegate);
 }

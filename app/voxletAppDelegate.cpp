@@ -10,7 +10,7 @@ void voxletAppDelegate::applicationDidFinishLaunching() {
 // Inactive, the cube goes on moving at five steps a second.
 void voxletAppDelegate::applicationWillResignActive() {
     glView->setAnimationInterval(EAGLView::kInactiveInterval);
-    glView->saveIfChanged();  // the player may be about to leave for good
+    glView->saveSoon();  // the player may be about to leave for good
 }
 
 void voxletAppDelegate::applicationDidBecomeActive() {

@@ -12,7 +12,7 @@ namespace {
 using namespace gyrelle;
 
 // What the page runs, for as long as it is open.
-struct Game {
+struct Page {
     std::unique_ptr<platform::WebPlatform> platform;
     std::unique_ptr<EAGLView> view;
     std::unique_ptr<voxletAppDelegate> delegate;
@@ -33,7 +33,7 @@ void sayOnPage(const char* message) {
 }
 
 void start() {
-    auto game = std::make_unique<Game>();
+    auto game = std::make_unique<Page>();
     game->platform = std::make_unique<platform::WebPlatform>();
     if (!game->platform->open("Gyrelle", EAGLView::kScreenPoints)) {
         sayOnPage(game->platform->error().c_str());
@@ -46,9 +46,8 @@ void start() {
         return;
     }
     game->platform->window().setContentView(game->view.get());
-    game->delegate =
-        std::make_unique<voxletAppDelegate>(&game->platform->window(), game->view.get());
-    Game* running = game.release();  // the page's until it closes
+    game->delegate = std::make_unique<voxletAppDelegate>(game->view.get());
+    Page* running = game.release();  // the page's until it closes
     running->platform->run(*running->delegate);
 }
 

@@ -30,9 +30,10 @@ void BM_drawView(benchmark::State& state) {
     if (!view) {
         return;
     }
-    view->bContinueToRotate = 1;  // a spinning cube: every frame differs
+    Motion& motion = view->game().motion();
+    motion.bContinueToRotate = 1;  // a spinning cube: every frame differs
     const float axis[3] = {0.3f, 1, 0};
-    view->qdeltacontinue.setAxis(axis, 0.02f);
+    motion.qdeltacontinue.setAxis(axis, 0.02f);
     for (auto _ : state) {
         view->drawView();
         glFinish();
@@ -52,7 +53,7 @@ void BM_colourPick(benchmark::State& state) {
     platform::TouchDispatcher::Change finger{1, {150, 250}, 1};  // on the front face
     touches.began(&finger, 1);
     touches.moved(&finger, 1);  // the first movement only arms the swipe
-    if (view->gesture.stickerStart < 0) {
+    if (view->gesture().stickerStart < 0) {
         state.SkipWithError("the finger is not on a sticker");
         return;
     }

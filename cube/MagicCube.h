@@ -41,6 +41,8 @@ class MagicCube {
     MagicCube(const MagicCube&) = default;
     // Taking another cube's value is a change like any other: the revision moves on.
     MagicCube& operator=(const MagicCube& other);
+    // The solved cube: its stickers are every sticker's identity, slot by slot.
+    static const MagicCube& solved();
 
     void resetCube();
     bool isSolved() const;
@@ -74,8 +76,7 @@ class MagicCube {
     bool animating() const { return s_.animating; }
     int animatedSlice() const { return s_.animatedSlice; }
     int animatedDirection() const { return s_.animatedDirection; }
-    int moveStart() const { return s_.moveStart; }
-    int moveEnd() const { return s_.moveEnd; }
+
     float animatedAngle() const { return s_.animatedAngle; }
 
     unsigned long revision() const { return revision_; }
@@ -89,8 +90,7 @@ class MagicCube {
         bool animating = false;
         int animatedSlice = 0;
         int animatedDirection = 0;
-        int moveStart = 0;
-        int moveEnd = 0;
+
         float animatedAngle = 0.0f;
         int turnCode = 0;  // the slice code being animated
     };

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "cube/Tables.h"
+
 namespace gyrelle {
 
 namespace {
@@ -12,14 +14,11 @@ namespace {
 constexpr char kLetters[] = "URFDLB";
 // The face slot each letter stands for at home: +y, +x, +z, -y, -x, -z.
 constexpr int kFaceOfLetter[6] = {1, 5, 0, 3, 4, 2};
-// Outward directions of face slots 0..5, as the pieces' faces are ordered.
-constexpr int kNormal[6][3] = {{0, 0, 1}, {0, 1, 0}, {0, 0, -1}, {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}};
 
 using Vec = std::array<int, 3>;
 
 const MagicCube& solved() {
-    static const MagicCube cube;
-    return cube;
+    return MagicCube::solved();
 }
 
 const Voxlet* pieceAt(Vec at) {
@@ -81,7 +80,7 @@ int parity(const std::vector<int>& image) {
     return swaps % 2;
 }
 
-int determinant(const int* a, const int* b, const int* c) {
+float determinant(const float* a, const float* b, const float* c) {
     return a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) +
            a[2] * (b[0] * c[1] - b[1] * c[0]);
 }
@@ -169,7 +168,7 @@ bool stickersOfCode(const std::string& text, MagicCube::Stickers& stickers, std:
                 }
             }
             for (int k = 0; k < 3; ++k) {
-                home[k] += kNormal[h][k];
+                home[k] += static_cast<int>(faceNormals[h][k]);
             }
         }
         const Voxlet* homePiece = pieceAt(home);
@@ -196,7 +195,7 @@ bool stickersOfCode(const std::string& text, MagicCube::Stickers& stickers, std:
                 others[k++] = d;
             }
         }
-        if (determinant(kNormal[y], kNormal[others[0]], kNormal[others[1]]) < 0) {
+        if (determinant(faceNormals[y], faceNormals[others[0]], faceNormals[others[1]]) < 0) {
             std::swap(others[0], others[1]);
         }
         const int cycle[3] = {y, others[0], others[1]};

@@ -112,5 +112,9 @@ const int animatedVoxlets[9][3] = {
 
 const int animatedAxisAngle[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 
+const float faceNormals[6][3] = {{0, 0, 1},  {0, 1, 0},  {0, 0, -1},
+                                 {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}};
+
 }  // namespace gyrelle
+
 // clang-format on

@@ -27,8 +27,6 @@ bool MagicCube::move(int start, int end) {
         return false;
     }
     animate(code);
-    s_.moveStart = start;
-    s_.moveEnd = end;
     return true;
 }
 
@@ -37,7 +35,6 @@ bool MagicCube::startTurn(int code) {
         return false;
     }
     animate(code);
-    s_.moveStart = s_.moveEnd = -1;  // no drag made it
     return true;
 }
 

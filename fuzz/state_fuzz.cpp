@@ -8,9 +8,10 @@
 #include <cstring>
 #include <string>
 
-#include "view/SavedHistory.h"
-#include "view/SavedRecords.h"
-#include "view/SavedState.h"
+#include "game/Motion.h"
+#include "store/HistoryFile.h"
+#include "store/RecordsFile.h"
+#include "store/StateFile.h"
 
 // A small quarantine: the reader frees little, and the default one costs 250 MB.
 extern "C" const char* __asan_default_options() {
@@ -20,15 +21,13 @@ extern "C" const char* __asan_default_options() {
 namespace {
 
 using namespace gyrelle;
+using namespace gyrelle::store;
 
 // What the game has before it reads a file: the solved cube at the start-up orientation.
 SavedState defaults() {
-    SavedState state;
-    state.stickers = MagicCube().stickers();
-    const float axis[3] = {1, 1, 0};
-    state.currentRotation.setAxis(axis, 0.6981311f);
-    state.qdeltacontinue.setAxis(axis, 0);
-    return state;
+    const Motion start;
+    return {MagicCube().stickers(), start.currentRotation, start.qdeltacontinue,
+            start.bContinueToRotate, start.bContinuePremultiply};
 }
 
 SavedState read(const void* data, size_t size) {
@@ -65,8 +64,7 @@ void expectSame(const Quaternion& a, const Quaternion& b) {
 // Reads a history that ends at the solved cube; false when it is refused.
 bool readHistory(const void* data, size_t size, History& history) {
     std::FILE* in = fmemopen(const_cast<void*>(data), size, "r");
-    std::string problem;
-    const bool read = in && readHistory(in, MagicCube().stickers(), history, problem);
+    const bool read = in && readHistory(in, MagicCube().stickers(), history).whole();
     if (in) {
         std::fclose(in);
     }
@@ -104,8 +102,7 @@ void checkHistory(const uint8_t* data, size_t size) {
 void checkRecords(const uint8_t* data, size_t size) {
     std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
     SavedRecords first, again;
-    std::string problem;
-    const bool read = in && readRecords(in, first, problem);
+    const bool read = in && readRecords(in, first).whole();
     if (in) {
         std::fclose(in);
     }
@@ -114,7 +111,7 @@ void checkRecords(const uint8_t* data, size_t size) {
     }
     const std::string text = recordsFileText(first);
     in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-    if (!readRecords(in, again, problem) || recordsFileText(again) != text) {
+    if (!readRecords(in, again).whole() || recordsFileText(again) != text) {
         std::abort();
     }
     std::fclose(in);

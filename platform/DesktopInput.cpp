@@ -40,6 +40,15 @@ void DesktopInput::pointerDown(Pointer kind, Point at, int clicks) {
     dispatcher_.began(changes, n, true);
 }
 
+int DesktopInput::countClick(Point at, double seconds) {
+    const bool again = seconds - lastPressTime_ <= kMultiTapInterval &&
+                       distance(at, lastPressAt_) <= kMultiTapDistance;
+    pressCount_ = again ? pressCount_ + 1 : 1;
+    lastPressTime_ = seconds;
+    lastPressAt_ = at;
+    return pressCount_;
+}
+
 void DesktopInput::pointerMoved(Point at) {
     if (!pointerActive_) {
         return;

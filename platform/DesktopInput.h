@@ -28,6 +28,9 @@ class DesktopInput {
 
     // `clicks` is the platform's count of quick successive clicks: the tap count.
     void pointerDown(Pointer kind, Point at, int clicks);
+    // For a platform that does not count clicks itself (a browser): the count of a press
+    // at `at`, `seconds`, by the time and distance that count a finger's taps.
+    int countClick(Point at, double seconds);
     void pointerMoved(Point at);
     void pointerUp(Point at);
     bool pointerActive() const { return pointerActive_; }
@@ -56,6 +59,9 @@ class DesktopInput {
     };
     Landing landed_[TouchSet::kCapacity] = {};
     int landedCount_ = 0;
+    double lastPressTime_ = -1e9;
+    Point lastPressAt_;
+    int pressCount_ = 0;
     bool haveLastTap_ = false;
     Point lastTapAt_;
     double lastTapTime_ = 0;

@@ -197,18 +197,4 @@ std::FILE* openSmallFile(const std::string& path, long largest, const char* what
     return nullptr;
 }
 
-bool readLine(std::FILE* in, std::string& line, size_t longest) {
-    line.clear();
-    for (int c; (c = std::getc(in)) != EOF;) {
-        if (c == '\n') {
-            return true;
-        }
-        if (line.size() >= longest) {
-            return false;
-        }
-        line.push_back(static_cast<char>(c));
-    }
-    return false;
-}
-
 }  // namespace gyrelle::platform

@@ -31,10 +31,6 @@ bool moveAside(const std::string& path, const char* suffix, std::string& error);
 std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
                          std::string& problem, bool* tooLarge = nullptr);
 
-// The next line of `in`, without its line feed; false at the end of the file, or for a
-// line longer than `longest` characters.
-bool readLine(std::FILE* in, std::string& line, size_t longest);
-
 // Removes the temporaries replaceFile left beside `path` when a save was cut short, if
 // they are older than `seconds`; returns how many.
 int removeStaleTemporaries(const std::string& path, double seconds);

@@ -25,4 +25,18 @@ bool FramebufferApi::load(void* (*lookUp)(const char*)) {
     return ok;
 }
 
+std::unique_ptr<GLContext> GLContext::create(Host& host, void* (*lookUp)(const char*)) {
+    std::unique_ptr<GLContext> context(new GLContext(host));
+    if (!context->setCurrent() || !context->oes_.load(lookUp)) {
+        return nullptr;
+    }
+    return context;
+}
+
+bool GLContext::renderbufferStorage(const Layer& layer) {
+    const Size s = layer.pixelSize();
+    oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
+    return glGetError() == GL_NO_ERROR;
+}
+
 }  // namespace gyrelle::platform

@@ -3,6 +3,8 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include <memory>
+
 #include "platform/Geometry.h"
 
 namespace gyrelle::platform {
@@ -48,27 +50,49 @@ class PictureSource {
     virtual void drawPicture() = 0;
 };
 
-// An OpenGL ES 1.x rendering context: the one context of the window. The view presents
-// a new picture; the platform has the view's picture source draw it straight where the
-// player sees it, and again whenever the window must be drawn again.
+// An OpenGL ES 1.x rendering context as the GL view holds it. What differs from one
+// platform to the next (how the context is made current, where a picture goes) is its
+// host's; the rest is here, once.
 class GLContext {
   public:
-    virtual ~GLContext() = default;
+    // What a backend does for its contexts.
+    class Host {
+      public:
+        virtual ~Host() = default;
+        virtual bool makeCurrent() = 0;
+        virtual bool isCurrent() const = 0;
+        // Leaves no context current on this thread.
+        virtual void clearCurrent() = 0;
+        // Shows the picture `context`'s source draws, with the views over it, where the
+        // player sees it; and again whenever the window must be drawn again.
+        virtual void showPicture(GLContext& context) = 0;
+        // `context` is going away.
+        virtual void forget(GLContext& context) { (void)context; }
+    };
 
-    virtual bool setCurrent() = 0;
-    virtual bool isCurrent() const = 0;
-    // Leaves no context current on this thread.
-    virtual void clearCurrent() = 0;
+    // A context of `host`'s, its framebuffer-object entry points found through `lookUp`
+    // (made current to do so); null when one of them is missing.
+    static std::unique_ptr<GLContext> create(Host& host, void* (*lookUp)(const char*));
+    ~GLContext() { host_.forget(*this); }
+    GLContext(const GLContext&) = delete;
+    GLContext& operator=(const GLContext&) = delete;
+
+    bool setCurrent() { return host_.makeCurrent(); }
+    bool isCurrent() const { return host_.isCurrent(); }
+    void clearCurrent() { host_.clearCurrent(); }
     // Allocates RGBA8 storage for the bound renderbuffer at the layer's pixel size.
-    virtual bool renderbufferStorage(const Layer& layer) = 0;
-    // Shows the picture the source draws, with the views over it.
-    virtual bool presentRenderbuffer() = 0;
+    bool renderbufferStorage(const Layer& layer);
+    // A new picture is ready: the host has the source draw it where the player sees it.
+    void showPicture() { host_.showPicture(*this); }
 
     void setPictureSource(PictureSource* source) { source_ = source; }
     PictureSource* pictureSource() const { return source_; }
     const FramebufferApi& oes() const { return oes_; }
 
-  protected:
+  private:
+    explicit GLContext(Host& host) : host_(host) {}
+
+    Host& host_;
     FramebufferApi oes_;
     PictureSource* source_ = nullptr;
 };

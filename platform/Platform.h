@@ -10,8 +10,8 @@
 
 namespace gyrelle::platform {
 
-// What the GL view needs from the system it runs on. One implementation opens a
-// window (SDL), the other runs without a display (EGL surfaceless) for tests.
+// What the GL view needs from the system it runs on: a desktop window (sdl/), a browser's
+// page (web/), or no display at all for tests and benchmarks (headless/).
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -33,6 +33,9 @@ class Platform {
     // The game's files were written: where storage keeps them only when told (a
     // browser's), they are kept now.
     virtual void documentsWritten() {}
+    // The player asked to end the game: the loop ends as when the window is closed (a
+    // page cannot close itself, and goes on).
+    virtual void quit() {}
     // Seconds on a clock that only moves forward.
     double absoluteTime() { return runLoop().now(); }
 };

@@ -65,9 +65,4 @@ void RunLoop::finishPass() {
     }
 }
 
-int RunLoop::validTimerCount() const {
-    return static_cast<int>(
-        std::count_if(timers_.begin(), timers_.end(), [](const auto& p) { return p->valid_; }));
-}
-
 }  // namespace gyrelle::platform

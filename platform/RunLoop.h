@@ -42,7 +42,6 @@ class RunLoop {
     // Infinity when no timer is valid; 0 when one is due.
     double secondsUntilNextTimer() const;
     void fireDueTimers();
-    int validTimerCount() const;
     // Told after every pass of the platform's loop (the events that came, the timers
     // that fell due): what rests may see whether it must move again.
     void addPassObserver(const void* owner, std::function<void()> observer);

@@ -1,5 +1,5 @@
-// One frame: a step of the whole-cube motion, the cube drawn and presented, then a
-// step of the slice turn being animated. With nothing moving the frame timer rests.
+// One frame: a step of the whole-cube motion, the cube drawn and shown, then a step of
+// the slice turn being animated. With nothing moving the frame timer rests.
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
@@ -9,56 +9,31 @@
 
 namespace gyrelle {
 
-void EAGLView::stepOrientation() {
-    if (fMakeTopDistance > 0) {
-        if (static_cast<double>(fMakeTopDistance) > kMakeTopStep) {
-            currentRotation.multiplyBy(qMakeTop);
-            fMakeTopDistance = static_cast<float>(fMakeTopDistance - kMakeTopStep);
-        } else {
-            float axis[3] = {0, 0, 0};
-            float angle = 0;
-            qMakeTop.getAxis(axis, &angle);
-            qMakeTop.setAxis(axis, fMakeTopDistance);
-            currentRotation.multiplyBy(qMakeTop);
-            fMakeTopDistance = 0;
-        }
-    } else if (bContinueToRotate) {
-        if (!bContinuePremultiply) {
-            currentRotation.multiplyBy(qdeltacontinue);
-        } else {
-            // About the cube's own axes: orientation * increment.
-            qdelta.setEqualTo(currentRotation);
-            currentRotation.setEqualTo(qdeltacontinue);
-            currentRotation.multiplyBy(qdelta);
-        }
-    }
-}
-
 bool EAGLView::pictureShown() const {
-    return shown_.valid && shown_.cubeRevision == magicCube->revision() &&
-           std::memcmp(shown_.rotation, currentRotation.q, sizeof shown_.rotation) == 0;
+    return shown_.valid && shown_.cubeRevision == game_.cube().revision() &&
+           std::memcmp(shown_.rotation, game_.motion().currentRotation.q, sizeof shown_.rotation) ==
+               0;
 }
 
 void EAGLView::drawView() {
-    stepOrientation();
+    game_.stepMotion();
 
     // At rest nothing need be drawn: the window already shows this very picture. A
     // turn being animated changes the cube's revision at every step, so each of its
     // frames is drawn.
     if (!pictureShown()) {
         shown_.valid = true;
-        shown_.cubeRevision = magicCube->revision();
-        std::memcpy(shown_.rotation, currentRotation.q, sizeof shown_.rotation);
-        shown_.cube = *magicCube;
-        shown_.orientation = currentRotation;
+        shown_.cubeRevision = game_.cube().revision();
+        std::memcpy(shown_.rotation, game_.motion().currentRotation.q, sizeof shown_.rotation);
+        shown_.cube = game_.cube();
+        shown_.orientation = game_.motion().currentRotation;
         shown_.inFramebuffer = false;
-        ++framesDrawn;
-        noteChange();
-        context->setCurrent();
-        context->presentRenderbuffer();
+        ++framesDrawn_;
+        context_->setCurrent();
+        context_->showPicture();
     }
     // Exactly one step per frame; at rest it does nothing.
-    afterTurnStep(magicCube->stepAnimation());
+    game_.stepTurn(platform_.absoluteTime());
 }
 
 void EAGLView::drawPicture() {
@@ -73,11 +48,11 @@ void EAGLView::drawPicture() {
 }
 
 void EAGLView::pickPicture() {
-    context->setCurrent();
+    context_->setCurrent();
     if (viewFramebuffer == 0) {
         createFramebuffer();
     }
-    context->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
+    context_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
     if (!shown_.inFramebuffer) {
         glViewport(0, 0, backingWidth, backingHeight);
         drawPicture();
@@ -98,20 +73,19 @@ void EAGLView::drawCube() {
 }
 
 bool EAGLView::still() const {
-    return !(fMakeTopDistance > 0) && !bContinueToRotate && !magicCube->animating() &&
-           waitingCount_ == 0 && pictureShown();
+    return game_.still() && pictureShown();
 }
 
 void EAGLView::restIfStill() {
     if (still()) {
         stopAnimation();
-        resting = true;
+        resting_ = true;
     }
 }
 
 void EAGLView::wakeIfMoving() {
-    if (resting && !still()) {
-        resting = false;
+    if (resting_ && !still()) {
+        resting_ = false;
         startAnimation();
     }
 }

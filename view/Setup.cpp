@@ -1,4 +1,5 @@
-// The view's construction, fixed GL state and framebuffers.
+// The view's construction, fixed GL state and framebuffers, the information button, and
+// the game's files through its keeper.
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
@@ -14,9 +15,6 @@ const platform::Rect kScreen{0, 0, static_cast<float>(EAGLView::kScreenPoints.wi
 // The information button in the lower right corner, the undo button in the lower left.
 const platform::Rect kInfoButtonFrame{295, 455, 25, 25};
 const platform::Rect kUndoButtonFrame{0, 455, 25, 25};
-// The start-up orientation: about 40 degrees about (1, 1, 0).
-const float kStartAxis[3] = {1, 1, 0};
-constexpr float kStartAngle = 0.6981311f;
 constexpr double kAccelerometerInterval = 0.04;  // seconds: 25 samples a second
 }  // namespace
 
@@ -24,40 +22,32 @@ EAGLView::EAGLView(platform::Platform& platform) : View(kScreen), platform_(plat
 
 std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     std::unique_ptr<EAGLView> view(new EAGLView(platform));
-    view->context = platform.createGLContext();
-    if (!view->context || !view->context->setCurrent()) {
+    view->context_ = platform.createGLContext();
+    if (!view->context_ || !view->context_->setCurrent()) {
         return nullptr;
     }
-    view->context->setPictureSource(view.get());
-    view->infoButton =
-        std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
-    view->infoButton->setBackgroundColor(platform::colors::black);
+    view->context_->setPictureSource(view.get());
     EAGLView* self = view.get();
-    view->infoButton->setAction([self] { self->infoButtonCB(); });
-    view->addSubview(view->infoButton.get());
-    view->infoView = nullptr;
-    view->undoButton =
+    view->infoButton_ =
+        std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
+    view->infoButton_->setBackgroundColor(platform::colors::black);
+    view->infoButton_->setAction([self] { self->infoButtonCB(); });
+    view->addSubview(view->infoButton_.get());
+    view->undoButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::Undo, kUndoButtonFrame);
-    view->undoButton->setBackgroundColor(platform::colors::black);
-    view->undoButton->setAction([self] { self->undo(); });
+    view->undoButton_->setBackgroundColor(platform::colors::black);
+    view->undoButton_->setAction([self] { self->game_.undo(); });
     view->animationInterval = kActiveInterval;
+    view->statusStrip_ = std::make_unique<StatusStrip>(kScreen.width);
 
-    view->currentRotation.setAxis(kStartAxis, kStartAngle);
-    view->qdelta.setAxis(kStartAxis, 0);
-    view->bContinueToRotate = 0;
-    view->qdeltacontinue.setAxis(kStartAxis, 0);
-    view->fMakeTopDistance = 0;
-
-    view->magicCube = std::make_unique<MagicCube>();
-    view->reportReset();
-    view->statusStrip = std::make_unique<StatusStrip>(kScreen.width);
+    view->cubeReset();  // the game begins with the solved cube
+    view->game_.addListener(self);
     view->restoreState();
-    view->restoreRecords();
     view->showSolveStatus();
     view->updateUndoButton();
     view->setupView();
     platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
-    platform.accelerometer().setDelegate(view.get());
+    platform.accelerometer().setDelegate(self);
     platform.runLoop().addPassObserver(self, [self] { self->wakeIfMoving(); });
     return view;
 }
@@ -69,32 +59,50 @@ EAGLView::~EAGLView() {
         platform_.accelerometer().setDelegate(nullptr);
     }
     stopAnimation();
-    if (saving_.timer) {
-        saving_.timer->invalidate();
+    if (statusTimer_) {
+        statusTimer_->invalidate();
     }
-    if (solveDisplay_.timer) {
-        solveDisplay_.timer->invalidate();
-    }
-    if (context) {
-        context->setPictureSource(nullptr);
-        context->setCurrent();
+    keeper_.reset();
+    game_.removeListener(this);
+    if (context_) {
+        context_->setPictureSource(nullptr);
+        context_->setCurrent();
         destroyFramebuffer();  // the context may outlive the view
-        context->clearCurrent();
+        context_->clearCurrent();
     }
-    context.reset();
+}
+
+void EAGLView::restoreState() {
+    std::string why;
+    const std::string dir = platform_.documentsDirectory(why);
+    platform::Platform& platform = platform_;
+    keeper_ = std::make_unique<store::Keeper>(game_, platform_.runLoop(), dir, why,
+                                              [&platform] { platform.documentsWritten(); });
+    keeper_->restore();
+    if (keeper_->lockedElsewhere()) {
+        auto question = std::make_unique<platform::AlertView>(
+            "", "Gyrelle is already open with this folder. Play here without saving?", this, "Quit",
+            "Play");
+        folderQuestion_ = question.get();
+        platform_.window().showAlert(std::move(question));
+    }
+}
+
+void EAGLView::saveSoon() {
+    keeper_->saveSoon();
+}
+
+bool EAGLView::terminate() {
+    return keeper_->saveNow();
 }
 
 void EAGLView::infoButtonCB() {
-    infoButton->removeFromSuperview();
-    if (!infoView) {
-        infoView = std::make_unique<InfoView>(kScreen);
+    infoButton_->removeFromSuperview();
+    if (!infoView_) {
+        infoView_ = std::make_unique<InfoView>(kScreen);
     }
-    addSubview(infoView.get());
+    addSubview(infoView_.get());
     updateUndoButton();
-}
-
-void EAGLView::reportReset() const {
-    platform::logMessage(magicCube->isSolved() ? "reset: solved" : "reset: not solved");
 }
 
 void EAGLView::setupView() {
@@ -114,7 +122,7 @@ void EAGLView::applyDrawingState() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glNormalPointer(GL_FLOAT, 0, squareNormals);
     glEnableClientState(GL_NORMAL_ARRAY);
-    // Sticker colours arrive per vertex (see MagicCube::render); flat, unlit, exact.
+    // Sticker colours arrive per vertex (see CubeRenderer::render); flat, unlit, exact.
     glShadeModel(GL_FLAT);
     glEnableClientState(GL_COLOR_ARRAY);
     glDisable(GL_BLEND);
@@ -124,7 +132,7 @@ void EAGLView::applyDrawingState() {
 // The framebuffer the pick reads is made when a pick first needs it: a window that is
 // only looked at never holds its memory.
 void EAGLView::layoutSubviews() {
-    context->setCurrent();
+    context_->setCurrent();
     destroyFramebuffer();
     const platform::Size backing = platform_.layer().pixelSize();
     backingWidth = backing.width;
@@ -133,12 +141,12 @@ void EAGLView::layoutSubviews() {
 }
 
 bool EAGLView::createFramebuffer() {
-    const platform::FramebufferApi& oes = context->oes();
+    const platform::FramebufferApi& oes = context_->oes();
     oes.genFramebuffers(1, &viewFramebuffer);
     oes.genRenderbuffers(1, &viewRenderbuffer);
     oes.bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
     oes.bindRenderbuffer(GL_RENDERBUFFER_OES, viewRenderbuffer);
-    context->renderbufferStorage(platform_.layer());
+    context_->renderbufferStorage(platform_.layer());
     oes.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES,
                                 viewRenderbuffer);
     oes.getRenderbufferParameteriv(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_WIDTH_OES, &backingWidth);
@@ -163,7 +171,7 @@ void EAGLView::destroyFramebuffer() {
     // New buffers may get the old names back but hold nothing yet: draw the next frame.
     shown_.valid = false;
     shown_.inFramebuffer = false;
-    const platform::FramebufferApi& oes = context->oes();
+    const platform::FramebufferApi& oes = context_->oes();
     oes.deleteFramebuffers(1, &viewFramebuffer);
     viewFramebuffer = 0;
     oes.deleteRenderbuffers(1, &viewRenderbuffer);

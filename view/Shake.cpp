@@ -1,4 +1,5 @@
-// Shake: a solved cube is scrambled, an unsolved one asks to be reset.
+// Shake: a new game, which scrambles a solved cube or asks whether to reset it; and the
+// answers to the questions the view asks.
 #include <cmath>
 
 #include "view/EAGLView.h"
@@ -26,28 +27,23 @@ void EAGLView::accelerometerDidAccelerate(const platform::Acceleration& a) {
     if (!(platform_.absoluteTime() > lastTime + kShakeInterval)) {
         return;
     }
-    newGame();
+    game_.newGame();
     lastTime = platform_.absoluteTime();
 }
 
-void EAGLView::newGame() {
-    if (magicCube->isSolved()) {
-        const MagicCube::Stickers before = magicCube->stickers();
-        magicCube->scrambleCube();
-        replaced(History::Kind::Scramble, before);
-    } else {
-        platform_.window().showAlert(std::make_unique<platform::AlertView>(
-            "", "Do you want to reset the cube?", this, "No", "Yes"));
-    }
+void EAGLView::resetAsked() {
+    platform_.window().showAlert(std::make_unique<platform::AlertView>(
+        "", "Do you want to reset the cube?", this, "No", "Yes"));
 }
 
-void EAGLView::alertViewClickedButtonAtIndex(platform::AlertView&, int index) {
-    if (index == 1) {
-        const MagicCube::Stickers before = magicCube->stickers();
-        dropRunningTurn();
-        magicCube->resetCube();
-        reportReset();
-        replaced(History::Kind::Reset, before);
+void EAGLView::alertViewClickedButtonAtIndex(platform::AlertView& alert, int index) {
+    if (&alert != folderQuestion_) {
+        game_.answerReset(index == 1);
+        return;
+    }
+    folderQuestion_ = nullptr;
+    if (index == 0) {
+        platform_.quit();
     }
 }
 

@@ -4,7 +4,7 @@
 namespace gyrelle {
 
 void EAGLView::startAnimation() {
-    resting = false;
+    resting_ = false;
     setAnimationTimer(platform_.runLoop().scheduledTimer(animationInterval, [this] {
         drawView();
         restIfStill();

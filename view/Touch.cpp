@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 
+#include "cube/Tables.h"
 #include "platform/Log.h"
 #include "view/EAGLView.h"
 
@@ -12,8 +13,6 @@ namespace gyrelle {
 
 namespace {
 
-const float faceNormals[6][3] = {{0, 0, 1},  {0, 1, 0},  {0, 0, -1},
-                                 {0, -1, 0}, {-1, 0, 0}, {1, 0, 0}};
 // Where a double-tapped face is turned to: up, and tilted toward the viewer.
 const float makeTopTarget[3] = {0, 0.894427f, 0.447214f};
 
@@ -61,23 +60,22 @@ void EAGLView::colourPick(const platform::Touch& touch, unsigned char* rgba) {
 }
 
 void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::Event& event) {
-    bContinueToRotate = 0;
-    const float xAxis[3] = {1, 0, 0};
-    qdeltacontinue.setAxis(xAxis, 0);
-    gesture.bTouchesIgnore = 0;
-    gesture.bFirstTouch = 1;
-    gesture.bSingleTouch = touches.count() <= 1 ? 1 : 0;
+    game_.motion().stopSpin();
+    gesture_.bTouchesIgnore = 0;
+    gesture_.bFirstTouch = 1;
+    gesture_.bSingleTouch = touches.count() <= 1 ? 1 : 0;
     const platform::Touch* touch = event.touchesForView(this).anyObject();
     if (touch == nullptr) {
         return;
     }
-    colourPick(*touch, gesture.rgbTouchStart);
-    gesture.stickerStart =
-        gesture.bSingleTouch ? magicCube->getStickerLocationWithColor(gesture.rgbTouchStart) : -1;
+    colourPick(*touch, gesture_.rgbTouchStart);
+    gesture_.stickerStart = gesture_.bSingleTouch
+                                ? game_.cube().getStickerLocationWithColor(gesture_.rgbTouchStart)
+                                : -1;
 }
 
 void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& event) {
-    if (gesture.bTouchesIgnore) {
+    if (gesture_.bTouchesIgnore) {
         return;
     }
     const platform::TouchSet mine = event.touchesForView(this);
@@ -87,26 +85,26 @@ void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& ev
     }
     const platform::Touch& t0 = *mine[0];
     if (n > 1) {
-        gesture.bSingleTouch = 0;
+        gesture_.bSingleTouch = 0;
     }
-    if (gesture.bFirstTouch) {
-        gesture.bFirstTouch = 0;
+    if (gesture_.bFirstTouch) {
+        gesture_.bFirstTouch = 0;
         return;
     }
     const platform::Point p = t0.locationInView(this);
-    if (gesture.bSingleTouch) {
-        if (gesture.stickerStart >= 0) {
+    if (gesture_.bSingleTouch) {
+        if (gesture_.stickerStart >= 0) {
             swipeStep(t0);
             return;
         }
-        if (gesture.rgbTouchStart[0] || gesture.rgbTouchStart[1] || gesture.rgbTouchStart[2]) {
+        if (gesture_.rgbTouchStart[0] || gesture_.rgbTouchStart[1] || gesture_.rgbTouchStart[2]) {
             return;  // started on the cube's body
         }
     }
     const platform::Point prev = t0.previousLocationInView(this);
     const float dx = p.x - prev.x;
     const float dy = p.y - prev.y;
-    if (gesture.stickerStart == -1 && n == 1) {
+    if (gesture_.stickerStart == -1 && n == 1) {
         backgroundDragStep(dx, dy);
         return;
     }
@@ -130,68 +128,63 @@ void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& ev
 }
 
 void EAGLView::swipeStep(const platform::Touch& touch) {
-    colourPick(touch, gesture.rgbTouchEnd);
-    int s = magicCube->getStickerLocationWithColor(gesture.rgbTouchEnd);
-    if (magicCube->move(gesture.stickerStart, s)) {
-        gesture.bTouchesIgnore = 1;
+    colourPick(touch, gesture_.rgbTouchEnd);
+    int s = game_.cube().getStickerLocationWithColor(gesture_.rgbTouchEnd);
+    if (game_.swipe(gesture_.stickerStart, s)) {
+        gesture_.bTouchesIgnore = 1;
     }
 }
 
+// qdelta, in the steps below, is the step's own turn.
 void EAGLView::backgroundDragStep(float dx, float dy) {
     float lock[3];
     if (!determineAxisLockAxis(lock)) {
         return;
     }
-    qdelta.setEqualTo(currentRotation);
-    currentRotation.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
-    qdeltacontinue.setEqualTo(currentRotation);
-    bContinuePremultiply = 1;
-    currentRotation.multiplyBy(qdelta);  // old orientation, then the turn about the cube's axis
+    Motion& m = game_.motion();
+    Quaternion qdelta;
+    qdelta.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
+    m.qdeltacontinue.setEqualTo(qdelta);
+    m.bContinuePremultiply = 1;
+    // The old orientation, then the turn about the cube's axis.
+    const Quaternion before = m.currentRotation;
+    m.currentRotation.setEqualTo(qdelta);
+    m.currentRotation.multiplyBy(before);
     const float xAxis[3] = {1, 0, 0};
     qdelta.setAxis(xAxis, static_cast<float>(kBackgroundTiltRate * dy));
-    currentRotation.multiplyBy(qdelta);
+    m.currentRotation.multiplyBy(qdelta);
 }
 
 void EAGLView::twistStep(int c) {
+    Motion& m = game_.motion();
     const float normal[3] = {0, 0, 1};
+    Quaternion qdelta;
     qdelta.setAxis(normal, static_cast<float>(static_cast<double>(c) * kTwistRate));
-    currentRotation.multiplyBy(qdelta);
-    qdeltacontinue.setEqualTo(qdelta);
-    bContinuePremultiply = 0;
+    m.currentRotation.multiplyBy(qdelta);
+    m.qdeltacontinue.setEqualTo(qdelta);
+    m.bContinuePremultiply = 0;
 }
 
 void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n) {
     if (dx == 0 && dy == 0) {
         return;  // no axis: the last increment would be applied again
     }
+    Motion& m = game_.motion();
     const float axis[3] = {dy, dx, 0};
-    const float m = std::sqrt(sx * sx + sy * sy);
-    const float degrees = static_cast<float>(static_cast<double>(m) * kDragRate);
+    const float length = std::sqrt(sx * sx + sy * sy);
+    const float degrees = static_cast<float>(static_cast<double>(length) * kDragRate);
     const float angle = static_cast<float>(static_cast<double>(degrees) * kPi / 180.0);
+    Quaternion qdelta;
     qdelta.setAxis(axis, angle);
-    currentRotation.multiplyBy(qdelta);
+    m.currentRotation.multiplyBy(qdelta);
     if (n > 1) {
-        qdeltacontinue.setEqualTo(qdelta);
-        bContinuePremultiply = 0;
+        m.qdeltacontinue.setEqualTo(qdelta);
+        m.bContinuePremultiply = 0;
     }
-}
-
-int EAGLView::faceTowards(int screenAxis, float sign) const {
-    float best = -1.0f;
-    int index = -1;
-    for (int i = 0; i < 6; ++i) {
-        float v[3];
-        currentRotation.rotateVector(faceNormals[i], v);
-        if (sign * v[screenAxis] > best) {  // the lower slot on a tie
-            best = sign * v[screenAxis];
-            index = i;
-        }
-    }
-    return index;
 }
 
 bool EAGLView::determineAxisLockAxis(float* axis) {
-    const int index = faceTowards(1, 1.0f);
+    const int index = game_.motion().faceTowards(1, 1.0f);
     if (index < 0) {
         platform::logMessage("ERROR: bad determineAxisLockAxis!!!!!!");
         return false;
@@ -216,46 +209,52 @@ void EAGLView::fromVecToVec(const float* a, const float* b, float* axis, float* 
 
 void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& event) {
     if (panel_) {  // the keys or a message: the touch that closes it does nothing else
-        panel_->removeFromSuperview();
-        panel_.reset();
+        closePanel();
         return;
     }
-    if (infoView && infoView->superview()) {
+    if (infoView_ && infoView_->superview()) {
         // The touch that closes the overlay does nothing else.
-        infoView->removeFromSuperview();
-        addSubview(infoButton.get());
+        infoView_->removeFromSuperview();
+        addSubview(infoButton_.get());
         updateUndoButton();
         return;
     }
-    bContinueToRotate = 0;
-    if (gesture.bTouchesIgnore) {
+    Motion& m = game_.motion();
+    m.bContinueToRotate = 0;
+    if (gesture_.bTouchesIgnore) {
         return;
     }
     float axis[3] = {0, 0, 0};
     float angle = 0;
-    qdeltacontinue.getAxis(axis, &angle);
+    m.qdeltacontinue.getAxis(axis, &angle);
     if (static_cast<double>(angle) > kSpinThreshold) {
-        bContinueToRotate = 1;
-        qdeltacontinue.setAxis(axis, static_cast<float>(static_cast<double>(angle) * kSpinFactor));
+        m.bContinueToRotate = 1;
+        m.qdeltacontinue.setAxis(axis,
+                                 static_cast<float>(static_cast<double>(angle) * kSpinFactor));
     }
     const platform::Touch* touch = event.touchesForView(this).anyObject();
-    if (!gesture.bSingleTouch || touch == nullptr) {
+    if (!gesture_.bSingleTouch || touch == nullptr) {
         return;
     }
-    colourPick(*touch, gesture.rgbTouchEnd);
-    if (magicCube->move(gesture.stickerStart,
-                        magicCube->getStickerLocationWithColor(gesture.rgbTouchEnd))) {
+    colourPick(*touch, gesture_.rgbTouchEnd);
+    if (game_.swipe(gesture_.stickerStart,
+                    game_.cube().getStickerLocationWithColor(gesture_.rgbTouchEnd))) {
         return;  // the swipe reached its neighbour at the release
     }
-    if (touch->tapCount() != 2) {
-        return;
+    if (touch->tapCount() == 2) {
+        makeTop(*touch);
     }
-    const int f = magicCube->getFaceWithColor(gesture.rgbTouchEnd);
+}
+
+// A double tap on a face turns the whole cube until that face is up.
+void EAGLView::makeTop(const platform::Touch&) {
+    const int f = game_.cube().getFaceWithColor(gesture_.rgbTouchEnd);
     if (f < 0) {
         return;
     }
+    Motion& m = game_.motion();
     float n[3];
-    currentRotation.rotateVector(faceNormals[f], n);
+    m.currentRotation.rotateVector(faceNormals[f], n);
     float turnAxis[3];
     float theta = 0;
     fromVecToVec(n, makeTopTarget, turnAxis, &theta);
@@ -268,8 +267,7 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
         // Exactly opposite: any axis across the target will do.
         turnAxis[0] = 1;
     }
-    qMakeTop.setAxis(turnAxis, static_cast<float>(kMakeTopStep));
-    fMakeTopDistance = theta;
+    m.startMakeTop(turnAxis, theta);
 }
 
 }  // namespace gyrelle

@@ -8,8 +8,6 @@
 
 namespace gyrelle::platform {
 
-class SurfacelessContext;
-
 // A layer of a chosen size, for a view without a window.
 class HeadlessLayer : public Layer {
   public:
@@ -21,17 +19,17 @@ class HeadlessLayer : public Layer {
     Size size_;
 };
 
-// Runs the GL view without a display: an EGL context with no surface at all, drawing
+// Runs the GL view without a display: one EGL context with no surface at all, drawing
 // into framebuffer objects (one stands in for the window), and a run loop on a clock
-// stepped by hand.
-class HeadlessPlatform : public Platform {
+// stepped by hand. Several views may each have a context of it at once.
+class HeadlessPlatform : public Platform, public GLContext::Host {
   public:
     // A screen of `points`, drawn one pixel per point until the layer says otherwise.
     explicit HeadlessPlatform(Size points);
     ~HeadlessPlatform() override;
 
     // False when EGL offers no surfaceless OpenGL ES 1.x here.
-    bool available() const { return display_ != EGL_NO_DISPLAY; }
+    bool available() const { return context_ != EGL_NO_CONTEXT; }
 
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
@@ -45,29 +43,44 @@ class HeadlessPlatform : public Platform {
     Accelerometer& accelerometer() override { return accelerometer_; }
     std::string clipboardText() override { return clipboard_; }
     void setClipboardText(const std::string& text) override { clipboard_ = text; }
+    void quit() override { quitAsked_ = true; }
     void setDocumentsDirectory(std::string dir, std::string whyNone = {}) {
         documents_ = std::move(dir);
         documentsMissing_ = std::move(whyNone);
     }
+
+    bool makeCurrent() override;
+    bool isCurrent() const override;
+    void clearCurrent() override;
+    // What a window would show: the picture in a framebuffer of the layer's size.
+    void showPicture(GLContext& context) override;
 
     HeadlessLayer& headlessLayer() { return layer_; }
     // Moves the clock on and fires what falls due, one timer tick at a time.
     void advance(double seconds);
     double now() const { return now_; }
     int presentCount() const { return presents_; }
+    bool quitAsked() const { return quitAsked_; }
     // What a window would show now: RGBA rows from the bottom, the layer's size.
     std::vector<unsigned char> screenImage();
 
   private:
-    friend class SurfacelessContext;
+    void deleteScreen();
+
     EGLDisplay display_ = EGL_NO_DISPLAY;
+    EGLContext context_ = EGL_NO_CONTEXT;
+    FramebufferApi oes_;
     HeadlessLayer layer_;
     double now_ = 1000;  // seconds since an imaginary boot
     RunLoop runLoop_;
     Window window_;
     Accelerometer accelerometer_{runLoop_};
     int presents_ = 0;
-    SurfacelessContext* context_ = nullptr;  // the newest
+    bool quitAsked_ = false;
+    // The framebuffer that stands in for the window, made at the first picture.
+    GLuint screen_ = 0;
+    GLuint screenBuffers_[2] = {};
+    Size screenSize_;
     std::string documents_;
     std::string documentsMissing_;
     std::string clipboard_;

@@ -49,34 +49,6 @@ int onDisplayLost(Display*) {
 
 }  // namespace
 
-// The view's handle on the window's one context, which the platform keeps.
-class SdlContext : public GLContext {
-  public:
-    SdlContext(SdlPlatform& app, SDL_GLContext context) : app_(app), context_(context) {}
-    ~SdlContext() override { app_.viewContext_ = nullptr; }
-
-    bool init() { return setCurrent() && oes_.load(sdlLookUp); }
-
-    bool setCurrent() override { return SDL_GL_MakeCurrent(app_.window_, context_) == 0; }
-    bool isCurrent() const override { return SDL_GL_GetCurrentContext() == context_; }
-    void clearCurrent() override { SDL_GL_MakeCurrent(app_.window_, nullptr); }
-
-    bool renderbufferStorage(const Layer& layer) override {
-        Size s = layer.pixelSize();
-        oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
-        return glGetError() == GL_NO_ERROR;
-    }
-
-    bool presentRenderbuffer() override {
-        app_.composite();
-        return true;
-    }
-
-  private:
-    SdlPlatform& app_;
-    SDL_GLContext context_;
-};
-
 std::unique_ptr<Application> openSdlApplication(const char* title, Size points,
                                                 std::string& error) {
     auto app = std::make_unique<SdlPlatform>();
@@ -86,6 +58,8 @@ std::unique_ptr<Application> openSdlApplication(const char* title, Size points,
     }
     return app;
 }
+
+SdlPlatform::SdlPlatform() : WindowHost(sdlLookUp) {}
 
 SdlPlatform::~SdlPlatform() {
     if (signalWaker_.joinable()) {
@@ -102,13 +76,13 @@ SdlPlatform::~SdlPlatform() {
         SDL_SetEventFilter(nullptr, nullptr);
     }
     input_.reset();
-    if (compositor_ && SDL_GL_MakeCurrent(window_, windowContext_) == 0) {
+    if (compositor_ && makeCurrent()) {
         compositor_.reset();  // its textures live in the window's context
     }
     accelerometer_.setDelegate(nullptr);
     sensor_.reset();
-    if (windowContext_) {
-        SDL_GL_DeleteContext(windowContext_);
+    if (context_) {
+        SDL_GL_DeleteContext(context_);
     }
     if (window_) {
         SDL_DestroyWindow(window_);
@@ -119,8 +93,6 @@ SdlPlatform::~SdlPlatform() {
 }
 
 bool SdlPlatform::open(const char* title, Size points) {
-    points_ = points;
-    name_ = title;
     // OpenGL ES through EGL on X11 too, the same path as on Wayland and headless.
     SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
     // Termination signals are the game's own (platform/Signals), caught before SDL starts.
@@ -169,31 +141,43 @@ bool SdlPlatform::open(const char* title, Size points) {
     if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         XSetIOErrorHandler(onDisplayLost);
     }
-    windowContext_ = SDL_GL_CreateContext(window_);
-    if (windowContext_ == nullptr) {
+    context_ = SDL_GL_CreateContext(window_);
+    if (context_ == nullptr) {
         error_ = std::string("no OpenGL ES 1.1 for the window (") + SDL_GetError() + ")";
         return false;
     }
-    compositor_ = std::make_unique<Compositor>(points, text_);
     // The frame timer paces the frames; waiting for the display would only delay them.
     SDL_GL_SetSwapInterval(0);
-    updateLayer();
-    root_ = std::make_unique<Window>(points);
+    openViews(title, points, text_);
+    placeLayer(drawableSize());
     input_ = std::make_unique<SdlInput>(window_, layer_.rect, points, *root_);
     return true;
 }
 
-std::unique_ptr<GLContext> SdlPlatform::createGLContext() {
-    if (window_ == nullptr || windowContext_ == nullptr || viewContext_ != nullptr) {
-        return nullptr;
-    }
-    auto context = std::make_unique<SdlContext>(*this, windowContext_);
-    if (!context->init()) {
-        error_ = "the view's OpenGL ES context lacks framebuffer objects";
-        return nullptr;
-    }
-    viewContext_ = context.get();
-    return context;
+bool SdlPlatform::makeCurrent() {
+    return SDL_GL_MakeCurrent(window_, context_) == 0;
+}
+
+bool SdlPlatform::isCurrent() const {
+    return context_ != nullptr && SDL_GL_GetCurrentContext() == context_;
+}
+
+void SdlPlatform::clearCurrent() {
+    SDL_GL_MakeCurrent(window_, nullptr);
+}
+
+Size SdlPlatform::drawableSize() const {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    return {w, h};
+}
+
+void SdlPlatform::presentWindow() {
+    SDL_GL_SwapWindow(window_);
+}
+
+void SdlPlatform::setTitle(const std::string& title) {
+    SDL_SetWindowTitle(window_, title.c_str());
 }
 
 std::string SdlPlatform::clipboardText() {
@@ -209,12 +193,6 @@ void SdlPlatform::setClipboardText(const std::string& text) {
 
 std::string SdlPlatform::documentsDirectory(std::string& why) {
     return userDataDirectory(why);
-}
-
-void SdlPlatform::updateLayer() {
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window_, &w, &h);
-    layer_.rect = letterbox({w, h}, points_);
 }
 
 void SdlPlatform::startSignalWaker() {
@@ -272,19 +250,7 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
             }
         }
         if (!quitting()) {
-            runLoop_.fireDueTimers();
-            runLoop_.finishPass();
-        }
-        if (input_->activeTouches() == 0) {
-            root_->collectAnswered();
-        }
-        // Views over the picture changed (a question, the overlay, the button) while the
-        // picture itself did not: show them without drawing the cube again.
-        if (!quitting() && root_->displayGeneration() != compositedGeneration_) {
-            composite();
-        }
-        if (root_->titleGeneration() != titleGeneration_) {
-            updateTitle();
+            endPass(input_->activeTouches());
         }
     }
     const bool kept = delegate.applicationWillTerminate();
@@ -311,14 +277,9 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     delegate.applicationWillResignActive();
                     break;
-                case SDL_WINDOWEVENT_SIZE_CHANGED: {
-                    PixelRect before = layer_.rect;
-                    updateLayer();
-                    if (root_->contentView() && !(layer_.rect == before)) {
-                        root_->contentView()->layoutSubviews();
-                    }
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    placeLayer(drawableSize());
                     break;
-                }
                 case SDL_WINDOWEVENT_EXPOSED:
                     composite();
                     break;
@@ -329,33 +290,6 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
         default:
             break;
     }
-}
-
-void SdlPlatform::updateTitle() {
-    titleGeneration_ = root_->titleGeneration();
-    const std::string& words = root_->subtitle();
-    SDL_SetWindowTitle(window_, words.empty() ? name_.c_str() : (words + " - " + name_).c_str());
-}
-
-void SdlPlatform::composite() {
-    if (SDL_GL_MakeCurrent(window_, windowContext_) != 0) {
-        return;
-    }
-    compositedGeneration_ = root_->displayGeneration();
-    int dw = 0, dh = 0;
-    SDL_GL_GetDrawableSize(window_, &dw, &dh);
-    PictureSource* source = viewContext_ ? viewContext_->pictureSource() : nullptr;
-    if (source) {
-        viewContext_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);
-        const PixelRect& r = layer_.rect;
-        glViewport(r.x, r.y, r.width, r.height);
-        source->drawPicture();  // which clears the whole window, bars and all
-    } else {
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-    compositor_->draw(*root_, {dw, dh}, layer_.rect);
-    SDL_GL_SwapWindow(window_);
 }
 
 }  // namespace gyrelle::platform

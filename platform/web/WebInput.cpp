@@ -139,8 +139,6 @@ bool WebInput::touch(int type, const EmscriptenTouchEvent& event) {
 }
 
 bool WebInput::mouse(int type, const EmscriptenMouseEvent& event) {
-    double cssWidth = 0, cssHeight = 0;
-    emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
     // Outside the canvas the page's coordinates, less where the canvas lies in it.
     const double left =
         // clang-format off
@@ -157,19 +155,13 @@ bool WebInput::mouse(int type, const EmscriptenMouseEvent& event) {
             if (input_.pointerActive() || (event.button != 0 && event.button != 2)) {
                 return false;
             }
-            const double now = emscripten_get_now() / 1000.0;
-            const bool again = now - lastClickTime_ <= DesktopInput::kMultiTapInterval &&
-                               std::hypot(at.x - lastClickAt_.x, at.y - lastClickAt_.y) <=
-                                   DesktopInput::kMultiTapDistance;
-            clicks_ = again ? clicks_ + 1 : 1;
-            lastClickTime_ = now;
-            lastClickAt_ = at;
+            const int clicks = input_.countClick(at, emscripten_get_now() / 1000.0);
             const DesktopInput::Pointer kind =
                 event.button == 2 ? DesktopInput::Pointer::TwoFingerDrag
                 : event.ctrlKey   ? DesktopInput::Pointer::TwoFingerTwist
                                   : DesktopInput::Pointer::Finger;
             button_ = event.button;
-            input_.pointerDown(kind, at, clicks_);
+            input_.pointerDown(kind, at, clicks);
             return true;
         }
         case EMSCRIPTEN_EVENT_MOUSEMOVE:

@@ -42,10 +42,6 @@ class WebInput {
     TouchDispatcher touches_;
     DesktopInput input_;
     int button_ = -1;  // the mouse button holding the pointer, or -1
-    // The last press, for counting quick clicks as the desktop does.
-    double lastClickTime_ = -1e9;
-    Point lastClickAt_;
-    int clicks_ = 0;
     bool askedForMotion_ = false;
 };
 

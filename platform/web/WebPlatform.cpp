@@ -23,35 +23,8 @@ WebPlatform* running = nullptr;
 
 }  // namespace
 
-// The view's handle on the page's one WebGL context.
-class WebContext : public GLContext {
-  public:
-    explicit WebContext(WebPlatform& platform) : platform_(platform) {}
-    ~WebContext() override { platform_.viewContext_ = nullptr; }
-
-    bool init() { return setCurrent() && oes_.load(web::lookUp); }
-    bool setCurrent() override {
-        return emscripten_webgl_make_context_current(platform_.context_) ==
-               EMSCRIPTEN_RESULT_SUCCESS;
-    }
-    bool isCurrent() const override {
-        return emscripten_webgl_get_current_context() == platform_.context_;
-    }
-    void clearCurrent() override { emscripten_webgl_make_context_current(0); }
-    bool renderbufferStorage(const Layer& layer) override {
-        const Size s = layer.pixelSize();
-        // WebGL 2 takes 8 bits a channel for a renderbuffer, as the pick needs.
-        emscripten_glRenderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, s.width, s.height);
-        return emscripten_glGetError() == GL_NO_ERROR;
-    }
-    bool presentRenderbuffer() override {
-        platform_.composite();
-        return true;
-    }
-
-  private:
-    WebPlatform& platform_;
-};
+WebPlatform::WebPlatform()
+    : WindowHost(web::lookUp, [] { return emscripten_get_now() / 1000.0; }) {}
 
 WebPlatform::~WebPlatform() {
     if (running == this) {
@@ -69,8 +42,6 @@ WebPlatform::~WebPlatform() {
 }
 
 bool WebPlatform::open(const char* title, Size points) {
-    title_ = title;
-    points_ = points;
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.majorVersion = 2;
@@ -89,25 +60,23 @@ bool WebPlatform::open(const char* title, Size points) {
     }
     emscripten_webgl_make_context_current(context_);
     web::forgetContext();
-    root_ = std::make_unique<Window>(points);
-    compositor_ = std::make_unique<Compositor>(points, text_);
+    openViews(title, points, text_);
     input_ = std::make_unique<WebInput>(*this, layer_.rect, points, *root_);
     running = this;
     resized();
     return true;
 }
 
-std::unique_ptr<GLContext> WebPlatform::createGLContext() {
-    if (context_ <= 0 || viewContext_ != nullptr) {
-        return nullptr;
-    }
-    auto context = std::make_unique<WebContext>(*this);
-    if (!context->init()) {
-        error_ = "the page's WebGL context lacks framebuffer objects";
-        return nullptr;
-    }
-    viewContext_ = context.get();
-    return context;
+bool WebPlatform::makeCurrent() {
+    return emscripten_webgl_make_context_current(context_) == EMSCRIPTEN_RESULT_SUCCESS;
+}
+
+bool WebPlatform::isCurrent() const {
+    return context_ > 0 && emscripten_webgl_get_current_context() == context_;
+}
+
+void WebPlatform::clearCurrent() {
+    emscripten_webgl_make_context_current(0);
 }
 
 std::string WebPlatform::documentsDirectory(std::string&) {
@@ -196,17 +165,7 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
 }
 
 void WebPlatform::finishEvent() {
-    runLoop_.fireDueTimers();
-    runLoop_.finishPass();
-    if (input_->activeTouches() == 0) {
-        root_->collectAnswered();
-    }
-    if (root_->displayGeneration() != compositedGeneration_) {
-        composite();
-    }
-    if (root_->titleGeneration() != titleGeneration_) {
-        updateTitle();
-    }
+    endPass(input_->activeTouches());
     schedule();
 }
 
@@ -236,29 +195,7 @@ void WebPlatform::schedule() {
         std::ceil(wait * 1000), this);
 }
 
-void WebPlatform::composite() {
-    if (emscripten_webgl_make_context_current(context_) != EMSCRIPTEN_RESULT_SUCCESS) {
-        return;
-    }
-    compositedGeneration_ = root_->displayGeneration();
-    emscripten_glBindFramebuffer(GL_FRAMEBUFFER_OES, 0);
-    PictureSource* source = viewContext_ ? viewContext_->pictureSource() : nullptr;
-    if (source) {
-        const PixelRect& r = layer_.rect;
-        glViewport(r.x, r.y, r.width, r.height);
-        source->drawPicture();  // which clears the whole canvas, bars and all
-    } else {
-        glViewport(0, 0, drawable_.width, drawable_.height);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-    compositor_->draw(*root_, drawable_, layer_.rect);
-}
-
-void WebPlatform::updateTitle() {
-    titleGeneration_ = root_->titleGeneration();
-    const std::string& words = root_->subtitle();
-    const std::string title = words.empty() ? title_ : words + " - " + title_;
+void WebPlatform::setTitle(const std::string& title) {
     // clang-format off
     EM_ASM({ document.title = UTF8ToString($0); }, title.c_str());
     // clang-format on
@@ -271,11 +208,7 @@ void WebPlatform::resized() {
     drawable_ = {std::max(1, static_cast<int>(std::lround(cssWidth * ratio))),
                  std::max(1, static_cast<int>(std::lround(cssHeight * ratio)))};
     emscripten_set_canvas_element_size(kCanvas, drawable_.width, drawable_.height);
-    const PixelRect before = layer_.rect;
-    layer_.rect = letterbox(drawable_, points_);
-    if (root_->contentView() && !(layer_.rect == before)) {
-        root_->contentView()->layoutSubviews();
-    } else {
+    if (!placeLayer(drawable_)) {
         composite();  // a canvas given a size is cleared
     }
 }

@@ -5,8 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Application.h"
-#include "platform/gl/Compositor.h"
+#include "platform/gl/WindowHost.h"
 #include "platform/web/CanvasText.h"
 #include "platform/web/WebInput.h"
 
@@ -16,9 +15,9 @@ namespace gyrelle::platform {
 // OpenGL ES 1.1 calls of Gles1.cpp. There is no loop of our own: the page's events and
 // one timeout for the next timer drive the game, and with nothing due no timeout is
 // set at all, so a page left open costs next to nothing.
-class WebPlatform : public Application {
+class WebPlatform : public WindowHost {
   public:
-    WebPlatform() = default;
+    WebPlatform();
     ~WebPlatform() override;
     WebPlatform(const WebPlatform&) = delete;
     WebPlatform& operator=(const WebPlatform&) = delete;
@@ -26,22 +25,19 @@ class WebPlatform : public Application {
     // Takes the page's canvas; false with error() set when it has no WebGL 2.
     bool open(const char* title, Size points);
 
-    const std::string& error() const override { return error_; }
-    std::unique_ptr<GLContext> createGLContext() override;
-    const Layer& layer() const override { return layer_; }
-    RunLoop& runLoop() override { return runLoop_; }
     // The game's folder, kept in the browser's IndexedDB (see WebFiles).
     std::string documentsDirectory(std::string& why) override;
-    Window& window() override { return *root_; }
-    Accelerometer& accelerometer() override { return accelerometer_; }
     std::string clipboardText() override { return clipboard_; }
     void setClipboardText(const std::string& text) override;
     void documentsWritten() override;
     // Starts the game and returns at once; the page's events go on driving it.
     int run(ApplicationDelegate& delegate) override;
 
-    // After every event: due timers, the run loop's observers, the window drawn again
-    // if anything over the picture changed, the next timeout.
+    bool makeCurrent() override;
+    bool isCurrent() const override;
+    void clearCurrent() override;
+
+    // After every event: what ends a pass of the loop, then the next timeout.
     void finishEvent();
     // Text pasted into the page (the browser's paste, as Ctrl+V).
     void pasted(const std::string& text);
@@ -53,33 +49,21 @@ class WebPlatform : public Application {
     void moved(const Acceleration& sample);
 
   private:
-    friend class WebContext;
-    void composite();
-    void updateTitle();
+    Size drawableSize() const override { return drawable_; }
+    void setTitle(const std::string& title) override;
     void schedule();
 
-    std::string title_;
-    Size points_;
-    LetterboxLayer layer_;
     Size drawable_;
-    RunLoop runLoop_{[] { return emscripten_get_now() / 1000.0; }};
-    std::unique_ptr<Window> root_;
     CanvasText text_;
-    std::unique_ptr<Compositor> compositor_;
-    Accelerometer accelerometer_{runLoop_};
     std::unique_ptr<WebInput> input_;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_ = 0;
-    class WebContext* viewContext_ = nullptr;
     ApplicationDelegate* delegate_ = nullptr;
     long timeout_ = 0;  // the pending wake-up for the next timer, or 0
     double timeoutAt_ = 0;
-    unsigned compositedGeneration_ = ~0u;
-    unsigned titleGeneration_ = 0;
     bool active_ = true;
     bool haveMotion_ = false;
     Acceleration motion_;
     std::string clipboard_;
-    std::string error_;
 };
 
 }  // namespace gyrelle::platform

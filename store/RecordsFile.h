@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "cube/Solves.h"
+#include "game/Solves.h"
+#include "store/Reading.h"
 
-namespace gyrelle {
+namespace gyrelle::store {
 
 // The solves as a small versioned text file, kept beside cube_state.dat:
 //
@@ -31,7 +32,8 @@ struct SavedRecords {
 
 void writeRecords(std::FILE* out, const SavedRecords& records);
 std::string recordsFileText(const SavedRecords& records);
-// False, with `problem` saying where, for a file that is not wholly such records.
-bool readRecords(std::FILE* in, SavedRecords& records, std::string& problem);
+// Refused, saying where, for a file that is not wholly such records; `records` is then
+// left untouched.
+Reading readRecords(std::FILE* in, SavedRecords& records);
 
-}  // namespace gyrelle
+}  // namespace gyrelle::store

@@ -1,4 +1,4 @@
-#include "cube/Solves.h"
+#include "game/Solves.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,17 +10,20 @@ namespace gyrelle {
 void Solves::scrambled() {
     phase_ = Phase::Scrambled;
     moves_ = 0;
+    ++revision_;
 }
 
 void Solves::abandoned() {
     phase_ = Phase::None;
     moves_ = 0;
+    ++revision_;
 }
 
 bool Solves::turned(double now, bool solved, std::time_t date) {
     if (phase_ == Phase::None) {
         return false;
     }
+    ++revision_;
     if (phase_ == Phase::Scrambled) {
         phase_ = Phase::Running;
         startedAt_ = now;
@@ -38,6 +41,7 @@ void Solves::resume(int moves, double seconds, double now) {
     phase_ = Phase::Running;
     moves_ = moves;
     startedAt_ = now - seconds;
+    ++revision_;
 }
 
 bool Solves::lastWasBest() const {

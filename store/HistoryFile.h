@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
 
-#include "cube/History.h"
+#include "game/History.h"
+#include "store/Reading.h"
 
-namespace gyrelle {
+namespace gyrelle::store {
 
 // The undo history as a small versioned text file, kept beside cube_state.dat:
 //
@@ -21,18 +21,17 @@ namespace gyrelle {
 // one line per entry, oldest first. Stickers are written slot by slot, one character
 // each naming which sticker of the solved cube lies there (0-9, A-Z, a-r for 0..53).
 
-// The fingerprint of a cube's sticker records.
-std::string fingerprint(const MagicCube::Stickers& stickers);
+// A full history is at most 10,000 lines of at most 125 characters.
+constexpr long kLargestHistoryFile = 2 * 1024 * 1024;
 
 // False when some record is not one the game makes (a colour no sticker has, or a home
 // face not its colour's), which the file cannot hold.
 bool canWriteHistory(const History& history, const MagicCube::Stickers& current);
 void writeHistory(std::FILE* out, const History& history, const MagicCube::Stickers& current);
 
-// Reads a history that ends at `current` into `history`; false, with `problem` saying
-// why and `history` untouched, for a file that is malformed, ends elsewhere or holds
-// more than History::kMostEntries entries.
-bool readHistory(std::FILE* in, const MagicCube::Stickers& current, History& history,
-                 std::string& problem);
+// Reads a history that ends at `current` into `history`. A file that is malformed, ends
+// elsewhere or holds more than History::kMostEntries entries is Refused, and `history`
+// left untouched.
+Reading readHistory(std::FILE* in, const MagicCube::Stickers& current, History& history);
 
-}  // namespace gyrelle
+}  // namespace gyrelle::store

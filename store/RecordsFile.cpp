@@ -1,4 +1,4 @@
-#include "view/SavedRecords.h"
+#include "store/RecordsFile.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,26 +6,15 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/Files.h"
+#include "store/Fingerprint.h"
+#include "store/Lines.h"
 
-namespace gyrelle {
+namespace gyrelle::store {
 
 namespace {
 
 constexpr char kHeader[] = "gyrelle records 1";
 constexpr size_t kLongestLine = 100;
-constexpr size_t kFingerprintLength = 16;
-
-std::vector<std::string> words(const std::string& line) {
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= line.size()) {
-        const size_t space = std::min(line.find(' ', at), line.size());
-        out.push_back(line.substr(at, space - at));
-        at = space + 1;
-    }
-    return out;
-}
 
 bool moves(const std::string& word, int& value, int least) {
     const char* end = word.data() + word.size();
@@ -44,11 +33,6 @@ bool seconds(const std::string& word, double& value) {
     value = std::strtod(word.c_str(), &stop);
     return stop == word.c_str() + word.size() && std::isfinite(value) && value >= 0 &&
            value <= Solves::kLongest;
-}
-
-bool fingerprint(const std::string& word) {
-    return word.size() == kFingerprintLength &&
-           word.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 std::string dateText(std::time_t date) {
@@ -111,17 +95,17 @@ std::string recordsFileText(const SavedRecords& records) {
     return copy;
 }
 
-bool readRecords(std::FILE* in, SavedRecords& records, std::string& problem) {
+Reading readRecords(std::FILE* in, SavedRecords& records) {
+    LineReader lines(in, kLongestLine);
     std::string line;
-    if (!platform::readLine(in, line, kLongestLine) || line != kHeader) {
-        problem = "it does not begin with \"" + std::string(kHeader) + "\"";
-        return false;
+    if (!lines.next(line) || line != kHeader) {
+        return Reading::refused("it does not begin with \"" + std::string(kHeader) + "\"");
     }
     SavedRecords read;
-    for (int number = 2; platform::readLine(in, line, kLongestLine); ++number) {
+    while (lines.next(line)) {
         if (line == "end") {
             records = std::move(read);
-            return true;
+            return {};
         }
         const std::vector<std::string> w = words(line);
         Solve s;
@@ -130,11 +114,11 @@ bool readRecords(std::FILE* in, SavedRecords& records, std::string& problem) {
             ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds);
             read.done.push_back(s);
         } else if (w[0] == "scrambled" && w.size() == 2) {
-            ok = ok && fingerprint(w[1]);
+            ok = ok && isCubeFingerprint(w[1]);
             read.phase = Solves::Phase::Scrambled;
             read.cube = w[1];
         } else if (w[0] == "solving" && w.size() == 4) {
-            ok = ok && fingerprint(w[1]) && moves(w[2], read.moves, 1) &&
+            ok = ok && isCubeFingerprint(w[1]) && moves(w[2], read.moves, 1) &&
                  seconds(w[3], read.seconds);
             read.phase = Solves::Phase::Running;
             read.cube = w[1];
@@ -142,12 +126,10 @@ bool readRecords(std::FILE* in, SavedRecords& records, std::string& problem) {
             ok = false;
         }
         if (!ok) {
-            problem = "line " + std::to_string(number) + " is malformed";
-            return false;
+            return Reading::refused("line " + std::to_string(lines.number()) + " is malformed");
         }
     }
-    problem = "it is cut short";
-    return false;
+    return Reading::refused("it is cut short");
 }
 
-}  // namespace gyrelle
+}  // namespace gyrelle::store

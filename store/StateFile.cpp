@@ -1,19 +1,18 @@
-#include "view/SavedState.h"
+#include "store/StateFile.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/Scan.h"
 
-namespace gyrelle {
+namespace gyrelle::store {
 
 namespace {
 
 constexpr int kVersion = 4;
 
 bool isStickerColour(const unsigned char* rgb) {
-    static const MagicCube solved;
-    return solved.getStickerLocationWithColor(rgb) >= 0;
+    return MagicCube::solved().getStickerLocationWithColor(rgb) >= 0;
 }
 
 // Reads up to 54 sticker lines into `stickers`, stopping at the first incomplete one or
@@ -99,27 +98,28 @@ void writeSavedState(std::FILE* out, const SavedState& state) {
     std::fprintf(out, "prem %d\n", state.bContinuePremultiply);
 }
 
-ReadOutcome readSavedState(std::FILE* in, SavedState& state) {
-    ReadOutcome outcome;
+Reading readSavedState(std::FILE* in, SavedState& state) {
     platform::ScannedInt version;
     if (platform::scanText(in, "version %d\n", {&version}) != 1) {
-        return {true, "it does not begin with a version line"};
+        return Reading::refused("it does not begin with a version line");
     }
     if (!version.fitsInt || version.value != kVersion) {
-        return {true, version.fitsInt ? "it is version " + std::to_string(version.value) + ", not 4"
-                                      : std::string("its version is not 4")};
+        return Reading::refused(version.fitsInt
+                                    ? "it is version " + std::to_string(version.value) + ", not 4"
+                                    : std::string("its version is not 4"));
     }
-    readStickers(in, state.stickers, outcome.problem);
+    std::string problem;
+    readStickers(in, state.stickers, problem);
     std::string next;
     if (readRotation(in, "crot", state.currentRotation, next) &&
         readRotation(in, "drot", state.qdeltacontinue, next) &&
         readFlag(in, "brot", state.bContinueToRotate, next)) {
         readFlag(in, "prem", state.bContinuePremultiply, next);
     }
-    if (outcome.problem.empty()) {
-        outcome.problem = next;
+    if (problem.empty()) {
+        problem = next;
     }
-    return outcome;
+    return problem.empty() ? Reading{} : Reading::partial(problem);
 }
 
-}  // namespace gyrelle
+}  // namespace gyrelle::store

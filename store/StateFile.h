@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
 
 #include "cube/MagicCube.h"
 #include "math/Quaternion.h"
+#include "store/Reading.h"
 
-namespace gyrelle {
+namespace gyrelle::store {
 
 // What cube_state.dat holds: the stickers, the orientation and a running spin.
 struct SavedState {
@@ -17,18 +17,16 @@ struct SavedState {
     signed char bContinuePremultiply = 0;
 };
 
+// A saved cube is about 1.5 KB; anything this large is not one.
+constexpr long kLargestStateFile = 64 * 1024;
+
 // The file's 59 lines.
 void writeSavedState(std::FILE* out, const SavedState& state);
 
-// How far reading a file got.
-struct ReadOutcome {
-    bool refused = false;  // nothing of it was applied
-    std::string problem;   // the first thing wrong; empty when the file was read whole
-};
-
 // Reads `in` into `state` item by item and stops at the first item it cannot read; what
-// was read stays applied. A short run of sticker lines is kept and reading goes on after
-// it. A sticker whose colour is none of the cube's 54 counts as a malformed line.
-ReadOutcome readSavedState(std::FILE* in, SavedState& state);
+// was read stays applied (Partial), unless the version line is wrong (Refused: nothing
+// applied). A short run of sticker lines is kept and reading goes on after it. A sticker
+// whose colour is none of the cube's 54 counts as a malformed line.
+Reading readSavedState(std::FILE* in, SavedState& state);
 
-}  // namespace gyrelle
+}  // namespace gyrelle::store

@@ -1,4 +1,4 @@
-#include "cube/History.h"
+#include "game/History.h"
 
 namespace gyrelle {
 

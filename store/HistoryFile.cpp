@@ -1,11 +1,11 @@
-#include "view/SavedHistory.h"
+#include "store/HistoryFile.h"
 
-#include <cinttypes>
 #include <cstring>
 
-#include "platform/Files.h"
+#include "store/Fingerprint.h"
+#include "store/Lines.h"
 
-namespace gyrelle {
+namespace gyrelle::store {
 
 namespace {
 
@@ -15,8 +15,7 @@ constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnop
 constexpr size_t kLongestLine = 2 * MagicCube::kStickers + 16;
 
 const MagicCube& solved() {
-    static const MagicCube cube;
-    return cube;
+    return MagicCube::solved();
 }
 
 // Which sticker of the solved cube `s` is, or -1 when it is none of them.
@@ -94,19 +93,6 @@ bool parseEntry(const std::string& line, History::Entry& entry) {
 
 }  // namespace
 
-std::string fingerprint(const MagicCube::Stickers& stickers) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const Sticker& s : stickers) {
-        for (unsigned char byte :
-             {s.rgb[0], s.rgb[1], s.rgb[2], static_cast<unsigned char>(s.faceNumber)}) {
-            hash = (hash ^ byte) * 1099511628211ull;
-        }
-    }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
-    return text;
-}
-
 bool canWriteHistory(const History& history, const MagicCube::Stickers& current) {
     for (const History::Entry& e : history.entries()) {
         if (e.records && (!canWrite(e.before()) || !canWrite(e.after()))) {
@@ -117,7 +103,7 @@ bool canWriteHistory(const History& history, const MagicCube::Stickers& current)
 }
 
 void writeHistory(std::FILE* out, const History& history, const MagicCube::Stickers& current) {
-    std::fprintf(out, "%s\ncube %s\nposition %zu\n", kHeader, fingerprint(current).c_str(),
+    std::fprintf(out, "%s\ncube %s\nposition %zu\n", kHeader, cubeFingerprint(current).c_str(),
                  history.position());
     for (const History::Entry& e : history.entries()) {
         if (e.kind == History::Kind::Turn) {
@@ -130,40 +116,38 @@ void writeHistory(std::FILE* out, const History& history, const MagicCube::Stick
     std::fputs("end\n", out);
 }
 
-bool readHistory(std::FILE* in, const MagicCube::Stickers& current, History& history,
-                 std::string& problem) {
+Reading readHistory(std::FILE* in, const MagicCube::Stickers& current, History& history) {
+    LineReader lines(in, kLongestLine);
     std::string line;
-    if (!platform::readLine(in, line, kLongestLine) || line != kHeader) {
-        problem = "it does not begin with \"" + std::string(kHeader) + "\"";
-        return false;
+    if (!lines.next(line) || line != kHeader) {
+        return Reading::refused("it does not begin with \"" + std::string(kHeader) + "\"");
     }
-    if (!platform::readLine(in, line, kLongestLine) || line != "cube " + fingerprint(current)) {
-        problem = "it does not end at the saved cube";
-        return false;
+    if (!lines.next(line) || line != "cube " + cubeFingerprint(current)) {
+        return Reading::refused("it does not end at the saved cube");
     }
     size_t position = 0;
     char rest = 0;
-    if (!platform::readLine(in, line, kLongestLine) ||
-        std::sscanf(line.c_str(), "position %zu %c", &position, &rest) != 1 ||
+    if (!lines.next(line) || std::sscanf(line.c_str(), "position %zu %c", &position, &rest) != 1 ||
         line != "position " + std::to_string(position)) {
-        problem = "its position line is missing or malformed";
-        return false;
+        return Reading::refused("its position line is missing or malformed");
     }
     std::vector<History::Entry> entries;
-    while (platform::readLine(in, line, kLongestLine) && line != "end") {
+    while (lines.next(line) && line != "end") {
         History::Entry entry{History::Kind::Turn, 0, nullptr};
         if (entries.size() >= History::kMostEntries || !parseEntry(line, entry)) {
-            problem = "entry " + std::to_string(entries.size() + 1) + " is malformed";
-            return false;
+            return Reading::refused("entry " + std::to_string(entries.size() + 1) +
+                                    " is malformed");
         }
         entries.push_back(std::move(entry));
     }
-    if (line != "end" || position > entries.size()) {
-        problem = line != "end" ? "it is cut short" : "its position is past its last entry";
-        return false;
+    if (line != "end") {
+        return Reading::refused("it is cut short");
+    }
+    if (position > entries.size()) {
+        return Reading::refused("its position is past its last entry");
     }
     history.restore(std::move(entries), position);
-    return true;
+    return {};
 }
 
-}  // namespace gyrelle
+}  // namespace gyrelle::store

@@ -42,7 +42,12 @@ class Solves {
     void resume(int moves, double seconds, double now);
 
     const std::vector<Solve>& done() const { return done_; }
-    void setDone(std::vector<Solve> done) { done_ = std::move(done); }
+    void setDone(std::vector<Solve> done) {
+        done_ = std::move(done);
+        ++revision_;
+    }
+    // Moves on with every change.
+    unsigned long revision() const { return revision_; }
     // The newest record beat every earlier one, on time or on moves.
     bool lastWasBest() const;
 
@@ -51,6 +56,7 @@ class Solves {
     int moves_ = 0;
     double startedAt_ = 0;
     std::vector<Solve> done_;
+    unsigned long revision_ = 0;
 };
 
 // The mean of the newest `count` solves' times without the best and the worst of them,

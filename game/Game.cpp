@@ -1,0 +1,251 @@
+// The session's rules: what waits for the cube to be still and in what order, undo and
+// redo (turns taken back by the inverse turn, animated; scrambles, resets and pasted
+// positions put back at once), a new game, and the solve that a scramble arms.
+#include "game/Game.h"
+
+#include <algorithm>
+#include <ctime>
+#include <numbers>
+
+#include "cube/Notation.h"
+#include "cube/Position.h"
+
+namespace gyrelle {
+
+namespace {
+
+// The screen axis (x right, y up, z toward the viewer) and its sense for each face
+// letter; the middle slices turn as L, D and F.
+struct Place {
+    char letter;
+    int axis;
+    float sign;
+};
+constexpr Place kPlaces[] = {{'f', 2, 1},  {'b', 2, -1}, {'u', 1, 1},  {'d', 1, -1}, {'r', 0, 1},
+                             {'l', 0, -1}, {'m', 0, -1}, {'e', 1, -1}, {'s', 2, 1}};
+
+const Place* placeOf(char letter) {
+    for (const Place& p : kPlaces) {
+        if (p.letter == letter) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Game::Game() = default;
+
+void Game::addListener(Listener* listener) {
+    listeners_.push_back(listener);
+}
+
+void Game::removeListener(Listener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+bool Game::swipe(int start, int end) {
+    return cube_.move(start, end);
+}
+
+bool Game::turn(int code) {
+    return cube_.startTurn(code);
+}
+
+void Game::type(char letter, bool prime) {
+    if (placeOf(letter) || (letter >= 'x' && letter <= 'z')) {
+        queue({letter, prime, Request::None});
+    }
+}
+
+void Game::undo() {
+    queue({0, false, Request::Undo});
+}
+
+void Game::redo() {
+    queue({0, false, Request::Redo});
+}
+
+void Game::copy() {
+    queue({0, false, Request::Copy});
+}
+
+bool Game::setPosition(const std::string& code, std::string& problem) {
+    if (!stickersOfCode(code, pasted_, problem)) {
+        return false;
+    }
+    queue({0, false, Request::Paste});
+    return true;
+}
+
+void Game::newGame() {
+    if (cube_.isSolved()) {
+        const MagicCube::Stickers before = cube_.stickers();
+        cube_.scrambleCube();
+        replaced(History::Kind::Scramble, before);
+    } else {
+        tell([](Listener& l) { l.resetAsked(); });
+    }
+}
+
+void Game::answerReset(bool yes) {
+    if (!yes) {
+        return;
+    }
+    const MagicCube::Stickers before = cube_.stickers();
+    replaying_ = Request::None;  // the running turn is dropped, and all that waited for it
+    waitingCount_ = 0;
+    cube_.resetCube();
+    tell([](Listener& l) { l.cubeReset(); });
+    replaced(History::Kind::Reset, before);
+}
+
+void Game::queue(Action action) {
+    if (action.request != Request::None && action.request != Request::Copy) {
+        for (int i = 0; i < waitingCount_; ++i) {
+            if (waiting_[i].request != Request::None) {
+                return;  // one at a time: this one is not heard
+            }
+        }
+    }
+    if (waitingCount_ < kMostWaiting) {
+        waiting_[waitingCount_++] = action;
+    }
+    startWaiting();
+}
+
+void Game::startWaiting() {
+    while (waitingCount_ > 0 && !cube_.animating() && !motion_.makingTop()) {
+        const Action next = waiting_[0];
+        std::copy(waiting_ + 1, waiting_ + waitingCount_, waiting_);
+        --waitingCount_;
+        next.request != Request::None ? perform(next.request) : startMove(next);
+    }
+}
+
+void Game::startMove(const Action& move) {
+    if (move.letter >= 'x') {
+        // A quarter turn about the screen's x (as R), y (as U) or z (as F), clockwise as
+        // seen from that end, in the steps of a make-top.
+        float axis[3] = {0, 0, 0};
+        axis[move.letter - 'x'] = move.prime ? 1.0f : -1.0f;
+        motion_.startMakeTop(axis, std::numbers::pi_v<float> / 2);
+        return;
+    }
+    const Place& p = *placeOf(move.letter);
+    const int face = motion_.faceTowards(p.axis, p.sign);
+    if (face >= 0) {
+        const bool middle = move.letter == 'm' || move.letter == 'e' || move.letter == 's';
+        cube_.startTurn(middle ? middleTurn(face, move.prime) : faceTurn(face, move.prime));
+    }
+}
+
+void Game::perform(Request r) {
+    if (r == Request::Copy) {
+        const std::string code = positionCode(cube_.stickers());
+        tell([&](Listener& l) { l.copied(code); });
+        return;
+    }
+    if (r == Request::Paste) {
+        const MagicCube::Stickers before = cube_.stickers();
+        cube_.setStickers(pasted_);
+        replaced(History::Kind::Paste, before);
+        return;
+    }
+    const bool back = r == Request::Undo;
+    if (back ? !history_.canUndo() : !history_.canRedo()) {
+        return;
+    }
+    const History::Entry& e = back ? history_.toUndo() : history_.toRedo();
+    if (e.kind == History::Kind::Turn) {
+        if (cube_.startTurn(back ? -e.code : e.code)) {
+            replaying_ = r;
+            replayingFrom_ = history_.changes();
+        }
+        return;
+    }
+    cube_.setStickers(back ? e.before() : e.after());
+    back ? history_.undone() : history_.redone();
+    tell([](Listener& l) { l.historyChanged(); });
+    solveReplaced(e.kind, !back);
+}
+
+void Game::stepMotion() {
+    motion_.step();
+    tell([](Listener& l) { l.framing(); });
+}
+
+// The history moves when the stickers do: an animated undo counts once its turn has
+// landed, so a change made while it still turns simply comes first.
+void Game::stepTurn(double now) {
+    if (const int code = cube_.stepAnimation(); code != 0) {
+        if (replaying_ != Request::None && history_.changes() == replayingFrom_) {
+            replaying_ == Request::Undo ? history_.undone() : history_.redone();
+        } else {
+            history_.turned(code);  // a new turn, or one the history moved on from
+        }
+        replaying_ = Request::None;
+        tell([](Listener& l) { l.historyChanged(); });
+        solveTurned(now);
+    }
+    startWaiting();
+}
+
+bool Game::still() const {
+    return !motion_.makingTop() && !motion_.bContinueToRotate && !cube_.animating() &&
+           waitingCount_ == 0;
+}
+
+void Game::replaced(History::Kind kind, const MagicCube::Stickers& before) {
+    history_.replaced(kind, before, cube_.stickers());
+    tell([](Listener& l) { l.historyChanged(); });
+    solveReplaced(kind, true);
+}
+
+void Game::solveTurned(double now) {
+    if (solves_.turned(now, cube_.isSolved(), std::time(nullptr))) {
+        celebrate();
+        const Solve& record = solves_.done().back();
+        const bool best = solves_.lastWasBest();
+        tell([&](Listener& l) { l.solved(record, best); });
+    }
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+void Game::solveReplaced(History::Kind kind, bool forward) {
+    const bool scrambling = kind == History::Kind::Scramble || kind == History::Kind::Paste;
+    if (forward && scrambling && !cube_.isSolved()) {
+        solves_.scrambled();
+    } else {
+        solves_.abandoned();
+    }
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+void Game::celebrate() {
+    if (motion_.makingTop()) {
+        return;  // a face on its way up gets there first
+    }
+    const float down[3] = {0, -1, 0};  // as a y turn: the front goes left
+    motion_.startMakeTop(down, 2 * std::numbers::pi_v<float>);
+}
+
+void Game::restore(const Kept& kept, double now) {
+    cube_.setStickers(kept.stickers);
+    motion_.currentRotation = kept.motion.currentRotation;
+    motion_.qdeltacontinue = kept.motion.qdeltacontinue;
+    motion_.bContinueToRotate = kept.motion.bContinueToRotate;
+    motion_.bContinuePremultiply = kept.motion.bContinuePremultiply;
+    history_.restore(kept.history.entries(), kept.history.position());
+    solves_.setDone(kept.done);
+    if (kept.phase == Solves::Phase::Scrambled) {
+        solves_.scrambled();
+    } else if (kept.phase == Solves::Phase::Running) {
+        solves_.resume(kept.moves, kept.seconds, now);
+    }
+    tell([](Listener& l) { l.historyChanged(); });
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+}  // namespace gyrelle

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cube/MagicCube.h"
+#include "game/History.h"
+#include "game/Motion.h"
+#include "game/Solves.h"
+
+namespace gyrelle {
+
+// One game session, with no drawing and no files in it: the cube, its motion, the
+// history of changes, the solves, and what waits for the cube to be still. Swipes, keys,
+// shakes and answers all come in as actions; frames come in as two steps, with the
+// time passed in; what happened goes out to the listeners (the view that shows the game,
+// the keeper that saves it).
+class Game {
+  public:
+    // Told what happened, as it happens. Every call has a default that does nothing.
+    class Listener {
+      public:
+        virtual ~Listener() = default;
+        // The cube became the solved cube by a reset (also the one it starts with).
+        virtual void cubeReset() {}
+        // A new game on a cube that is not solved asks first: answerReset takes the reply.
+        virtual void resetAsked() {}
+        // What can be undone or redone changed.
+        virtual void historyChanged() {}
+        // The solve changed: armed, started, a move counted, ended, or dropped.
+        virtual void solveChanged() {}
+        // A solve ended as `record`, now the newest of solves().done(); `best` when it
+        // beat every earlier one on time or on moves.
+        virtual void solved(const Solve& record, bool best) {
+            (void)record;
+            (void)best;
+        }
+        // A copy of the position asked for, once the moves typed before it have played.
+        virtual void copied(const std::string& code) { (void)code; }
+        // A frame is about to be drawn, its motion stepped: what it shows may be new.
+        virtual void framing() {}
+    };
+
+    // The solved cube at the start-up orientation, nothing moving, nothing to undo.
+    Game();
+    // Listeners are told in the order they were added; each stays until removed.
+    void addListener(Listener* listener);
+    void removeListener(Listener* listener);
+
+    // --- Actions ---
+    // A swipe from sticker slot `start` onto its neighbour `end`: that slice starts
+    // turning now. False, changing nothing, while a turn is animating, or for two slots
+    // that are not neighbours.
+    bool swipe(int start, int end);
+    // The quarter turn `code` (+-1..+-9), starting now; false while a turn is animating.
+    bool turn(int code);
+    // A typed move, played once the cube is still: a face as it lies on the screen
+    // (f b u d r l), a middle slice (m as l, e as d, s as f), or the whole cube (x as r,
+    // y as u, z as f); `prime` the other way. Eight wait at most; more are not heard.
+    void type(char letter, bool prime);
+    // Take back the last change, or make again the last one taken back, once the cube
+    // is still; of these (and setPosition) one waits at a time.
+    void undo();
+    void redo();
+    // What a shake does: scrambles a solved cube, or asks whether to reset it.
+    void newGame();
+    // The reply to that question: yes resets the cube, dropping the running turn and all
+    // that waits.
+    void answerReset(bool yes);
+    // Sets the stickers to the position `code` names, in one undoable step, once a
+    // running turn has landed; false, changing nothing, with `problem` saying what is
+    // wrong with the code.
+    bool setPosition(const std::string& code, std::string& problem);
+    // The position as the code cube solvers read, once the moves typed before have played.
+    void copy();
+
+    // --- Time ---
+    // Once per frame, before it is drawn: the whole cube's motion.
+    void stepMotion();
+    // Once per frame, after it is drawn, at `now` (seconds on a clock that only moves
+    // forward): the turn's animation, what its landing means, and what waits.
+    void stepTurn(double now);
+    // Nothing turns, nothing moves, nothing waits: a frame would change nothing.
+    bool still() const;
+
+    // --- State ---
+    const MagicCube& cube() const { return cube_; }
+    Motion& motion() { return motion_; }
+    const Motion& motion() const { return motion_; }
+    const History& history() const { return history_; }
+    const Solves& solves() const { return solves_; }
+
+    // What was kept of an earlier session, put back at `now`: the cube, its motion, the
+    // history (which must end at these stickers) and the solves.
+    struct Kept {
+        MagicCube::Stickers stickers;
+        Motion motion;
+        History history;
+        std::vector<Solve> done;
+        Solves::Phase phase = Solves::Phase::None;  // of a solve on these very stickers
+        int moves = 0;
+        double seconds = 0;
+    };
+    void restore(const Kept& kept, double now);
+
+  private:
+    enum class Request : char { None, Undo, Redo, Paste, Copy };
+    // Something asked for while the cube turns: a typed move (`letter`), or a request.
+    struct Action {
+        char letter;  // f b u d r l m e s x y z; else 0
+        bool prime;
+        Request request;
+    };
+    static constexpr int kMostWaiting = 8;
+
+    void queue(Action action);
+    // Starts what waits, once no turn and no make-top is under way.
+    void startWaiting();
+    void startMove(const Action& move);
+    void perform(Request request);
+    // A change of the stickers other than a turn, now made: into the history and the solve.
+    void replaced(History::Kind kind, const MagicCube::Stickers& before);
+    // What a landed turn, or stickers replaced at once (`forward`: done or redone, not
+    // undone), mean for the solve.
+    void solveTurned(double now);
+    void solveReplaced(History::Kind kind, bool forward);
+    // A full turn about the screen's vertical, in make-top steps, back to where it was.
+    void celebrate();
+
+    template <class Call>
+    void tell(Call call) {
+        for (Listener* l : listeners_) {
+            call(*l);
+        }
+    }
+
+    MagicCube cube_;
+    Motion motion_;
+    History history_;
+    Solves solves_;
+    Action waiting_[kMostWaiting] = {};
+    int waitingCount_ = 0;
+    MagicCube::Stickers pasted_{};       // what a waiting paste sets
+    Request replaying_ = Request::None;  // the running turn is an undo or a redo...
+    unsigned long replayingFrom_ = 0;    // ...of the history as it was then
+    std::vector<Listener*> listeners_;
+};
+
+}  // namespace gyrelle

@@ -1,0 +1,91 @@
+#include "platform/gl/WindowHost.h"
+
+namespace gyrelle::platform {
+
+WindowHost::WindowHost(void* (*lookUp)(const char*), std::function<double()> clock)
+    : runLoop_(std::move(clock)), lookUp_(lookUp) {}
+
+WindowHost::~WindowHost() {
+    accelerometer_.setDelegate(nullptr);
+}
+
+void WindowHost::openViews(const char* name, Size points, TextRenderer& text) {
+    name_ = name;
+    points_ = points;
+    root_ = std::make_unique<Window>(points);
+    compositor_ = std::make_unique<Compositor>(points, text);
+}
+
+std::unique_ptr<GLContext> WindowHost::createGLContext() {
+    if (!root_ || viewContext_ != nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<GLContext> context = GLContext::create(*this, lookUp_);
+    if (!context) {
+        error_ = "the view's OpenGL ES context lacks framebuffer objects";
+        return nullptr;
+    }
+    viewContext_ = context.get();
+    return context;
+}
+
+void WindowHost::forget(GLContext& context) {
+    if (viewContext_ == &context) {
+        viewContext_ = nullptr;
+    }
+}
+
+void WindowHost::endPass(int activeTouches) {
+    runLoop_.fireDueTimers();
+    runLoop_.finishPass();
+    if (activeTouches == 0) {
+        root_->collectAnswered();
+    }
+    // Views over the picture changed (a question, the overlay, the button) while the
+    // picture itself did not: show them without drawing the cube again.
+    if (root_->displayGeneration() != compositedGeneration_) {
+        composite();
+    }
+    if (root_->titleGeneration() != titleGeneration_) {
+        updateTitle();
+    }
+}
+
+void WindowHost::composite() {
+    if (!makeCurrent()) {
+        return;
+    }
+    compositedGeneration_ = root_->displayGeneration();
+    const Size drawable = drawableSize();
+    PictureSource* source = viewContext_ ? viewContext_->pictureSource() : nullptr;
+    if (source) {
+        viewContext_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);
+        const PixelRect& r = layer_.rect;
+        glViewport(r.x, r.y, r.width, r.height);
+        source->drawPicture();  // which clears the whole window, bars and all
+    } else {
+        glViewport(0, 0, drawable.width, drawable.height);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    compositor_->draw(*root_, drawable, layer_.rect);
+    presentWindow();
+}
+
+bool WindowHost::placeLayer(Size drawable) {
+    const PixelRect before = layer_.rect;
+    layer_.rect = letterbox(drawable, points_);
+    if (root_->contentView() && !(layer_.rect == before)) {
+        root_->contentView()->layoutSubviews();
+        return true;
+    }
+    return false;
+}
+
+void WindowHost::updateTitle() {
+    titleGeneration_ = root_->titleGeneration();
+    const std::string& words = root_->subtitle();
+    setTitle(words.empty() ? name_ : words + " - " + name_);
+}
+
+}  // namespace gyrelle::platform

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/Reading.h"
+
+namespace gyrelle::store {
+
+// The one place that knows the files kept side by side in the game's folder: their
+// paths, the lock that gives the folder to one game, the copies set aside, and the save
+// that replaces several of them at once.
+//
+// A save of more than one file is first written whole to `saving` (in one atomic
+// replace); then each file is replaced; then `saving` is removed. A save cut short at
+// any instant thus leaves either the files as they were (no `saving` yet) or a whole
+// `saving`, which the next start completes. So the files always read back as one save
+// or the other, never a mix:
+//
+//   gyrelle saving 1
+//   file <name> <length in bytes>
+//   <the file's bytes>
+//   ...
+//   end
+class Folder {
+  public:
+    static constexpr char kCube[] = "cube_state.dat";
+    static constexpr char kHistory[] = "history";
+    static constexpr char kRecords[] = "records";
+    static constexpr char kSaving[] = "saving";
+    static constexpr char kLock[] = "lock";
+
+    enum class Access : char { Write, Read };
+    // `dir`: an existing folder; with Read, one the game only looks into (--stats).
+    explicit Folder(std::string dir, Access access = Access::Write);
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    const std::string& dir() const { return dir_; }
+    // The path of the file `name` of the folder.
+    std::string path(const char* name) const;
+
+    // Takes the folder for this game alone, for as long as the Folder lives. False when
+    // another game has it: from then on this one only reads, and never writes.
+    bool lock();
+    bool writable() const { return writable_; }
+
+    // At start, before anything is read: a save that was cut short is completed, and the
+    // temporaries of saves cut short earlier are removed (only when writable). What went
+    // wrong is said in the log.
+    void recover();
+
+    // The file `name` opened for reading, as the last save left it; null when there is
+    // none (`reading` whole), or with `reading` saying why: not a regular file, larger
+    // than `largest` bytes (no `what` is larger), or not readable.
+    std::FILE* open(const char* name, long largest, const char* what, Reading& reading) const;
+
+    // Renames the file `name` (a link's target, for a link) to the same name with ".bad",
+    // replacing any earlier one; false with `error` on failure.
+    bool setAside(const char* name, std::string& error);
+
+    // Replaces the files named with the texts given: after a crash at any instant, all or
+    // none of them. A symbolic link is written through to its target. False, with
+    // `error`, when the save may not be on the disk.
+    using Texts = std::vector<std::pair<const char*, const std::string*>>;
+    bool replace(const Texts& files, std::string& error);
+    // A save cut short may still wait to be completed: the next save must hold every
+    // file, not only those that changed.
+    bool wholeSaveNeeded() const { return unfinished_; }
+
+  private:
+    bool readSaving(std::FILE* in, std::map<std::string, std::string>& texts) const;
+
+    std::string dir_;
+    int lockFd_ = -1;
+    bool writable_ = true;
+    // The files of a save cut short that could not be completed here (another game has
+    // the folder, or the disk refused): read from here rather than the disk.
+    std::map<std::string, std::string> pending_;
+    bool unfinished_ = false;
+};
+
+}  // namespace gyrelle::store

@@ -1,0 +1,293 @@
+#include "store/Keeper.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/Log.h"
+#include "store/Fingerprint.h"
+#include "store/HistoryFile.h"
+#include "store/RecordsFile.h"
+
+namespace gyrelle::store {
+
+namespace {
+
+// The text `write` puts into a stream.
+template <class Write>
+std::string textOf(Write write) {
+    char* text = nullptr;
+    size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
+    if (out == nullptr) {
+        return {};
+    }
+    write(out);
+    std::fclose(out);
+    std::string copy(text, length);
+    std::free(text);
+    return copy;
+}
+
+}  // namespace
+
+bool Keeper::Snapshot::operator==(const Snapshot& o) const {
+    const SavedState& a = state;
+    const SavedState& b = o.state;
+    return std::memcmp(a.stickers.data(), b.stickers.data(), sizeof a.stickers) == 0 &&
+           std::memcmp(a.currentRotation.q, b.currentRotation.q, sizeof a.currentRotation.q) == 0 &&
+           std::memcmp(a.qdeltacontinue.q, b.qdeltacontinue.q, sizeof a.qdeltacontinue.q) == 0 &&
+           a.bContinueToRotate == b.bContinueToRotate &&
+           a.bContinuePremultiply == b.bContinuePremultiply && historyChanges == o.historyChanges &&
+           solvesRevision == o.solvesRevision;
+}
+
+Keeper::Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string why,
+               std::function<void()> written)
+    : game_(game), loop_(loop), why_(std::move(why)), written_(std::move(written)) {
+    if (!dir.empty()) {
+        folder_ = std::make_unique<Folder>(std::move(dir));
+    }
+    saved_ = snapshot();
+    game_.addListener(this);
+}
+
+Keeper::~Keeper() {
+    game_.removeListener(this);
+    if (timer_) {
+        timer_->invalidate();
+    }
+}
+
+Keeper::Snapshot Keeper::snapshot() const {
+    const Motion& m = game_.motion();
+    return {{game_.cube().stickers(), m.currentRotation, m.qdeltacontinue, m.bContinueToRotate,
+             m.bContinuePremultiply},
+            game_.history().changes(),
+            game_.solves().revision()};
+}
+
+void Keeper::restore() {
+    if (!folder_) {
+        if (!why_.empty()) {
+            platform::logMessage("the cube cannot be kept: %s", why_.c_str());
+        }
+        return;
+    }
+    if (!folder_->lock()) {
+        platform::logMessage("another Gyrelle has %s open: this one saves nothing",
+                             folder_->dir().c_str());
+    }
+    folder_->recover();
+
+    Game::Kept kept;
+    kept.stickers = game_.cube().stickers();
+    kept.motion = game_.motion();
+    SavedState state = snapshot().state;
+    const std::string cubePath = folder_->path(Folder::kCube);
+    Reading reading;
+    if (std::FILE* in =
+            folder_->open(Folder::kCube, kLargestStateFile, "any saved cube", reading)) {
+        reading = readSavedState(in, state);
+        std::fclose(in);
+        if (reading.outcome != Reading::Outcome::Refused) {
+            kept.stickers = state.stickers;
+            kept.motion.currentRotation = state.currentRotation;
+            kept.motion.qdeltacontinue = state.qdeltacontinue;
+            kept.motion.bContinueToRotate = state.bContinueToRotate;
+            kept.motion.bContinuePremultiply = state.bContinuePremultiply;
+        }
+        if (!reading.whole()) {
+            platform::logMessage(
+                "%s was %s: %s", cubePath.c_str(),
+                reading.outcome == Reading::Outcome::Refused ? "not read" : "read only in part",
+                reading.problem.c_str());
+        }
+    } else if (!reading.whole()) {
+        platform::logMessage("%s was not read: %s", cubePath.c_str(), reading.problem.c_str());
+    }
+    keepAside_ = reading.keepAside;
+
+    // Of use only if it ends at the cube restored.
+    if (std::FILE* in =
+            folder_->open(Folder::kHistory, kLargestHistoryFile, "any history", reading)) {
+        reading = readHistory(in, kept.stickers, kept.history);
+        std::fclose(in);
+    }
+    if (!reading.whole()) {
+        platform::logMessage("%s was not used: %s", folder_->path(Folder::kHistory).c_str(),
+                             reading.problem.c_str());
+    }
+    restoreRecords(kept);
+    game_.restore(kept, loop_.now());
+    saved_ = snapshot();
+}
+
+// After the cube: a solve under way holds only for the cube it was on.
+void Keeper::restoreRecords(Game::Kept& kept) {
+    const std::string path = folder_->path(Folder::kRecords);
+    Reading reading;
+    SavedRecords records;
+    std::FILE* in = folder_->open(Folder::kRecords, kLargestRecordsFile, "any records", reading);
+    if (in) {
+        reading = readRecords(in, records);
+        std::fclose(in);
+    } else if (reading.whole()) {
+        recordsText_ = recordsFileText({});  // none yet, and none needed until a solve
+        return;
+    }
+    if (!reading.whole()) {
+        std::string error;
+        if (reading.keepAside && folder_->writable() &&
+            folder_->setAside(Folder::kRecords, error)) {
+            platform::logMessage("%s was not read: %s; it is kept as %s.bad and new records begin",
+                                 path.c_str(), reading.problem.c_str(), path.c_str());
+            recordsText_ = {};
+        } else {
+            recordsKept_ = false;
+            platform::logMessage("%s was not read: %s; solves will not be recorded", path.c_str(),
+                                 (error.empty() ? reading.problem : error).c_str());
+        }
+        return;
+    }
+    recordsText_ = recordsFileText(records);
+    kept.done = std::move(records.done);
+    if (records.phase == Solves::Phase::None) {
+        return;
+    }
+    MagicCube cube;
+    cube.setStickers(kept.stickers);
+    if (records.cube != cubeFingerprint(kept.stickers) || cube.isSolved()) {
+        platform::logMessage("%s: the solve under way was on another cube and is dropped",
+                             path.c_str());
+        return;
+    }
+    kept.phase = records.phase;
+    kept.moves = records.moves;
+    kept.seconds = records.seconds;
+}
+
+Keeper::Texts Keeper::texts() const {
+    const SavedState state = snapshot().state;
+    const MagicCube::Stickers& stickers = game_.cube().stickers();
+    const Solves& solves = game_.solves();
+    Texts t;
+    t.cube = textOf([&](std::FILE* out) { writeSavedState(out, state); });
+    if (canWriteHistory(game_.history(), stickers)) {
+        t.history = textOf([&](std::FILE* out) { writeHistory(out, game_.history(), stickers); });
+    }
+    t.records = recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
+                                 solves.moves(), solves.seconds(loop_.now())});
+    return t;
+}
+
+bool Keeper::save() {
+    if (!folder_) {
+        if (!why_.empty()) {
+            platform::logMessage("could not save the cube: %s", why_.c_str());
+        }
+        return why_.empty();
+    }
+    if (!folder_->writable()) {
+        return true;  // another game has the folder: this one was never to save
+    }
+    const std::string cubePath = folder_->path(Folder::kCube);
+    std::string error;
+    if (keepAside_) {
+        // The file read at start-up could not be read whole: the player's bytes stay.
+        keepAside_ = false;
+        if (folder_->setAside(Folder::kCube, error)) {
+            platform::logMessage("the saved cube that could not be read is kept as %s.bad",
+                                 cubePath.c_str());
+        } else {
+            platform::logMessage("could not keep %s aside: %s", cubePath.c_str(), error.c_str());
+        }
+    }
+    lastSave_ = loop_.now();
+    const Texts t = texts();
+    const bool whole = folder_->wholeSaveNeeded();
+    Folder::Texts files{{Folder::kCube, &t.cube}};
+    if (t.history.empty()) {
+        platform::logMessage(
+            "could not save the undo history to %s: it holds a sticker the game does not make",
+            folder_->path(Folder::kHistory).c_str());
+    } else if (whole || t.history != historyText_) {
+        files.push_back({Folder::kHistory, &t.history});
+    }
+    if (recordsKept_ && (whole || t.records != recordsText_)) {
+        files.push_back({Folder::kRecords, &t.records});
+    }
+    if (!folder_->replace(files, error)) {
+        platform::logMessage("could not save the cube to %s: %s", cubePath.c_str(), error.c_str());
+        return false;
+    }
+    saved_ = snapshot();
+    historyText_ = t.history.empty() ? historyText_ : t.history;
+    recordsText_ = recordsKept_ ? t.records : recordsText_;
+    if (written_) {
+        written_();
+    }
+    return true;
+}
+
+bool Keeper::saveNow() {
+    return save();
+}
+
+void Keeper::solved(const Solve&, bool) {
+    save();  // a record is kept at once, whatever happens next
+}
+
+void Keeper::framing() {
+    const Quaternion& rotation = game_.motion().currentRotation;
+    if (game_.cube().revision() == seenRevision_ &&
+        std::memcmp(rotation.q, seenRotation_, sizeof seenRotation_) == 0) {
+        return;
+    }
+    seenRevision_ = game_.cube().revision();
+    std::memcpy(seenRotation_, rotation.q, sizeof seenRotation_);
+    lastChange_ = loop_.now();
+    if (timer_ == nullptr && folder_ && folder_->writable()) {
+        arm(kSaveAfterRest);
+    }
+}
+
+void Keeper::arm(double seconds) {
+    if (timer_) {
+        timer_->invalidate();
+    }
+    timer_ = loop_.scheduledTimer(seconds, [this] { tick(); });
+}
+
+void Keeper::tick() {
+    const double now = loop_.now();
+    double due = lastSave_ + kSaveInterval;
+    if (!wanted_) {
+        due = std::max(due, lastChange_ + kSaveAfterRest);
+    }
+    if (now < due) {  // still moving, or just saved: look again when it may be time
+        arm(due - now);
+        return;
+    }
+    timer_->invalidate();
+    timer_ = nullptr;
+    wanted_ = false;
+    if (!(snapshot() == saved_)) {
+        save();
+    }
+}
+
+void Keeper::saveSoon() {
+    if (!folder_ || !folder_->writable() || snapshot() == saved_) {
+        return;
+    }
+    const double now = loop_.now();
+    if (now >= lastSave_ + kSaveInterval) {
+        save();
+    } else {
+        wanted_ = true;  // as soon as saves may follow, moving or not
+        arm(lastSave_ + kSaveInterval - now);
+    }
+}
+
+}  // namespace gyrelle::store

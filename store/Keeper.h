@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "game/Game.h"
+#include "platform/RunLoop.h"
+#include "store/Folder.h"
+#include "store/StateFile.h"
+
+namespace gyrelle::store {
+
+// Keeps a game in its folder as it is played: reads it back at the start, and saves the
+// cube, its history and the solves together, as one save, a while after the cube comes
+// to rest, as soon as may be when the player may be leaving, at once when a solve ends,
+// and when the game ends. What goes wrong is said in the log, once.
+class Keeper : public Game::Listener {
+  public:
+    // A save waits for the cube to rest this long, and saves are this far apart at least,
+    // but for the one that ends the game and the one that keeps a finished solve
+    // (seconds).
+    static constexpr double kSaveAfterRest = 2.0;
+    static constexpr double kSaveInterval = 1.0;
+
+    // `dir`: the game's folder, or empty when there is none: then nothing is kept, by
+    // design when `why` is empty too. `written` is told after every save (where files
+    // last only when told, a browser's). Times come from `loop`.
+    Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string why,
+           std::function<void()> written = {});
+    ~Keeper() override;
+    Keeper(const Keeper&) = delete;
+    Keeper& operator=(const Keeper&) = delete;
+
+    // Reads what was kept into the game. Another game having the folder is said here too:
+    // then this one reads it and never writes.
+    void restore();
+    bool lockedElsewhere() const { return folder_ && !folder_->writable(); }
+
+    // The player may be leaving: save now if anything changed, or as soon as saves may
+    // follow one another.
+    void saveSoon();
+    // The game ends: saves whatever changed. False when the cube could not be kept.
+    bool saveNow();
+
+    // What the files would hold if saved now (the cube's lines, the history, the records).
+    struct Texts {
+        std::string cube, history, records;
+    };
+    Texts texts() const;
+
+    void solved(const Solve& record, bool best) override;
+    // Each frame: when it shows the cube changed or turned, a save waits a while longer.
+    void framing() override;
+
+  private:
+    // What the state file holds, and what tells the other files changed: a save is due
+    // only when this differs from what was saved.
+    struct Snapshot {
+        SavedState state;
+        unsigned long historyChanges = 0;
+        unsigned long solvesRevision = 0;
+        bool operator==(const Snapshot& other) const;
+    };
+    Snapshot snapshot() const;
+    void restoreRecords(Game::Kept& kept);
+    bool save();
+    void arm(double seconds);
+    void tick();
+
+    Game& game_;
+    platform::RunLoop& loop_;
+    std::unique_ptr<Folder> folder_;  // null when nothing is kept
+    std::string why_;                 // why nothing is kept, or empty by design
+    std::function<void()> written_;
+    bool keepAside_ = false;   // the state file read at start was not whole: keep it
+    bool recordsKept_ = true;  // false when the records file is there but unreadable
+    Snapshot saved_;           // as the files hold it now
+    std::string historyText_;  // what the history and records files hold now
+    std::string recordsText_;
+    // The cube as last noticed, for telling when it moves.
+    unsigned long seenRevision_ = 0;
+    float seenRotation_[4] = {};
+    double lastChange_ = 0;
+    double lastSave_ = -HUGE_VAL;
+    bool wanted_ = false;  // a save was asked for and waits only for the interval
+    platform::Timer* timer_ = nullptr;
+};
+
+}  // namespace gyrelle::store

@@ -1,5 +1,5 @@
 // The platform stand-ins: timers, the letterbox, the view tree and what paints it,
-// touches and the desktop's stand-ins for fingers; and the command line.
+// touches and the desktop's stand-ins for fingers, signals and the log.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/CommandLine.h"
 #include "overlay/InfoView.h"
 #include "platform/AlertView.h"
 #include "platform/DesktopInput.h"
@@ -186,79 +185,6 @@ TEST(TouchDispatcher, ALiftAfterItsViewWasClosedReachesNoView) {
     dispatcher.ended(&c[1], 1);
     EXPECT_EQ(dispatcher.activeCount(), 0);
     EXPECT_TRUE(root.seen.empty());
-}
-
-// The exit status; the usage on standard output after --help, errors on standard error.
-int runCommandLine(std::vector<const char*> args, std::string& err, std::string* position = nullptr,
-                   std::string* output = nullptr) {
-    args.insert(args.begin(), "gyrelle");
-    char *text = nullptr, *printed = nullptr;
-    size_t length = 0, printedLength = 0;
-    FILE* errors = open_memstream(&text, &length);
-    FILE* out = open_memstream(&printed, &printedLength);
-    std::string code;
-    int status =
-        gyrelle::handleCommandLine(static_cast<int>(args.size()), args.data(), out, errors, code);
-    if (position) {
-        *position = code;
-    }
-    std::fclose(out);
-    std::fclose(errors);
-    err.assign(text, length);
-    if (output) {
-        output->assign(printed, printedLength);
-    }
-    std::free(text);
-    std::free(printed);
-    return status;
-}
-
-// Each test runs in a process of its own (ctest), so the environment may be changed.
-TEST(CommandLine, StatsPrintsTheRecordsAndChangesNothing) {
-    char pattern[] = "/tmp/gyrelle-stats-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string home = pattern, dir = home + "/gyrelle";
-    setenv("XDG_DATA_HOME", pattern, 1);
-    std::string err, out;
-    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
-    EXPECT_EQ(out, "No solves yet.\n");
-    EXPECT_FALSE(std::filesystem::exists(dir));  // nothing made by looking
-
-    std::filesystem::create_directory(dir);
-    std::ofstream(dir + "/records") << "gyrelle records 1\n"
-                                       "solve 2025-12-06T23:30:17Z 57 83.412\n"
-                                       "solve 2025-12-07T10:00:00Z 40 95.000\n"
-                                       "solving 0123456789abcdef 12 41.300\nend\n";
-    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
-    for (const char* line : {"Solves: 2\n", "Best time: 1:23.4\n", "Fewest moves: 40\n",
-                             "Average of 5: -\n", "Under way: 12 moves, 0:41.3\n"}) {
-        EXPECT_NE(out.find(line), std::string::npos) << out;
-    }
-    std::ofstream(dir + "/records") << "gyrelle records 1\nsolve\nend\n";
-    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 1);
-    EXPECT_EQ(err, "gyrelle: " + dir + "/records cannot be read: line 2 is malformed\n");
-    EXPECT_EQ(out, "");
-    std::filesystem::remove_all(home);
-}
-
-TEST(CommandLine, HelpVersionAndAPositionThatIsOne) {
-    std::string err, position;
-    const char* solved = "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB";
-    EXPECT_EQ(runCommandLine({"--position", solved}, err, &position), -1);
-    EXPECT_EQ(position, solved);
-    EXPECT_EQ(runCommandLine({"--position", "UUU"}, err), 2);
-    EXPECT_EQ(err, "gyrelle: Not a cube position: it must be 54 letters\n");
-    EXPECT_EQ(runCommandLine({}, err), -1);
-    EXPECT_EQ(runCommandLine({"--help"}, err), 0);
-    EXPECT_EQ(runCommandLine({"--version"}, err), 0);
-    EXPECT_EQ(err, "");
-    for (auto args :
-         {std::vector<const char*>{"-x"}, {"--help", "extra"}, {"play"}, {"--help", "--help"}}) {
-        EXPECT_EQ(runCommandLine(args, err), 2);
-        // one line of error, then the usage
-        EXPECT_EQ(err.rfind("gyrelle: ", 0), 0u);
-        EXPECT_EQ(err.substr(err.find('\n') + 1).rfind("Usage: gyrelle", 0), 0u) << err;
-    }
 }
 
 // A request to end the game only marks it and wakes the loop; SIGPIPE ends nothing.

@@ -88,6 +88,31 @@ TEST(Scan, KeywordsMustComeNextAndWhiteSpaceMatchesAnyRun) {
     EXPECT_EQ(shortRecord.rest(), "prem 0");
 }
 
+// The longest number read has 256 digits (an integer) or characters (a real); one more
+// is refused, and consumed whole.
+TEST(Scan, NumbersOfExactlyTheLongestLengthAreReadAndOneMoreIsNot) {
+    // 10^255 + 7: its low 8 bits are 7, 10^255 being a multiple of 256.
+    const std::string longest = "1" + std::string(254, '0') + "7";
+    ASSERT_EQ(longest.size(), 256u);
+    Stream s(longest + " 1" + std::string(255, '0') + "7 5");
+    ScannedInt a, b, c;
+    EXPECT_EQ(scanText(s.file, "%d", {&a}), 1);
+    EXPECT_EQ(a.low8, 7);
+    EXPECT_FALSE(a.fitsInt);
+    EXPECT_EQ(scanText(s.file, " %d", {&b}), 0);
+    EXPECT_EQ(scanText(s.file, " %d", {&c}), 1);
+    EXPECT_EQ(c.value, 5);
+
+    const std::string real = "0." + std::string(254, '5');  // 256 characters
+    Stream r(real + " 0." + std::string(255, '5') + " 8");
+    float x = -1, y = -1, z = -1;
+    EXPECT_EQ(scanText(r.file, "%f", {&x}), 1);
+    EXPECT_FLOAT_EQ(x, 0.5555556f);
+    EXPECT_EQ(scanText(r.file, " %f", {&y}), 0);
+    EXPECT_EQ(scanText(r.file, " %f", {&z}), 1);
+    EXPECT_EQ(z, 8.0f);
+}
+
 // A number longer than any file holds is not read, however long: a hostile file costs
 // neither memory nor time.
 TEST(Scan, NumbersLongerThanAnyFileHoldsAreRefused) {

@@ -22,13 +22,13 @@ class Soak : public HeadlessViewWithFilesTest {
     void check(long event) {
         unsigned colours[54];
         for (int s = 0; s < 54; ++s) {
-            const Sticker& k = view->magicCube->stickers()[s];
+            const Sticker& k = cube().stickers()[s];
             ASSERT_GE(solved.getStickerLocationWithColor(k.rgb), 0) << "event " << event;
             colours[s] = k.rgb[0] << 16 | k.rgb[1] << 8 | k.rgb[2];
         }
         std::sort(colours, colours + 54);
         ASSERT_EQ(std::adjacent_find(colours, colours + 54), colours + 54) << "event " << event;
-        ASSERT_NEAR(view->currentRotation.norm(), 1.0f, 1e-3f) << "event " << event;
+        ASSERT_NEAR(motion().currentRotation.norm(), 1.0f, 1e-3f) << "event " << event;
     }
 
     Point anywhere() {
@@ -76,9 +76,10 @@ TEST_F(Soak, RandomEventsKeepTheCubeWhole) {
         } else if (k < 97) {  // the information button, or a touch that closes the overlay
             tap(k < 96 ? Point{307, 467} : anywhere());
         } else if (k < 99) {
-            k < 98 ? view->undo() : view->redo();
+            k < 98 ? game().undo() : game().redo();
         } else if (kind(rng) < 10) {  // now and then the game ends and starts again
             view->terminate();
+            view.reset();  // the folder is the next game's only once this one is gone
             view = EAGLView::create(platform);
             platform.window().setContentView(view.get());
             view->layoutSubviews();
@@ -92,11 +93,11 @@ TEST_F(Soak, RandomEventsKeepTheCubeWhole) {
     // The history holds every change, in order, through restarts: taking all of them
     // back leads to the solved cube it began with.
     platform.window().collectAnswered();
-    for (int guard = 0; view->history.canUndo() && guard < 100000; ++guard) {
-        view->undo();
+    for (int guard = 0; game().history().canUndo() && guard < 100000; ++guard) {
+        game().undo();
         frames(5);
     }
-    EXPECT_TRUE(sameStickers(*view->magicCube, solved));
+    EXPECT_TRUE(sameStickers(cube(), solved));
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // Solves: the averages cubers use, the clock as it reads, and the records file.
-#include "cube/Solves.h"
+#include "game/Solves.h"
 
 #include <gtest/gtest.h>
 
-#include "view/SavedRecords.h"
+#include "store/RecordsFile.h"
 
 namespace gyrelle {
 namespace {
+
+using store::SavedRecords;
 
 std::vector<Solve> times(std::initializer_list<double> seconds) {
     std::vector<Solve> solves;
@@ -22,6 +24,19 @@ TEST(Solves, AveragesLeaveOutTheBestAndTheWorstOfTheNewest) {
     EXPECT_DOUBLE_EQ(*averageOfLast(times({1, 3, 5, 7, 9, 1000}), 5), 7);
     EXPECT_DOUBLE_EQ(*averageOfLast(times({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), 12), 6.5);
     EXPECT_FALSE(averageOfLast(times({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 12));
+}
+
+// Times come in the order they were made, not sorted: the best and the worst are found
+// wherever they lie, and the newest of the solves are the last ones, not the fastest.
+TEST(Solves, AveragesOfTimesInAnyOrder) {
+    // Newest five: 30 10 50 20 40; without 10 and 50: (30 + 20 + 40) / 3.
+    EXPECT_DOUBLE_EQ(*averageOfLast(times({1, 30, 10, 50, 20, 40}), 5), 30);
+    // The worst first, the best last.
+    EXPECT_DOUBLE_EQ(*averageOfLast(times({90, 12, 14, 16, 2}), 5), 14);
+    // Twelve, falling: without 12 and 1, 2..11 average 6.5.
+    EXPECT_DOUBLE_EQ(*averageOfLast(times({12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}), 12), 6.5);
+    // Equal best times: only one of them is left out.
+    EXPECT_DOUBLE_EQ(*averageOfLast(times({5, 3, 3, 9, 4}), 5), 4);
 }
 
 TEST(Solves, TheClockShowsTenthsCutNotRounded) {
@@ -55,9 +70,10 @@ TEST(Solves, ANewBestBeatsEveryEarlierTimeOrMoveCount) {
 
 bool read(const std::string& text, SavedRecords& records, std::string& problem) {
     std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-    const bool ok = readRecords(in, records, problem);
+    const store::Reading reading = store::readRecords(in, records);
     std::fclose(in);
-    return ok;
+    problem = reading.problem;
+    return reading.whole();
 }
 
 TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
@@ -67,14 +83,14 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
     r.cube = "0123456789abcdef";
     r.moves = 12;
     r.seconds = 41.3;
-    const std::string text = recordsFileText(r);
+    const std::string text = store::recordsFileText(r);
     EXPECT_EQ(text,
               "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 57 83.412\n"
               "solving 0123456789abcdef 12 41.300\nend\n");
     SavedRecords back;
     std::string problem;
     ASSERT_TRUE(read(text, back, problem)) << problem;
-    EXPECT_EQ(recordsFileText(back), text);
+    EXPECT_EQ(store::recordsFileText(back), text);
 
     const std::string head = "gyrelle records 1\n";
     const std::string solve = "solve 2025-12-06T23:30:17Z 57 83.412\n";

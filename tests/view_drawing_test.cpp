@@ -16,8 +16,8 @@ double facing(int slot) {
 using DrawingTest = HeadlessViewTest;
 
 TEST_F(DrawingTest, StartUpFrameShowsEveryVisibleStickerInItsExactColour) {
-    ASSERT_EQ(view->backingWidth, 320);
-    ASSERT_EQ(view->backingHeight, 480);
+    ASSERT_EQ(view->backingSize().width, 320);
+    ASSERT_EQ(view->backingSize().height, 480);
     int checked = 0;
     for (int s = 0; s < 54; ++s) {
         if (facing(s) < 0.3) {
@@ -26,7 +26,7 @@ TEST_F(DrawingTest, StartUpFrameShowsEveryVisibleStickerInItsExactColour) {
         for (double u : {-0.7, 0.0, 0.7}) {
             for (double v : {-0.7, 0.0, 0.7}) {
                 Pixel at = onScreen(stickerPoint(s, u, v), startOrientation);
-                EXPECT_EQ(pixel(at), rgbaOf(view->magicCube->stickers()[s]))
+                EXPECT_EQ(pixel(at), rgbaOf(cube().stickers()[s]))
                     << "slot " << s << " at " << at.column << "," << at.row;
             }
         }
@@ -44,11 +44,10 @@ TEST_F(DrawingTest, StartUpFrameShowsEveryVisibleStickerInItsExactColour) {
 
 TEST_F(DrawingTest, BeforeTheFirstLayoutFramesShowNothingButStillAnimate) {
     auto fresh = EAGLView::create(platform);
-    EXPECT_EQ(fresh->backingWidth, 0);
-    EXPECT_EQ(fresh->viewFramebuffer, 0u);
-    ASSERT_TRUE(fresh->magicCube->move(0, 1));
+    EXPECT_EQ(fresh->backingSize().width, 0);
+    ASSERT_TRUE(fresh->game().swipe(0, 1));
     fresh->drawView();
-    EXPECT_EQ(fresh->magicCube->animatedAngle(), 36.0f);
+    EXPECT_EQ(fresh->game().cube().animatedAngle(), 36.0f);
 }
 
 // A failed set-up leaves a line in the log; the frame goes on all the same.
@@ -63,12 +62,11 @@ TEST_F(DrawingTest, AFramebufferThatCannotBeMadeIsLogged) {
 }
 
 TEST_F(DrawingTest, IdentityOrientationShowsTheFrontFaceSquarely) {
-    view->currentRotation = rotation(1, 0, 0, 0);
+    motion().currentRotation = rotation(1, 0, 0, 0);
     view->drawView();
     auto straight = [](Vecd v) { return v; };
     for (int s = 0; s < 9; ++s) {
-        EXPECT_EQ(pixel(onScreen(stickerPoint(s), straight)),
-                  rgbaOf(view->magicCube->stickers()[s]));
+        EXPECT_EQ(pixel(onScreen(stickerPoint(s), straight)), rgbaOf(cube().stickers()[s]));
     }
     EXPECT_EQ(pixel(onScreen({1.6, 0, 1.5}, straight)), kBlack);
 }
@@ -77,9 +75,9 @@ TEST_F(DrawingTest, IdentityOrientationShowsTheFrontFaceSquarely) {
 // frames and is applied to the stickers at the end of the fourth. The top layer is
 // turned, so its stickers stay in view as they turn.
 TEST_F(DrawingTest, SliceTurnIsDrawnOverFourFramesThenApplied) {
-    MagicCube& cube = *view->magicCube;
+    const MagicCube& cube = view->game().cube();
     const MagicCube before = cube;
-    ASSERT_TRUE(cube.move(6, 7));  // front face's top row to the right: y = +1, +90 about y
+    ASSERT_TRUE(game().swipe(6, 7));  // front face's top row to the right: y = +1, +90 about y
     for (int frame = 1; frame <= 4; ++frame) {
         double angle = 18.0 * frame * M_PI / 180.0;
         auto turned = [angle](Vecd v) { return startOrientation(rotate(v, {0, 1, 0}, angle)); };

@@ -18,25 +18,24 @@ TEST_F(ShakeTest, ADeviceAtRestNeverShakes) {
         return true;
     });
     platform.advance(10);  // 250 samples of (0, -1, 0), from an estimate of zero
-    EXPECT_TRUE(view->magicCube->isSolved());
+    EXPECT_TRUE(cube().isSolved());
     EXPECT_EQ(questions(), 0);
-    EXPECT_NEAR(view->myAccelerometer[1], -1, 1e-6);
 }
 
 TEST_F(ShakeTest, ExactlyTheThresholdCounts) {
     // From an estimate of zero, a sample of 2.5 leaves 2.5 - 0.25 = 2.25.
     view->accelerometerDidAccelerate({std::nextafter(2.5, 0.0), 0, 0});
-    EXPECT_TRUE(view->magicCube->isSolved());
+    EXPECT_TRUE(cube().isSolved());
     auto other = EAGLView::create(platform);
     other->accelerometerDidAccelerate({2.5, 0, 0});
-    EXPECT_FALSE(other->magicCube->isSolved());
+    EXPECT_FALSE(other->game().cube().isSolved());
 }
 
 TEST_F(ShakeTest, SolvedScramblesUnsolvedAsksAndTooSoonIsIgnored) {
     shake();
-    EXPECT_FALSE(view->magicCube->isSolved());
+    EXPECT_FALSE(cube().isSolved());
     EXPECT_EQ(questions(), 0);
-    const MagicCube scrambled = *view->magicCube;
+    const MagicCube scrambled = cube();
     platform.advance(0.5);
     shake();  // too soon: ignored, and the interval is not extended
     EXPECT_EQ(questions(), 0);
@@ -48,34 +47,35 @@ TEST_F(ShakeTest, SolvedScramblesUnsolvedAsksAndTooSoonIsIgnored) {
     EXPECT_EQ(q.message(), "Do you want to reset the cube?");
     EXPECT_EQ(q.button(0).label(), "No");
     EXPECT_EQ(q.button(1).label(), "Yes");
-    EXPECT_TRUE(sameStickers(*view->magicCube, scrambled));  // asking changes nothing
+    EXPECT_TRUE(sameStickers(cube(), scrambled));  // asking changes nothing
 }
 
+// 0.75 s after the last accepted shake is still too soon; a hair later is not.
 TEST_F(ShakeTest, AShakeExactlyTheIntervalLaterIsTooSoon) {
-    view->magicCube->rotateFace(1);
-    view->lastTime = platform.now() - 0.75;
+    shake();  // scrambles
+    platform.advance(0.75);
     shake();
     EXPECT_EQ(questions(), 0);
-    view->lastTime = platform.now() - 0.7501;
+    platform.advance(0.0001);
     shake();
     EXPECT_EQ(questions(), 1);
 }
 
 TEST_F(ShakeTest, YesResetsNoLeavesAndEachQuestionIsAnsweredOnItsOwn) {
-    view->magicCube->scrambleCube();
-    const MagicCube scrambled = *view->magicCube;
+    game().newGame();
+    const MagicCube scrambled = cube();
     shake();
     platform.advance(0.8);
     shake();
     ASSERT_EQ(questions(), 2);
     platform.window().frontAlert()->clickButton(0);  // "No"
-    EXPECT_TRUE(sameStickers(*view->magicCube, scrambled));
+    EXPECT_TRUE(sameStickers(cube(), scrambled));
     ASSERT_EQ(questions(), 1);
     // A touch on the other one's "Yes", in the middle of the screen.
     ::testing::internal::CaptureStderr();
     tap({30 + 136 + 56, 165 + 98 + 20});
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "reset: solved\n");
-    EXPECT_TRUE(view->magicCube->isSolved());
+    EXPECT_TRUE(cube().isSolved());
     EXPECT_EQ(questions(), 0);
     platform.window().collectAnswered();
 }
@@ -85,19 +85,19 @@ using OverlayTest = ShakeTest;
 const Point kInfoButton{295 + 12, 455 + 12};
 
 TEST_F(OverlayTest, TheButtonOpensTheSameOverlayEveryTimeAndComesBack) {
-    ASSERT_EQ(view->infoButton->superview(), view.get());
+    ASSERT_EQ(view->infoButton().superview(), view.get());
     tap(kInfoButton);
-    ASSERT_NE(view->infoView, nullptr);
-    EXPECT_EQ(view->infoView->superview(), view.get());
-    EXPECT_EQ(view->infoButton->superview(), nullptr);
-    InfoView* first = view->infoView.get();
+    ASSERT_NE(view->infoView(), nullptr);
+    EXPECT_EQ(view->infoView()->superview(), view.get());
+    EXPECT_EQ(view->infoButton().superview(), nullptr);
+    const InfoView* first = view->infoView();
     tap({160, 240});  // closes
-    EXPECT_EQ(view->infoView->superview(), nullptr);
-    EXPECT_EQ(view->infoButton->superview(), view.get());
-    const platform::Rect f = view->infoButton->frame();
+    EXPECT_EQ(view->infoView()->superview(), nullptr);
+    EXPECT_EQ(view->infoButton().superview(), view.get());
+    const platform::Rect f = view->infoButton().frame();
     EXPECT_TRUE(f.x == 295 && f.y == 455 && f.width == 25 && f.height == 25);
     tap(kInfoButton);
-    EXPECT_EQ(view->infoView.get(), first);
+    EXPECT_EQ(view->infoView(), first);
     const std::string& help = first->texts()[2]->text();
     EXPECT_NE(help.find("top face.\n\nTwo finger controls:\nDrag anywhere"), std::string::npos);
     EXPECT_EQ(help.substr(help.size() - 37), "\nSHAKE to scramble or reset the cube.");
@@ -106,21 +106,47 @@ TEST_F(OverlayTest, TheButtonOpensTheSameOverlayEveryTimeAndComesBack) {
 TEST_F(OverlayTest, TheClosingTouchDoesNothingElse) {
     tap(kInfoButton);
     tap(atSlot(4), 2);  // a double tap on a sticker under the overlay: no make-top
-    EXPECT_EQ(view->fMakeTopDistance, 0.0f);
-    EXPECT_EQ(view->infoView->superview(), nullptr);
+    EXPECT_EQ(motion().fMakeTopDistance, 0.0f);
+    EXPECT_EQ(view->infoView()->superview(), nullptr);
 
     tap(kInfoButton);
-    view->bContinueToRotate = 1;  // spinning under the overlay
-    view->qdeltacontinue = rotation(0, 1, 0, 0.05f);
+    motion().bContinueToRotate = 1;  // spinning under the overlay
+    motion().qdeltacontinue = rotation(0, 1, 0, 0.05f);
     view->drawView();
     shake();  // shakes still act
-    EXPECT_FALSE(view->magicCube->isSolved());
+    EXPECT_FALSE(cube().isSolved());
     // The picture under the overlay is the cube's alone.
     view->drawView();
-    EXPECT_EQ(pixel(onScreen(stickerPoint(4))), rgbaOf(view->magicCube->stickers()[4]));
+    EXPECT_EQ(pixel(onScreen(stickerPoint(4))), rgbaOf(cube().stickers()[4]));
     EXPECT_EQ(pixel(0, 0), (Rgba{0, 0, 0, 255}));
     tap({10, 470});
-    EXPECT_TRUE(view->bContinueToRotate) << "closing the overlay is not a touch on the cube";
+    EXPECT_TRUE(motion().bContinueToRotate) << "closing the overlay is not a touch on the cube";
+}
+
+// A second game on one folder asks, in its window, whether to quit or play without
+// saving; every key and touch goes to that question first.
+class FolderQuestionTest : public HeadlessViewWithFilesTest {};
+
+TEST_F(FolderQuestionTest, ASecondGameOnTheFolderAsksToQuitOrPlayWithoutSaving) {
+    ::testing::internal::CaptureStderr();
+    auto second = EAGLView::create(platform);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said,
+              "reset: solved\nanother Gyrelle has " + dir + " open: this one saves nothing\n");
+    ASSERT_EQ(platform.window().alertCount(), 1);
+    const platform::AlertView& q = *platform.window().frontAlert();
+    EXPECT_EQ(q.message(), "Gyrelle is already open with this folder. Play here without saving?");
+    EXPECT_EQ(q.button(0).label(), "Quit");
+    EXPECT_EQ(q.button(1).label(), "Play");
+    platform.window().keyDown({platform::Key::Return});  // Play
+    EXPECT_EQ(platform.window().alertCount(), 0);
+    EXPECT_FALSE(platform.quitAsked());
+    EXPECT_TRUE(second->game().cube().isSolved()) << "the answer is not a reset";
+    second.reset();
+
+    second = EAGLView::create(platform);
+    platform.window().keyDown({platform::Key::Escape});  // Quit
+    EXPECT_TRUE(platform.quitAsked());
 }
 
 }  // namespace

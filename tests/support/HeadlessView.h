@@ -45,16 +45,16 @@ class HeadlessViewTest : public ::testing::Test {
     // cube is turned by `orient` (by default, as it is now).
     template <class Orient>
     Pixel onScreen(Vecd cubePoint, Orient orient) {
-        return project(orient(cubePoint), view->backingWidth, view->backingHeight);
+        return project(orient(cubePoint), view->backingSize().width, view->backingSize().height);
     }
     Pixel onScreen(Vecd cubePoint) {
-        return onScreen(cubePoint, [this](Vecd v) { return applied(view->currentRotation, v); });
+        return onScreen(cubePoint, [this](Vecd v) { return applied(motion().currentRotation, v); });
     }
 
     // The view point over a point of the cube in the current picture.
     platform::Point at(Vecd cubePoint) {
         const Pixel p = onScreen(cubePoint);
-        const float scale = float(view->backingWidth) / view->bounds().width;
+        const float scale = float(view->backingSize().width) / view->bounds().width;
         return {(p.column + 0.5f) / scale, view->bounds().height - (p.row + 0.5f) / scale};
     }
     platform::Point atSlot(int slot) { return at(stickerPoint(slot)); }
@@ -96,6 +96,9 @@ class HeadlessViewTest : public ::testing::Test {
             view->drawView();
         }
     }
+    Game& game() { return view->game(); }
+    const MagicCube& cube() { return view->game().cube(); }
+    Motion& motion() { return view->game().motion(); }
 
     platform::HeadlessPlatform platform{EAGLView::kScreenPoints};
     std::unique_ptr<EAGLView> view;

@@ -1,0 +1,104 @@
+// The command line: --help, --version, --position, and --stats, which reads the records
+// through the store alone and writes nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+// The exit status; the usage on standard output after --help, errors on standard error.
+int runCommandLine(std::vector<const char*> args, std::string& err, std::string* position = nullptr,
+                   std::string* output = nullptr) {
+    args.insert(args.begin(), "gyrelle");
+    char *text = nullptr, *printed = nullptr;
+    size_t length = 0, printedLength = 0;
+    FILE* errors = open_memstream(&text, &length);
+    FILE* out = open_memstream(&printed, &printedLength);
+    std::string code;
+    int status =
+        gyrelle::handleCommandLine(static_cast<int>(args.size()), args.data(), out, errors, code);
+    if (position) {
+        *position = code;
+    }
+    std::fclose(out);
+    std::fclose(errors);
+    err.assign(text, length);
+    if (output) {
+        output->assign(printed, printedLength);
+    }
+    std::free(text);
+    std::free(printed);
+    return status;
+}
+
+// Each test runs in a process of its own (ctest), so the environment may be changed.
+TEST(CommandLine, StatsPrintsTheRecordsAndChangesNothing) {
+    char pattern[] = "/tmp/gyrelle-stats-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern, dir = home + "/gyrelle";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    std::string err, out;
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    EXPECT_EQ(out, "No solves yet.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir));  // nothing made by looking
+
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/records") << "gyrelle records 1\n"
+                                       "solve 2025-12-06T23:30:17Z 57 83.412\n"
+                                       "solve 2025-12-07T10:00:00Z 40 95.000\n"
+                                       "solving 0123456789abcdef 12 41.300\nend\n";
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    for (const char* line : {"Solves: 2\n", "Best time: 1:23.4\n", "Fewest moves: 40\n",
+                             "Average of 5: -\n", "Under way: 12 moves, 0:41.3\n"}) {
+        EXPECT_NE(out.find(line), std::string::npos) << out;
+    }
+    // Armed by a scramble, not yet started: nothing under way.
+    std::ofstream(dir + "/records") << "gyrelle records 1\nscrambled 0123456789abcdef\nend\n";
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    EXPECT_EQ(out, "No solves yet.\n");
+
+    // A save cut short is read as the game would complete it, and left for the game.
+    const std::string records = "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 9 9.000\nend\n";
+    const std::string saving = "gyrelle saving 1\nfile records " + std::to_string(records.size()) +
+                               "\n" + records + "end\n";
+    std::ofstream(dir + "/saving") << saving;
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    EXPECT_NE(out.find("Solves: 1\nBest time: 0:09.0\n"), std::string::npos) << out;
+    std::stringstream left;
+    left << std::ifstream(dir + "/saving").rdbuf();
+    EXPECT_EQ(left.str(), saving);
+    std::filesystem::remove(dir + "/saving");
+
+    std::ofstream(dir + "/records") << "gyrelle records 1\nsolve\nend\n";
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 1);
+    EXPECT_EQ(err, "gyrelle: " + dir + "/records cannot be read: line 2 is malformed\n");
+    EXPECT_EQ(out, "");
+    std::filesystem::remove_all(home);
+}
+
+TEST(CommandLine, HelpVersionAndAPositionThatIsOne) {
+    std::string err, position;
+    const char* solved = "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB";
+    EXPECT_EQ(runCommandLine({"--position", solved}, err, &position), -1);
+    EXPECT_EQ(position, solved);
+    EXPECT_EQ(runCommandLine({"--position", "UUU"}, err), 2);
+    EXPECT_EQ(err, "gyrelle: Not a cube position: it must be 54 letters\n");
+    EXPECT_EQ(runCommandLine({}, err), -1);
+    EXPECT_EQ(runCommandLine({"--help"}, err), 0);
+    EXPECT_EQ(runCommandLine({"--version"}, err), 0);
+    EXPECT_EQ(err, "");
+    for (auto args :
+         {std::vector<const char*>{"-x"}, {"--help", "extra"}, {"play"}, {"--help", "--help"}}) {
+        EXPECT_EQ(runCommandLine(args, err), 2);
+        // one line of error, then the usage
+        EXPECT_EQ(err.rfind("gyrelle: ", 0), 0u);
+        EXPECT_EQ(err.substr(err.find('\n') + 1).rfind("Usage: gyrelle", 0), 0u) << err;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,411 @@
+// The session's rules, with no view and no GL: undo and redo, typed moves and what waits
+// for the cube to be still, a new game and its question, positions copied and set.
+#include <cmath>
+
+#include "cube/Position.h"
+#include "game/Keys.h"
+#include "tests/support/GameFixture.h"
+
+namespace gyrelle::testing {
+namespace {
+
+using UndoTest = GameTest;
+
+// Slot 0 swiped onto slot 1: the front face's bottom row to the right, code +4.
+TEST_F(UndoTest, ATurnIsTakenBackAndAppliedAgainOverFourFrames) {
+    const MagicCube solved = cube();
+    ASSERT_TRUE(game.swipe(0, 1));
+    frames(5);
+    const MagicCube turned = cube();
+    ASSERT_FALSE(sameStickers(turned, solved));
+    for (auto [undo, from, to] : {std::tuple{true, &turned, &solved}, {false, &solved, &turned}}) {
+        undo ? game.undo() : game.redo();
+        ASSERT_TRUE(cube().animating());
+        EXPECT_EQ(cube().animatedSlice(), 3);
+        for (int frame = 1; frame <= 3; ++frame) {
+            frames(1);
+            EXPECT_TRUE(same(*from)) << frame;
+        }
+        frames(1);
+        EXPECT_TRUE(same(*to));
+    }
+    EXPECT_EQ(game.history().entries().size(), 1u);
+    EXPECT_EQ(game.history().position(), 1u);
+}
+
+TEST_F(UndoTest, AScrambleAndAResetAreTakenBackAtOnceToTheExactCube) {
+    const MagicCube solved = cube();
+    game.newGame();  // a solved cube is scrambled
+    const MagicCube scrambled = cube();
+    ASSERT_FALSE(scrambled.isSolved());
+    game.undo();
+    EXPECT_TRUE(same(solved));
+    game.redo();
+    EXPECT_TRUE(same(scrambled));
+
+    game.newGame();  // unsolved: the question, and nothing else
+    EXPECT_EQ(told.questions, 1);
+    EXPECT_TRUE(same(scrambled));
+    game.answerReset(false);
+    EXPECT_TRUE(same(scrambled));
+    game.answerReset(true);
+    EXPECT_TRUE(cube().isSolved());
+    EXPECT_EQ(told.resets, 1);
+    game.undo();
+    EXPECT_TRUE(same(scrambled));
+    EXPECT_FALSE(cube().animating());
+}
+
+TEST_F(UndoTest, ANewChangeDropsWhatCouldBeRedone) {
+    turned(4);
+    game.undo();
+    frames(4);
+    ASSERT_TRUE(game.history().canRedo());
+    turned(-7);
+    EXPECT_FALSE(game.history().canRedo());
+    ASSERT_EQ(game.history().entries().size(), 1u);
+    EXPECT_EQ(game.history().entries()[0].code, -7);
+}
+
+// While a turn animates, one request waits for it; more are ignored.
+TEST_F(UndoTest, RequestsDuringATurnWaitForIt) {
+    turned(4);
+    const MagicCube once = cube();
+    ASSERT_TRUE(game.turn(4));
+    game.undo();
+    game.redo();  // the first request waits; this one is not heard
+    frames(4);    // the second turn lands, then the undo starts
+    EXPECT_TRUE(cube().animating());
+    frames(4);
+    EXPECT_TRUE(same(once));
+    frames(10);
+    EXPECT_TRUE(same(once));
+    EXPECT_EQ(game.history().position(), 1u);
+}
+
+// The history moves when the stickers do: a scramble made while an undo is still
+// turning (the cube still solved) comes before that turn, which lands as a new one.
+TEST_F(UndoTest, AScrambleDuringAnUndoTurnKeepsTheHistoryWhole) {
+    turned(4);
+    turned(-4);
+    game.undo();
+    game.newGame();
+    frames(5);
+    EXPECT_EQ(game.history().entries().size(), 4u);
+    while (game.history().canUndo()) {
+        game.undo();
+        frames(5);
+    }
+    EXPECT_TRUE(same(MagicCube()));
+}
+
+// A reset drops the turn under way and all that waits.
+TEST_F(UndoTest, AResetDropsTheRunningTurnAndWhatWaits) {
+    turned(2);
+    ASSERT_TRUE(game.turn(5));
+    game.type('f', false);
+    game.undo();
+    game.answerReset(true);
+    frames(20);
+    EXPECT_TRUE(cube().isSolved());
+    ASSERT_EQ(game.history().entries().size(), 2u);
+    EXPECT_EQ(game.history().toUndo().kind, History::Kind::Reset);
+}
+
+// The layer at `n` (the outer one, or the middle one across it) of `before` turned a
+// quarter turn clockwise as seen from outside along `n`, or back.
+MagicCube::Stickers turnedLayer(const MagicCube::Stickers& before, Vec n, bool middle, bool prime) {
+    const int axis = n[0] ? 0 : n[1] ? 1 : 2;
+    const int sign = (n[axis] > 0) == prime ? 1 : -1;  // -90 degrees about n when clockwise
+    MagicCube::Stickers after = before;
+    for (int s = 0; s < 54; ++s) {
+        const Place p = placeOf(s);
+        if (dot(p.piece, n) == (middle ? 0 : 1)) {
+            after[slotAt(turn(p.piece, axis, sign), turn(p.normal, axis, sign))] = before[s];
+        }
+    }
+    return after;
+}
+
+using KeysTest = GameTest;
+
+// Each key's command, as the README's table gives it.
+TEST_F(KeysTest, EachKeyAsksForWhatItsTableSays) {
+    using platform::Key;
+    using Kind = Command::Kind;
+    struct Case {
+        platform::KeyPress key;
+        Kind kind;
+        char letter;
+        bool prime;
+    };
+    const Case cases[] = {
+        {{Key::Letter, 'z', false, true}, Kind::Undo, 0, false},
+        {{Key::Letter, 'z', true, true}, Kind::Redo, 0, false},
+        {{Key::Letter, 'y', false, true}, Kind::Redo, 0, false},
+        {{Key::Letter, 'n', false, true}, Kind::NewGame, 0, false},
+        {{Key::Letter, 'c', false, true}, Kind::Copy, 0, false},
+        {{Key::Letter, 'v', false, true}, Kind::Paste, 0, false},
+        {{Key::Letter, 'q', false, true}, Kind::None, 0, false},         // the window's own
+        {{Key::Letter, 'z', false, true, true}, Kind::None, 0, false},   // Ctrl+Alt
+        {{Key::Letter, 'r', false, false, true}, Kind::None, 0, false},  // Alt
+        {{Key::Letter, 'r', true}, Kind::Move, 'r', true},
+        {{Key::Letter, 'm'}, Kind::Move, 'm', false},
+        {{Key::Letter, 'z'}, Kind::Move, 'z', false},
+        {{Key::Letter, 'w'}, Kind::None, 0, false},
+        {{Key::Left}, Kind::Move, 'y', false},
+        {{Key::Right}, Kind::Move, 'y', true},
+        {{Key::Up}, Kind::Move, 'x', false},
+        {{Key::Down}, Kind::Move, 'x', true},
+        {{Key::F1}, Kind::ShowKeys, 0, false},
+        {{Key::Question}, Kind::ShowKeys, 0, false},
+        {{Key::F2}, Kind::ShowRecords, 0, false},
+        {{Key::Return}, Kind::None, 0, false},
+    };
+    for (const Case& c : cases) {
+        const Command got = commandOf(c.key);
+        EXPECT_EQ(got.kind, c.kind) << c.key.letter << int(c.key.key);
+        EXPECT_EQ(got.letter, c.letter) << c.key.letter << int(c.key.key);
+        EXPECT_EQ(got.prime, c.prime) << c.key.letter << int(c.key.key);
+    }
+}
+
+// From several orientations, each letter turns the face (or middle slice) whose normal
+// points most along its direction on the screen: F toward the viewer, B away, U up, D
+// down, R right, L left; M as L, E as D, S as F.
+TEST_F(KeysTest, EachLetterTurnsTheFaceThatLiesThereNow) {
+    const Vecd toward[9] = {{0, 0, 1},  {0, 0, -1}, {0, 1, 0},  {0, -1, 0}, {1, 0, 0},
+                            {-1, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}};
+    const char letters[] = "fbudrlmes";
+    for (const Quaternion& orientation :
+         {game.motion().currentRotation, rotation(0.3f, 1, -0.2f, 2.1f),
+          rotation(-1, 0.4f, 0.5f, 4.0f)}) {
+        for (int i = 0; i < 9; ++i) {
+            for (bool prime : {false, true}) {
+                game.motion().currentRotation = orientation;
+                const MagicCube::Stickers before = cube().stickers();
+                Vec n{};
+                double best = -2;
+                for (const Vec& out : kOut) {
+                    const Vecd v =
+                        applied(orientation, {double(out[0]), double(out[1]), double(out[2])});
+                    const double along =
+                        v[0] * toward[i][0] + v[1] * toward[i][1] + v[2] * toward[i][2];
+                    if (along > best) {
+                        best = along;
+                        n = out;
+                    }
+                }
+                game.type(letters[i], prime);
+                frames(5);
+                const MagicCube::Stickers want = turnedLayer(before, n, i >= 6, prime);
+                EXPECT_EQ(std::memcmp(cube().stickers().data(), want.data(), sizeof want), 0)
+                    << letters[i] << (prime ? "'" : "");
+            }
+        }
+    }
+}
+
+// Typed while the cube turns, moves play out in order, eight at most waiting.
+TEST_F(KeysTest, MovesTypedDuringATurnWaitTheirTurn) {
+    Game other;
+    for (auto [letter, prime] : {std::pair{'r', false}, {'u', false}, {'r', true}, {'f', true}}) {
+        game.type(letter, prime);  // all at once
+        other.type(letter, prime);
+        for (int f = 0; f < 5; ++f) {
+            other.stepMotion();
+            other.stepTurn(now);
+        }
+    }
+    frames(25);
+    EXPECT_TRUE(sameStickers(cube(), other.cube()));
+
+    // At the start-up orientation F is face slot 0, +z.
+    const MagicCube::Stickers before = cube().stickers();
+    for (int n = 0; n < 12; ++n) {
+        game.type('f', false);  // one turns, eight wait, three are not heard: nine in all
+    }
+    frames(60);
+    const MagicCube::Stickers once = turnedLayer(before, {0, 0, 1}, false, false);
+    EXPECT_EQ(std::memcmp(cube().stickers().data(), once.data(), sizeof once), 0);
+    EXPECT_EQ(game.history().entries().size(), 4u + 9u);
+}
+
+// An undo asked for after typed moves comes after them: it takes back the last one.
+TEST_F(KeysTest, AnUndoWaitsBehindTheMovesTypedBeforeIt) {
+    game.type('r', false);
+    game.type('u', false);
+    game.undo();
+    frames(20);
+    EXPECT_EQ(game.history().entries().size(), 2u);
+    EXPECT_EQ(game.history().position(), 1u);
+}
+
+// X as R, Y as U, Z as F: a quarter turn of the whole cube about the screen's axis,
+// clockwise as seen from that end, in make-top steps; what is typed after it waits.
+TEST_F(KeysTest, XYZTurnTheWholeCube) {
+    for (auto [letter, prime, axis] : {std::tuple{'x', false, Vecd{-1, 0, 0}},
+                                       {'y', true, Vecd{0, 1, 0}},
+                                       {'z', false, Vecd{0, 0, -1}}}) {
+        const Quaternion before = game.motion().currentRotation;
+        game.type(letter, prime);
+        frames(10);  // 9 degrees a frame: not there yet
+        EXPECT_TRUE(game.motion().makingTop()) << letter;
+        frames(1);
+        EXPECT_FALSE(game.motion().makingTop()) << letter;
+        expectRotation(game.motion().currentRotation,
+                       [&](Vecd v) { return rotate(applied(before, v), axis, M_PI / 2); });
+    }
+    EXPECT_TRUE(cube().isSolved());
+    game.type('x', false);
+    game.type('f', false);
+    frames(5);
+    EXPECT_FALSE(cube().animating()) << "a face turn waits for the whole cube";
+}
+
+TEST_F(KeysTest, CopyAndPasteThePositionAndAPasteThatIsNoneSaysSo) {
+    game.newGame();
+    const MagicCube scrambled = cube();
+    game.copy();
+    ASSERT_EQ(told.copies.size(), 1u);
+    const std::string code = told.copies[0];
+    EXPECT_EQ(code, positionCode(scrambled.stickers()));
+    game.undo();
+    std::string problem;
+    ASSERT_TRUE(game.setPosition(code, problem));  // the same position, centres brought home
+    EXPECT_EQ(positionCode(cube().stickers()), code);
+    game.undo();  // one step
+    EXPECT_TRUE(cube().isSolved());
+
+    const size_t entries = game.history().entries().size();
+    EXPECT_FALSE(game.setPosition("UUU", problem));
+    EXPECT_EQ(problem, "Not a cube position: it must be 54 letters");
+    frames(1);
+    EXPECT_TRUE(cube().isSolved());
+    EXPECT_EQ(game.history().entries().size(), entries);
+}
+
+// A copy typed after moves holds them; a paste waits for the turn under way.
+TEST_F(KeysTest, ACopyAndAPasteWaitForTheTurnsBeforeThem) {
+    game.type('r', false);
+    game.copy();
+    EXPECT_TRUE(told.copies.empty());
+    frames(5);
+    ASSERT_EQ(told.copies.size(), 1u);
+    EXPECT_EQ(told.copies[0], "UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB");
+
+    ASSERT_TRUE(game.turn(1));
+    std::string problem;
+    ASSERT_TRUE(game.setPosition(positionCode(MagicCube().stickers()), problem));
+    EXPECT_FALSE(cube().isSolved());
+    frames(4);
+    EXPECT_TRUE(cube().isSolved());
+}
+
+using SolveTest = GameTest;
+
+// The solved cube with `turns` made, set as a paste sets it.
+void setTurned(Game& game, std::initializer_list<int> turns) {
+    MagicCube cube;
+    for (int code : turns) {
+        cube.rotateFace(code);
+    }
+    std::string problem;
+    ASSERT_TRUE(game.setPosition(positionCode(cube.stickers()), problem));
+}
+
+TEST_F(SolveTest, TimedFromTheFirstTurnToTheSolvedCube) {
+    setTurned(game, {1, 5});
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::Scrambled);
+    now += 10;  // looking at a scrambled cube is not solving it
+    turned(-5);
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::Running);
+    EXPECT_EQ(game.solves().moves(), 1);
+    now += 41.35;
+    EXPECT_NEAR(game.solves().seconds(now), 41.35, 1e-9);
+    const Quaternion solvedIn = game.motion().currentRotation;
+    turned(-1);
+    ASSERT_EQ(told.solves.size(), 1u);
+    EXPECT_EQ(told.solves[0].first.moves, 2);
+    EXPECT_NEAR(told.solves[0].first.seconds, 41.35, 1e-9);
+    EXPECT_FALSE(told.solves[0].second);  // a first solve beats nothing
+    EXPECT_EQ(game.solves().done().size(), 1u);
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::None);
+
+    // A full turn about the screen's vertical, back to where it was solved.
+    frames(20);  // half way round: the cube's x seen mirrored
+    EXPECT_NEAR(applied(game.motion().currentRotation, {1, 0, 0})[0],
+                -applied(solvedIn, {1, 0, 0})[0], 0.02);
+    frames(21);
+    EXPECT_FALSE(game.motion().makingTop());
+    const Vecd v = applied(game.motion().currentRotation, {1, 2, 3});
+    const Vecd w = applied(solvedIn, {1, 2, 3});
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(v[i], w[i], 1e-4);
+    }
+}
+
+TEST_F(SolveTest, UndoAndRedoAreMovesAndTakingBackTheScrambleEndsTheSolve) {
+    setTurned(game, {1});
+    turned(1);  // the wrong way
+    for (bool undo : {true, false, true}) {
+        undo ? game.undo() : game.redo();
+        frames(4);
+    }
+    turned(-1);
+    ASSERT_EQ(game.solves().done().size(), 1u);
+    EXPECT_EQ(game.solves().done()[0].moves, 5);
+    frames(41);  // the cube's spin of joy, which what waits waits for
+
+    turned(5);  // turned by hand, not scrambled
+    setTurned(game, {1});
+    turned(1);
+    game.undo();
+    frames(4);
+    EXPECT_EQ(game.solves().moves(), 2);
+    game.undo();  // the pasted position: back to the cube turned by hand
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::None);
+    turned(-5);  // solving what was never scrambled is no solve
+    EXPECT_EQ(game.solves().done().size(), 1u);
+
+    setTurned(game, {1});
+    turned(1);
+    game.answerReset(true);
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::None);
+    EXPECT_EQ(game.solves().done().size(), 1u);
+}
+
+// A position that is solved arms nothing; a scramble arms a solve only when the cube it
+// leaves is not solved.
+TEST_F(SolveTest, OnlyAnUnsolvedPositionArmsASolve) {
+    std::string problem;
+    ASSERT_TRUE(game.setPosition(positionCode(MagicCube().stickers()), problem));
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::None);
+    game.newGame();
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::Scrambled);
+    EXPECT_GT(told.solveChanges, 0);
+}
+
+// What a session put back from its files: the solve under way goes on from the time
+// already played, the cube turns about as it did.
+TEST_F(SolveTest, ARestoredSolveGoesOnFromTheTimePlayed) {
+    Game::Kept kept;
+    MagicCube turnedOnce;
+    turnedOnce.rotateFace(1);
+    kept.stickers = turnedOnce.stickers();
+    kept.motion.bContinueToRotate = 1;
+    kept.phase = Solves::Phase::Running;
+    kept.moves = 3;
+    kept.seconds = 30;
+    game.restore(kept, now);
+    EXPECT_EQ(game.solves().moves(), 3);
+    EXPECT_NEAR(game.solves().seconds(now + 2), 32, 1e-9);
+    EXPECT_TRUE(game.motion().bContinueToRotate);
+    EXPECT_FALSE(game.still());
+    turned(-1);
+    ASSERT_EQ(game.solves().done().size(), 1u);
+    EXPECT_EQ(game.solves().done()[0].moves, 4);
+}
+
+}  // namespace
+}  // namespace gyrelle::testing

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The game session (game/) and its files (store/) include no GL, EGL, SDL or window
+# header, and the binary that tests their rules links no EGL or GLES library.
+# Usage: layering_test.sh SOURCE_DIRECTORY TEST_BINARY
+set -u
+src="$1"
+binary="$2"
+status=0
+bad=$(grep -nE '#include [<"](GLES|EGL|SDL|X11|emscripten|webgl)|#include "(platform/(View|Touch|TouchDispatcher|Window|AlertView|Button|Painter|GLContext|Platform|Application|Accelerometer|DesktopInput)\.h|platform/(gl|sdl|web|headless)/|view/|overlay/)' \
+  "$src"/game/*.h "$src"/game/*.cpp "$src"/store/*.h "$src"/store/*.cpp)
+if [ -n "$bad" ]; then
+  echo "the session or its files include a GL, window or view header:"
+  echo "$bad"
+  status=1
+fi
+libs=$(ldd "$binary" | grep -E 'lib(GLESv1_CM|GLESv2|EGL|GL|SDL2)[.-]')
+if [ -n "$libs" ]; then
+  echo "$binary links a graphics library:"
+  echo "$libs"
+  status=1
+fi
+[ $status -eq 0 ] && echo "game/ and store/ are free of GL and windows; so is $(basename "$binary")"
+exit $status

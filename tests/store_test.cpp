@@ -1,0 +1,678 @@
+// The files kept beside the cube, with no view and no GL: the state file byte for byte,
+// what reading makes of other files and says of them, the history and the records
+// across a restart, how a save reaches the disk, and when the game saves as it is played.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "cube/Position.h"
+#include "platform/Files.h"
+#include "store/Folder.h"
+#include "tests/support/StoreFixture.h"
+#include "tests/support/SyscallSpy.h"
+
+namespace gyrelle::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+void expectDefaults(const Game& g) {
+    EXPECT_TRUE(sameStickers(g.cube(), MagicCube()));
+    expectRotation(g.motion().currentRotation, startOrientation);
+    EXPECT_FALSE(g.motion().bContinueToRotate);
+}
+
+void setPosition(Game& game, const MagicCube& cube) {
+    std::string problem;
+    ASSERT_TRUE(game.setPosition(positionCode(cube.stickers()), problem)) << problem;
+}
+
+// Outer layers only: set as a position, it comes back sticker for sticker.
+MagicCube scrambled() {
+    MagicCube cube;
+    for (int code : {3, -4, 7, 1, -9, 6}) {
+        cube.rotateFace(code);
+    }
+    return cube;
+}
+
+using StateFileTest = StoreTest;
+
+TEST_F(StateFileTest, TheDefaultFileIsExactlyAsDocumented) {
+    std::string log;
+    EXPECT_TRUE(open(&log)->keeper->saveNow());
+    EXPECT_EQ(log, "");
+    std::vector<std::string> l = lines();
+    ASSERT_EQ(l.size(), 59u);
+    EXPECT_EQ(l[0], "version 4");
+    EXPECT_EQ(l[1], "245 0 0 0");
+    EXPECT_EQ(l[2], "245 0 1 0");
+    EXPECT_EQ(l[54], "233 245 0 5");
+    EXPECT_EQ(l[55], "crot 2.067444 2.067444 0.000000 0.698131");
+    EXPECT_EQ(l[56], "drot 2.067444 2.067444 0.000000 0.698131");  // no spin: repeats crot
+    EXPECT_EQ(l[57], "brot 0");
+    EXPECT_EQ(l[58], "prem 0");
+    EXPECT_EQ(file().back(), '\n');
+}
+
+TEST_F(StateFileTest, ARoundTripRestoresStickersOrientationAndSpin) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    Motion& m = first->game.motion();
+    m.currentRotation = rotation(0.2f, -0.5f, 0.7f, 2.5f);
+    m.qdeltacontinue = rotation(0.2f, -0.5f, 0.7f, 0.07f);
+    m.bContinueToRotate = 1;
+    m.bContinuePremultiply = 1;
+    first->keeper->saveNow();
+    first.reset();
+    std::string log;
+    auto again = open(&log);
+    EXPECT_EQ(log, "");
+    EXPECT_TRUE(sameStickers(again->game.cube(), scrambled()));
+    const Motion& r = again->game.motion();
+    expectRotation(
+        r.currentRotation,
+        [](Vecd v) {
+            return rotate(v, {0.2, -0.5, 0.7}, 2.5);
+        },
+        1e-5);
+    EXPECT_EQ(r.bContinueToRotate, 1);
+    EXPECT_EQ(r.bContinuePremultiply, 1);
+    // The spin resumes with the first frame, about the cube's own axis.
+    const Quaternion before = r.currentRotation;
+    again->game.stepMotion();
+    expectRotation(again->game.motion().currentRotation, [&](Vecd v) {
+        return applied(before, rotate(v, {0.2, -0.5, 0.7}, 0.07));
+    });
+}
+
+// Only version 4 is read; anything else is refused whole, and says so.
+TEST_F(StateFileTest, OtherVersionsAreRefusedWithALogLine) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    first->keeper->saveNow();
+    first.reset();
+    std::vector<std::string> l = lines();
+    for (const char* version : {"version 3", "version 5", "version 4294967300"}) {
+        l[0] = version;
+        write(l);
+        std::string log;
+        expectDefaults(open(&log)->game);
+        EXPECT_EQ(log.rfind(path() + " was not read: it", 0), 0u) << version;
+        EXPECT_NE(log.find("not 4"), std::string::npos) << log;
+    }
+}
+
+TEST_F(StateFileTest, AFileCutAfterThirtyStickersStillGivesTheOrientation) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    first->keeper->saveNow();
+    first.reset();
+    std::vector<std::string> l = lines();
+    l.resize(31);  // the version and 30 stickers
+    l.push_back("crot 0 0 1 1.5");
+    write(l);
+    std::string log;
+    auto again = open(&log);
+    const MagicCube solved, mixed = scrambled();
+    for (int s = 0; s < 54; ++s) {
+        const Sticker& want = (s < 30 ? mixed : solved).stickers()[s];
+        EXPECT_EQ(rgbaOf(again->game.cube().stickers()[s]), rgbaOf(want)) << s;
+    }
+    expectSameRotation(again->game.motion().currentRotation, rotation(0, 0, 1, 1.5f));
+    EXPECT_EQ(
+        log.find(path() + " was read only in part: sticker line 31 is missing or malformed\n"), 0u)
+        << log;
+}
+
+TEST_F(StateFileTest, NumbersKeepTheirLowBitsAndStrangeCubesAreAccepted) {
+    open()->keeper->saveNow();
+    std::vector<std::string> l = lines();
+    l[1] = "1000000000000000000000000000000000000245 256 -256 -1";  // 10^39 = 0 mod 256
+    l[2] = "245 0 1 9";
+    l[57] = "brot 256";
+    write(l);
+    auto again = open();
+    EXPECT_EQ(rgbaOf(again->game.cube().stickers()[0]), (Rgba{245, 0, 0, 255}));
+    EXPECT_EQ(again->game.cube().stickers()[0].faceNumber, -1);
+    EXPECT_EQ(again->game.cube().stickers()[1].faceNumber, 9);
+    EXPECT_EQ(again->game.motion().bContinueToRotate, 0);  // 256 keeps no bits
+}
+
+// An orientation a hair from the identity has an axis too long for single precision,
+// as written; it reads back as the same orientation, not the start-up one.
+TEST_F(StateFileTest, ATinyTurnReadsBackAsItself) {
+    auto first = open();
+    first->game.motion().currentRotation = rotation(1, 1, 1, 3e-22f);
+    first->keeper->saveNow();
+    first.reset();
+    expectRotation(open()->game.motion().currentRotation, [](Vecd v) { return v; });
+}
+
+TEST_F(StateFileTest, ANonFiniteOrientationStopsTheReading) {
+    open()->keeper->saveNow();
+    std::vector<std::string> l = lines();
+    for (const char* bad : {"crot nan 1 0 0.5", "crot 1 inf 0 0.5", "crot 1 0 0 -inf"}) {
+        l[55] = bad;
+        l[57] = "brot 1";
+        write(l);
+        std::string log;
+        expectDefaults(open(&log)->game);
+        EXPECT_NE(log.find("read only in part: its crot line holds"), std::string::npos) << log;
+    }
+}
+
+TEST_F(StateFileTest, AFifoInPlaceOfTheFileIsNotWaitedFor) {
+    ASSERT_EQ(mkfifo(path().c_str(), 0600), 0);
+    std::string log;
+    expectDefaults(open(&log)->game);
+    EXPECT_EQ(log, path() + " was not read: it is not a regular file\n");
+}
+
+// A saved cube is at most 64 KiB: one of exactly that size is read (what follows its
+// last line is not looked at), one a byte larger is not, and says so.
+TEST_F(StateFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    first->keeper->saveNow();
+    first.reset();
+    const std::string whole = file();
+    for (size_t size : {size_t(64 * 1024), size_t(64 * 1024 + 1)}) {
+        std::ofstream(path(), std::ios::binary) << whole << std::string(size - whole.size(), '\n');
+        ASSERT_EQ(fs::file_size(path()), size);
+        std::string log;
+        auto again = open(&log);
+        if (size == 64 * 1024) {
+            EXPECT_EQ(log, "");
+            EXPECT_TRUE(sameStickers(again->game.cube(), scrambled()));
+        } else {
+            EXPECT_EQ(log.find(path() + " was not read: it is larger than any saved cube\n"), 0u)
+                << log;
+            expectDefaults(again->game);
+        }
+    }
+}
+
+TEST_F(StateFileTest, InvisibleStickersAreRefused) {
+    std::vector<std::string> black(1, "version 4");
+    black.resize(55, "0 0 0 0");  // a cube drawn black would count as solved, unseen
+    write(black);
+    std::string log;
+    expectDefaults(open(&log)->game);
+    EXPECT_EQ(log, path() + " was read only in part: sticker line 1 holds no sticker's colour\n");
+}
+
+// What could not be read is the player's all the same: the next save keeps it aside.
+TEST_F(StateFileTest, AFileNotReadWholeIsKeptAsideBeforeTheNextSave) {
+    write({"version 5", "future things"});
+    const std::string theirs = file();
+    auto again = open();
+    ::testing::internal::CaptureStderr();
+    again->keeper->saveNow();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "the saved cube that could not be read is kept as " + path() + ".bad\n");
+    EXPECT_EQ(lines()[0], "version 4");
+    again->keeper->saveNow();  // once kept, it stays kept
+    EXPECT_EQ(file("cube_state.dat.bad"), theirs);
+}
+
+// A state file kept in a folder of dotfiles by a link stays a link to an updated file.
+TEST_F(StateFileTest, ALinkedFileIsWrittenThroughTheLink) {
+    fs::create_directory(dir + "/dotfiles");
+    fs::create_symlink("dotfiles/cube.dat", path());
+    auto first = open();
+    setPosition(first->game, scrambled());
+    EXPECT_TRUE(first->keeper->saveNow());
+    first.reset();
+    EXPECT_TRUE(fs::is_symlink(path()));
+    EXPECT_TRUE(sameStickers(open()->game.cube(), scrambled()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir + "/dotfiles"), fs::directory_iterator()),
+              1);
+}
+
+// A save cut short leaves its temporary; the next start clears those no save could
+// still be writing.
+TEST_F(StateFileTest, StaleTemporariesAreRemovedAtStart) {
+    for (const char* name : {"cube_state.dat.Ab3xZ9", "cube_state.dat.Qq1234", "cube_state.dat.bad",
+                             "history.Zz0099", "saving.aB3dE5"}) {
+        std::ofstream(dir + "/" + name) << "x";
+    }
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* name :
+         {"cube_state.dat.Ab3xZ9", "cube_state.dat.bad", "history.Zz0099", "saving.aB3dE5"}) {
+        fs::last_write_time(dir + "/" + name, old);
+    }
+    open();
+    EXPECT_FALSE(fs::exists(dir + "/cube_state.dat.Ab3xZ9"));
+    EXPECT_FALSE(fs::exists(dir + "/history.Zz0099"));
+    EXPECT_FALSE(fs::exists(dir + "/saving.aB3dE5"));
+    EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.Qq1234"));  // maybe another game's, now
+    EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.bad"));
+}
+
+// The old file stays whole when the new one cannot be written completely.
+TEST_F(StateFileTest, AFailedSaveLeavesTheOldFiles) {
+    auto session = open();
+    setPosition(session->game, scrambled());
+    session->keeper->saveNow();
+    const std::string old = file(), oldHistory = file("history");
+    session->game.answerReset(true);
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{100, 100};  // each write fails part-way, at 100 bytes
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(session->keeper->saveNow() ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(file(), old);
+    EXPECT_EQ(file("history"), oldHistory);
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "cube_state.dat" || name == "history" || name == "records" ||
+                    name == "lock")
+            << name << ": a temporary was left behind";
+    }
+}
+
+// A save of several files goes through `saving`: it is on disk, whole, before any file
+// is replaced; each file is on disk before it takes the old one's name, and that name
+// change is on disk before `saving` goes. A save of one file needs none of it.
+TEST_F(StateFileTest, ASaveSyncsEachFileRenamesItThenSyncsTheFolder) {
+    auto session = open();
+    std::vector<std::string> calls;
+    spy::calls = &calls;
+    session->keeper->saveNow();
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "fsync file", "rename to saving", "fsync folder",          //
+                         "fsync file", "rename to cube_state.dat", "fsync folder",  //
+                         "fsync file", "rename to history", "fsync folder",         //
+                         "unlink saving", "fsync folder"}));
+    calls.clear();
+    session->keeper->saveNow();  // the history as it was: the cube alone
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"fsync file", "rename to cube_state.dat", "fsync folder"}));
+    spy::calls = nullptr;
+
+    spy::failFolderSync = true;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(session->keeper->saveNow());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "could not save the cube to " + path() +
+                  ": the new file may not outlive a crash: Input/output error\n");
+}
+
+// Each test runs in a process of its own (ctest), so the environment may be changed.
+TEST_F(StateFileTest, TheDataFolderFollowsTheXdgRulesAndSaysWhyItCannotBeHad) {
+    std::string why;
+    setenv("XDG_DATA_HOME", (dir + "/a/b").c_str(), 1);
+    EXPECT_EQ(platform::userDataDirectory(why), dir + "/a/b/gyrelle");
+    struct stat st {};
+    ASSERT_EQ(stat((dir + "/a").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);          // made for the player alone
+    setenv("XDG_DATA_HOME", "relative/path", 1);  // ignored, as the rules say
+    setenv("HOME", dir.c_str(), 1);
+    EXPECT_EQ(platform::userDataDirectory(why), dir + "/.local/share/gyrelle");
+
+    std::ofstream(dir + "/plain") << "a file, not a folder";
+    setenv("XDG_DATA_HOME", (dir + "/plain").c_str(), 1);  // reported, not passed over
+    EXPECT_EQ(platform::userDataDirectory(why), "");
+    EXPECT_NE(why.find(dir + "/plain"), std::string::npos) << why;
+    setenv("XDG_DATA_HOME", ("/" + std::string(5000, 'x')).c_str(), 1);
+    EXPECT_EQ(platform::userDataDirectory(why), "");
+    EXPECT_NE(why.find("longer than"), std::string::npos) << why;
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
+    EXPECT_EQ(platform::userDataDirectory(why), "");
+    EXPECT_EQ(why, "neither XDG_DATA_HOME nor HOME names a folder");
+}
+
+// With nowhere to keep the cube the game plays, says why once at the start, and its end
+// says the save failed; by design (a test's platform) it says nothing and succeeds.
+TEST_F(StateFileTest, NowhereToKeepTheCubeIsSaidAtStartAndAtTheEnd) {
+    Game game;
+    store::Keeper keeper(game, loop, "", "HOME is not set");
+    ::testing::internal::CaptureStderr();
+    keeper.restore();
+    EXPECT_FALSE(keeper.saveNow());
+    EXPECT_EQ(
+        ::testing::internal::GetCapturedStderr(),
+        "the cube cannot be kept: HOME is not set\ncould not save the cube: HOME is not set\n");
+    store::Keeper byDesign(game, loop, "", "");
+    ::testing::internal::CaptureStderr();
+    byDesign.restore();
+    EXPECT_TRUE(byDesign.saveNow());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+using HistoryFileTest = StoreTest;
+
+TEST_F(HistoryFileTest, TheHistoryIsKeptAcrossARestartIfItEndsAtTheCube) {
+    auto first = open();
+    first->game.newGame();
+    ASSERT_TRUE(first->game.turn(4));
+    frames(*first, 5);
+    first->game.undo();
+    frames(*first, 5);
+    first->keeper->saveNow();
+    first.reset();
+    auto again = open();
+    EXPECT_EQ(again->game.history().entries().size(), 2u);
+    EXPECT_EQ(again->game.history().position(), 1u);
+    again->game.undo();
+    EXPECT_TRUE(again->game.cube().isSolved());
+    again.reset();
+
+    std::ofstream(path()) << "version 4\n";  // another cube: not its history
+    std::string log;
+    auto other = open(&log);
+    EXPECT_FALSE(other->game.history().canUndo());
+    EXPECT_NE(log.find(dir + "/history was not used: it does not end at the saved cube\n"),
+              std::string::npos)
+        << log;
+}
+
+// Any other file is passed over with one line, and the game goes on without a history.
+TEST_F(HistoryFileTest, AHistoryFileThatIsNotOneIsIgnoredWithALine) {
+    auto first = open();
+    ASSERT_TRUE(first->game.turn(4));
+    frames(*first, 5);
+    first->keeper->saveNow();
+    first.reset();
+    const std::string good = file("history");
+    ASSERT_NE(good.find("\nturn 4\nend\n"), std::string::npos) << good;
+    const std::string head = good.substr(0, good.find("turn"));
+    for (const std::string& bad :
+         {std::string("garbage"), good.substr(0, good.size() - 4), head + "turn 10\nend\n",
+          head + "turn 04\nend\n",
+          head.substr(0, head.find("position")) + "position 2\nturn 4\nend\n",
+          head + "scramble 012 345\nend\n", std::string(3 << 20, 'x')}) {
+        std::ofstream(path("history")) << bad;
+        std::string log;
+        auto again = open(&log);
+        EXPECT_FALSE(again->game.history().canUndo()) << bad.substr(0, 80);
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+        EXPECT_NE(log.find("/history was not used: "), std::string::npos) << log;
+    }
+}
+
+// A history holds at most 10,000 entries: a file of exactly that many is read, one more
+// is not; and the 10,001st change forgets the oldest.
+TEST_F(HistoryFileTest, TheMostEntriesAreKeptAndOneMoreIsNot) {
+    auto first = open();
+    first->keeper->saveNow();
+    first.reset();
+    const std::string saved = file("history");
+    const std::string top = saved.substr(0, saved.find("position"));
+    for (size_t n : {size_t(10000), size_t(10001)}) {
+        std::string text = top + "position " + std::to_string(n) + "\n";
+        for (size_t i = 0; i < n; ++i) {
+            text += i % 2 ? "turn -4\n" : "turn 4\n";
+        }
+        std::ofstream(path("history")) << text << "end\n";
+        std::string log;
+        auto again = open(&log);
+        EXPECT_EQ(again->game.history().entries().size(), n == 10000 ? n : 0u) << log;
+        EXPECT_EQ(log.empty(), n == 10000) << log;
+    }
+
+    History h;
+    for (int i = 1; i <= 10000; ++i) {
+        h.turned(i % 2 ? 1 : -1);
+    }
+    ASSERT_EQ(h.entries().size(), 10000u);
+    EXPECT_EQ(h.entries().front().code, 1);
+    h.turned(9);
+    EXPECT_EQ(h.entries().size(), 10000u);
+    EXPECT_EQ(h.entries().front().code, -1);  // the oldest went
+    EXPECT_EQ(h.entries().back().code, 9);
+}
+
+// A history file of up to 2 MiB is read; what follows its end line is not looked at.
+TEST_F(HistoryFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
+    auto first = open();
+    ASSERT_TRUE(first->game.turn(4));
+    frames(*first, 5);
+    first->keeper->saveNow();
+    first.reset();
+    const std::string good = file("history");
+    for (size_t size : {size_t(2 << 20), size_t((2 << 20) + 1)}) {
+        std::ofstream(path("history"), std::ios::binary)
+            << good << std::string(size - good.size(), '\n');
+        std::string log;
+        auto again = open(&log);
+        EXPECT_EQ(again->game.history().entries().size(), size == (2u << 20) ? 1u : 0u);
+        EXPECT_EQ(log, size == (2u << 20)
+                           ? ""
+                           : path("history") + " was not used: it is larger than any history\n");
+    }
+}
+
+using RecordsFileTest = StoreTest;
+
+// A solve one turn from solved, made: its record is written the moment it ends, with the
+// cube and the history, as one save.
+TEST_F(RecordsFileTest, ASolveIsKeptTheMomentItEndsTogetherWithItsCube) {
+    auto session = open();
+    MagicCube twice;
+    twice.rotateFace(1);
+    twice.rotateFace(4);
+    setPosition(session->game, twice);
+    land(*session, -4);  // the clock starts
+    now += 41.35;
+    land(*session, -1);  // and stops: solved
+    ASSERT_EQ(session->game.solves().done().size(), 1u);
+    EXPECT_TRUE(file("records").starts_with("gyrelle records 1\nsolve ")) << file("records");
+    EXPECT_TRUE(file("records").ends_with(" 2 41.350\nend\n")) << file("records");
+    EXPECT_EQ(lines()[1], "245 0 0 0");  // the solved cube, saved with it
+    EXPECT_NE(file("history").find("\nposition 3\npaste "), std::string::npos) << file("history");
+}
+
+// Time while the game is not running does not count; the solve holds only for its cube.
+TEST_F(RecordsFileTest, ASolveUnderWayGoesOnAfterARestart) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    land(*first, 2);
+    advance(30);
+    first->keeper->saveNow();
+    first.reset();
+    advance(100);
+    auto again = open();
+    EXPECT_EQ(again->game.solves().phase(), Solves::Phase::Running);
+    EXPECT_EQ(again->game.solves().moves(), 1);
+    EXPECT_NEAR(again->game.solves().seconds(now), 30, 1e-9);
+    again->keeper->saveNow();
+    again.reset();
+
+    std::ofstream(path()) << "version 4\n";  // another cube
+    std::string log;
+    auto other = open(&log);
+    EXPECT_EQ(other->game.solves().phase(), Solves::Phase::None);
+    EXPECT_NE(log.find("the solve under way was on another cube"), std::string::npos) << log;
+}
+
+// Set aside whole, with one line, and new records begun; never lost, never a crash.
+TEST_F(RecordsFileTest, ARecordsFileThatIsNotOneIsSetAside) {
+    const std::string bad = "gyrelle records 1\nsolve yesterday 12 30.000\nend\n";
+    std::ofstream(path("records")) << bad;
+    std::string log;
+    auto session = open(&log);
+    EXPECT_EQ(file("records.bad"), bad);
+    EXPECT_EQ(log, path("records") + " was not read: line 2 is malformed; it is kept as " +
+                       path("records") + ".bad and new records begin\n");
+    EXPECT_TRUE(session->game.solves().done().empty());
+    session->keeper->saveNow();
+    EXPECT_EQ(file("records"), "gyrelle records 1\nend\n");
+    EXPECT_EQ(file("records.bad"), bad);
+}
+
+// Records up to 64 MiB are read (what follows the end line is not looked at); one byte
+// more and the file is set aside as any unreadable records file is.
+TEST_F(RecordsFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
+    const std::string good = "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 9 9.000\nend\n";
+    for (off_t size : {off_t(64) << 20, (off_t(64) << 20) + 1}) {
+        std::ofstream(path("records")) << good;
+        ASSERT_EQ(truncate(path("records").c_str(), size), 0);  // the rest reads as zeros
+        std::string log;
+        auto session = open(&log);
+        if (size == off_t(64) << 20) {
+            EXPECT_EQ(log, "");
+            EXPECT_EQ(session->game.solves().done().size(), 1u);
+        } else {
+            EXPECT_EQ(log, path("records") +
+                               " was not read: it is larger than any records; it "
+                               "is kept as " +
+                               path("records") + ".bad and new records begin\n");
+            EXPECT_TRUE(session->game.solves().done().empty());
+        }
+    }
+}
+
+using SavingTest = StoreTest;
+
+// Saved as played: two seconds after the cube comes to rest, at once when the player may
+// be leaving, never more often than once a second.
+TEST_F(SavingTest, TheCubeIsSavedAsItIsPlayed) {
+    auto session = open();
+    std::vector<std::string> calls;
+    spy::calls = &calls;
+    auto saves = [&] { return std::count(calls.begin(), calls.end(), "rename to cube_state.dat"); };
+    ASSERT_TRUE(session->game.swipe(0, 1));
+    frames(*session, 5);  // the turn lands in four
+    advance(1.9 - 5.0 / 60);
+    EXPECT_EQ(saves(), 0);
+    advance(0.2);
+    EXPECT_EQ(saves(), 1);
+    MagicCube turned;
+    turned.rotateFace(4);
+    EXPECT_TRUE(sameStickers(open()->game.cube(), turned));  // read by another, meanwhile
+
+    Motion& m = session->game.motion();
+    m.bContinueToRotate = 1;  // a spin never rests: it waits for the player to leave
+    m.qdeltacontinue = rotation(0, 1, 0, 0.05f);
+    frames(*session, 300);
+    EXPECT_EQ(saves(), 1);
+    session->keeper->saveSoon();
+    EXPECT_EQ(saves(), 2);
+    frames(*session, 6);
+    session->keeper->saveSoon();  // too soon: a second after the last
+    EXPECT_EQ(saves(), 2);
+    frames(*session, 60);
+    EXPECT_EQ(saves(), 3);
+    spy::calls = nullptr;
+    session.reset();
+    EXPECT_EQ(open()->game.motion().bContinueToRotate, 1);
+}
+
+// Nothing that changed, nothing saved: a save waits for a change of the cube, its
+// orientation, its history or its solve.
+TEST_F(SavingTest, OnlyAChangeIsSaved) {
+    auto session = open();
+    std::vector<std::string> calls;
+    spy::calls = &calls;
+    advance(10);
+    session->keeper->saveSoon();
+    EXPECT_TRUE(calls.empty());
+    // A turn and its inverse leave the cube as it was, but not its history.
+    ASSERT_TRUE(session->game.turn(4));
+    frames(*session, 5);
+    ASSERT_TRUE(session->game.turn(-4));
+    frames(*session, 5);
+    advance(3);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "rename to history"), 1);
+    spy::calls = nullptr;
+    session.reset();
+    EXPECT_EQ(open()->game.history().entries().size(), 2u);
+}
+
+using FolderTest = StoreTest;
+
+// Two games on one folder: the second says so, reads the cube, and never writes; once
+// the first has gone, the next one keeps the folder again.
+TEST_F(FolderTest, ASecondGameOnTheFolderNeverWrites) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    first->keeper->saveNow();
+    const std::string kept = file(), history = file("history");
+    std::string log;
+    auto second = open(&log);
+    EXPECT_TRUE(second->keeper->lockedElsewhere());
+    EXPECT_EQ(log, "another Gyrelle has " + dir + " open: this one saves nothing\n");
+    EXPECT_TRUE(sameStickers(second->game.cube(), scrambled()));
+    second->game.answerReset(true);
+    advance(10);
+    second->keeper->saveSoon();
+    EXPECT_TRUE(second->keeper->saveNow());  // nothing to keep: the player chose so
+    second.reset();
+    EXPECT_EQ(file(), kept);
+    EXPECT_EQ(file("history"), history);
+
+    first.reset();
+    auto third = open(&log);
+    EXPECT_FALSE(third->keeper->lockedElsewhere());
+    third->game.answerReset(true);
+    EXPECT_TRUE(third->keeper->saveNow());
+    EXPECT_NE(file(), kept);
+}
+
+// A save cut short after `saving` was made whole is completed at the next start; a game
+// that does not have the folder reads it as completed and leaves it as it is.
+TEST_F(FolderTest, ASaveCutShortIsCompletedAtTheNextStart) {
+    auto first = open();
+    first->keeper->saveNow();
+    setPosition(first->game, scrambled());
+    const store::Keeper::Texts t = first->keeper->texts();
+    first.reset();
+    std::ofstream(path("saving"), std::ios::binary)
+        << "gyrelle saving 1\nfile cube_state.dat " << t.cube.size() << "\n"
+        << t.cube << "file history " << t.history.size() << "\n"
+        << t.history << "end\n";
+
+    open();
+    EXPECT_FALSE(fs::exists(path("saving")));
+    EXPECT_EQ(file(), t.cube);
+    EXPECT_EQ(file("history"), t.history);
+    auto again = open();
+    EXPECT_TRUE(sameStickers(again->game.cube(), scrambled()));
+    EXPECT_EQ(again->game.history().entries().size(), 1u);
+}
+
+TEST_F(FolderTest, AReaderSeesASaveCutShortWithoutCompletingIt) {
+    auto first = open();
+    setPosition(first->game, scrambled());
+    const store::Keeper::Texts t = first->keeper->texts();
+    const std::string saving = "gyrelle saving 1\nfile cube_state.dat " +
+                               std::to_string(t.cube.size()) + "\n" + t.cube + "end\n";
+    std::ofstream(path("saving"), std::ios::binary) << saving;
+    auto reader = open();  // the first still holds the folder
+    EXPECT_TRUE(sameStickers(reader->game.cube(), scrambled()));
+    EXPECT_EQ(file("saving"), saving);
+    EXPECT_FALSE(fs::exists(path()));
+}
+
+// `saving` is only ever placed whole; anything else by that name is no save: set aside.
+TEST_F(FolderTest, ASavingFileThatIsNoWholeSaveIsSetAside) {
+    for (const std::string& bad :
+         {std::string("gyrelle saving 1\nfile cube_state.dat 10\nversion 4\n"),
+          std::string("gyrelle saving 1\nfile cube_state.dat 3\n123end\nmore"),
+          std::string("gyrelle saving 1\nfile lock 3\n123end\n"), std::string("end\n")}) {
+        std::ofstream(path("saving"), std::ios::binary) << bad;
+        std::string log;
+        expectDefaults(open(&log)->game);
+        EXPECT_EQ(log, path("saving") +
+                           " was not used: it is not a whole save; it is kept as "
+                           "saving.bad\n");
+        EXPECT_EQ(file("saving.bad"), bad);
+        EXPECT_FALSE(fs::exists(path("saving")));
+    }
+}
+
+}  // namespace
+}  // namespace gyrelle::testing

@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "game/Motion.h"
+#include "store/Folder.h"
 #include "store/HistoryFile.h"
 #include "store/RecordsFile.h"
 #include "store/StateFile.h"
@@ -117,12 +120,40 @@ void checkRecords(const uint8_t* data, size_t size) {
     std::fclose(in);
 }
 
+// A save's record accepted is written as it was read, and read back the same.
+void checkSaving(const uint8_t* data, size_t size) {
+    std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
+    std::map<std::string, std::string> first, again;
+    const bool read = in && Folder::readSaving(in, first);
+    if (in) {
+        std::fclose(in);
+    }
+    if (!read) {
+        return;
+    }
+    std::vector<std::string> names;
+    Folder::Texts files;
+    for (const auto& [name, text] : first) {
+        names.push_back(name);
+    }
+    for (const std::string& name : names) {
+        files.push_back({name.c_str(), &first[name]});
+    }
+    const std::string text = Folder::savingText(files);
+    in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (!Folder::readSaving(in, again) || again != first) {
+        std::abort();
+    }
+    std::fclose(in);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
     checkHistory(data, size);
     checkRecords(data, size);
+    checkSaving(data, size);
     const SavedState first = read(data, size);
     if (!finite(first.currentRotation) || !finite(first.qdeltacontinue)) {
         std::abort();  // a non-finite orientation would hide the cube for good

@@ -124,7 +124,15 @@ void Folder::recover() {
     unfinished_ = unlink(path(kSaving).c_str()) != 0 || !syncFolder(dir_, error);
 }
 
-bool Folder::readSaving(std::FILE* in, std::map<std::string, std::string>& texts) const {
+std::string Folder::savingText(const Texts& files) {
+    std::string saving = std::string(kSavingHeader) + "\n";
+    for (const auto& [name, text] : files) {
+        saving += "file " + std::string(name) + " " + std::to_string(text->size()) + "\n" + *text;
+    }
+    return saving + "end\n";
+}
+
+bool Folder::readSaving(std::FILE* in, std::map<std::string, std::string>& texts) {
     LineReader lines(in, 100);
     std::string line;
     if (!lines.next(line) || line != kSavingHeader) {
@@ -186,12 +194,7 @@ bool Folder::replace(const Texts& files, std::string& error) {
     if (files.size() == 1 && !unfinished_) {
         return writeText(path(files[0].first), *files[0].second, error);
     }
-    std::string saving = std::string(kSavingHeader) + "\n";
-    for (const auto& [name, text] : files) {
-        saving += "file " + std::string(name) + " " + std::to_string(text->size()) + "\n" + *text;
-    }
-    saving += "end\n";
-    if (!writeText(path(kSaving), saving, error)) {
+    if (!writeText(path(kSaving), savingText(files), error)) {
         return false;
     }
     // From here on the save is made: a crash leaves `saving` for the next start, and

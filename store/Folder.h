@@ -72,9 +72,12 @@ class Folder {
     // file, not only those that changed.
     bool wholeSaveNeeded() const { return unfinished_; }
 
-  private:
-    bool readSaving(std::FILE* in, std::map<std::string, std::string>& texts) const;
+    // The text of `saving` for these files; and a `saving` read back into the texts of
+    // its files, by name: false for anything that is not one whole.
+    static std::string savingText(const Texts& files);
+    static bool readSaving(std::FILE* in, std::map<std::string, std::string>& texts);
 
+  private:
     std::string dir_;
     int lockFd_ = -1;
     bool writable_ = true;

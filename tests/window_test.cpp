@@ -238,6 +238,68 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
     quitWith(SIGTERM);
 }
 
+// A flood of pointer motion while the game is busy: what SDL's queue cannot hold is
+// dropped, and the game still plays once it has caught up.
+TEST_F(WindowTest, AFloodOfPointerMotionLeavesTheGamePlayable) {
+    ASSERT_TRUE(launch());
+    const Window w = gameWindow();
+    kill(pid, SIGSTOP);
+    for (int i = 0; i < 150000; ++i) {
+        XWarpPointer(dpy, 0, w, 0, 0, 0, 0, 100 + i % 2, 100);
+    }
+    XSync(dpy, False);
+    kill(pid, SIGCONT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    swipe(0, 1);
+    EXPECT_TRUE(shows(kCorner, isWhite)) << "a drag after the flood did not turn the cube";
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+}
+
+// Two games on one folder: the second asks, over its cube, whether to quit or to play
+// without saving. Either way it writes nothing; the first keeps the folder.
+TEST_F(WindowTest, ASecondGameOnTheFolderAsksAndWritesNothing) {
+    ASSERT_TRUE(launch());
+    const pid_t first = pid;
+    swipe(0, 1);
+    ASSERT_TRUE(shows(kCorner, isWhite));
+    // Without the focus a frame takes 0.2 s: the turn lands, and two seconds later it is
+    // saved.
+    for (auto end = Clock::now() + std::chrono::seconds(10); !saved() && Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(saved());
+    auto folder = [&] {
+        std::string all;
+        for (const auto& e : std::filesystem::directory_iterator(dataHome + "/gyrelle")) {
+            std::stringstream s;
+            s << std::ifstream(e.path()).rdbuf();
+            all += e.path().filename().string() + ":" + s.str() + "\n";
+        }
+        return all;
+    };
+    const std::string before = folder();
+    for (const char* answer : {"Escape", "Return"}) {
+        ASSERT_TRUE(launch());
+        EXPECT_TRUE(shows({160, 240}, isQuestion)) << answer;
+        if (std::string(answer) == "Escape") {  // Quit
+            // The window is gone before xdotool sends the key's release: it fails then.
+            waitFor(spawn({"xdotool", "key", "--window", id, answer}, env), 20);
+            EXPECT_EQ(waitFor(pid, 10), 0);
+            continue;
+        }
+        xdo({"key", "--window", id, answer});
+        EXPECT_TRUE(shows(kCorner, isWhite)) << "the cube as the first game saved it";
+        xdo({"key", "--window", id, "ctrl+n"});  // plays: the question to reset
+        xdo({"key", "--window", id, "y"});
+        EXPECT_TRUE(shows(kCorner, isFrontCorner));
+        EXPECT_EQ(quitWith(SIGTERM), 0);
+    }
+    EXPECT_EQ(folder(), before);
+    pid = first;
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+    EXPECT_NE(log().find("another Gyrelle has "), std::string::npos) << log();
+}
+
 // The mouse stands in for one finger (left), two together (right), a double tap (double
 // click); keys shake, answer, undo and redo.
 TEST_F(WindowTest, MouseAndKeysPlayTheGame) {

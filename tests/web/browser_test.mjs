@@ -216,6 +216,22 @@ await test('the letter on the key turns that face', async () => {
   return await shows(topFront, isGreen) ? null : 'Shift+F did not turn it back';
 });
 
+// Browsers keep Ctrl+N for a new window: Alt+N is the new game, also where Alt makes the
+// key print something else (a Mac's Option+N is a dead tilde).
+await test('Alt+N is a new game', async () => {
+  await fresh();
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: '˜', code: 'KeyN', altKey: true }));
+  });
+  const end = Date.now() + 5000;
+  while (Date.now() < end) {
+    const shot = await picture();
+    if (around.some(([c, r]) => !isRed(pixel(shot, onPage(frontSticker(c, r)))))) return null;
+    await page.waitForTimeout(100);
+  }
+  return 'the front is still all red: no scramble';
+});
+
 await browser.close();
 server.close();
 if (problems.length) console.log('page errors:', problems.join('; '));

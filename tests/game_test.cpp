@@ -1,5 +1,10 @@
 // The session's rules, with no view and no GL: undo and redo, typed moves and what waits
 // for the cube to be still, a new game and its question, positions copied and set.
+// In order:
+//   UndoTest   turns taken back animated, scrambles and resets at once, what waits
+//   KeysTest   what each key asks for, letters on the faces as they lie, the queue,
+//              whole-cube turns, copy and paste
+//   SolveTest  armed, timed, ended; undo and redo as moves; a solve restored
 #include <cmath>
 
 #include "cube/Position.h"

@@ -1,6 +1,12 @@
 // The files kept beside the cube, with no view and no GL: the state file byte for byte,
 // what reading makes of other files and says of them, the history and the records
 // across a restart, how a save reaches the disk, and when the game saves as it is played.
+// In order:
+//   StateFileTest    cube_state.dat: its bytes, odd and hostile files, how a save is made
+//   HistoryFileTest  the undo history across a restart, and its limits
+//   RecordsFileTest  a solve kept as it ends, a solve under way, a bad or huge file
+//   SavingTest       when the game saves as it is played
+//   FolderTest       two games on one folder; a save cut short, completed or set aside
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,6 +1,11 @@
 // The real program in a real window, on an X server of the test's own (Xvfb): start-up,
 // saving on every way of quitting, the mouse and keys as the game's input, resizing.
 // The game's logic is tested headless; these check what only the window adds.
+// In order: the helpers (WindowTest: launching, the clipboard, waiting for a pixel,
+// telling whether the game sleeps), then quitting and saving, a flood of motion, two
+// games on one folder, mouse and keys, typed turns and the clipboard, a solve in the
+// title, resizing, a restored spin, signals at start-up, a lost display, an unusable
+// folder, no display at all.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib defines macros (None, Bool) that clash with it.

@@ -3,6 +3,9 @@
 // Calls that WebGL has under the same name (viewport, clear, depth, blend, textures,
 // read-back) go straight to it; the framebuffer-object entry points are looked up by
 // their OES names. Like GL's own, this state belongs to the one current context.
+// In order: the state (matrices, arrays, the shader's sources), building the program,
+// lookUp and forgetContext, then the GL calls themselves (matrices, arrays, capabilities,
+// glDrawArrays, which uploads the arrays and draws).
 #include "platform/web/Gles1.h"
 
 #include <GLES/gl.h>

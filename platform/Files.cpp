@@ -170,31 +170,4 @@ int removeStaleTemporaries(const std::string& path, double seconds) {
     return removed;
 }
 
-std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
-                         std::string& problem, bool* tooLarge) {
-    // Only a regular file: opening a FIFO put there would wait for ever.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            problem = std::strerror(errno);
-        }
-        return nullptr;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        problem = "it is not a regular file";
-    } else if (st.st_size > largest) {
-        problem = "it is larger than " + std::string(what);
-        if (tooLarge) {
-            *tooLarge = true;
-        }
-    } else if (std::FILE* in = fdopen(fd, "r")) {
-        return in;
-    } else {
-        problem = std::strerror(errno);
-    }
-    close(fd);
-    return nullptr;
-}
-
 }  // namespace gyrelle::platform

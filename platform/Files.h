@@ -25,12 +25,6 @@ bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*)
 // `suffix`, replacing any file of that name; false with `error` on failure.
 bool moveAside(const std::string& path, const char* suffix, std::string& error);
 
-// The file at `path` opened for reading if it is a regular one of at most `largest`
-// bytes (no `what` is larger); else null, with `problem` saying why unless there is no
-// file at all, and `tooLarge` set when that is why.
-std::FILE* openSmallFile(const std::string& path, long largest, const char* what,
-                         std::string& problem, bool* tooLarge = nullptr);
-
 // Removes the temporaries replaceFile left beside `path` when a save was cut short, if
 // they are older than `seconds`; returns how many.
 int removeStaleTemporaries(const std::string& path, double seconds);

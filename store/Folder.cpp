@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +41,32 @@ bool writeText(const std::string& path, const std::string& text, std::string& er
         std::fwrite(s.data(), 1, s.size(), out);
     };
     return platform::replaceFile(path, write, &text, error);
+}
+
+// The file at `path` opened for reading if it is a regular one of at most `largest` bytes
+// (no `what` is larger); else null, with `reading` saying why, unless there is no file
+// at all. Only a regular file: opening a FIFO put there would wait for ever.
+std::FILE* openFile(const std::string& path, long largest, const char* what, Reading& reading) {
+    reading = {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            reading = Reading::refused(std::strerror(errno), false);
+        }
+        return nullptr;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reading = Reading::refused("it is not a regular file", false);
+    } else if (st.st_size > largest) {
+        reading = Reading::refused("it is larger than " + std::string(what));
+    } else if (std::FILE* in = fdopen(fd, "r")) {
+        return in;
+    } else {
+        reading = Reading::refused(std::strerror(errno), false);
+    }
+    close(fd);
+    return nullptr;
 }
 
 bool syncFolder(const std::string& dir, std::string& error) {
@@ -81,10 +108,8 @@ bool Folder::lock() {
 }
 
 void Folder::recover() {
-    std::string problem;
-    bool tooLarge = false;
-    std::FILE* in =
-        platform::openSmallFile(path(kSaving), kLargestSaving, "any save", problem, &tooLarge);
+    Reading reading;
+    std::FILE* in = openFile(path(kSaving), kLargestSaving, "any save", reading);
     std::map<std::string, std::string> texts;
     const bool whole = in && readSaving(in, texts);
     if (in) {
@@ -101,12 +126,14 @@ void Folder::recover() {
     }
     platform::removeStaleTemporaries(path(kSaving), kStaleTemporary);
     if (!whole) {
-        if (!problem.empty() || in) {
+        if (!reading.whole() || in) {
             std::string error;
-            const bool kept = (in || tooLarge) && platform::moveAside(path(kSaving), ".bad", error);
-            platform::logMessage("%s was not used: %s%s", path(kSaving).c_str(),
-                                 problem.empty() ? "it is not a whole save" : problem.c_str(),
-                                 kept ? "; it is kept as saving.bad" : "");
+            const bool kept =
+                (in || reading.keepAside) && platform::moveAside(path(kSaving), ".bad", error);
+            platform::logMessage(
+                "%s was not used: %s%s", path(kSaving).c_str(),
+                reading.whole() ? "it is not a whole save" : reading.problem.c_str(),
+                kept ? "; it is kept as saving.bad" : "");
         }
         return;
     }
@@ -173,13 +200,7 @@ std::FILE* Folder::open(const char* name, long largest, const char* what, Readin
         }
         return fmemopen(const_cast<char*>(text.data()), text.size(), "r");
     }
-    std::string problem;
-    bool tooLarge = false;
-    std::FILE* in = platform::openSmallFile(path(name), largest, what, problem, &tooLarge);
-    if (!problem.empty()) {
-        reading = Reading::refused(problem, tooLarge);
-    }
-    return in;
+    return openFile(path(name), largest, what, reading);
 }
 
 bool Folder::setAside(const char* name, std::string& error) {

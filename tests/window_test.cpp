@@ -11,6 +11,7 @@
 // After gtest: Xlib defines macros (None, Bool) that clash with it.
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -177,6 +178,18 @@ class WindowTest : public ::testing::Test {
         mouseAt(stickerPoint(toSlot), startOrientation, {"mouseup", "1"}, 1);
     }
 
+    // Two fingers dragged together (the right button) from the start-up orientation: the
+    // first movement is swallowed, then 38 points right turn the cube by 2 * 38 * 0.4
+    // degrees about the screen's y axis, and a last small step keeps it from spinning on.
+    // Where that leaves a point of the cube.
+    std::function<Vecd(Vecd)> dragTwoFingersRight() {
+        xdo({"mousemove", "--window", id, "60", "60", "mousedown", "3"});
+        xdo({"mousemove", "--window", id, "61", "60"});
+        xdo({"mousemove", "--window", id, "99", "60"});
+        xdo({"mousemove", "--window", id, "100", "60", "mouseup", "3"});
+        const double angle = (2 * 38 + 2 * 1) * 0.4 * M_PI / 180;
+        return [angle](Vecd v) { return rotate(startOrientation(v), {0, 1, 0}, angle); };
+    }
     // Waits until the window shows what `want` accepts at view pixel `at` (row from the
     // bottom) of a view of w x h at (x, y) from the window's top left.
     bool shows(Pixel at, bool (*want)(Rgb), double seconds = 10,
@@ -255,8 +268,11 @@ TEST_F(WindowTest, AFloodOfPointerMotionLeavesTheGamePlayable) {
     XSync(dpy, False);
     kill(pid, SIGCONT);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    swipe(0, 1);
-    EXPECT_TRUE(shows(kCorner, isWhite)) << "a drag after the flood did not turn the cube";
+    // A drag of two fingers, which moves the cube only as the pointer moves (a swipe would
+    // still turn at its release, with no motion at all).
+    const auto turned = dragTwoFingersRight();
+    EXPECT_TRUE(shows(project(turned(stickerPoint(4)), 320, 480), isFrontCentre))
+        << "a drag after the flood did not turn the cube";
     EXPECT_EQ(quitWith(SIGTERM), 0);
 }
 
@@ -337,15 +353,7 @@ TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
     xdo({"key", "--window", id, "ctrl+shift+z"});
     EXPECT_TRUE(shows(kCorner, isFrontCorner));
 
-    // Two fingers together: the first movement is swallowed, then 38 points right turn
-    // the cube by 2 * 38 * 0.4 degrees about the screen's y axis, and a last small step
-    // keeps it from spinning on.
-    xdo({"mousemove", "--window", id, "60", "60", "mousedown", "3"});
-    xdo({"mousemove", "--window", id, "61", "60"});
-    xdo({"mousemove", "--window", id, "99", "60"});
-    xdo({"mousemove", "--window", id, "100", "60", "mouseup", "3"});
-    const double angle = (2 * 38 + 2 * 1) * 0.4 * M_PI / 180;
-    auto turned = [angle](Vecd v) { return rotate(startOrientation(v), {0, 1, 0}, angle); };
+    const auto turned = dragTwoFingersRight();
     EXPECT_TRUE(shows(project(turned(stickerPoint(4)), 320, 480), isFrontCentre));
 
     // The white face's centre ends up where the face normal (0, 2, 1) / sqrt(5) puts it.

@@ -358,7 +358,17 @@ TEST_F(StateFileTest, NowhereToKeepTheCubeIsSaidAtStartAndAtTheEnd) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
-using HistoryFileTest = StoreTest;
+class HistoryFileTest : public StoreTest {
+  protected:
+    // The history file a game leaves after one turn, code 4.
+    std::string oneTurnSaved() {
+        auto first = open();
+        EXPECT_TRUE(first->game.turn(4));
+        frames(*first, 5);
+        first->keeper->saveNow();
+        return file("history");
+    }
+};
 
 TEST_F(HistoryFileTest, TheHistoryIsKeptAcrossARestartIfItEndsAtTheCube) {
     auto first = open();
@@ -387,12 +397,7 @@ TEST_F(HistoryFileTest, TheHistoryIsKeptAcrossARestartIfItEndsAtTheCube) {
 
 // Any other file is passed over with one line, and the game goes on without a history.
 TEST_F(HistoryFileTest, AHistoryFileThatIsNotOneIsIgnoredWithALine) {
-    auto first = open();
-    ASSERT_TRUE(first->game.turn(4));
-    frames(*first, 5);
-    first->keeper->saveNow();
-    first.reset();
-    const std::string good = file("history");
+    const std::string good = oneTurnSaved();
     ASSERT_NE(good.find("\nturn 4\nend\n"), std::string::npos) << good;
     const std::string head = good.substr(0, good.find("turn"));
     for (const std::string& bad :
@@ -443,12 +448,7 @@ TEST_F(HistoryFileTest, TheMostEntriesAreKeptAndOneMoreIsNot) {
 
 // A history file of up to 2 MiB is read; what follows its end line is not looked at.
 TEST_F(HistoryFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
-    auto first = open();
-    ASSERT_TRUE(first->game.turn(4));
-    frames(*first, 5);
-    first->keeper->saveNow();
-    first.reset();
-    const std::string good = file("history");
+    const std::string good = oneTurnSaved();
     for (size_t size : {size_t(2 << 20), size_t((2 << 20) + 1)}) {
         std::ofstream(path("history"), std::ios::binary)
             << good << std::string(size - good.size(), '\n');

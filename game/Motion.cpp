@@ -32,10 +32,7 @@ void Motion::step() {
         if (!bContinuePremultiply) {
             currentRotation.multiplyBy(qdeltacontinue);
         } else {
-            // About the cube's own axes: orientation * increment.
-            const Quaternion qdelta = currentRotation;
-            currentRotation.setEqualTo(qdeltacontinue);
-            currentRotation.multiplyBy(qdelta);
+            turnAboutCubeAxis(qdeltacontinue);
         }
     }
 }
@@ -43,6 +40,12 @@ void Motion::step() {
 void Motion::startMakeTop(const float* axis, float distance) {
     qMakeTop.setAxis(axis, static_cast<float>(kMakeTopStep));
     fMakeTopDistance = distance;
+}
+
+void Motion::turnAboutCubeAxis(const Quaternion& turn) {
+    const Quaternion before = currentRotation;
+    currentRotation.setEqualTo(turn);
+    currentRotation.multiplyBy(before);
 }
 
 void Motion::stopSpin() {

@@ -26,6 +26,9 @@ struct Motion {
     void startMakeTop(const float* axis, float distance);
     // A touch stops the spin and forgets it.
     void stopSpin();
+    // Turns the cube by `turn` about an axis fixed in the cube (orientation * turn); a
+    // turn about an axis fixed to the screen is currentRotation.multiplyBy(turn).
+    void turnAboutCubeAxis(const Quaternion& turn);
     // The face slot whose normal points most nearly along screen axis 0, 1 or 2 (x right,
     // y up, z toward the viewer) times `sign`; the lower slot on a tie; -1 when the
     // orientation holds no numbers.

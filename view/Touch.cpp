@@ -146,10 +146,7 @@ void EAGLView::backgroundDragStep(float dx, float dy) {
     qdelta.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
     m.qdeltacontinue.setEqualTo(qdelta);
     m.bContinuePremultiply = 1;
-    // The old orientation, then the turn about the cube's axis.
-    const Quaternion before = m.currentRotation;
-    m.currentRotation.setEqualTo(qdelta);
-    m.currentRotation.multiplyBy(before);
+    m.turnAboutCubeAxis(qdelta);
     const float xAxis[3] = {1, 0, 0};
     qdelta.setAxis(xAxis, static_cast<float>(kBackgroundTiltRate * dy));
     m.currentRotation.multiplyBy(qdelta);

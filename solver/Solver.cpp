@@ -1,0 +1,318 @@
+#include "solver/Solver.h"
+
+#include <algorithm>
+
+namespace gyrelle::solver {
+
+namespace {
+
+// A turn may follow `last` unless it turns the same face, or turns the face opposite in
+// the order that makes the same two turns twice (U then D is tried; D then U is not).
+bool mayFollow(int last, int turn) {
+    if (last < 0) {
+        return true;
+    }
+    const int a = last / 3, b = turn / 3;
+    return a != b && !(a % 3 == b % 3 && a > b);
+}
+
+// The depth of the pair at `i` of `table`, one turn from a pair at depth `from`.
+int nextDepth(const Tables& t, Tables::Pruning table, int i, int from) {
+    const int step = (t.depthMod3(table, i) - from % 3 + 3) % 3;  // 0 same, 1 deeper, 2 nearer
+    return from + (step == 1) - (step == 2);
+}
+
+bool isPhase2Turn(int turn) {
+    const int face = turn / 3;
+    return face == 0 || face == 3 || turn % 3 == 1;  // U, D, or a half turn
+}
+
+// The whole cube turned a third of a turn about its URF-DBL diagonal: U goes to F, F to R,
+// R to U. A cube seen so (S C S^-1) is solved by the turns of C's solution with their faces
+// renamed alike.
+const Cubies& diagonalTurn() {
+    static const Cubies s = [] {
+        enum { URF, UFL, ULB, UBR, DFR, DLF, DBL, DRB };
+        enum { UR, UF, UL, UB, DR, DF, DL, DB, FR, FL, BL, BR };
+        const int cp[8] = {URF, DFR, DLF, UFL, UBR, DRB, DBL, ULB};
+        const int co[8] = {1, 2, 1, 2, 2, 1, 2, 1};
+        const int ep[12] = {UF, FR, DF, FL, UB, BR, DB, BL, UR, DR, DL, UL};
+        const int eo[12] = {1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1};
+        Cubies c;
+        for (int i = 0; i < 8; ++i) {
+            c.cp[i] = static_cast<std::uint8_t>(cp[i]);
+            c.co[i] = static_cast<std::uint8_t>(co[i]);
+        }
+        for (int i = 0; i < 12; ++i) {
+            c.ep[i] = static_cast<std::uint8_t>(ep[i]);
+            c.eo[i] = static_cast<std::uint8_t>(eo[i]);
+        }
+        return c;
+    }();
+    return s;
+}
+
+// The face a turn of the cube seen turned (S C S^-1) stands for on the cube itself: its
+// turn g is S^-1 g S.
+int faceSeenTurned(int face) {
+    constexpr int kBack[6] = {1, 2, 0, 4, 5, 3};  // U F R D B L seen turned are R U F L D B
+    return kBack[face];
+}
+
+}  // namespace
+
+std::optional<Turns> Solver::solve(const Cubies& cube, int most) {
+    start(cube, most);
+    while (!work(kUnlimited)) {
+    }
+    return best_;
+}
+
+void Solver::start(const Cubies& cube, int most) {
+    const Cubies& s = diagonalTurn();
+    const Cubies back = s.inverse();
+    Cubies turned = cube;
+    for (int k = 0; k < 3; ++k) {
+        seen_[2 * k] = turned;
+        seen_[2 * k + 1] = turned.inverse();
+        turned = s.times(turned).times(back);
+    }
+    for (int v = 0; v < 6; ++v) {
+        const Cubies& c = seen_[v];
+        Node1& n = start_[v];
+        n = {c.twist(), c.flip(), c.slice(), 0, 0};
+        n.twistSlice = t_.depth(Tables::TwistSlice, n.twist, n.slice);
+        n.flipSlice = t_.depth(Tables::FlipSlice, n.flip, n.slice);
+        least_[v] = std::max(n.twistSlice, n.flipSlice);
+        twin_[v] = false;
+        for (int u = 0; u < v; ++u) {
+            twin_[v] = twin_[v] || seen_[u] == seen_[v];
+        }
+    }
+    best_.reset();
+    finished_ = false;
+    shortening_ = false;
+    nodes_ = 0;
+    budget_ = kUnlimited;
+    begin(std::min(most, 30));
+}
+
+void Solver::begin(int most) {
+    most_ = most;
+    depth_ = *std::min_element(least_, least_ + 6);
+    variant_ = 0;
+    inPath_ = false;
+}
+
+void Solver::ended(std::optional<Turns> found) {
+    if (!found) {
+        finished_ = true;  // none within the bound: the answer stands
+        return;
+    }
+    best_ = std::move(found);
+    if (!shortening_) {
+        shortening_ = true;
+        budget_ = nodes_ + std::max(nodes_, kLeastShortening);
+    }
+    if (best_->empty()) {
+        finished_ = true;
+    } else {
+        begin(static_cast<int>(best_->size()) - 1);
+    }
+}
+
+bool Solver::work(long nodes) {
+    long allowance = nodes;
+    while (!finished_ && allowance > 0) {
+        if (nodes_ >= budget_) {
+            finished_ = true;  // no shorter one for the work it may take
+            break;
+        }
+        if (depth_ > most_) {
+            ended(std::nullopt);
+            continue;
+        }
+        if (variant_ == 6) {
+            ++depth_;
+            variant_ = 0;
+            continue;
+        }
+        if (twin_[variant_] || least_[variant_] > depth_) {
+            ++variant_;
+            continue;
+        }
+        const Outcome o = phase1(allowance);
+        if (o == Outcome::Paused) {
+            finished_ = nodes_ >= budget_;  // out of work for a shorter one, or of this slice
+            break;
+        }
+        inPath_ = false;
+        if (o == Outcome::Exhausted) {
+            ++variant_;
+            continue;
+        }
+        Turns found(turns_, turns_ + length_);
+        if (variant_ % 2 == 1) {
+            found = inverse(found);
+        }
+        for (int& t : found) {
+            int face = t / 3;
+            for (int k = 0; k < variant_ / 2; ++k) {
+                face = faceSeenTurned(face);
+            }
+            t = face * 3 + t % 3;
+        }
+        ended(std::move(found));
+    }
+    return finished_;
+}
+
+// Depth first, with the path kept by hand rather than on the call stack, so that it can
+// stop at any node and go on later.
+Solver::Outcome Solver::phase1(long& allowance) {
+    if (!inPath_) {
+        inPath_ = true;
+        path_[0] = {start_[variant_], 0};
+        done_ = 0;
+    }
+    for (;;) {
+        Frame& f = path_[done_];
+        const int togo = depth_ - done_;
+        bool deeper = false;
+        if (togo == 0) {
+            // In the group, and not by a turn of it: without that turn it was already
+            // there, and that shorter way has been tried.
+            const Node1& n = f.node;
+            if ((n.twist | n.flip | n.slice) == 0 &&
+                (done_ == 0 || !isPhase2Turn(turns_[done_ - 1])) && phase2Start(done_)) {
+                return Outcome::Found;
+            }
+        } else {
+            const int last = done_ > 0 ? turns_[done_ - 1] : -1;
+            for (int turn = f.turn; turn < kFaceTurns && !deeper; ++turn) {
+                if (!mayFollow(last, turn)) {
+                    continue;
+                }
+                Node1 next;
+                next.slice = t_.sliceMove(f.node.slice, turn);
+                next.twist = t_.twistMove(f.node.twist, turn);
+                next.twistSlice = nextDepth(
+                    t_, Tables::TwistSlice,
+                    Tables::index(Tables::TwistSlice, next.twist, next.slice), f.node.twistSlice);
+                if (next.twistSlice >= togo) {
+                    continue;
+                }
+                next.flip = t_.flipMove(f.node.flip, turn);
+                next.flipSlice = nextDepth(t_, Tables::FlipSlice,
+                                           Tables::index(Tables::FlipSlice, next.flip, next.slice),
+                                           f.node.flipSlice);
+                if (next.flipSlice >= togo) {
+                    continue;
+                }
+                f.turn = turn + 1;
+                turns_[done_] = turn;
+                path_[++done_] = {next, 0};
+                deeper = true;
+            }
+        }
+        if (deeper) {
+            ++nodes_;
+            if (--allowance <= 0 || nodes_ >= budget_) {
+                return Outcome::Paused;
+            }
+            continue;
+        }
+        if (done_ == 0) {
+            return Outcome::Exhausted;
+        }
+        --done_;
+    }
+}
+
+bool Solver::phase2Start(int done) {
+    Cubies c = seen_[variant_];
+    for (int i = 0; i < done; ++i) {
+        c = c.times(faceTurn(turns_[i]));
+    }
+    Node2 n;
+    n.corners = c.cornerPerm();
+    n.edges = c.udEdgePerm();
+    n.order = c.sliceSorted() % Tables::kSliceOrders;
+    n.cornerOrder = t_.depth(Tables::CornerOrder, n.corners, n.order);
+    if (done + n.cornerOrder > most_) {
+        return false;
+    }
+    n.edgeOrder = t_.depth(Tables::EdgeOrder, n.edges, n.order);
+    n.cornerComb = t_.depth(Tables::CornerUpComb, n.corners, t_.upComb(n.edges));
+    const int least = std::max({n.cornerOrder, n.edgeOrder, n.cornerComb});
+    for (int depth = least; done + depth <= most_; ++depth) {
+        if (phase2(n, done, depth)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Solver::phase2(const Node2& node, int done, int togo) {
+    ++nodes_;
+    if (togo == 0) {
+        if ((node.corners | node.edges | node.order) != 0) {
+            return false;
+        }
+        length_ = done;
+        return true;
+    }
+    const int last = done > 0 ? turns_[done - 1] : -1;
+    for (int p = 0; p < Tables::kPhase2Turns; ++p) {
+        const int turn = Tables::kPhase2Turn[p];
+        if (!mayFollow(last, turn)) {
+            continue;
+        }
+        Node2 next;
+        next.order = t_.sliceOrderMove(node.order, p);
+        next.corners = t_.cornerPermMove(node.corners, p);
+        next.cornerOrder = nextDepth(t_, Tables::CornerOrder,
+                                     Tables::index(Tables::CornerOrder, next.corners, next.order),
+                                     node.cornerOrder);
+        if (next.cornerOrder >= togo) {
+            continue;
+        }
+        next.edges = t_.udEdgePermMove(node.edges, p);
+        next.edgeOrder =
+            nextDepth(t_, Tables::EdgeOrder,
+                      Tables::index(Tables::EdgeOrder, next.edges, next.order), node.edgeOrder);
+        if (next.edgeOrder >= togo) {
+            continue;
+        }
+        next.cornerComb =
+            nextDepth(t_, Tables::CornerUpComb,
+                      Tables::index(Tables::CornerUpComb, next.corners, t_.upComb(next.edges)),
+                      node.cornerComb);
+        if (next.cornerComb >= togo) {
+            continue;
+        }
+        turns_[done] = turn;
+        if (phase2(next, done + 1, togo - 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string notation(const Turns& turns) {
+    std::string text;
+    for (int t : turns) {
+        text += (text.empty() ? "" : " ") + turnName(t);
+    }
+    return text;
+}
+
+Turns inverse(const Turns& turns) {
+    Turns back;
+    for (auto it = turns.rbegin(); it != turns.rend(); ++it) {
+        back.push_back(*it / 3 * 3 + (2 - *it % 3));
+    }
+    return back;
+}
+
+}  // namespace gyrelle::solver

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "solver/Cubies.h"
+#include "solver/Tables.h"
+
+namespace gyrelle::solver {
+
+// Face turns as the solver answers them: 0..17, as faceTurn numbers them.
+using Turns = std::vector<int>;
+
+// The two-phase method: phase 1 brings the cube into <U, D, R2, L2, F2, B2> by iterative
+// deepening on the corner twists, the edge flips and the middle-layer edges' places;
+// phase 2 solves it there, on the permutations. Phase-1 solutions are tried shortest
+// first, each followed by the shortest phase 2 that keeps the whole within the bound.
+//
+// Six ways to look at one cube are searched side by side: as it is, and seen turned about
+// its URF-DBL diagonal once and twice, each also taken backwards (its inverse). The first
+// that leads to a whole solution within the bound answers; then, for as much work again, a
+// shorter one is looked for.
+//
+// The search can be done a slice at a time (start, then work until it says it is done),
+// so that a page need not stop drawing while it thinks.
+class Solver {
+  public:
+    // Within 21 turns every position has a solution this method finds.
+    static constexpr int kMostTurns = 21;
+
+    // `tables` must be built.
+    explicit Solver(const Tables& tables) : t_(tables) {}
+
+    // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
+    // solved cube. Nothing only when no solution so short was found.
+    std::optional<Turns> solve(const Cubies& cube, int most = kMostTurns);
+
+    // The same, a slice at a time: start, then work for about `nodes` nodes at a time
+    // until it returns true; then answer() holds what solve would have returned.
+    void start(const Cubies& cube, int most = kMostTurns);
+    bool work(long nodes);
+    const std::optional<Turns>& answer() const { return best_; }
+
+  private:
+    // A node of each phase: its coordinates, and its depths in the phase's pruning tables.
+    struct Node1 {
+        int twist, flip, slice, twistSlice, flipSlice;
+    };
+    struct Node2 {
+        int corners, edges, order, cornerOrder, edgeOrder, cornerComb;
+    };
+    enum class Outcome { Found, Exhausted, Paused };
+
+    // A search for a solution within `most` turns, from the shallowest phase 1 on.
+    void begin(int most);
+    // What a search found (or not): the answer so far, and whether to look for a shorter.
+    void ended(std::optional<Turns> found);
+    // The depth-first phase 1 of the way `variant_` at `depth_`, on from where it paused.
+    Outcome phase1(long& allowance);
+    bool phase2Start(int done);
+    bool phase2(const Node2& node, int done, int togo);
+
+    static constexpr long kUnlimited = 1L << 62;
+    // Nodes a search for a shorter solution may take at least, however quick the first.
+    static constexpr long kLeastShortening = 5000;
+
+    const Tables& t_;
+    Cubies seen_[6];
+    Node1 start_[6];
+    int least_[6] = {};
+    bool twin_[6] = {};  // the same as an earlier way (a symmetric cube): not searched again
+
+    // The search under way: its bound, phase-1 depth and way, and the phase-1 path.
+    int most_ = kMostTurns;
+    int depth_ = 0;
+    int variant_ = 0;
+    bool inPath_ = false;
+    struct Frame {
+        Node1 node;
+        int turn;  // the next turn to try from it
+    };
+    Frame path_[32] = {};
+    int done_ = 0;
+    int turns_[32] = {};
+    int length_ = 0;
+
+    std::optional<Turns> best_;
+    bool finished_ = true;
+    bool shortening_ = false;
+    long nodes_ = 0;
+    long budget_ = kUnlimited;
+};
+
+// The turns as cube notation: "R U2 F'"; "" for none.
+std::string notation(const Turns& turns);
+// The turns that undo `turns`: backwards, each the other way.
+Turns inverse(const Turns& turns);
+
+}  // namespace gyrelle::solver

@@ -1,0 +1,270 @@
+// The two-phase solver: the cube as its pieces against the sticker model, the
+// coordinates, the tables, and solutions checked by turning the model with them.
+#include "solver/Solver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "cube/MagicCube.h"
+#include "cube/Notation.h"
+#include "cube/Position.h"
+
+namespace gyrelle::testing {
+namespace {
+
+using solver::Cubies;
+
+// The face slots of the model for U R F D L B, and whether a solver turn of power p (1, 2,
+// 3) is a quarter turn one way or the other in the model.
+constexpr int kSlotOf[6] = {1, 5, 0, 3, 4, 2};
+
+// The model turned by solver turn `t`.
+void turnModel(MagicCube& cube, int t) {
+    const int code = faceTurn(kSlotOf[t / 3], t % 3 == 2);
+    for (int q = 0; q < (t % 3 == 1 ? 2 : 1); ++q) {
+        ASSERT_TRUE(cube.rotateFace(code));
+    }
+}
+
+Cubies cubiesOf(const MagicCube& cube) {
+    Cubies c;
+    EXPECT_TRUE(c.fromCode(positionCode(cube.stickers())));
+    return c;
+}
+
+// Each of the 18 turns moves the pieces as turning the sticker model moves them, alone and
+// in a long random sequence: a wrong entry of a turn's table shows.
+TEST(Cubies, EveryTurnMovesThePiecesAsTheModelDoes) {
+    for (int t = 0; t < solver::kFaceTurns; ++t) {
+        MagicCube cube;
+        turnModel(cube, t);
+        EXPECT_TRUE(cubiesOf(cube) == solver::faceTurn(t)) << solver::turnName(t);
+    }
+    std::mt19937 rng(7);
+    MagicCube cube;
+    Cubies c;
+    for (int i = 0; i < 300; ++i) {
+        const int t = static_cast<int>(rng() % 18);
+        turnModel(cube, t);
+        c = c.times(solver::faceTurn(t));
+        ASSERT_EQ(c.code(), positionCode(cube.stickers())) << "after turn " << i;
+    }
+    EXPECT_TRUE(c.times(c.inverse()) == Cubies());
+}
+
+// A code that is no position is refused: a corner twisted, an edge flipped, two pieces
+// swapped (the parity), a piece twice.
+TEST(Cubies, OnlyReachablePositionsAreRead) {
+    const std::string solved = Cubies().code();
+    EXPECT_EQ(solved, "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB");
+    std::string twisted = solved;  // URF turned in place: U R F facelets 8, 9, 20
+    twisted[8] = 'F', twisted[9] = 'U', twisted[20] = 'R';
+    std::string flipped = solved;  // UR: facelets 5 and 10
+    flipped[5] = 'R', flipped[10] = 'U';
+    std::string swapped = solved;  // UR and UF exchanged: 5/10 and 7/19
+    swapped[5] = 'U', swapped[10] = 'F', swapped[7] = 'U', swapped[19] = 'R';
+    for (const std::string& bad : {twisted, flipped, swapped, std::string(54, 'U')}) {
+        Cubies c;
+        EXPECT_FALSE(c.fromCode(bad)) << bad;
+    }
+}
+
+TEST(Cubies, EveryCoordinateReadsBackAsItWasSet) {
+    for (int v = 0; v < 2187; ++v) {
+        Cubies c;
+        c.setTwist(v);
+        ASSERT_EQ(c.twist(), v);
+    }
+    for (int v = 0; v < 2048; ++v) {
+        Cubies c;
+        c.setFlip(v);
+        ASSERT_EQ(c.flip(), v);
+    }
+    for (int v = 0; v < 11880; ++v) {
+        Cubies c;
+        c.setSliceSorted(v);
+        ASSERT_EQ(c.sliceSorted(), v);
+        ASSERT_EQ(c.slice(), v / 24);
+    }
+    for (int v = 0; v < 40320; ++v) {
+        Cubies c;
+        c.setCornerPerm(v);
+        c.setUdEdgePerm(v);
+        ASSERT_EQ(c.cornerPerm(), v);
+        ASSERT_EQ(c.udEdgePerm(), v);
+    }
+    const Cubies solved;
+    EXPECT_EQ(solved.twist() + solved.flip() + solved.sliceSorted() + solved.cornerPerm() +
+                  solved.udEdgePerm(),
+              0);
+}
+
+const solver::Tables& tables() {
+    static solver::Tables t;
+    while (!t.build(10)) {
+    }
+    return t;
+}
+
+// A cube `n` random turns from solved (no turn of a face right after the same face).
+Cubies turnedRandomly(std::mt19937& rng, int n, const std::vector<int>& from = {}) {
+    Cubies c;
+    int last = -1;
+    for (int i = 0; i < n; ++i) {
+        int t;
+        do {
+            t = from.empty() ? static_cast<int>(rng() % 18) : from[rng() % from.size()];
+        } while (t / 3 == last);
+        last = t / 3;
+        c = c.times(solver::faceTurn(t));
+    }
+    return c;
+}
+
+// The move tables say what turning the pieces says; the pruning tables never say more
+// turns than a position was made with, and say one for every single turn.
+TEST(Tables, MoveAsThePiecesMoveAndNeverOverstateADepth) {
+    const solver::Tables& t = tables();
+    EXPECT_LE(solver::Tables::bytes(), 4u << 20);
+    std::mt19937 rng(11);
+    for (int k = 0; k < 2000; ++k) {
+        const Cubies c = turnedRandomly(rng, 25);
+        const int turn = static_cast<int>(rng() % 18);
+        const Cubies d = c.times(solver::faceTurn(turn));
+        ASSERT_EQ(t.twistMove(c.twist(), turn), d.twist());
+        ASSERT_EQ(t.flipMove(c.flip(), turn), d.flip());
+        ASSERT_EQ(t.sliceMove(c.slice(), turn), d.slice());
+    }
+    const std::vector<int> phase2(solver::Tables::kPhase2Turn, solver::Tables::kPhase2Turn + 10);
+    for (int k = 0; k < 2000; ++k) {
+        const Cubies c = turnedRandomly(rng, 25, phase2);
+        const int p = static_cast<int>(rng() % 10);
+        const Cubies d = c.times(solver::faceTurn(phase2[p]));
+        ASSERT_EQ(t.cornerPermMove(c.cornerPerm(), p), d.cornerPerm());
+        ASSERT_EQ(t.udEdgePermMove(c.udEdgePerm(), p), d.udEdgePerm());
+        ASSERT_EQ(t.sliceOrderMove(c.sliceSorted() % 24, p), d.sliceSorted() % 24);
+        ASSERT_EQ(t.upComb(d.udEdgePerm()), t.upComb(t.udEdgePermMove(c.udEdgePerm(), p)));
+    }
+    using T = solver::Tables;
+    for (int n = 1; n <= 6; ++n) {
+        for (int k = 0; k < 200; ++k) {
+            const Cubies c = turnedRandomly(rng, n);
+            ASSERT_LE(t.depth(T::TwistSlice, c.twist(), c.slice()), n);
+            ASSERT_LE(t.depth(T::FlipSlice, c.flip(), c.slice()), n);
+            const Cubies d = turnedRandomly(rng, n, phase2);
+            const int order = d.sliceSorted() % 24;
+            ASSERT_LE(t.depth(T::CornerOrder, d.cornerPerm(), order), n);
+            ASSERT_LE(t.depth(T::EdgeOrder, d.udEdgePerm(), order), n);
+            ASSERT_LE(t.depth(T::CornerUpComb, d.cornerPerm(), t.upComb(d.udEdgePerm())), n);
+        }
+    }
+    for (int turn = 0; turn < 18; ++turn) {  // R: its corners twisted, its edges moved
+        const Cubies c = solver::faceTurn(turn);
+        const bool phase1 = turn / 3 != 0 && turn / 3 != 3 && turn % 3 != 1;
+        EXPECT_EQ(std::max(t.depth(T::TwistSlice, c.twist(), c.slice()),
+                           t.depth(T::FlipSlice, c.flip(), c.slice())),
+                  phase1 ? 1 : 0)
+            << solver::turnName(turn);
+    }
+}
+
+// Every answer turns the model solved, in at most 21 turns (half turns count one).
+void expectSolves(solver::Solver& s, const Cubies& c, int most = 21) {
+    const std::optional<solver::Turns> turns = s.solve(c);
+    ASSERT_TRUE(turns.has_value()) << c.code();
+    EXPECT_LE(static_cast<int>(turns->size()), most) << c.code();
+    MagicCube cube;
+    MagicCube::Stickers stickers;
+    std::string problem;
+    ASSERT_TRUE(stickersOfCode(c.code(), stickers, problem)) << problem;
+    cube.setStickers(stickers);
+    for (int t : *turns) {
+        turnModel(cube, t);
+    }
+    EXPECT_TRUE(cube.isSolved()) << c.code() << ": " << solver::notation(*turns);
+}
+
+TEST(Solver, SolvesEveryPositionWithinTwentyOneTurns) {
+    solver::Solver s(tables());
+    EXPECT_EQ(s.solve(Cubies())->size(), 0u);  // the solved cube answers nothing
+    for (int t = 0; t < 18; ++t) {
+        const std::optional<solver::Turns> one = s.solve(solver::faceTurn(t));
+        ASSERT_EQ(one->size(), 1u) << solver::turnName(t);
+        EXPECT_EQ((*one)[0], solver::inverse({t})[0]);
+    }
+    std::mt19937 rng(2026);
+    for (int k = 0; k < 60; ++k) {  // random states, every coordinate drawn
+        Cubies c;
+        c.setCornerPerm(static_cast<int>(rng() % 40320));
+        int ep[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        std::shuffle(ep, ep + 12, rng);
+        for (int i = 0; i < 12; ++i) {
+            c.ep[i] = static_cast<std::uint8_t>(ep[i]);
+        }
+        c.setTwist(static_cast<int>(rng() % 2187));
+        c.setFlip(static_cast<int>(rng() % 2048));
+        std::string code = c.code();
+        if (!Cubies().fromCode(code)) {  // the other parity: two edges swapped back
+            std::swap(c.ep[10], c.ep[11]);
+            code = c.code();
+        }
+        expectSolves(s, c);
+    }
+    for (int k = 0; k < 20; ++k) {
+        expectSolves(s, turnedRandomly(rng, 1 + k));
+    }
+    // Well-known hard positions: the superflip (20 turns at best), the superflip with the
+    // four-spot, and the checkerboard.
+    Cubies superflip;
+    superflip.setFlip(2047);
+    expectSolves(s, superflip);
+    Cubies checker;
+    for (int t : {1, 4, 7, 10, 13, 16}) {  // U2 R2 F2 D2 L2 B2
+        checker = checker.times(solver::faceTurn(t));
+    }
+    expectSolves(s, checker);
+    const std::optional<solver::Turns> fromChecker = s.solve(checker);
+    EXPECT_LE(fromChecker->size(), 6u);
+    Cubies flipSpot = superflip;
+    for (int t : {1, 10, 4, 13}) {  // U2 D2 R2 L2
+        flipSpot = flipSpot.times(solver::faceTurn(t));
+    }
+    expectSolves(s, flipSpot);
+}
+
+// A slice at a time, the search answers as it does at once, and stops at each slice.
+TEST(Solver, ASliceAtATimeAnswersAsAtOnce) {
+    solver::Solver whole(tables()), sliced(tables());
+    std::mt19937 rng(5);
+    for (int k = 0; k < 5; ++k) {
+        const Cubies c = turnedRandomly(rng, 30);
+        sliced.start(c);
+        int slices = 1;
+        while (!sliced.work(50)) {
+            ++slices;
+        }
+        EXPECT_GT(slices, 2);
+        ASSERT_TRUE(sliced.answer().has_value());
+        EXPECT_EQ(solver::notation(*sliced.answer()), solver::notation(*whole.solve(c)));
+    }
+}
+
+TEST(Solver, TurnsReadAsCubeNotationAndTurnBack) {
+    const solver::Turns turns = {3, 1, 8, 11};
+    EXPECT_EQ(solver::notation(turns), "R U2 F' D'");
+    EXPECT_EQ(solver::notation(solver::inverse(turns)), "D F U2 R'");
+    EXPECT_EQ(solver::notation({}), "");
+    Cubies c;
+    for (int t : turns) {
+        c = c.times(solver::faceTurn(t));
+    }
+    for (int t : solver::inverse(turns)) {
+        c = c.times(solver::faceTurn(t));
+    }
+    EXPECT_TRUE(c == Cubies());
+}
+
+}  // namespace
+}  // namespace gyrelle::testing

@@ -61,14 +61,14 @@ int faceSeenTurned(int face) {
 
 }  // namespace
 
-std::optional<Turns> Solver::solve(const Cubies& cube, int most) {
-    start(cube, most);
+std::optional<Turns> Solver::solve(const Cubies& cube, int most, bool shorten) {
+    start(cube, most, shorten);
     while (!work(kUnlimited)) {
     }
     return best_;
 }
 
-void Solver::start(const Cubies& cube, int most) {
+void Solver::start(const Cubies& cube, int most, bool shorten) {
     const Cubies& s = diagonalTurn();
     const Cubies back = s.inverse();
     Cubies turned = cube;
@@ -91,6 +91,7 @@ void Solver::start(const Cubies& cube, int most) {
     }
     best_.reset();
     finished_ = false;
+    shorten_ = shorten;
     shortening_ = false;
     nodes_ = 0;
     budget_ = kUnlimited;
@@ -110,6 +111,10 @@ void Solver::ended(std::optional<Turns> found) {
         return;
     }
     best_ = std::move(found);
+    if (!shorten_) {
+        finished_ = true;
+        return;
+    }
     if (!shortening_) {
         shortening_ = true;
         budget_ = nodes_ + std::max(nodes_, kLeastShortening);
@@ -121,8 +126,8 @@ void Solver::ended(std::optional<Turns> found) {
     }
 }
 
-bool Solver::work(long nodes) {
-    long allowance = nodes;
+bool Solver::work(std::int64_t nodes) {
+    std::int64_t allowance = nodes;
     while (!finished_ && allowance > 0) {
         if (nodes_ >= budget_) {
             finished_ = true;  // no shorter one for the work it may take
@@ -169,7 +174,7 @@ bool Solver::work(long nodes) {
 
 // Depth first, with the path kept by hand rather than on the call stack, so that it can
 // stop at any node and go on later.
-Solver::Outcome Solver::phase1(long& allowance) {
+Solver::Outcome Solver::phase1(std::int64_t& allowance) {
     if (!inPath_) {
         inPath_ = true;
         path_[0] = {start_[variant_], 0};

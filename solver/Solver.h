@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,13 +34,14 @@ class Solver {
     explicit Solver(const Tables& tables) : t_(tables) {}
 
     // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
-    // solved cube. Nothing only when no solution so short was found.
-    std::optional<Turns> solve(const Cubies& cube, int most = kMostTurns);
+    // solved cube. Nothing only when no solution so short was found. Without `shorten`,
+    // the first solution found, not looking further for a shorter one.
+    std::optional<Turns> solve(const Cubies& cube, int most = kMostTurns, bool shorten = true);
 
     // The same, a slice at a time: start, then work for about `nodes` nodes at a time
     // until it returns true; then answer() holds what solve would have returned.
-    void start(const Cubies& cube, int most = kMostTurns);
-    bool work(long nodes);
+    void start(const Cubies& cube, int most = kMostTurns, bool shorten = true);
+    bool work(std::int64_t nodes);
     const std::optional<Turns>& answer() const { return best_; }
 
   private:
@@ -57,13 +59,13 @@ class Solver {
     // What a search found (or not): the answer so far, and whether to look for a shorter.
     void ended(std::optional<Turns> found);
     // The depth-first phase 1 of the way `variant_` at `depth_`, on from where it paused.
-    Outcome phase1(long& allowance);
+    Outcome phase1(std::int64_t& allowance);
     bool phase2Start(int done);
     bool phase2(const Node2& node, int done, int togo);
 
-    static constexpr long kUnlimited = 1L << 62;
+    static constexpr std::int64_t kUnlimited = std::int64_t{1} << 62;
     // Nodes a search for a shorter solution may take at least, however quick the first.
-    static constexpr long kLeastShortening = 5000;
+    static constexpr std::int64_t kLeastShortening = 5000;
 
     const Tables& t_;
     Cubies seen_[6];
@@ -87,9 +89,10 @@ class Solver {
 
     std::optional<Turns> best_;
     bool finished_ = true;
+    bool shorten_ = true;
     bool shortening_ = false;
-    long nodes_ = 0;
-    long budget_ = kUnlimited;
+    std::int64_t nodes_ = 0;
+    std::int64_t budget_ = kUnlimited;
 };
 
 // The turns as cube notation: "R U2 F'"; "" for none.

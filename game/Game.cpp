@@ -60,10 +60,12 @@ void Game::type(char letter, bool prime) {
 }
 
 void Game::undo() {
+    stopSolving();  // the player takes over
     queue({0, false, Request::Undo});
 }
 
 void Game::redo() {
+    stopSolving();
     queue({0, false, Request::Redo});
 }
 
@@ -167,8 +169,9 @@ void Game::perform(Request r) {
     }
     cube_.setStickers(back ? e.before() : e.after());
     back ? history_.undone() : history_.redone();
+    followPlan();
     tell([](Listener& l) { l.historyChanged(); });
-    solveReplaced(e.kind, !back);
+    solveReplaced(e, !back);
 }
 
 void Game::stepMotion() {
@@ -186,21 +189,24 @@ void Game::stepTurn(double now) {
             history_.turned(code);  // a new turn, or one the history moved on from
         }
         replaying_ = Request::None;
+        followPlan();
         tell([](Listener& l) { l.historyChanged(); });
         solveTurned(now);
     }
     startWaiting();
+    think(now);
 }
 
 bool Game::still() const {
     return !motion_.makingTop() && !motion_.bContinueToRotate && !cube_.animating() &&
-           waitingCount_ == 0;
+           waitingCount_ == 0 && want_ == Want::Nothing && !autoplay_;
 }
 
-void Game::replaced(History::Kind kind, const MagicCube::Stickers& before) {
-    history_.replaced(kind, before, cube_.stickers());
+void Game::replaced(History::Kind kind, const MagicCube::Stickers& before, std::string scramble) {
+    history_.replaced(kind, before, cube_.stickers(), std::move(scramble));
+    followPlan();
     tell([](Listener& l) { l.historyChanged(); });
-    solveReplaced(kind, true);
+    solveReplaced(history_.toUndo(), true);
 }
 
 void Game::solveTurned(double now) {
@@ -213,10 +219,13 @@ void Game::solveTurned(double now) {
     tell([](Listener& l) { l.solveChanged(); });
 }
 
-void Game::solveReplaced(History::Kind kind, bool forward) {
-    const bool scrambling = kind == History::Kind::Scramble || kind == History::Kind::Paste;
-    if (forward && scrambling && !cube_.isSolved()) {
-        solves_.scrambled();
+void Game::solveReplaced(const History::Entry& e, bool forward) {
+    const Scramble kind = e.kind == History::Kind::Scramble      ? Scramble::Turns
+                          : e.kind == History::Kind::Paste       ? Scramble::Pasted
+                          : e.kind == History::Kind::Competition ? Scramble::Competition
+                                                                 : Scramble::Unknown;
+    if (forward && kind != Scramble::Unknown && !cube_.isSolved()) {
+        solves_.scrambled(kind, e.scramble);
     } else {
         solves_.abandoned();
     }
@@ -240,9 +249,12 @@ void Game::restore(const Kept& kept, double now) {
     history_.restore(kept.history.entries(), kept.history.position());
     solves_.setDone(kept.done);
     if (kept.phase == Solves::Phase::Scrambled) {
-        solves_.scrambled();
+        solves_.scrambled(kept.kind, kept.scramble);
     } else if (kept.phase == Solves::Phase::Running) {
         solves_.resume(kept.moves, kept.seconds, now);
+    }
+    if (kept.phase != Solves::Phase::None) {
+        solves_.setKind(kept.kind, kept.assisted, kept.scramble);
     }
     tell([](Listener& l) { l.historyChanged(); });
     tell([](Listener& l) { l.solveChanged(); });

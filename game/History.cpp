@@ -7,11 +7,11 @@ void History::turned(int code) {
 }
 
 void History::replaced(Kind kind, const MagicCube::Stickers& before,
-                       const MagicCube::Stickers& after) {
+                       const MagicCube::Stickers& after, std::string scramble) {
     auto records = std::make_shared<std::array<MagicCube::Stickers, 2>>();
     (*records)[0] = before;
     (*records)[1] = after;
-    add({kind, 0, std::move(records)});
+    add({kind, 0, std::move(records), std::move(scramble)});
 }
 
 void History::add(Entry entry) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cube/MagicCube.h"
@@ -14,12 +15,14 @@ class History {
   public:
     static constexpr size_t kMostEntries = 10000;
 
-    enum class Kind : char { Turn, Scramble, Reset, Paste };
+    // Competition: a position drawn fairly from all, set with the turns that make it.
+    enum class Kind : char { Turn, Scramble, Reset, Paste, Competition };
     struct Entry {
         Kind kind;
         int code = 0;  // a turn's slice code
         // What a scramble, a reset or a pasted position replaced, and with what.
         std::shared_ptr<const std::array<MagicCube::Stickers, 2>> records;
+        std::string scramble = {};  // a competition scramble's turns, in notation
         const MagicCube::Stickers& before() const { return (*records)[0]; }
         const MagicCube::Stickers& after() const { return (*records)[1]; }
     };
@@ -27,7 +30,8 @@ class History {
     // A new change: what was undone can no longer be redone, and past kMostEntries the
     // oldest is forgotten.
     void turned(int code);
-    void replaced(Kind kind, const MagicCube::Stickers& before, const MagicCube::Stickers& after);
+    void replaced(Kind kind, const MagicCube::Stickers& before, const MagicCube::Stickers& after,
+                  std::string scramble = {});
 
     bool canUndo() const { return position_ > 0; }
     bool canRedo() const { return position_ < entries_.size(); }

@@ -15,7 +15,7 @@ Command commandOf(const platform::KeyPress& key) {
             case 'y':
                 return {Kind::Redo};
             case 'n':
-                return {Kind::NewGame};
+                return {key.shift ? Kind::CompetitionScramble : Kind::NewGame};
             case 'c':
                 return {Kind::Copy};
             case 'v':
@@ -40,6 +40,9 @@ Command commandOf(const platform::KeyPress& key) {
         case Key::Down:
             return {Kind::Move, 'x', key.key == Key::Down};
         case Key::Letter:
+            if (letter == 'h') {
+                return {key.shift ? Kind::SolveForMe : Kind::Hint};
+            }
             if (letter != 0 && std::strchr("fbudrlmesxyz", letter)) {
                 return {Kind::Move, letter, key.shift};
             }

@@ -12,6 +12,9 @@ struct Command {
         Undo,
         Redo,
         NewGame,
+        CompetitionScramble,
+        Hint,
+        SolveForMe,
         Copy,
         Paste,
         ShowKeys,
@@ -23,8 +26,9 @@ struct Command {
 };
 
 // Letters turn in cube notation (with Shift the other way), the arrows turn the whole
-// cube, Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo, Ctrl+N is a new game, Ctrl+C and
-// Ctrl+V copy and paste the position, F1 and ? show the keys, F2 the records.
+// cube, Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo, Ctrl+N is a new game, Ctrl+Shift+N a
+// competition scramble, H a hint, Shift+H solve-for-me, Ctrl+C and Ctrl+V copy and paste
+// the position, F1 and ? show the keys, F2 the records.
 Command commandOf(const platform::KeyPress& key);
 
 }  // namespace gyrelle

@@ -7,9 +7,26 @@
 
 namespace gyrelle {
 
-void Solves::scrambled() {
+void Solves::scrambled(Scramble kind, std::string scramble) {
     phase_ = Phase::Scrambled;
     moves_ = 0;
+    kind_ = kind;
+    assisted_ = false;
+    scramble_ = std::move(scramble);
+    ++revision_;
+}
+
+void Solves::assisted() {
+    if (phase_ != Phase::None && !assisted_) {
+        assisted_ = true;
+        ++revision_;
+    }
+}
+
+void Solves::setKind(Scramble kind, bool assisted, std::string scramble) {
+    kind_ = kind;
+    assisted_ = assisted;
+    scramble_ = std::move(scramble);
     ++revision_;
 }
 
@@ -32,7 +49,7 @@ bool Solves::turned(double now, bool solved, std::time_t date) {
     if (!solved) {
         return false;
     }
-    done_.push_back({date, moves_, std::min(seconds(now), kLongest)});
+    done_.push_back({date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_});
     abandoned();
     return true;
 }
@@ -45,22 +62,28 @@ void Solves::resume(int moves, double seconds, double now) {
 }
 
 bool Solves::lastWasBest() const {
-    if (done_.size() < 2) {
+    if (done_.empty() || done_.back().assisted ||
+        std::none_of(done_.begin(), done_.end() - 1, [](const Solve& s) { return !s.assisted; })) {
         return false;
     }
     const Solve& last = done_.back();
-    auto earlier = [&](auto better) { return std::all_of(done_.begin(), done_.end() - 1, better); };
-    return earlier([&](const Solve& s) { return last.seconds < s.seconds; }) ||
-           earlier([&](const Solve& s) { return last.moves < s.moves; });
+    auto beats = [&](auto better) {
+        return std::all_of(done_.begin(), done_.end() - 1,
+                           [&](const Solve& s) { return s.assisted || better(s); });
+    };
+    return beats([&](const Solve& s) { return last.seconds < s.seconds; }) ||
+           beats([&](const Solve& s) { return last.moves < s.moves; });
 }
 
 std::optional<double> averageOfLast(const std::vector<Solve>& solves, size_t count) {
-    if (count < 3 || solves.size() < count) {
-        return std::nullopt;
-    }
     std::vector<double> times;
-    for (auto s = solves.end() - static_cast<long>(count); s != solves.end(); ++s) {
-        times.push_back(s->seconds);
+    for (auto s = solves.rbegin(); s != solves.rend() && times.size() < count; ++s) {
+        if (!s->assisted) {
+            times.push_back(s->seconds);
+        }
+    }
+    if (count < 3 || times.size() < count) {
+        return std::nullopt;
     }
     std::sort(times.begin(), times.end());
     return std::accumulate(times.begin() + 1, times.end() - 1, 0.0) / double(count - 2);
@@ -89,19 +112,25 @@ std::string recordsText(const std::vector<Solve>& solves) {
     if (solves.empty()) {
         return "No solves yet.\n";
     }
+    // Bests of the solves made without help; "-" when every one had some.
     auto best = [&](auto key) {
-        return *std::min_element(solves.begin(), solves.end(),
-                                 [&](const Solve& a, const Solve& b) { return key(a) < key(b); });
+        std::optional<decltype(key(solves[0]))> found;
+        for (const Solve& s : solves) {
+            if (!s.assisted && (!found || key(s) < *found)) {
+                found = key(s);
+            }
+        }
+        return found;
     };
     auto average = [&](size_t count) {
         const std::optional<double> a = averageOfLast(solves, count);
         return a ? clockText(*a) : std::string("-");
     };
+    const auto time = best([](const Solve& s) { return s.seconds; });
+    const auto moves = best([](const Solve& s) { return s.moves; });
     std::string text = "Solves: " + std::to_string(solves.size()) + "\n";
-    text +=
-        "Best time: " + clockText(best([](const Solve& s) { return s.seconds; }).seconds) + "\n";
-    text += "Fewest moves: " + std::to_string(best([](const Solve& s) { return s.moves; }).moves) +
-            "\n";
+    text += "Best time: " + (time ? clockText(*time) : std::string("-")) + "\n";
+    text += "Fewest moves: " + (moves ? std::to_string(*moves) : std::string("-")) + "\n";
     text += "Average of 5: " + average(5) + "\n";
     text += "Average of 12: " + average(12) + "\n";
     text += "Last solves:\n";
@@ -112,8 +141,8 @@ std::string recordsText(const std::vector<Solve>& solves) {
         if (localtime_r(&s->date, &local)) {
             std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
         }
-        text +=
-            std::string(date) + "  " + movesText(s->moves) + "  " + clockText(s->seconds) + "\n";
+        text += std::string(date) + "  " + movesText(s->moves) + "  " + clockText(s->seconds) +
+                (s->assisted ? "  assisted" : "") + "\n";
     }
     return text;
 }

@@ -11,8 +11,8 @@ namespace {
 
 constexpr char kHeader[] = "gyrelle history 1";
 constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqr";
-// No line of the file is longer: two sets of stickers and a word.
-constexpr size_t kLongestLine = 2 * MagicCube::kStickers + 16;
+// No line of the file is longer: two sets of stickers, a word, and a scramble's turns.
+constexpr size_t kLongestLine = 2 * MagicCube::kStickers + 16 + 3 * 30;
 
 const MagicCube& solved() {
     return MagicCube::solved();
@@ -56,10 +56,34 @@ bool decode(const char* text, MagicCube::Stickers& stickers) {
 }
 
 const char* kindName(History::Kind kind) {
-    return kind == History::Kind::Scramble ? "scramble"
-           : kind == History::Kind::Reset  ? "reset"
-           : kind == History::Kind::Paste  ? "paste"
-                                           : "turn";
+    return kind == History::Kind::Scramble      ? "scramble"
+           : kind == History::Kind::Reset       ? "reset"
+           : kind == History::Kind::Paste       ? "paste"
+           : kind == History::Kind::Competition ? "competition"
+                                                : "turn";
+}
+
+// A competition entry: its stickers, then its scramble's turns (U R F D L B, with 2 or ').
+bool parseCompetition(const std::string& line, History::Entry& entry) {
+    const std::vector<std::string> w = words(line);
+    if (w.size() < 4 || w.size() > 3 + 30 || w[0] != "competition") {
+        return false;
+    }
+    std::string scramble;
+    for (size_t i = 3; i < w.size(); ++i) {
+        const std::string& t = w[i];
+        if (t.empty() || t.size() > 2 || !std::strchr("URFDLB", t[0]) ||
+            (t.size() == 2 && t[1] != '2' && t[1] != '\'')) {
+            return false;
+        }
+        scramble += (i > 3 ? " " : "") + t;
+    }
+    auto records = std::make_shared<std::array<MagicCube::Stickers, 2>>();
+    if (!decode(w[1].c_str(), (*records)[0]) || !decode(w[2].c_str(), (*records)[1])) {
+        return false;
+    }
+    entry = {History::Kind::Competition, 0, std::move(records), std::move(scramble)};
+    return true;
 }
 
 // One entry line into `entry`; false when it is none.
@@ -70,6 +94,9 @@ bool parseEntry(const std::string& line, History::Entry& entry) {
     if (std::sscanf(line.c_str(), "turn %d %c", &code, &rest) == 1) {
         entry = {History::Kind::Turn, code, nullptr};
         return code != 0 && code >= -9 && code <= 9 && line == "turn " + std::to_string(code);
+    }
+    if (line.starts_with("competition ")) {
+        return parseCompetition(line, entry);
     }
     if (std::sscanf(line.c_str(), "%8s %55s %55s %c", word, before, after, &rest) != 3) {
         return false;
@@ -109,8 +136,9 @@ void writeHistory(std::FILE* out, const History& history, const MagicCube::Stick
         if (e.kind == History::Kind::Turn) {
             std::fprintf(out, "turn %d\n", e.code);
         } else {
-            std::fprintf(out, "%s %s %s\n", kindName(e.kind), encode(e.before()).c_str(),
-                         encode(e.after()).c_str());
+            std::fprintf(out, "%s %s %s%s%s\n", kindName(e.kind), encode(e.before()).c_str(),
+                         encode(e.after()).c_str(), e.scramble.empty() ? "" : " ",
+                         e.scramble.c_str());
         }
     }
     std::fputs("end\n", out);

@@ -16,6 +16,7 @@ namespace gyrelle::store {
 //   scramble <stickers before> <stickers after>
 //   reset <stickers before> <stickers after>
 //   paste <stickers before> <stickers after>
+//   competition <stickers before> <stickers after> <the scramble's turns: R U2 F' ...>
 //   end
 //
 // one line per entry, oldest first. Stickers are written slot by slot, one character

@@ -165,6 +165,9 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     kept.phase = records.phase;
     kept.moves = records.moves;
     kept.seconds = records.seconds;
+    kept.kind = records.kind;
+    kept.assisted = records.assisted;
+    kept.scramble = records.scramble;
 }
 
 Keeper::Texts Keeper::texts() const {
@@ -177,7 +180,8 @@ Keeper::Texts Keeper::texts() const {
         t.history = textOf([&](std::FILE* out) { writeHistory(out, game_.history(), stickers); });
     }
     t.records = recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
-                                 solves.moves(), solves.seconds(loop_.now())});
+                                 solves.moves(), solves.seconds(loop_.now()), solves.kind(),
+                                 solves.isAssisted(), solves.scrambleText()});
     return t;
 }
 

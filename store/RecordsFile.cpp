@@ -13,8 +13,12 @@ namespace gyrelle::store {
 
 namespace {
 
-constexpr char kHeader[] = "gyrelle records 1";
-constexpr size_t kLongestLine = 100;
+constexpr char kHeader[] = "gyrelle records 2";
+constexpr char kFirstHeader[] = "gyrelle records 1";
+// A solve line with a competition scramble of 30 turns at the most.
+constexpr size_t kLongestLine = 100 + 3 * 30;
+
+constexpr const char* kKindName[] = {"-", "turns", "competition", "pasted"};
 
 bool moves(const std::string& word, int& value, int least) {
     const char* end = word.data() + word.size();
@@ -64,19 +68,61 @@ std::string secondsText(double seconds) {
     return text;
 }
 
+// "<how>[ assisted][ turns]", as each line ends.
+std::string howText(Scramble kind, bool assisted, const std::string& scramble) {
+    std::string text = kKindName[static_cast<int>(kind)];
+    if (assisted) {
+        text += " assisted";
+    }
+    if (kind == Scramble::Competition && !scramble.empty()) {
+        text += " " + scramble;
+    }
+    return text;
+}
+
+// The words from `at` on as <how>; false when they are no such thing.
+bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
+         std::string& scramble) {
+    if (at >= w.size()) {
+        return false;
+    }
+    int k = 0;
+    while (k < 4 && w[at] != kKindName[k]) {
+        ++k;
+    }
+    if (k == 4) {
+        return false;
+    }
+    kind = static_cast<Scramble>(k);
+    assisted = at + 1 < w.size() && w[at + 1] == "assisted";
+    scramble.clear();
+    for (size_t i = at + 1 + assisted; i < w.size(); ++i) {
+        const std::string& t = w[i];
+        if (kind != Scramble::Competition || t.empty() || t.size() > 2 ||
+            std::string("URFDLB").find(t[0]) == std::string::npos ||
+            (t.size() == 2 && t[1] != '2' && t[1] != '\'')) {
+            return false;
+        }
+        scramble += (scramble.empty() ? "" : " ") + t;
+    }
+    return kind != Scramble::Competition || !scramble.empty();
+}
+
 }  // namespace
 
 void writeRecords(std::FILE* out, const SavedRecords& records) {
     std::fprintf(out, "%s\n", kHeader);
     for (const Solve& s : records.done) {
-        std::fprintf(out, "solve %s %d %s\n", dateText(s.date).c_str(), s.moves,
-                     secondsText(s.seconds).c_str());
+        std::fprintf(out, "solve %s %d %s %s\n", dateText(s.date).c_str(), s.moves,
+                     secondsText(s.seconds).c_str(),
+                     howText(s.kind, s.assisted, s.scramble).c_str());
     }
+    const std::string h = howText(records.kind, records.assisted, records.scramble);
     if (records.phase == Solves::Phase::Scrambled) {
-        std::fprintf(out, "scrambled %s\n", records.cube.c_str());
+        std::fprintf(out, "scrambled %s %s\n", records.cube.c_str(), h.c_str());
     } else if (records.phase == Solves::Phase::Running) {
-        std::fprintf(out, "solving %s %d %s\n", records.cube.c_str(), records.moves,
-                     secondsText(records.seconds).c_str());
+        std::fprintf(out, "solving %s %d %s %s\n", records.cube.c_str(), records.moves,
+                     secondsText(records.seconds).c_str(), h.c_str());
     }
     std::fputs("end\n", out);
 }
@@ -98,10 +144,16 @@ std::string recordsFileText(const SavedRecords& records) {
 Reading readRecords(std::FILE* in, SavedRecords& records) {
     LineReader lines(in, kLongestLine);
     std::string line;
-    if (!lines.next(line) || line != kHeader) {
+    if (!lines.next(line) || (line != kHeader && line != kFirstHeader)) {
         return Reading::refused("it does not begin with \"" + std::string(kHeader) + "\"");
     }
+    // Version 1 lines end where <how> would begin.
+    const bool first = line == kFirstHeader;
     SavedRecords read;
+    auto rest = [&](const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
+                    std::string& scramble) {
+        return first ? w.size() == at : how(w, at, kind, assisted, scramble);
+    };
     while (lines.next(line)) {
         if (line == "end") {
             records = std::move(read);
@@ -110,16 +162,18 @@ Reading readRecords(std::FILE* in, SavedRecords& records) {
         const std::vector<std::string> w = words(line);
         Solve s;
         bool ok = read.phase == Solves::Phase::None;  // nothing follows that line but the end
-        if (w[0] == "solve" && w.size() == 4) {
-            ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds);
+        if (w[0] == "solve" && w.size() >= 4) {
+            ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds) &&
+                 rest(w, 4, s.kind, s.assisted, s.scramble);
             read.done.push_back(s);
-        } else if (w[0] == "scrambled" && w.size() == 2) {
-            ok = ok && isCubeFingerprint(w[1]);
+        } else if (w[0] == "scrambled" && w.size() >= 2) {
+            ok = ok && isCubeFingerprint(w[1]) &&
+                 rest(w, 2, read.kind, read.assisted, read.scramble);
             read.phase = Solves::Phase::Scrambled;
             read.cube = w[1];
-        } else if (w[0] == "solving" && w.size() == 4) {
+        } else if (w[0] == "solving" && w.size() >= 4) {
             ok = ok && isCubeFingerprint(w[1]) && moves(w[2], read.moves, 1) &&
-                 seconds(w[3], read.seconds);
+                 seconds(w[3], read.seconds) && rest(w, 4, read.kind, read.assisted, read.scramble);
             read.phase = Solves::Phase::Running;
             read.cube = w[1];
         } else {

@@ -11,14 +11,18 @@ namespace gyrelle::store {
 
 // The solves as a small versioned text file, kept beside cube_state.dat:
 //
-//   gyrelle records 1
-//   solve <date, UTC: 2026-12-06T23:30:00Z> <moves> <seconds, to the millisecond>
-//   scrambled <fingerprint of the cube>
-//   solving <fingerprint of the cube> <moves so far> <seconds played so far>
+//   gyrelle records 2
+//   solve <date, UTC: 2026-12-06T23:30:00Z> <moves> <seconds, to the millisecond> <how>
+//   scrambled <fingerprint of the cube> <how>
+//   solving <fingerprint of the cube> <moves so far> <seconds played so far> <how>
 //   end
 //
 // one solve line per finished solve, oldest first; then at most one line for a solve
-// armed or in progress, which holds only for the cube it names.
+// armed or in progress, which holds only for the cube it names. <how> is how the cube
+// was scrambled ("turns", "competition", "pasted", or "-" when not known), then
+// "assisted" when a hint or solve-for-me was used, then a competition scramble's turns
+// (R U2 F' ...). Version 1 files (lines without <how>) are still read: their solves'
+// scrambles are not known, and none was assisted.
 // Over a million solves; anything larger is not a records file.
 constexpr long kLargestRecordsFile = 64 * 1024 * 1024;
 
@@ -28,6 +32,9 @@ struct SavedRecords {
     std::string cube;  // the fingerprint of the cube it was armed or running on
     int moves = 0;
     double seconds = 0;
+    Scramble kind = Scramble::Unknown;  // of the solve armed or running
+    bool assisted = false;
+    std::string scramble;
 };
 
 void writeRecords(std::FILE* out, const SavedRecords& records);

@@ -5,10 +5,17 @@
 //   KeysTest   what each key asks for, letters on the faces as they lie, the queue,
 //              whole-cube turns, copy and paste
 //   SolveTest  armed, timed, ended; undo and redo as moves; a solve restored
+//   HintTest   hints followed and left, solve-for-me, competition scrambles, the
+//              solver's tables built and searched a frame at a time; fair scrambles
 #include <cmath>
+#include <random>
+#include <sstream>
 
 #include "cube/Position.h"
+#include "cube/Notation.h"
 #include "game/Keys.h"
+#include "solver/Preparation.h"
+#include "solver/Scramble.h"
 #include "tests/support/GameFixture.h"
 
 namespace gyrelle::testing {
@@ -166,6 +173,9 @@ TEST_F(KeysTest, EachKeyAsksForWhatItsTableSays) {
         {{Key::Question}, Kind::ShowKeys, 0, false},
         {{Key::F2}, Kind::ShowRecords, 0, false},
         {{Key::Return}, Kind::None, 0, false},
+        {{Key::Letter, 'h'}, Kind::Hint, 0, false},
+        {{Key::Letter, 'h', true}, Kind::SolveForMe, 0, false},
+        {{Key::Letter, 'n', true, true}, Kind::CompetitionScramble, 0, false},
     };
     for (const Case& c : cases) {
         const Command got = commandOf(c.key);
@@ -410,6 +420,258 @@ TEST_F(SolveTest, ARestoredSolveGoesOnFromTheTimePlayed) {
     turned(-1);
     ASSERT_EQ(game.solves().done().size(), 1u);
     EXPECT_EQ(game.solves().done()[0].moves, 4);
+}
+
+// The solver in the game: its tables built once for the test's process.
+class HintTest : public GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        tables().wait();
+        game.setSolverTables(&tables());
+    }
+    static solver::Preparation& tables() {
+        static solver::Preparation t;
+        return t;
+    }
+    // Frames at 60 a second.
+    void play(int n) {
+        for (int i = 0; i < n; ++i) {
+            frames(1);
+            now += 1.0 / 60;
+        }
+    }
+    // Frames until what was asked is answered (a slice of search a frame).
+    void think() {
+        for (int i = 0; i < 100000 && game.thinking() != Game::Thinking::None; ++i) {
+            frames(1);
+        }
+        ASSERT_EQ(game.thinking(), Game::Thinking::None);
+    }
+    // The last hint, as the turn it asks for: face slot and power.
+    struct Hint {
+        int face = -2, power = 0, remaining = 0;
+    };
+    struct Hints : Game::Listener {
+        Hint last;
+        int count = 0;
+        void hinted(int face, int power, int remaining) override {
+            last = {face, power, remaining};
+            ++count;
+        }
+    } hints;
+    // Turns as the hint says: its face, its way (a half turn as two quarters).
+    void follow(const Hint& h) {
+        for (int q = 0; q < (h.power == 2 ? 2 : 1); ++q) {
+            turned(gyrelle::faceTurn(h.face, h.power == 3));
+        }
+    }
+    void setTurned(std::initializer_list<int> codes) {
+        MagicCube cube;
+        for (int code : codes) {
+            cube.rotateFace(code);
+        }
+        std::string problem;
+        ASSERT_TRUE(game.setPosition(positionCode(cube.stickers()), problem));
+    }
+};
+
+// Hints followed to the end solve the cube; each says one turn fewer to go; the plan is
+// made once (the same plan, hint after hint).
+TEST_F(HintTest, HintsFollowedToTheEndSolveTheCube) {
+    game.addListener(&hints);
+    setTurned({1, 5, -7, 3, 9, -2, 4});
+    game.hint();
+    think();
+    ASSERT_GE(hints.last.face, 0);
+    const solver::Turns plan = game.plan();
+    int remaining = hints.last.remaining;
+    EXPECT_EQ(remaining, static_cast<int>(plan.size()));
+    for (int guard = 0; !cube().isSolved() && guard < 30; ++guard) {
+        follow(hints.last);
+        if (cube().isSolved()) {
+            break;
+        }
+        game.hint();
+        ASSERT_EQ(hints.last.remaining, --remaining);
+        const solver::Turns rest = game.plan();
+        ASSERT_TRUE(std::equal(rest.begin(), rest.end(), plan.end() - static_cast<long>(rest.size())));
+    }
+    EXPECT_TRUE(cube().isSolved());
+    game.hint();  // a solved cube has no hint
+    think();
+    EXPECT_EQ(hints.last.face, -1);
+}
+
+// A player who leaves the plan gets a new one, from where the cube is; one who turns a
+// half turn of it a quarter at a time, or undoes and redoes, stays on it.
+TEST_F(HintTest, AHintAfterLeavingThePlanStartsFromWhereTheCubeIs) {
+    game.addListener(&hints);
+    setTurned({1, 4, 8, -6, 2});
+    game.hint();
+    think();
+    const solver::Turns first = game.plan();
+    ASSERT_FALSE(first.empty());
+    follow(hints.last);
+    game.undo();
+    frames(5);
+    game.redo();
+    frames(5);
+    EXPECT_EQ(game.plan().size(), first.size() - 1) << "undo and redo stay on the plan";
+    turned(7);  // off the plan
+    EXPECT_TRUE(game.plan().empty());
+    const int count = hints.count;
+    game.hint();
+    think();
+    EXPECT_EQ(hints.count, count + 1);
+    const solver::Turns second = game.plan();
+    solver::Cubies c;
+    ASSERT_TRUE(c.fromCode(positionCode(cube().stickers())));
+    for (int t : second) {
+        c = c.times(solver::faceTurn(t));
+    }
+    EXPECT_TRUE(c == solver::Cubies()) << "the new plan solves the cube as it is";
+}
+
+// Solve-for-me plays the plan a turn at a time, each one undoable; a key (stopSolving)
+// stops it; the solve it helps is recorded as assisted.
+TEST_F(HintTest, SolveForMePlaysTheRestStopsAndIsUndoneTurnByTurn) {
+    setTurned({1, 5, -7, 3});
+    turned(2);  // the solve begins
+    turned(-2);
+    const size_t before = game.history().entries().size();
+    game.solveForMe();
+    EXPECT_TRUE(game.solvingForMe());
+    think();
+    play(60);  // a second: a turn, its pause, the next
+    EXPECT_GE(game.history().entries().size(), before + 2);
+    EXPECT_LE(game.history().entries().size(), before + 4) << "at a pace a person can follow";
+    game.stopSolving();
+    frames(4);  // the turn under way lands
+    const size_t entries = game.history().entries().size();
+    play(120);
+    EXPECT_EQ(game.history().entries().size(), entries) << "stopped";
+    EXPECT_FALSE(cube().isSolved());
+    const MagicCube stoppedAt = cube();
+    game.undo();
+    frames(5);
+    EXPECT_FALSE(same(stoppedAt)) << "its turn undone like any";
+    game.redo();
+    frames(5);
+    game.solveForMe();
+    for (int i = 0; i < 3000 && !cube().isSolved(); ++i) {
+        play(1);
+    }
+    EXPECT_TRUE(cube().isSolved());
+    ASSERT_EQ(game.solves().done().size(), 1u);
+    EXPECT_TRUE(game.solves().done()[0].assisted);
+    EXPECT_FALSE(game.solvingForMe());
+}
+
+// A competition scramble: one undoable step to a position at least two turns from solved,
+// with the turns that make it armed with the solve and kept with its record.
+TEST_F(HintTest, ACompetitionScrambleIsOneStepWithItsTurns) {
+    std::mt19937 rng(99);
+    game.setRandom([&] { return static_cast<std::uint32_t>(rng()); });
+    game.competitionScramble();
+    think();
+    ASSERT_EQ(game.history().entries().size(), 1u);
+    EXPECT_EQ(game.history().toUndo().kind, History::Kind::Competition);
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::Scrambled);
+    EXPECT_EQ(game.solves().kind(), Scramble::Competition);
+    const std::string text = game.solves().scrambleText();
+    // The text's turns make the position from the solved cube.
+    MagicCube made;
+    std::istringstream turns(text);
+    int count = 0;
+    for (std::string t; turns >> t; ++count) {
+        const int face = std::string("URFDLB").find(t[0]);
+        const int slot = std::array{1, 5, 0, 3, 4, 2}[face];
+        for (int q = 0; q < (t.size() == 2 && t[1] == '2' ? 2 : 1); ++q) {
+            made.rotateFace(gyrelle::faceTurn(slot, t.size() == 2 && t[1] == '\''));
+        }
+    }
+    EXPECT_GE(count, 2);
+    EXPECT_LE(count, 21);
+    EXPECT_EQ(positionCode(made.stickers()), positionCode(cube().stickers())) << text;
+    game.undo();
+    EXPECT_TRUE(cube().isSolved());
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::None);
+    game.redo();
+    EXPECT_EQ(game.solves().scrambleText(), text) << "redone with its turns";
+}
+
+// Where no thread builds the tables, the frames build them a slice at a time, saying so;
+// then the search, then the hint.
+TEST_F(GameTest, TheSolverPreparesAndThinksFrameByFrame) {
+    solver::Preparation slices(false);
+    game.setSolverTables(&slices);
+    frames(1);  // the game knows the time from its frames
+    game.hint();
+    EXPECT_EQ(game.thinking(), Game::Thinking::Preparing);
+    EXPECT_EQ(game.thinkingSince(), now);
+    EXPECT_FALSE(game.still()) << "frames go on while it thinks";
+    int frames = 0;
+    while (game.thinking() == Game::Thinking::Preparing && frames < 100000) {
+        now += 1.0 / 60;
+        this->frames(1);
+        ++frames;
+    }
+    EXPECT_GT(frames, 2) << "in slices";
+    EXPECT_TRUE(slices.ready());
+    EXPECT_EQ(told.solveChanges, 0);
+    while (game.thinking() != Game::Thinking::None) {
+        this->frames(1);
+    }
+    EXPECT_TRUE(game.still());
+}
+
+// Over many draws from a fixed seed, every corner and edge is as likely in each place and
+// each way round, and the permutations' parity is even as often as odd.
+TEST(FairScramble, EveryPlaceAndTwistIsAsLikely) {
+    std::mt19937 rng(4242);
+    const std::function<std::uint32_t()> random = [&] { return static_cast<std::uint32_t>(rng()); };
+    constexpr int kDraws = 24000;
+    int cornerAt[8][8] = {}, twist[8][3] = {}, edgeAt[12][12] = {}, flip[12][2] = {}, odd = 0;
+    for (int d = 0; d < kDraws; ++d) {
+        const solver::Cubies c = solver::randomPosition(random);
+        int parity = 0;
+        for (int i = 0; i < 8; ++i) {
+            ++cornerAt[c.cp[i]][i];
+            ++twist[i][c.co[i]];
+            for (int j = i + 1; j < 8; ++j) {
+                parity ^= c.cp[j] < c.cp[i];
+            }
+        }
+        for (int i = 0; i < 12; ++i) {
+            ++edgeAt[c.ep[i]][i];
+            ++flip[i][c.eo[i]];
+        }
+        odd += parity;
+        ASSERT_TRUE(solver::Cubies().fromCode(c.code())) << "a position turns can make";
+    }
+    // Each count within five standard deviations of its expectation.
+    auto near = [](int count, double p) {
+        const double mean = kDraws * p, sd = std::sqrt(kDraws * p * (1 - p));
+        return std::abs(count - mean) < 5 * sd;
+    };
+    for (int i = 0; i < 8; ++i) {
+        for (int j = 0; j < 8; ++j) {
+            EXPECT_TRUE(near(cornerAt[i][j], 1.0 / 8)) << i << " at " << j;
+        }
+        for (int t = 0; t < 3; ++t) {
+            EXPECT_TRUE(near(twist[i][t], 1.0 / 3)) << i << " twist " << t;
+        }
+    }
+    for (int i = 0; i < 12; ++i) {
+        for (int j = 0; j < 12; ++j) {
+            EXPECT_TRUE(near(edgeAt[i][j], 1.0 / 12)) << i << " at " << j;
+        }
+        EXPECT_TRUE(near(flip[i][1], 0.5)) << i;
+    }
+    EXPECT_TRUE(near(odd, 0.5)) << odd;
+    EXPECT_TRUE(solver::withinOneTurn(solver::faceTurn(7)));
+    EXPECT_FALSE(solver::withinOneTurn(solver::faceTurn(7).times(solver::faceTurn(0))));
 }
 
 }  // namespace

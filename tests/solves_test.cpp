@@ -51,7 +51,7 @@ TEST(Solves, ANewBestBeatsEveryEarlierTimeOrMoveCount) {
     Solves s;
     EXPECT_FALSE(s.turned(1, true, 0));  // no scramble, no solve
     auto solve = [&](double seconds, int moves) {
-        s.scrambled();
+        s.scrambled(Scramble::Turns);
         for (int m = 1; m < moves; ++m) {
             EXPECT_FALSE(s.turned(100, false, 0));
         }
@@ -78,37 +78,96 @@ bool read(const std::string& text, SavedRecords& records, std::string& problem) 
 
 TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
     SavedRecords r;
-    r.done = {{1765063817, 57, 83.412}};
+    r.done = {{1765063817, 57, 83.412, Scramble::Competition, false, "R U2 F' D"},
+              {1765063900, 30, 20.5, Scramble::Turns, true},
+              {1765064000, 12, 9.25, Scramble::Unknown, false}};
     r.phase = Solves::Phase::Running;
     r.cube = "0123456789abcdef";
     r.moves = 12;
     r.seconds = 41.3;
+    r.kind = Scramble::Pasted;
+    r.assisted = true;
     const std::string text = store::recordsFileText(r);
     EXPECT_EQ(text,
-              "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 57 83.412\n"
-              "solving 0123456789abcdef 12 41.300\nend\n");
+              "gyrelle records 2\n"
+              "solve 2025-12-06T23:30:17Z 57 83.412 competition R U2 F' D\n"
+              "solve 2025-12-06T23:31:40Z 30 20.500 turns assisted\n"
+              "solve 2025-12-06T23:33:20Z 12 9.250 -\n"
+              "solving 0123456789abcdef 12 41.300 pasted assisted\nend\n");
     SavedRecords back;
     std::string problem;
     ASSERT_TRUE(read(text, back, problem)) << problem;
     EXPECT_EQ(store::recordsFileText(back), text);
+    EXPECT_EQ(back.done[0].scramble, "R U2 F' D");
+    EXPECT_TRUE(back.done[1].assisted);
 
-    const std::string head = "gyrelle records 1\n";
-    const std::string solve = "solve 2025-12-06T23:30:17Z 57 83.412\n";
+    const std::string head = "gyrelle records 2\n";
+    const std::string solve = "solve 2025-12-06T23:30:17Z 57 83.412 turns\n";
     for (const std::string& bad :
-         {std::string("gyrelle records 2\nend\n"), head + solve, head + "\nend\n",
-          head + "solve 2025-02-30T10:00:00Z 5 1.000\nend\n",
-          head + "solve 2025-12-06 5 1.0\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 0 1.000\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 5 -1\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 5 nan\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 5 1e99\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 5x 1.0\nend\n",
-          head + "solve  2025-12-06T23:30:17Z 5 1.0\nend\n", head + solve + "solve\nend\n",
-          head + "scrambled 0123456789abcdef\n" + solve + "end\n",
-          head + "solving 0123456789ABCDEF 1 1.0\nend\n",
-          head + std::string(200, 's') + "\nend\n"}) {
+         {std::string("gyrelle records 3\nend\n"), head + solve, head + "\nend\n",
+          head + "solve 2025-02-30T10:00:00Z 5 1.000 turns\nend\n",
+          head + "solve 2025-12-06 5 1.0 turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 0 1.000 turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 -1 turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 nan turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 1e99 turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5x 1.0 turns\nend\n",
+          head + "solve  2025-12-06T23:30:17Z 5 1.0 turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 1.0\nend\n",  // no <how>
+          head + "solve 2025-12-06T23:30:17Z 5 1.0 shaken\nend\n",
+          head + "solve 2025-12-06T23:30:17Z 5 1.0 turns R U\nend\n",  // turns only for competitions
+          head + "solve 2025-12-06T23:30:17Z 5 1.0 competition\nend\n",  // and they have some
+          head + "solve 2025-12-06T23:30:17Z 5 1.0 competition R X2\nend\n",
+          head + solve + "solve\nend\n", head + "scrambled 0123456789abcdef turns\n" + solve + "end\n",
+          head + "solving 0123456789ABCDEF 1 1.0 turns\nend\n",
+          head + std::string(300, 's') + "\nend\n"}) {
         EXPECT_FALSE(read(bad, back, problem)) << bad;
     }
+}
+
+// A file of the first version is read by its own rules: its solves' scrambles are not
+// known, none was assisted; and it is written back in the second.
+TEST(RecordsFile, TheFirstVersionIsStillRead) {
+    const std::string v1 =
+        "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 57 83.412\n"
+        "solving 0123456789abcdef 12 41.300\nend\n";
+    SavedRecords back;
+    std::string problem;
+    ASSERT_TRUE(read(v1, back, problem)) << problem;
+    ASSERT_EQ(back.done.size(), 1u);
+    EXPECT_EQ(back.done[0].kind, Scramble::Unknown);
+    EXPECT_FALSE(back.done[0].assisted);
+    EXPECT_EQ(back.moves, 12);
+    EXPECT_EQ(store::recordsFileText(back),
+              "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 57 83.412 -\n"
+              "solving 0123456789abcdef 12 41.300 -\nend\n");
+    for (const std::string& bad : {std::string("gyrelle records 1\nsolve 2025-12-06T23:30:17Z 5 1.0 turns\nend\n")}) {
+        EXPECT_FALSE(read(bad, back, problem)) << bad;  // version 1 has no <how>
+    }
+}
+
+// Assisted solves count toward neither bests nor averages.
+TEST(Solves, AssistedSolvesNeverCount) {
+    std::vector<Solve> s = times({10, 20, 30, 40, 50});
+    EXPECT_DOUBLE_EQ(*averageOfLast(s, 5), 30);
+    s.push_back({0, 5, 1, Scramble::Turns, true});  // assisted, and the quickest
+    EXPECT_DOUBLE_EQ(*averageOfLast(s, 5), 30);
+    const std::string text = recordsText(s);
+    EXPECT_NE(text.find("Best time: 0:10.0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Fewest moves: 20\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("assisted\n"), std::string::npos) << text;
+
+    Solves solves;
+    for (bool assist : {false, true}) {
+        solves.scrambled(Scramble::Turns);
+        if (assist) {
+            solves.assisted();
+        }
+        solves.turned(100, false, 0);
+        ASSERT_TRUE(solves.turned(100 + (assist ? 1 : 50), true, 0));
+    }
+    EXPECT_TRUE(solves.done().back().assisted);
+    EXPECT_FALSE(solves.lastWasBest()) << "an assisted solve is no best";
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "cube/Position.h"
 #include "platform/Files.h"
 #include "store/Folder.h"
+#include "store/HistoryFile.h"
 #include "tests/support/StoreFixture.h"
 #include "tests/support/SyscallSpy.h"
 
@@ -446,6 +447,42 @@ TEST_F(HistoryFileTest, TheMostEntriesAreKeptAndOneMoreIsNot) {
     EXPECT_EQ(h.entries().back().code, 9);
 }
 
+// A competition scramble's entry keeps the turns that made it, through the file.
+TEST_F(HistoryFileTest, ACompetitionEntryKeepsItsTurns) {
+    History h;
+    MagicCube made;
+    for (int code : {-6, 1, 7}) {
+        made.rotateFace(code);
+    }
+    h.replaced(History::Kind::Competition, MagicCube().stickers(), made.stickers(), "U' R' F");
+    h.turned(3);
+    char* text = nullptr;
+    size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
+    MagicCube now = made;
+    now.rotateFace(3);
+    store::writeHistory(out, h, now.stickers());
+    std::fclose(out);
+    const std::string written(text, length);
+    std::free(text);
+    EXPECT_NE(written.find("\ncompetition "), std::string::npos) << written;
+    EXPECT_NE(written.find(" U' R' F\nturn 3\nend\n"), std::string::npos) << written;
+    std::FILE* in = fmemopen(const_cast<char*>(written.data()), written.size(), "r");
+    History back;
+    EXPECT_TRUE(store::readHistory(in, now.stickers(), back).whole());
+    std::fclose(in);
+    ASSERT_EQ(back.entries().size(), 2u);
+    EXPECT_EQ(back.entries()[0].kind, History::Kind::Competition);
+    EXPECT_EQ(back.entries()[0].scramble, "U' R' F");
+    for (const char* bad : {" U' X2 F\n", " \n", " U'' R\n"}) {
+        std::string broken = written;
+        broken.replace(broken.find(" U' R' F\n"), 9, bad);
+        in = fmemopen(const_cast<char*>(broken.data()), broken.size(), "r");
+        EXPECT_FALSE(store::readHistory(in, now.stickers(), back).whole()) << bad;
+        std::fclose(in);
+    }
+}
+
 // A history file of up to 2 MiB is read; what follows its end line is not looked at.
 TEST_F(HistoryFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
     const std::string good = oneTurnSaved();
@@ -475,8 +512,8 @@ TEST_F(RecordsFileTest, ASolveIsKeptTheMomentItEndsTogetherWithItsCube) {
     now += 41.35;
     land(*session, -1);  // and stops: solved
     ASSERT_EQ(session->game.solves().done().size(), 1u);
-    EXPECT_TRUE(file("records").starts_with("gyrelle records 1\nsolve ")) << file("records");
-    EXPECT_TRUE(file("records").ends_with(" 2 41.350\nend\n")) << file("records");
+    EXPECT_TRUE(file("records").starts_with("gyrelle records 2\nsolve ")) << file("records");
+    EXPECT_TRUE(file("records").ends_with(" 2 41.350 pasted\nend\n")) << file("records");
     EXPECT_EQ(lines()[1], "245 0 0 0");  // the solved cube, saved with it
     EXPECT_NE(file("history").find("\nposition 3\npaste "), std::string::npos) << file("history");
 }
@@ -515,7 +552,7 @@ TEST_F(RecordsFileTest, ARecordsFileThatIsNotOneIsSetAside) {
                        path("records") + ".bad and new records begin\n");
     EXPECT_TRUE(session->game.solves().done().empty());
     session->keeper->saveNow();
-    EXPECT_EQ(file("records"), "gyrelle records 1\nend\n");
+    EXPECT_EQ(file("records"), "gyrelle records 2\nend\n");
     EXPECT_EQ(file("records.bad"), bad);
 }
 

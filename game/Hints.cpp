@@ -1,0 +1,241 @@
+// The solver in the game: hints, solve-for-me and competition scrambles. What is asked
+// waits for the solver's tables (built once for the whole process) and for the cube to
+// be still; then each frame searches a slice, so that no frame waits for the answer.
+#include <random>
+
+#include "cube/Notation.h"
+#include "cube/Position.h"
+#include "game/Game.h"
+#include "solver/Preparation.h"
+#include "solver/Scramble.h"
+
+namespace gyrelle {
+
+namespace {
+
+// A frame gives the tables this long to build where no thread builds them, and the
+// search this many nodes (a few milliseconds).
+constexpr double kTablesSlice = 0.006;
+constexpr std::int64_t kNodesPerFrame = 15000;
+// Solve-for-me waits this long after each turn of the plan lands (seconds).
+constexpr double kSolvePace = 0.45;
+
+// The model's face slot for each face letter U R F D L B at home.
+constexpr int kHomeSlot[6] = {1, 5, 0, 3, 4, 2};
+
+// The face slot a solver turn turns: the letter names the face by its centre's colour,
+// and after middle-slice turns that face need not be at home.
+int faceOfTurn(const MagicCube& cube, int turn) {
+    const int home = kHomeSlot[turn / 3];
+    for (int slot = 0; slot < 6; ++slot) {
+        if (cube.stickers()[9 * slot + 4].faceNumber == home) {
+            return slot;
+        }
+    }
+    return home;
+}
+
+}  // namespace
+
+std::string Game::positionNow() const {
+    return positionCode(cube_.stickers());
+}
+
+solver::Turns Game::plan() const {
+    if (plan_.empty()) {
+        return {};
+    }
+    return solver::Turns(plan_.begin() + static_cast<long>(planAt_), plan_.end());
+}
+
+void Game::hint() {
+    solves_.assisted();
+    if (!plan_.empty()) {
+        tellHint();
+        return;
+    }
+    want(Want::Hint);
+}
+
+void Game::solveForMe() {
+    solves_.assisted();
+    autoplay_ = true;
+    autoplayQuarters_ = 0;
+    nextPlayAt_ = now_;
+    if (plan_.empty()) {
+        want(Want::SolveForMe);
+    }
+}
+
+void Game::stopSolving() {
+    autoplay_ = false;
+    autoplayQuarters_ = 0;
+    if (want_ == Want::SolveForMe) {
+        want_ = Want::Nothing;
+        searching_ = false;
+        setThinking(Thinking::None, now_);
+    }
+}
+
+void Game::competitionScramble() {
+    stopSolving();
+    want(Want::Competition);
+}
+
+void Game::want(Want what) {
+    want_ = what;
+    searching_ = false;
+    if (!tables_) {
+        tables_ = &solver::Preparation::shared();
+    }
+    tables_->begin();
+    setThinking(tables_->ready() ? Thinking::Solving : Thinking::Preparing, now_);
+}
+
+void Game::setThinking(Thinking thinking, double now) {
+    if (thinking != thinking_) {
+        thinking_ = thinking;
+        thinkingSince_ = now;
+        tell([](Listener& l) { l.thinkingChanged(); });
+    }
+}
+
+void Game::think(double now) {
+    now_ = now;
+    if (want_ != Want::Nothing) {
+        if (!tables_->ready(kTablesSlice)) {
+            setThinking(Thinking::Preparing, now);
+            return;
+        }
+        setThinking(Thinking::Solving, now);
+        if (!solver_) {
+            solver_ = std::make_unique<solver::Solver>(tables_->tables());
+        }
+        if (!searching_) {
+            if (cube_.animating() || waitingCount_ > 0) {
+                return;  // the plan starts from the cube at rest
+            }
+            searching_ = true;
+            solver::Cubies c;
+            if (want_ == Want::Competition) {
+                if (!random_) {
+                    random_ = [device = std::make_shared<std::random_device>()] {
+                        return static_cast<std::uint32_t>((*device)());
+                    };
+                }
+                do {
+                    drawn_ = solver::randomPosition(random_);
+                } while (solver::withinOneTurn(drawn_));
+                c = drawn_;
+            } else {
+                c.fromCode(positionNow());
+            }
+            // A competition scramble needs any solution of 21 turns, not a short one.
+            solver_->start(c, solver::Solver::kMostTurns, want_ != Want::Competition);
+        }
+        if (!solver_->work(kNodesPerFrame)) {
+            return;
+        }
+        searching_ = false;
+        const Want done = want_;
+        want_ = Want::Nothing;
+        setThinking(Thinking::None, now);
+        const solver::Turns turns = solver_->answer().value_or(solver::Turns{});
+        if (done == Want::Competition) {
+            MagicCube::Stickers stickers;
+            std::string problem;
+            if (stickersOfCode(drawn_.code(), stickers, problem)) {
+                const MagicCube::Stickers before = cube_.stickers();
+                waitingCount_ = 0;
+                cube_.setStickers(stickers);
+                replaced(History::Kind::Competition, before,
+                         solver::notation(solver::inverse(turns)));
+            }
+            return;
+        }
+        planned(turns);
+        if (done == Want::Hint) {
+            tellHint();
+        }
+    }
+    playPlan(now);
+}
+
+void Game::planned(const solver::Turns& turns) {
+    plan_ = turns;
+    planAt_ = 0;
+    halfWay_ = 0;
+    planPositions_.clear();
+    solver::Cubies c;
+    c.fromCode(positionNow());
+    planPositions_.push_back(c.code());
+    for (int t : turns) {
+        c = c.times(solver::faceTurn(t));
+        planPositions_.push_back(c.code());
+    }
+    if (plan_.empty()) {
+        autoplay_ = false;
+    }
+}
+
+void Game::followPlan() {
+    if (plan_.empty()) {
+        return;
+    }
+    const std::string now = positionNow();
+    for (size_t k = 0; k < planPositions_.size(); ++k) {
+        if (planPositions_[k] == now) {
+            planAt_ = k;
+            halfWay_ = 0;
+            if (k == plan_.size()) {
+                plan_.clear();  // done: solved as planned
+                autoplay_ = false;
+            }
+            return;
+        }
+    }
+    // Half way through a half turn of the plan: a quarter turn of its face either way.
+    if (planAt_ < plan_.size() && plan_[planAt_] % 3 == 1) {
+        solver::Cubies c;
+        c.fromCode(planPositions_[planAt_]);
+        for (int power : {1, 3}) {
+            const int quarter = plan_[planAt_] / 3 * 3 + power - 1;
+            if (c.times(solver::faceTurn(quarter)).code() == now) {
+                halfWay_ = power;
+                return;
+            }
+        }
+    }
+    plan_.clear();  // the player has left it: made again at the next hint
+    autoplay_ = false;
+}
+
+void Game::tellHint() {
+    if (plan_.empty() || planAt_ >= plan_.size()) {
+        tell([](Listener& l) { l.hinted(-1, 0, 0); });
+        return;
+    }
+    const int turn = plan_[planAt_];
+    const int face = faceOfTurn(cube_, turn);
+    const int power = halfWay_ ? halfWay_ : turn % 3 + 1;
+    const int remaining = static_cast<int>(plan_.size() - planAt_);
+    tell([&](Listener& l) { l.hinted(face, power, remaining); });
+}
+
+void Game::playPlan(double now) {
+    if (!autoplay_ || plan_.empty() || cube_.animating() || waitingCount_ > 0 ||
+        motion_.makingTop() || now < nextPlayAt_) {
+        return;
+    }
+    if (autoplayQuarters_ == 0) {
+        tellHint();
+        autoplayQuarters_ = plan_[planAt_] % 3 == 1 && halfWay_ == 0 ? 2 : 1;
+    }
+    const int power = halfWay_ ? halfWay_ : plan_[planAt_] % 3 + 1;
+    cube_.startTurn(faceTurn(faceOfTurn(cube_, plan_[planAt_]), power == 3));
+    if (--autoplayQuarters_ == 0) {
+        nextPlayAt_ = now + kSolvePace;
+    }
+}
+
+}  // namespace gyrelle

@@ -1,10 +1,16 @@
 #include "app/CommandLine.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <random>
 
 #include "cube/Position.h"
 #include "platform/Files.h"
 #include "store/Folder.h"
+#include "solver/Preparation.h"
+#include "solver/Scramble.h"
+#include "solver/Solver.h"
 #include "store/RecordsFile.h"
 
 namespace gyrelle {
@@ -12,7 +18,8 @@ namespace gyrelle {
 namespace {
 
 const char kUsage[] =
-    "Usage: gyrelle [--help | --version | --stats | --position CODE]\n"
+    "Usage: gyrelle [--help | --version | --stats | --position CODE | --solve CODE |\n"
+    "                --scramble [N]]\n"
     "A 3x3x3 twisty-cube puzzle. Drag from a sticker onto the next to turn a slice, drag\n"
     "the background (or right-drag, or Ctrl-drag to twist) to turn the whole cube,\n"
     "double-click a face to bring it up; or type F B U D R L M E S X Y Z (F1 lists the\n"
@@ -21,7 +28,47 @@ const char kUsage[] =
     "--position CODE starts with the position CODE names: 54 letters U R F D L B, as\n"
     "Ctrl+C copies them.\n"
     "--stats prints your records (F2 in the game shows them): best time, fewest moves,\n"
-    "averages of 5 and 12, the last 12 solves.\n";
+    "averages of 5 and 12, the last 12 solves.\n"
+    "--solve CODE prints turns that solve that position (at most 21; R U2 F' ...).\n"
+    "--scramble [N] prints N competition scrambles (default 1), one a line: each makes a\n"
+    "position drawn fairly from all that need two turns or more.\n";
+
+// The most scrambles one --scramble prints.
+constexpr long kMostScrambles = 100;
+
+int printSolution(const char* code, std::FILE* out, std::FILE* err) {
+    MagicCube::Stickers stickers;
+    std::string problem;
+    solver::Cubies cube;
+    if (!stickersOfCode(code, stickers, problem) || !cube.fromCode(positionCode(stickers))) {
+        std::fprintf(err, "gyrelle: %s\n", problem.c_str());
+        return 2;
+    }
+    solver::Solver solver(solver::Preparation::shared().wait());
+    std::fprintf(out, "%s\n", solver::notation(*solver.solve(cube)).c_str());
+    return 0;
+}
+
+int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
+    char* end = nullptr;
+    const long n = count ? std::strtol(count, &end, 10) : 1;
+    if (count && (end == count || *end != '\0' || n < 1 || n > kMostScrambles)) {
+        std::fprintf(err, "gyrelle: --scramble takes a number from 1 to %ld\n", kMostScrambles);
+        return 2;
+    }
+    solver::Solver solver(solver::Preparation::shared().wait());
+    std::random_device device;
+    const std::function<std::uint32_t()> random = [&] { return device(); };
+    for (long i = 0; i < n; ++i) {
+        solver::Cubies cube;
+        do {
+            cube = solver::randomPosition(random);
+        } while (solver::withinOneTurn(cube));
+        const solver::Turns turns = *solver.solve(cube, solver::Solver::kMostTurns, false);
+        std::fprintf(out, "%s\n", solver::notation(solver::inverse(turns)).c_str());
+    }
+    return 0;
+}
 
 // The records beside the saved cube, as F2 shows them; nothing is written.
 int printRecords(std::FILE* out, std::FILE* err) {
@@ -73,6 +120,12 @@ int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
     if (argc == 2 && std::strcmp(argv[1], "--stats") == 0) {
         return printRecords(out, err);
     }
+    if (argc == 3 && std::strcmp(argv[1], "--solve") == 0) {
+        return printSolution(argv[2], out, err);
+    }
+    if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "--scramble") == 0) {
+        return printScrambles(argc == 3 ? argv[2] : nullptr, out, err);
+    }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, out);
         return 0;
@@ -82,7 +135,7 @@ int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
         return 0;
     }
     bool known = false;
-    for (const char* option : {"--help", "--version", "--stats", "--position"}) {
+    for (const char* option : {"--help", "--version", "--stats", "--position", "--solve", "--scramble"}) {
         known = known || std::strcmp(argv[1], option) == 0;
     }
     if (!known) {

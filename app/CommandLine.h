@@ -5,11 +5,12 @@
 
 namespace gyrelle {
 
-// The game takes --help, --version, --stats (print the records), or --position CODE
-// (start with the position the code names). Returns the exit status when the program
-// should stop here (0 after --help, --version or --stats, 1 when the records cannot be
-// read, 2 after anything else it does not take, or an invalid code),
-// or -1 to go on and play, with `position` set to a valid code or left empty.
+// The game takes --help, --version, --stats (print the records), --position CODE (start
+// with the position the code names), --solve CODE (print a solution) or --scramble [N]
+// (print N competition scrambles). Returns the exit status when the program should stop
+// here (0 after --help, --version, --stats, --solve or --scramble, 1 when the records
+// cannot be read, 2 after anything else it does not take, an invalid code or count), or
+// -1 to go on and play, with `position` set to a valid code or left empty.
 int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                       std::string& position);
 

@@ -90,6 +90,21 @@ RecordsView::RecordsView(platform::Rect frame, std::string records) : Panel(fram
     makeText({0, 50, 320, 430}, std::move(records), platform::colors::white, {"Arial", 15});
 }
 
+MenuView::MenuView(platform::Rect frame, std::vector<Item> items) : Panel(frame) {
+    // Targets a finger can hit: 48 points high, most of the width.
+    constexpr float kHeight = 48, kGap = 16, kWidth = 260;
+    const float top = (frame.height - items.size() * (kHeight + kGap) + kGap) / 2;
+    for (size_t i = 0; i < items.size(); ++i) {
+        auto button = std::make_unique<platform::Button>(
+            platform::Button::Style::Text,
+            platform::Rect{(frame.width - kWidth) / 2, top + i * (kHeight + kGap), kWidth, kHeight},
+            items[i].label);
+        button->setAction(std::move(items[i].action));
+        addSubview(button.get());
+        buttons_.push_back(std::move(button));
+    }
+}
+
 MessageView::MessageView(platform::Rect frame, std::string message) : Panel(frame) {
     makeText({0, frame.height / 2 - 40, frame.width, 80}, std::move(message),
              platform::colors::white, {"Arial", 17})

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/Button.h"
 #include "platform/Painter.h"
 #include "platform/View.h"
 
@@ -70,6 +72,21 @@ class KeysView : public Panel {
 class RecordsView : public Panel {
   public:
     RecordsView(platform::Rect frame, std::string records);
+};
+
+// What fingers cannot reach by keys on a phone: one big button a line, each doing its
+// action and closing the menu; a touch elsewhere closes it too.
+class MenuView : public Panel {
+  public:
+    struct Item {
+        std::string label;
+        std::function<void()> action;
+    };
+    MenuView(platform::Rect frame, std::vector<Item> items);
+    const std::vector<std::unique_ptr<platform::Button>>& buttons() const { return buttons_; }
+
+  private:
+    std::vector<std::unique_ptr<platform::Button>> buttons_;
 };
 
 // One short message, such as why a pasted text is not a cube position.

@@ -1,5 +1,7 @@
 #include "overlay/StatusStrip.h"
 
+#include <algorithm>
+
 #include "platform/Painter.h"
 
 namespace gyrelle {
@@ -7,9 +9,13 @@ namespace gyrelle {
 namespace {
 constexpr float kTextSize = 14;
 constexpr float kTextTop = 4;
+// About how wide a character of the strip's font is, for its size.
+constexpr float kCharacterWidth = 0.52f;
+// Clear of the menu button at the right end, and as much at the left: centred.
+constexpr float kSideRoom = 36;
 }  // namespace
 
-StatusStrip::StatusStrip(float width) : View({0, 0, width, kHeight}) {}
+StatusStrip::StatusStrip(float width) : View({kSideRoom, 0, width - 2 * kSideRoom, kHeight}) {}
 
 void StatusStrip::setText(std::string text) {
     if (text != text_) {
@@ -18,10 +24,17 @@ void StatusStrip::setText(std::string text) {
     }
 }
 
+// One line always: a long one (a scramble's turns) in smaller letters.
 void StatusStrip::drawContent(platform::Painter& painter) const {
     const platform::Rect b = bounds();
-    painter.drawText({0, kTextTop, b.width, b.height - kTextTop}, text_, platform::colors::white,
-                     "Arial", kTextSize, platform::TextAlignment::Center);
+    size_t characters = 0;
+    for (unsigned char c : text_) {
+        characters += (c & 0xC0) != 0x80;  // not a UTF-8 continuation byte
+    }
+    const float fit = b.width / (kCharacterWidth * static_cast<float>(characters + 1));
+    const float size = std::min(kTextSize, fit);
+    painter.drawText({0, kTextTop + (kTextSize - size) / 2, b.width, b.height - kTextTop}, text_,
+                     platform::colors::white, "Arial", size, platform::TextAlignment::Center);
 }
 
 }  // namespace gyrelle

@@ -10,7 +10,10 @@ void Button::touchesEnded(const TouchSet& touches, const Event&) {
     bool act = tracking_ && inside;
     tracking_ = false;
     if (act && action_) {
-        action_();  // may remove or replace this button: nothing of it is used after
+        // The action may free this button (a menu closing): it runs from a copy, and
+        // nothing of the button is used after.
+        const std::function<void()> action = action_;
+        action();
     }
 }
 
@@ -34,6 +37,14 @@ void Button::drawContent(Painter& painter) const {
         painter.strokeCircle({cx, cy}, r, 1.6f, colors::white);
         painter.fillCircle({cx, cy - r * 0.48f}, r * 0.14f, colors::white);
         painter.fillRect({cx - r * 0.11f, cy - r * 0.22f, r * 0.22f, r * 0.72f}, colors::white);
+        return;
+    }
+    if (style_ == Style::Menu) {
+        const float w = b.width * 0.5f, h = 2.0f, gap = 5.0f;
+        for (int i = -1; i <= 1; ++i) {
+            painter.fillRect({(b.width - w) / 2, b.height / 2 + i * gap - h / 2, w, h},
+                             colors::white);
+        }
         return;
     }
     painter.fillRect(b, {0.32f, 0.34f, 0.4f, 1});

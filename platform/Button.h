@@ -14,6 +14,7 @@ class Button : public View {
         InfoLight,  // a white "i" in a circle
         Undo,       // a white arrow curving back, in the same size and weight
         Text,       // a label on a plain face
+        Menu,       // three white bars: more is behind it
     };
 
     Button(Style style, Rect frame, std::string label = {})

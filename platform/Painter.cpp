@@ -1,8 +1,23 @@
 #include "platform/Painter.h"
 
+#include <cmath>
+
 #include "platform/View.h"
 
 namespace gyrelle::platform {
+
+void Painter::strokeLine(Point a, Point b, float width, Color color) {
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (length == 0) {
+        return;
+    }
+    const float nx = -dy / length * width / 2, ny = dx / length * width / 2;
+    const Point p1{a.x + nx, a.y + ny}, p2{a.x - nx, a.y - ny};
+    const Point p3{b.x + nx, b.y + ny}, p4{b.x - nx, b.y - ny};
+    fillTriangle(p1, p2, p3, color);
+    fillTriangle(p2, p4, p3, color);
+}
 
 namespace {
 

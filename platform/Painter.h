@@ -20,6 +20,8 @@ class Painter {
     virtual void strokeArc(Point centre, float radius, float width, float from, float to,
                            Color color) = 0;
     virtual void fillTriangle(Point a, Point b, Point c, Color color) = 0;
+    // A straight line `width` points wide, as two triangles.
+    virtual void strokeLine(Point a, Point b, float width, Color color);
     virtual void fillCircle(Point centre, float radius, Color color) = 0;
     // Text wrapped at the rectangle's width, from its top; `font` is a family name.
     virtual void drawText(Rect rect, const std::string& text, Color color, const char* font,

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -99,6 +100,44 @@ TEST(CommandLine, HelpVersionAndAPositionThatIsOne) {
         EXPECT_EQ(err.rfind("gyrelle: ", 0), 0u);
         EXPECT_EQ(err.substr(err.find('\n') + 1).rfind("Usage: gyrelle", 0), 0u) << err;
     }
+}
+
+// --solve prints turns that solve the position; --scramble prints scrambles that make a
+// position two turns or more from solved; neither touches the data folder.
+TEST(CommandLine, SolveAndScramblePrintTurns) {
+    setenv("XDG_DATA_HOME", "/nonexistent/folder", 1);
+    std::string err, out;
+    const char* afterR = "UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB";
+    EXPECT_EQ(runCommandLine({"--solve", afterR}, err, nullptr, &out), 0);
+    EXPECT_EQ(out, "R'\n");
+    EXPECT_EQ(runCommandLine({"--solve", "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB"},
+                             err, nullptr, &out),
+              0);
+    EXPECT_EQ(out, "\n");  // nothing to turn
+    EXPECT_EQ(runCommandLine({"--solve", "UUU"}, err, nullptr, &out), 2);
+    EXPECT_EQ(err, "gyrelle: Not a cube position: it must be 54 letters\n");
+
+    EXPECT_EQ(runCommandLine({"--scramble"}, err, nullptr, &out), 0);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
+    EXPECT_EQ(runCommandLine({"--scramble", "100"}, err, nullptr, &out), 0);
+    std::istringstream lines(out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        std::istringstream turns(line);
+        std::vector<std::string> each;
+        for (std::string t; turns >> t;) {
+            each.push_back(t);
+        }
+        EXPECT_GE(each.size(), 2u) << line;
+        EXPECT_LE(each.size(), 21u) << line;
+    }
+    EXPECT_EQ(count, 100);
+    for (const char* bad : {"101", "0", "-1", "x", "5x"}) {
+        EXPECT_EQ(runCommandLine({"--scramble", bad}, err, nullptr, &out), 2) << bad;
+        EXPECT_EQ(err, "gyrelle: --scramble takes a number from 1 to 100\n");
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists("/nonexistent/folder"));
 }
 
 }  // namespace

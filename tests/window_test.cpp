@@ -402,8 +402,8 @@ TEST_F(WindowTest, TheTurnThatSolvesTheCubeIsSaidAndRecorded) {
     EXPECT_EQ(quitWith(SIGTERM), 0);
     std::stringstream records;
     records << std::ifstream(dataHome + "/gyrelle/records").rdbuf();
-    EXPECT_TRUE(records.str().starts_with("gyrelle records 1\nsolve ")) << records.str();
-    EXPECT_TRUE(records.str().ends_with(" 1 0.000\nend\n")) << records.str();
+    EXPECT_TRUE(records.str().starts_with("gyrelle records 2\nsolve ")) << records.str();
+    EXPECT_TRUE(records.str().ends_with(" 1 0.000 pasted\nend\n")) << records.str();
 }
 
 TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {

@@ -10,6 +10,7 @@
 //   Shake.cpp     the accelerometer's shake and the questions' answers
 //   Keyboard.cpp  keys and the panels they open
 //   Status.cpp    what the game tells: the undo button, the solve's words, the title
+//   Hint.cpp      the hint's words and mark, the menu of what keys do on a phone
 #include <GLES/gl.h>
 
 #include <cmath>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "game/Game.h"
+#include "overlay/HintMark.h"
 #include "overlay/InfoView.h"
 #include "overlay/StatusStrip.h"
 #include "platform/Button.h"
@@ -119,8 +121,12 @@ class EAGLView : public platform::View,
     // What a player sees over the picture, for tests to look at.
     const platform::Button& infoButton() const { return *infoButton_; }
     const platform::Button& undoButton() const { return *undoButton_; }
+    const platform::Button& menuButton() const { return *menuButton_; }
     const InfoView* infoView() const { return infoView_.get(); }
     const StatusStrip& statusStrip() const { return *statusStrip_; }
+    const HintMark& hintMark() const { return *hintMark_; }
+    // The key that turns face slot `face` as it lies on the screen now: F B U D R L.
+    char keyOfFace(int face) const;
 
   private:
     explicit EAGLView(platform::Platform& platform);
@@ -158,6 +164,12 @@ class EAGLView : public platform::View,
     void solveChanged() override;
     void solved(const Solve& record, bool best) override;
     void copied(const std::string& code) override;
+    void hinted(int face, int power, int remaining) override;
+    void thinkingChanged() override;
+    // The hint's mark over the face it turns, as the cube lies now.
+    void placeHintMark();
+    void hideHint();
+    void showMenu();
     // The strip, the title and the clock's timer as the solve now is.
     void showSolveStatus();
     void updateUndoButton();
@@ -205,6 +217,8 @@ class EAGLView : public platform::View,
     std::unique_ptr<InfoView> infoView_;
     // In the lower left corner while there is something to undo.
     std::unique_ptr<platform::Button> undoButton_;
+    // In the top strip's right end: the menu of what keys do, for fingers.
+    std::unique_ptr<platform::Button> menuButton_;
     std::unique_ptr<Panel> panel_;
     // Asked at start when another game has the folder: quit, or play without saving.
     const platform::AlertView* folderQuestion_ = nullptr;
@@ -214,6 +228,11 @@ class EAGLView : public platform::View,
     platform::Timer* statusTimer_ = nullptr;  // while there are words to show
     std::string result_;
     double resultUntil_ = 0;
+    // The hint: its words and the face it marks (-1 for none), until the cube changes.
+    std::string hint_;
+    int hintFace_ = -1;
+    int hintPower_ = 0;
+    std::unique_ptr<HintMark> hintMark_;
 };
 
 }  // namespace gyrelle

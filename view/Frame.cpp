@@ -29,6 +29,9 @@ void EAGLView::drawView() {
         shown_.orientation = game_.motion().currentRotation;
         shown_.inFramebuffer = false;
         ++framesDrawn_;
+        if (hintFace_ >= 0) {
+            placeHintMark();  // the cube turned under it
+        }
         context_->setCurrent();
         context_->showPicture();
     }

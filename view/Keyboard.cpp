@@ -10,6 +10,9 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
         return true;
     }
     const Command command = commandOf(key);
+    if (game_.solvingForMe() && command.kind != Command::Kind::SolveForMe) {
+        game_.stopSolving();  // any key stops it, and does what it does
+    }
     switch (command.kind) {
         case Command::Kind::None:
             return false;
@@ -24,6 +27,15 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
             break;
         case Command::Kind::NewGame:
             game_.newGame();
+            break;
+        case Command::Kind::CompetitionScramble:
+            game_.competitionScramble();
+            break;
+        case Command::Kind::Hint:
+            game_.hint();
+            break;
+        case Command::Kind::SolveForMe:
+            game_.solvingForMe() ? game_.stopSolving() : game_.solveForMe();
             break;
         case Command::Kind::Copy:
             game_.copy();

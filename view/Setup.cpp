@@ -15,6 +15,8 @@ const platform::Rect kScreen{0, 0, static_cast<float>(EAGLView::kScreenPoints.wi
 // The information button in the lower right corner, the undo button in the lower left.
 const platform::Rect kInfoButtonFrame{295, 455, 25, 25};
 const platform::Rect kUndoButtonFrame{0, 455, 25, 25};
+// The menu in the right end of the strip above the cube, as high as the strip.
+const platform::Rect kMenuButtonFrame{284, 0, 36, 24};
 constexpr double kAccelerometerInterval = 0.04;  // seconds: 25 samples a second
 }  // namespace
 
@@ -37,6 +39,12 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
         std::make_unique<platform::Button>(platform::Button::Style::Undo, kUndoButtonFrame);
     view->undoButton_->setBackgroundColor(platform::colors::black);
     view->undoButton_->setAction([self] { self->game_.undo(); });
+    view->menuButton_ =
+        std::make_unique<platform::Button>(platform::Button::Style::Menu, kMenuButtonFrame);
+    view->menuButton_->setBackgroundColor(platform::colors::black);
+    view->menuButton_->setAction([self] { self->showMenu(); });
+    view->addSubview(view->menuButton_.get());
+    view->hintMark_ = std::make_unique<HintMark>(kScreen);
     view->animationInterval = kActiveInterval;
     view->statusStrip_ = std::make_unique<StatusStrip>(kScreen.width);
 

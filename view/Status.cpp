@@ -13,6 +13,22 @@ constexpr char kDot[] = " \u00b7 ";
 // again (seconds).
 constexpr double kResultShown = 5.0;
 constexpr double kClockInterval = 0.1;
+// Building the solver's tables, or searching, is said only when it takes longer than this
+// (seconds).
+constexpr double kPreparingShownAfter = 0.3;
+
+// The title bar takes ASCII only (the window system reads other characters only in a
+// UTF-8 locale, which the game does not set).
+std::string titleOf(std::string words) {
+    const std::pair<const char*, const char*> kPlain[] = {
+        {kDot, ", "}, {" \u2014 ", ", "}, {"\u2026", "..."}};
+    for (const auto& [from, to] : kPlain) {
+        for (size_t at; (at = words.find(from)) != std::string::npos;) {
+            words.replace(at, std::strlen(from), to);
+        }
+    }
+    return words;
+}
 }  // namespace
 
 // The model logs nothing itself; its resets are reported here.
@@ -22,6 +38,9 @@ void EAGLView::cubeReset() {
 
 void EAGLView::historyChanged() {
     updateUndoButton();
+    if (!game_.solvingForMe()) {
+        hideHint();  // a hint is for the cube it was given on
+    }
 }
 
 void EAGLView::copied(const std::string& code) {
@@ -55,27 +74,34 @@ void EAGLView::showSolveStatus() {
     const double now = platform_.absoluteTime();
     const Solves& solves = game_.solves();
     std::string words;
-    if (solves.phase() == Solves::Phase::Running) {
+    if (game_.thinking() != Game::Thinking::None &&
+        now >= game_.thinkingSince() + kPreparingShownAfter) {
+        words = game_.thinking() == Game::Thinking::Preparing ? "Preparing the solver\u2026"
+                                                              : "Thinking\u2026";
+    } else if (!hint_.empty()) {
+        words = hint_;
+    } else if (solves.phase() == Solves::Phase::Scrambled &&
+               solves.kind() == Scramble::Competition) {
+        words = "Scramble: " + solves.scrambleText();
+    } else if (solves.phase() == Solves::Phase::Running) {
         words = movesText(solves.moves()) + kDot + clockText(solves.seconds(now));
     } else if (now < resultUntil_) {
         words = result_;
     }
     statusStrip_->setText(words);
-    std::string title = words;
-    for (size_t at; (at = title.find(kDot)) != std::string::npos;) {
-        title.replace(at, std::strlen(kDot), ", ");
-    }
-    platform_.window().setSubtitle(title);
+    platform_.window().setSubtitle(titleOf(words));
+    // The clock goes on while the solver prepares, to say so if it takes long.
     if (words.empty()) {
         statusStrip_->removeFromSuperview();
+    } else if (statusStrip_->superview() != this) {
+        addSubview(statusStrip_.get());
+    }
+    if (words.empty() && game_.thinking() == Game::Thinking::None) {
         if (statusTimer_) {
             statusTimer_->invalidate();
             statusTimer_ = nullptr;
         }
         return;
-    }
-    if (statusStrip_->superview() != this) {
-        addSubview(statusStrip_.get());
     }
     if (!statusTimer_) {
         statusTimer_ =

@@ -60,6 +60,7 @@ void EAGLView::colourPick(const platform::Touch& touch, unsigned char* rgba) {
 }
 
 void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::Event& event) {
+    game_.stopSolving();  // any touch stops solve-for-me
     game_.motion().stopSpin();
     gesture_.bTouchesIgnore = 0;
     gesture_.bFirstTouch = 1;

@@ -1,0 +1,149 @@
+// The solver's hints as the player sees them: the key to type, the face outlined on the
+// cube with the way it turns; and the menu that gives fingers what keys give.
+#include <cmath>
+
+#include "cube/Tables.h"
+#include "view/EAGLView.h"
+
+namespace gyrelle {
+
+namespace {
+
+// Each key letter's direction on the screen: axis (x right, y up, z toward the viewer)
+// and sense.
+struct Place {
+    char key;
+    int axis;
+    float sign;
+};
+constexpr Place kKeys[6] = {{'F', 2, 1}, {'B', 2, -1}, {'U', 1, 1},
+                            {'D', 1, -1}, {'R', 0, 1},  {'L', 0, -1}};
+
+// View points per unit of the cube's frame, and the screen's centre in points.
+constexpr float kScale = 64;
+constexpr float kCentreX = 160, kCentreY = 240;
+
+}  // namespace
+
+char EAGLView::keyOfFace(int face) const {
+    const Motion& m = game_.motion();
+    for (const Place& p : kKeys) {
+        if (m.faceTowards(p.axis, p.sign) == face) {
+            return p.key;
+        }
+    }
+    // Exactly between two sides of the screen, no key has it first: the side its normal
+    // points most along.
+    float n[3];
+    m.currentRotation.rotateVector(faceNormals[face], n);
+    const Place* best = &kKeys[0];
+    for (const Place& p : kKeys) {
+        if (p.sign * n[p.axis] > best->sign * n[best->axis]) {
+            best = &p;
+        }
+    }
+    return best->key;
+}
+
+void EAGLView::hinted(int face, int power, int remaining) {
+    if (face < 0) {
+        hint_ = game_.cube().isSolved() ? "Solved: no hint" : "";
+        hintFace_ = -1;
+        hintMark_->removeFromSuperview();
+        showSolveStatus();
+        return;
+    }
+    const char* const kPower[4] = {"", "", "2", "'"};
+    hint_ = std::string(game_.solvingForMe() ? "Solving: " : "Hint: ") + keyOfFace(face) +
+            kPower[power] + " \u2014 " + std::to_string(remaining) + " to go";
+    hintFace_ = face;
+    hintPower_ = power;
+    placeHintMark();
+    if (hintMark_->superview() != this) {
+        addSubview(hintMark_.get());
+    }
+    showSolveStatus();
+}
+
+void EAGLView::hideHint() {
+    if (hintFace_ < 0 && hint_.empty()) {
+        return;
+    }
+    hint_.clear();
+    hintFace_ = -1;
+    hintMark_->removeFromSuperview();
+    showSolveStatus();
+}
+
+// The face's corners at 1.5 units out along its normal, the arrowheads at the middles of
+// two opposite edges, pointing the way those points move: clockwise seen from outside,
+// a point p of the face moves along p x n.
+void EAGLView::placeHintMark() {
+    const Quaternion& q = game_.motion().currentRotation;
+    const float* n = faceNormals[hintFace_];
+    // Two directions across the face: any other axis, and their cross product.
+    const int axis = n[0] != 0 ? 1 : 0;
+    float u[3] = {0, 0, 0};
+    u[axis] = 1;
+    const float v[3] = {n[1] * u[2] - n[2] * u[1], n[2] * u[0] - n[0] * u[2],
+                        n[0] * u[1] - n[1] * u[0]};
+    auto onScreen = [&](const float* p) {
+        float s[3];
+        q.rotateVector(p, s);
+        return platform::Point{kCentreX + kScale * s[0], kCentreY - kScale * s[1]};
+    };
+    platform::Point corners[4];
+    const float kCorner[4][2] = {{1.5f, 1.5f}, {1.5f, -1.5f}, {-1.5f, -1.5f}, {-1.5f, 1.5f}};
+    for (int i = 0; i < 4; ++i) {
+        float p[3];
+        for (int k = 0; k < 3; ++k) {
+            p[k] = 1.5f * n[k] + kCorner[i][0] * u[k] + kCorner[i][1] * v[k];
+        }
+        corners[i] = onScreen(p);
+    }
+    platform::Point arrows[2][3];
+    const int count = hintPower_ == 2 ? 2 : 1;
+    const float sense = hintPower_ == 3 ? -1.0f : 1.0f;
+    for (int a = 0; a < count; ++a) {
+        const float side = a == 0 ? 1.5f : -1.5f;
+        float mid[3], along[3], tip[3], back1[3], back2[3];
+        for (int k = 0; k < 3; ++k) {
+            mid[k] = 1.5f * n[k] + side * v[k];
+        }
+        along[0] = sense * (mid[1] * n[2] - mid[2] * n[1]);
+        along[1] = sense * (mid[2] * n[0] - mid[0] * n[2]);
+        along[2] = sense * (mid[0] * n[1] - mid[1] * n[0]);
+        const float length = std::sqrt(along[0] * along[0] + along[1] * along[1] +
+                                       along[2] * along[2]);
+        // An arrowhead half a unit long and as wide, on the edge, pointing along it.
+        for (int k = 0; k < 3; ++k) {
+            const float d = along[k] / length;
+            tip[k] = mid[k] + 0.3f * d;
+            back1[k] = mid[k] - 0.25f * d + 0.25f * v[k];
+            back2[k] = mid[k] - 0.25f * d - 0.25f * v[k];
+        }
+        arrows[a][0] = onScreen(tip);
+        arrows[a][1] = onScreen(back1);
+        arrows[a][2] = onScreen(back2);
+    }
+    float facing[3];
+    q.rotateVector(n, facing);
+    hintMark_->setMark(corners, arrows, count, facing[2] > 0);
+}
+
+void EAGLView::thinkingChanged() {
+    showSolveStatus();
+}
+
+void EAGLView::showMenu() {
+    EAGLView* self = this;
+    std::vector<MenuView::Item> items = {
+        {"Hint", [self] { self->closePanel(), self->game_.hint(); }},
+        {"Solve for me", [self] { self->closePanel(), self->game_.solveForMe(); }},
+        {"Competition scramble", [self] { self->closePanel(), self->game_.competitionScramble(); }},
+        {"New game", [self] { self->closePanel(), self->game_.newGame(); }},
+    };
+    showPanel(std::make_unique<MenuView>(bounds(), std::move(items)));
+}
+
+}  // namespace gyrelle

@@ -1,6 +1,7 @@
 // The browser build played in Debian's Chromium, headless, through playwright-core:
 // the start-up picture, touches (a swipe, a twist, a double tap), a shake, the overlay,
-// letters, and the cube kept across a reload. Usage: node browser_test.mjs BUILD_DIRECTORY
+// letters, the cube kept across a reload, a hint, solve-for-me and a competition scramble.
+// Usage: node browser_test.mjs BUILD_DIRECTORY
 import path from 'node:path';
 
 import { decodePng, launchChromium, serve } from './page.mjs';
@@ -227,6 +228,85 @@ await test('Alt+N is a new game', async () => {
   while (Date.now() < end) {
     const shot = await picture();
     if (around.some(([c, r]) => !isRed(pixel(shot, onPage(frontSticker(c, r)))))) return null;
+    await page.waitForTimeout(100);
+  }
+  return 'the front is still all red: no scramble';
+});
+
+// The menu at the strip's right end gives fingers the hint and solve-for-me. After F the
+// hint outlines a face in magenta; solve-for-me plays F' and the front is red again. The
+// tables are built here, a slice a frame: the page goes on drawing meanwhile.
+const isMagenta = ([r, g, b]) => r > 200 && g < 60 && b > 200;
+const menu = { x: 302, y: 12 }, hintItem = { x: 160, y: 144 }, solveItem = { x: 160, y: 208 };
+async function tap(p) {
+  await touch('touchStart', [p]);
+  await touch('touchEnd', []);
+}
+await test('a hint and solve-for-me by touch', async () => {
+  await fresh();
+  const topFront = onPage(startOrientation([0, 1.501, 1]));
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'f', code: 'KeyF' }));
+  });
+  if (!await shows(topFront, isWhite)) return 'F did not turn the front';
+  // The longest wait between two of the page's frames while the solver gets ready.
+  await page.evaluate(() => {
+    window.gaps = { longest: 0, last: performance.now(), frames: 0 };
+    const tick = (t) => {
+      window.gaps.longest = Math.max(window.gaps.longest, t - window.gaps.last);
+      window.gaps.last = t;
+      ++window.gaps.frames;
+      requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+  });
+  await tap(menu);
+  await page.waitForTimeout(300);
+  await tap(hintItem);
+  const end = Date.now() + 60000;
+  let marked = false;
+  while (!marked && Date.now() < end) {
+    const shot = await picture();
+    for (let y = 100; y < 380 && !marked; y += 2) {
+      for (let x = 20; x < 300 && !marked; x += 2) marked = isMagenta(shot.at(x, y));
+    }
+    if (!marked) await page.waitForTimeout(100);
+  }
+  const gaps = await page.evaluate(() => window.gaps);
+  console.log(`       the solver ready and the hint shown after ${gaps.frames} frames, ` +
+              `the longest between two ${Math.round(gaps.longest)} ms`);
+  if (!marked) return 'no face marked';
+  // All the tables at once stop it for 400 ms here; a frame takes 70 ms at most.
+  if (gaps.longest > 250) return `the page stood still for ${Math.round(gaps.longest)} ms`;
+  await tap(menu);
+  await page.waitForTimeout(300);
+  await tap(solveItem);
+  if (!await shows(topFront, isGreen, 10)) return 'solve-for-me did not turn F back';
+  const shot = await picture();
+  return around.every(([c, r]) => isRed(pixel(shot, onPage(frontSticker(c, r))))) ? null
+      : 'the front is not all red';
+});
+
+// Alt+C: Ctrl+Shift+N is the browser's private window, Alt+Shift the system's layout
+// switch. The cube is put at once into another position, and the strip shows its turns.
+await test('Alt+C is a competition scramble with its turns in the strip', async () => {
+  await fresh();
+  const strip = async () => {
+    const shot = await picture();
+    let lit = 0;
+    for (let y = 2; y < 22; ++y) for (let x = 40; x < 280; ++x) lit += !isBlack(shot.at(x, y));
+    return lit;
+  };
+  if (await strip() !== 0) return 'the strip is not empty to begin with';
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'ç', code: 'KeyC', altKey: true }));
+  });
+  const end = Date.now() + 60000;
+  while (Date.now() < end) {
+    const shot = await picture();
+    if (around.some(([c, r]) => !isRed(pixel(shot, onPage(frontSticker(c, r)))))) {
+      return await strip() > 100 ? null : 'no scramble text in the strip';
+    }
     await page.waitForTimeout(100);
   }
   return 'the front is still all red: no scramble';

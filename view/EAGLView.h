@@ -168,6 +168,7 @@ class EAGLView : public platform::View,
     void thinkingChanged() override;
     // The hint's mark over the face it turns, as the cube lies now.
     void placeHintMark();
+    void nameHint();
     void hideHint();
     void showMenu();
     // The strip, the title and the clock's timer as the solve now is.
@@ -232,6 +233,8 @@ class EAGLView : public platform::View,
     std::string hint_;
     int hintFace_ = -1;
     int hintPower_ = 0;
+    int hintRemaining_ = 0;
+    char hintKey_ = 0;  // the key that turns that face now
     std::unique_ptr<HintMark> hintMark_;
 };
 

@@ -31,6 +31,9 @@ void EAGLView::drawView() {
         ++framesDrawn_;
         if (hintFace_ >= 0) {
             placeHintMark();  // the cube turned under it
+            if (keyOfFace(hintFace_) != hintKey_) {
+                nameHint();
+            }
         }
         context_->setCurrent();
         context_->showPicture();

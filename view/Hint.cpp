@@ -16,7 +16,7 @@ struct Place {
     int axis;
     float sign;
 };
-constexpr Place kKeys[6] = {{'F', 2, 1}, {'B', 2, -1}, {'U', 1, 1},
+constexpr Place kKeys[6] = {{'F', 2, 1},  {'B', 2, -1}, {'U', 1, 1},
                             {'D', 1, -1}, {'R', 0, 1},  {'L', 0, -1}};
 
 // View points per unit of the cube's frame, and the screen's centre in points.
@@ -53,15 +53,23 @@ void EAGLView::hinted(int face, int power, int remaining) {
         showSolveStatus();
         return;
     }
-    const char* const kPower[4] = {"", "", "2", "'"};
-    hint_ = std::string(game_.solvingForMe() ? "Solving: " : "Hint: ") + keyOfFace(face) +
-            kPower[power] + " \u2014 " + std::to_string(remaining) + " to go";
     hintFace_ = face;
     hintPower_ = power;
+    hintRemaining_ = remaining;
+    nameHint();
     placeHintMark();
     if (hintMark_->superview() != this) {
         addSubview(hintMark_.get());
     }
+}
+
+// The words name the key that turns the face where it lies now: again when the whole
+// cube turns under the hint.
+void EAGLView::nameHint() {
+    hintKey_ = keyOfFace(hintFace_);
+    const char* const kPower[4] = {"", "", "2", "'"};
+    hint_ = std::string(game_.solvingForMe() ? "Solving: " : "Hint: ") + hintKey_ +
+            kPower[hintPower_] + " \u2014 " + std::to_string(hintRemaining_) + " to go";
     showSolveStatus();
 }
 
@@ -113,8 +121,8 @@ void EAGLView::placeHintMark() {
         along[0] = sense * (mid[1] * n[2] - mid[2] * n[1]);
         along[1] = sense * (mid[2] * n[0] - mid[0] * n[2]);
         along[2] = sense * (mid[0] * n[1] - mid[1] * n[0]);
-        const float length = std::sqrt(along[0] * along[0] + along[1] * along[1] +
-                                       along[2] * along[2]);
+        const float length =
+            std::sqrt(along[0] * along[0] + along[1] * along[1] + along[2] * along[2]);
         // An arrowhead half a unit long and as wide, on the edge, pointing along it.
         for (int k = 0; k < 3; ++k) {
             const float d = along[k] / length;
@@ -136,6 +144,7 @@ void EAGLView::thinkingChanged() {
 }
 
 void EAGLView::showMenu() {
+    game_.stopSolving();  // a touch, as any other
     EAGLView* self = this;
     std::vector<MenuView::Item> items = {
         {"Hint", [self] { self->closePanel(), self->game_.hint(); }},

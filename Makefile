@@ -4,6 +4,7 @@
 BUILD      ?= build
 WEB_BUILD  ?= build-web
 BENCH_BUILD ?= build-bench
+WEB_BENCH_BUILD ?= build-web-bench
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 30
 FUZZ_RUNS  ?= 10000000
@@ -86,6 +87,9 @@ bench: deps
 	  ./$(BENCH_BUILD)/bench/gyrelle_floor 10 5
 	scripts/build-web $(WEB_BUILD) > /dev/null
 	node bench/web_bench.mjs $(WEB_BUILD) 10 3
+	./$(BENCH_BUILD)/bench/gyrelle_solver_bench
+	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench -DGYRELLE_BENCH=ON > /dev/null
+	node bench/web_solver_bench.mjs $(WEB_BENCH_BUILD)
 
 # The browser build: the page, its script and WebAssembly, manifest, worker and icons.
 web: deps
@@ -100,4 +104,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WEB_BENCH_BUILD)

@@ -307,7 +307,10 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
 std::string notation(const Turns& turns) {
     std::string text;
     for (int t : turns) {
-        text += (text.empty() ? "" : " ") + turnName(t);
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += turnName(t);
     }
     return text;
 }

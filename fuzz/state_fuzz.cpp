@@ -93,7 +93,7 @@ void checkHistory(const uint8_t* data, size_t size) {
     }
     for (size_t i = 0; i < first.entries().size(); ++i) {
         const History::Entry &a = first.entries()[i], &b = again.entries()[i];
-        if (a.kind != b.kind || a.code != b.code ||
+        if (a.kind != b.kind || a.code != b.code || a.scramble != b.scramble ||
             (a.records == nullptr) != (b.records == nullptr) ||
             (a.records && std::memcmp(a.records.get(), b.records.get(), sizeof *a.records) != 0)) {
             std::abort();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The game session (game/) and its files (store/) include no GL, EGL, SDL or window
-# header, and the binary that tests their rules links no EGL or GLES library.
+# header, and the binary that tests their rules links no EGL or GLES library; the solver
+# (solver/) includes nothing of ours outside itself.
 # Usage: layering_test.sh SOURCE_DIRECTORY TEST_BINARY
 set -u
 src="$1"
@@ -13,11 +14,17 @@ if [ -n "$bad" ]; then
   echo "$bad"
   status=1
 fi
+own=$(grep -n '#include "' "$src"/solver/*.h "$src"/solver/*.cpp | grep -v '#include "solver/')
+if [ -n "$own" ]; then
+  echo "the solver includes from outside itself:"
+  echo "$own"
+  status=1
+fi
 libs=$(ldd "$binary" | grep -E 'lib(GLESv1_CM|GLESv2|EGL|GL|SDL2)[.-]')
 if [ -n "$libs" ]; then
   echo "$binary links a graphics library:"
   echo "$libs"
   status=1
 fi
-[ $status -eq 0 ] && echo "game/ and store/ are free of GL and windows; so is $(basename "$binary")"
+[ $status -eq 0 ] && echo "game/ and store/ are free of GL and windows; so is $(basename "$binary"); solver/ stands alone"
 exit $status

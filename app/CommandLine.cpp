@@ -7,10 +7,10 @@
 
 #include "cube/Position.h"
 #include "platform/Files.h"
-#include "store/Folder.h"
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
 #include "solver/Solver.h"
+#include "store/Folder.h"
 #include "store/RecordsFile.h"
 
 namespace gyrelle {
@@ -45,7 +45,8 @@ int printSolution(const char* code, std::FILE* out, std::FILE* err) {
         return 2;
     }
     solver::Solver solver(solver::Preparation::shared().wait());
-    std::fprintf(out, "%s\n", solver::notation(*solver.solve(cube)).c_str());
+    std::fprintf(out, "%s\n",
+                 solver::notation(*solver.solve(cube, solver::Solver::kMostTurns, true)).c_str());
     return 0;
 }
 
@@ -64,7 +65,7 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
         do {
             cube = solver::randomPosition(random);
         } while (solver::withinOneTurn(cube));
-        const solver::Turns turns = *solver.solve(cube, solver::Solver::kMostTurns, false);
+        const solver::Turns turns = *solver.solve(cube);
         std::fprintf(out, "%s\n", solver::notation(solver::inverse(turns)).c_str());
     }
     return 0;
@@ -135,7 +136,8 @@ int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
         return 0;
     }
     bool known = false;
-    for (const char* option : {"--help", "--version", "--stats", "--position", "--solve", "--scramble"}) {
+    for (const char* option :
+         {"--help", "--version", "--stats", "--position", "--solve", "--scramble"}) {
         known = known || std::strcmp(argv[1], option) == 0;
     }
     if (!known) {

@@ -1,6 +1,7 @@
 // The solver's figures on random positions from a fixed seed: solution length, time per
 // solve, and the tables' build time and size, each against its target. Built natively
-// and for the browser (the same source; there it prints to the page's console).
+// and for the browser (the same source; there it prints to the page's console). A
+// solve's time is the least of three (the machine's other work only ever adds to it).
 // Usage: gyrelle_solver_bench [browser] [POSITIONS] [TABLE-BUILDS]
 #include <algorithm>
 #include <chrono>
@@ -82,21 +83,35 @@ int main(int argc, char** argv) {
         return static_cast<std::uint32_t>(engine());
     };
     Solver solver(tables);
-    std::vector<double> times;
-    double lengths = 0;
-    int longest = 0;
+    std::vector<Cubies> cubes;
     for (int p = 0; p < positions; ++p) {
-        const Cubies cube = randomPosition(random);
-        const Clock::time_point begin = Clock::now();
-        const std::optional<Turns> answer = solver.solve(cube);
-        times.push_back(millisecondsSince(begin));
+        cubes.push_back(randomPosition(random));
+    }
+    // As solve answers (the first solution found), and as a hint asks: looking on for a
+    // shorter one, for as much work again.
+    std::vector<double> times, shortenedTimes;
+    double lengths = 0, shortenedLengths = 0;
+    int longest = 0;
+    for (const Cubies& cube : cubes) {
+        Clock::time_point begin = Clock::now();
+        const std::optional<Turns> shorter = solver.solve(cube, Solver::kMostTurns, true);
+        shortenedTimes.push_back(millisecondsSince(begin));
+        shortenedLengths += static_cast<double>(shorter.value_or(Turns{}).size());
+        std::optional<Turns> answer;
+        double least = 1e9;
+        for (int round = 0; round < 3; ++round) {
+            begin = Clock::now();
+            answer = solver.solve(cube);
+            least = std::min(least, millisecondsSince(begin));
+        }
+        times.push_back(least);
         // Every answer is checked on the cube, outside the time.
         Cubies after = cube;
         for (int t : answer.value_or(Turns{})) {
             after = after.times(faceTurn(t));
         }
         if (!answer || !(after == Cubies())) {
-            std::printf("position %d: %s\n", p,
+            std::printf("position %s: %s\n", cube.code().c_str(),
                         answer ? "the answer does not solve it" : "no answer");
             return 1;
         }
@@ -106,7 +121,7 @@ int main(int argc, char** argv) {
 
     const double mean = lengths / positions, median = quantile(times, 0.5),
                  p99 = quantile(times, 0.99), most = quantile(times, 1.0),
-                 build = quantile(buildTimes, 0.5), megabytes = Tables::bytes() / 1e6;
+                 build = quantile(buildTimes, 0.5), megabytes = tables.bytes() / 1e6;
     std::printf("solver, %s: %d random positions (fixed seed), tables built %d times\n",
                 browser ? "in the browser" : "native", positions, builds);
     line("solution length, mean", fixed(mean, 2, " turns"), "<= 20.5", mean <= 20.5);
@@ -119,6 +134,8 @@ int main(int argc, char** argv) {
     line("tables, build time (median)", fixed(build, 0, " ms"), browser ? "<= 600 ms" : "<= 150 ms",
          build <= tablesTarget);
     line("tables, memory", fixed(megabytes, 2, " MB"), "<= 4 MB", megabytes <= 4);
+    line("looking on for shorter, mean", fixed(shortenedLengths / positions, 2, " turns"));
+    line("looking on for shorter, median", fixed(quantile(shortenedTimes, 0.5), 3, " ms"));
     if (!browser) {
         // Published figures for this method, on machines like this one.
         std::printf(

@@ -1,25 +1,39 @@
 #include "solver/Solver.h"
 
 #include <algorithm>
+#include <array>
 
 namespace gyrelle::solver {
 
 namespace {
 
 // A turn may follow `last` unless it turns the same face, or turns the face opposite in
-// the order that makes the same two turns twice (U then D is tried; D then U is not).
-bool mayFollow(int last, int turn) {
-    if (last < 0) {
-        return true;
+// the order that makes the same two turns twice (U then D is tried; D then U is not): as
+// bits, by last + 1 (0 for none).
+constexpr auto kFollowers = [] {
+    std::array<std::uint32_t, kFaceTurns + 1> followers{};
+    followers[0] = (1u << kFaceTurns) - 1;
+    for (int last = 0; last < kFaceTurns; ++last) {
+        for (int turn = 0; turn < kFaceTurns; ++turn) {
+            const int a = last / 3, b = turn / 3;
+            if (a != b && !(a % 3 == b % 3 && a > b)) {
+                followers[last + 1] |= 1u << turn;
+            }
+        }
     }
-    const int a = last / 3, b = turn / 3;
-    return a != b && !(a % 3 == b % 3 && a > b);
+    return followers;
+}();
+
+bool mayFollow(int last, int turn) {
+    return kFollowers[last + 1] >> turn & 1;
 }
 
-// The depth of the pair at `i` of `table`, one turn from a pair at depth `from`.
+// The depth of the pair at `i` of `table`, one turn from a pair at depth `from`: by the
+// depths modulo 3, [from][the pair's], the same, one deeper or one nearer.
+constexpr int kStep[3][4] = {{0, 1, -1, 0}, {-1, 0, 1, 0}, {1, -1, 0, 0}};
+
 int nextDepth(const Tables& t, Tables::Pruning table, int i, int from) {
-    const int step = (t.depthMod3(table, i) - from % 3 + 3) % 3;  // 0 same, 1 deeper, 2 nearer
-    return from + (step == 1) - (step == 2);
+    return from + kStep[from % 3][t.depthMod3(table, i)];
 }
 
 bool isPhase2Turn(int turn) {
@@ -80,10 +94,12 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     for (int v = 0; v < 6; ++v) {
         const Cubies& c = seen_[v];
         Node1& n = start_[v];
-        n = {c.twist(), c.flip(), c.slice(), 0, 0};
-        n.twistSlice = t_.depth(Tables::TwistSlice, n.twist, n.slice);
-        n.flipSlice = t_.depth(Tables::FlipSlice, n.flip, n.slice);
-        least_[v] = std::max(n.twistSlice, n.flipSlice);
+        n = {c.twist(), c.flip(), c.slice(), 0, 0, 0};
+        const int slice = t_.sliceSym(n.slice), flip = t_.flipSym(n.flip);
+        n.twistSlice = t_.depth(Tables::TwistSlice, slice >> 3, t_.twistSeen(n.twist, slice & 7));
+        n.flipSlice = t_.depth(Tables::FlipSlice, flip >> 3, t_.sliceSeen(n.slice, flip & 7));
+        n.twistFlip = t_.depth(Tables::TwistFlip, flip >> 3, t_.twistSeen(n.twist, flip & 7));
+        least_[v] = std::max({n.twistSlice, n.flipSlice, n.twistFlip});
         twin_[v] = false;
         for (int u = 0; u < v; ++u) {
             twin_[v] = twin_[v] || seen_[u] == seen_[v];
@@ -98,8 +114,9 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     begin(std::min(most, 30));
 }
 
-void Solver::begin(int most) {
+void Solver::begin(int most, int phase2Most) {
     most_ = most;
+    phase2Most_ = phase2Most;
     depth_ = *std::min_element(least_, least_ + 6);
     variant_ = 0;
     inPath_ = false;
@@ -134,7 +151,11 @@ bool Solver::work(std::int64_t nodes) {
             break;
         }
         if (depth_ > most_) {
-            ended(std::nullopt);
+            if (phase2Most_ < most_) {
+                begin(most_, most_);  // none with a short phase 2: any, then
+            } else {
+                ended(std::nullopt);
+            }
             continue;
         }
         if (variant_ == 6) {
@@ -172,6 +193,32 @@ bool Solver::work(std::int64_t nodes) {
     return finished_;
 }
 
+// Fills in the flip and the pruning depths of `next`, one turn from `from`: false when
+// one says it is more than `togo` - 1 turns from the group.
+bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
+    const int slice = t_.sliceSym(next.slice);
+    next.twistSlice = nextDepth(
+        t_, Tables::TwistSlice,
+        Tables::index(Tables::TwistSlice, slice >> 3, t_.twistSeen(next.twist, slice & 7)),
+        from.twistSlice);
+    if (next.twistSlice >= togo) {
+        return false;
+    }
+    next.flip = t_.flipMove(from.flip, turn);
+    const int flip = t_.flipSym(next.flip);
+    next.flipSlice =
+        nextDepth(t_, Tables::FlipSlice,
+                  Tables::index(Tables::FlipSlice, flip >> 3, t_.sliceSeen(next.slice, flip & 7)),
+                  from.flipSlice);
+    if (next.flipSlice >= togo) {
+        return false;
+    }
+    next.twistFlip = nextDepth(
+        t_, Tables::TwistFlip,
+        t_.index(Tables::TwistFlip, flip >> 3, t_.twistSeen(next.twist, flip & 7)), from.twistFlip);
+    return next.twistFlip < togo;
+}
+
 // Depth first, with the path kept by hand rather than on the call stack, so that it can
 // stop at any node and go on later.
 Solver::Outcome Solver::phase1(std::int64_t& allowance) {
@@ -195,23 +242,14 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
         } else {
             const int last = done_ > 0 ? turns_[done_ - 1] : -1;
             for (int turn = f.turn; turn < kFaceTurns && !deeper; ++turn) {
-                if (!mayFollow(last, turn)) {
+                // A last turn of the group would have found it a turn sooner.
+                if (!mayFollow(last, turn) || (togo == 1 && isPhase2Turn(turn))) {
                     continue;
                 }
                 Node1 next;
                 next.slice = t_.sliceMove(f.node.slice, turn);
                 next.twist = t_.twistMove(f.node.twist, turn);
-                next.twistSlice = nextDepth(
-                    t_, Tables::TwistSlice,
-                    Tables::index(Tables::TwistSlice, next.twist, next.slice), f.node.twistSlice);
-                if (next.twistSlice >= togo) {
-                    continue;
-                }
-                next.flip = t_.flipMove(f.node.flip, turn);
-                next.flipSlice = nextDepth(t_, Tables::FlipSlice,
-                                           Tables::index(Tables::FlipSlice, next.flip, next.slice),
-                                           f.node.flipSlice);
-                if (next.flipSlice >= togo) {
+                if (!pruned(f.node, next, turn, togo)) {
                     continue;
                 }
                 f.turn = turn + 1;
@@ -240,17 +278,21 @@ bool Solver::phase2Start(int done) {
         c = c.times(faceTurn(turns_[i]));
     }
     Node2 n;
-    n.corners = c.cornerPerm();
-    n.edges = c.udEdgePerm();
+    n.corners = t_.cornerSym(c.cornerPerm());
+    n.edges = t_.edgeSym(c.udEdgePerm());
     n.order = c.sliceSorted() % Tables::kSliceOrders;
-    n.cornerOrder = t_.depth(Tables::CornerOrder, n.corners, n.order);
+    n.comb = Tables::upComb(c);
+    n.cornerOrder =
+        t_.depth(Tables::CornerOrder, n.corners >> 3, t_.sliceOrderSeen(n.order, n.corners & 7));
     if (done + n.cornerOrder > most_) {
         return false;
     }
-    n.edgeOrder = t_.depth(Tables::EdgeOrder, n.edges, n.order);
-    n.cornerComb = t_.depth(Tables::CornerUpComb, n.corners, t_.upComb(n.edges));
+    n.edgeOrder =
+        t_.depth(Tables::EdgeOrder, n.edges >> 3, t_.sliceOrderSeen(n.order, n.edges & 7));
+    n.cornerComb =
+        t_.depth(Tables::CornerUpComb, n.corners >> 3, t_.upCombSeen(n.comb, n.corners & 7));
     const int least = std::max({n.cornerOrder, n.edgeOrder, n.cornerComb});
-    for (int depth = least; done + depth <= most_; ++depth) {
+    for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {
             return true;
         }
@@ -258,10 +300,12 @@ bool Solver::phase2Start(int done) {
     return false;
 }
 
+// A permutation is followed by its class and symmetry s: turn p on it is, on its class's
+// first, the turn S_s p S_s^-1, and the symmetries compose.
 bool Solver::phase2(const Node2& node, int done, int togo) {
     ++nodes_;
     if (togo == 0) {
-        if ((node.corners | node.edges | node.order) != 0) {
+        if (((node.corners | node.edges) >> 3 | node.order) != 0) {
             return false;
         }
         length_ = done;
@@ -275,24 +319,31 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         }
         Node2 next;
         next.order = t_.sliceOrderMove(node.order, p);
-        next.corners = t_.cornerPermMove(node.corners, p);
+        const int cs = node.corners & 7;
+        const int cm = t_.cornerClassMove(node.corners >> 3, t_.turnSeen(cs, p));
+        next.corners = (cm & ~7) | t_.symTimes(cm & 7, cs);
         next.cornerOrder = nextDepth(t_, Tables::CornerOrder,
-                                     Tables::index(Tables::CornerOrder, next.corners, next.order),
+                                     t_.index(Tables::CornerOrder, next.corners >> 3,
+                                              t_.sliceOrderSeen(next.order, next.corners & 7)),
                                      node.cornerOrder);
         if (next.cornerOrder >= togo) {
             continue;
         }
-        next.edges = t_.udEdgePermMove(node.edges, p);
-        next.edgeOrder =
-            nextDepth(t_, Tables::EdgeOrder,
-                      Tables::index(Tables::EdgeOrder, next.edges, next.order), node.edgeOrder);
+        const int es = node.edges & 7;
+        const int em = t_.edgeClassMove(node.edges >> 3, t_.turnSeen(es, p));
+        next.edges = (em & ~7) | t_.symTimes(em & 7, es);
+        next.edgeOrder = nextDepth(t_, Tables::EdgeOrder,
+                                   t_.index(Tables::EdgeOrder, next.edges >> 3,
+                                            t_.sliceOrderSeen(next.order, next.edges & 7)),
+                                   node.edgeOrder);
         if (next.edgeOrder >= togo) {
             continue;
         }
-        next.cornerComb =
-            nextDepth(t_, Tables::CornerUpComb,
-                      Tables::index(Tables::CornerUpComb, next.corners, t_.upComb(next.edges)),
-                      node.cornerComb);
+        next.comb = t_.upCombMove(node.comb, p);
+        next.cornerComb = nextDepth(t_, Tables::CornerUpComb,
+                                    t_.index(Tables::CornerUpComb, next.corners >> 3,
+                                             t_.upCombSeen(next.comb, next.corners & 7)),
+                                    node.cornerComb);
         if (next.cornerComb >= togo) {
             continue;
         }

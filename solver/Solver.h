@@ -16,12 +16,13 @@ using Turns = std::vector<int>;
 // The two-phase method: phase 1 brings the cube into <U, D, R2, L2, F2, B2> by iterative
 // deepening on the corner twists, the edge flips and the middle-layer edges' places;
 // phase 2 solves it there, on the permutations. Phase-1 solutions are tried shortest
-// first, each followed by the shortest phase 2 that keeps the whole within the bound.
+// first, each followed by the shortest phase 2 that keeps the whole within the bound and
+// takes at most 11 turns (more only if no solution has so short a phase 2).
 //
 // Six ways to look at one cube are searched side by side: as it is, and seen turned about
 // its URF-DBL diagonal once and twice, each also taken backwards (its inverse). The first
-// that leads to a whole solution within the bound answers; then, for as much work again, a
-// shorter one is looked for.
+// that leads to a whole solution within the bound answers; when asked, a shorter one is
+// then looked for, for as much work again.
 //
 // The search can be done a slice at a time (start, then work until it says it is done),
 // so that a page need not stop drawing while it thinks.
@@ -34,36 +35,42 @@ class Solver {
     explicit Solver(const Tables& tables) : t_(tables) {}
 
     // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
-    // solved cube. Nothing only when no solution so short was found. Without `shorten`,
-    // the first solution found, not looking further for a shorter one.
-    std::optional<Turns> solve(const Cubies& cube, int most = kMostTurns, bool shorten = true);
+    // solved cube. Nothing only when no solution so short was found. With `shorten`, a
+    // shorter one is looked for after the first.
+    std::optional<Turns> solve(const Cubies& cube, int most = kMostTurns, bool shorten = false);
 
     // The same, a slice at a time: start, then work for about `nodes` nodes at a time
     // until it returns true; then answer() holds what solve would have returned.
-    void start(const Cubies& cube, int most = kMostTurns, bool shorten = true);
+    void start(const Cubies& cube, int most = kMostTurns, bool shorten = false);
     bool work(std::int64_t nodes);
     const std::optional<Turns>& answer() const { return best_; }
 
   private:
     // A node of each phase: its coordinates, and its depths in the phase's pruning tables.
     struct Node1 {
-        int twist, flip, slice, twistSlice, flipSlice;
+        int twist, flip, slice, twistSlice, flipSlice, twistFlip;
     };
+    // Phase 2's permutations as `class << 3 | symmetry` (Tables).
     struct Node2 {
-        int corners, edges, order, cornerOrder, edgeOrder, cornerComb;
+        int corners, edges, order, comb, cornerOrder, edgeOrder, cornerComb;
     };
     enum class Outcome { Found, Exhausted, Paused };
 
-    // A search for a solution within `most` turns, from the shallowest phase 1 on.
-    void begin(int most);
+    // A search for a solution within `most` turns, from the shallowest phase 1 on, with
+    // at most `phase2Most` of them in phase 2.
+    void begin(int most, int phase2Most = kPhase2Most);
     // What a search found (or not): the answer so far, and whether to look for a shorter.
     void ended(std::optional<Turns> found);
     // The depth-first phase 1 of the way `variant_` at `depth_`, on from where it paused.
     Outcome phase1(std::int64_t& allowance);
+    bool pruned(const Node1& from, Node1& next, int turn, int togo) const;
     bool phase2Start(int done);
     bool phase2(const Node2& node, int done, int togo);
 
     static constexpr std::int64_t kUnlimited = std::int64_t{1} << 62;
+    // A long phase 2 is slow to search, and a longer phase 1 soon finds a short one: at
+    // most this many turns in phase 2, unless no solution has so few.
+    static constexpr int kPhase2Most = 11;
     // Nodes a search for a shorter solution may take at least, however quick the first.
     static constexpr std::int64_t kLeastShortening = 5000;
 
@@ -75,6 +82,7 @@ class Solver {
 
     // The search under way: its bound, phase-1 depth and way, and the phase-1 path.
     int most_ = kMostTurns;
+    int phase2Most_ = kPhase2Most;
     int depth_ = 0;
     int variant_ = 0;
     bool inPath_ = false;
@@ -89,7 +97,7 @@ class Solver {
 
     std::optional<Turns> best_;
     bool finished_ = true;
-    bool shorten_ = true;
+    bool shorten_ = false;
     bool shortening_ = false;
     std::int64_t nodes_ = 0;
     std::int64_t budget_ = kUnlimited;

@@ -10,6 +10,7 @@
 #include "cube/MagicCube.h"
 #include "cube/Notation.h"
 #include "cube/Position.h"
+#include "solver/Symmetry.h"
 
 namespace gyrelle::testing {
 namespace {
@@ -123,11 +124,37 @@ Cubies turnedRandomly(std::mt19937& rng, int n, const std::vector<int>& from = {
     return c;
 }
 
-// The move tables say what turning the pieces says; the pruning tables never say more
-// turns than a position was made with, and say one for every single turn.
-TEST(Tables, MoveAsThePiecesMoveAndNeverOverstateADepth) {
+// The symmetries, as the cube turned in the hand: a quarter turn about U-D (the front going
+// to the left) puts the back where the right was, so R seen through it is B; a half turn
+// about F-B swaps U and D, and R and L.
+TEST(Symmetry, EachTurnsTheFacesAsTheWholeCubeTurns) {
+    namespace sym = solver::symmetry;
+    auto turn = [](int s, const char* name) {
+        for (int t = 0; t < solver::kFaceTurns; ++t) {
+            if (solver::turnName(t) == name) {
+                return solver::turnName(sym::turn(s, t));
+            }
+        }
+        return std::string("?");
+    };
+    EXPECT_EQ(turn(1, "R"), "B");
+    EXPECT_EQ(turn(1, "F"), "R");
+    EXPECT_EQ(turn(1, "U'"), "U'");
+    EXPECT_EQ(turn(2, "R2"), "L2");
+    EXPECT_EQ(turn(4, "U"), "D");
+    EXPECT_EQ(turn(4, "R'"), "L'");
+    EXPECT_EQ(turn(4, "F"), "F");
+    for (int s = 0; s < sym::kCount; ++s) {
+        EXPECT_TRUE(sym::cube(s).times(sym::cube(sym::inverse(s))) == Cubies()) << s;
+    }
+}
+
+// The move tables say what turning the pieces says. A phase-2 permutation followed as its
+// class and symmetry stays what the turned cube is: seen through that symmetry, the cube's
+// permutation is its class's first.
+TEST(Tables, MoveAsThePiecesMove) {
     const solver::Tables& t = tables();
-    EXPECT_LE(solver::Tables::bytes(), 4u << 20);
+    EXPECT_LE(t.bytes(), 4u << 20);
     std::mt19937 rng(11);
     for (int k = 0; k < 2000; ++k) {
         const Cubies c = turnedRandomly(rng, 25);
@@ -137,36 +164,112 @@ TEST(Tables, MoveAsThePiecesMoveAndNeverOverstateADepth) {
         ASSERT_EQ(t.flipMove(c.flip(), turn), d.flip());
         ASSERT_EQ(t.sliceMove(c.slice(), turn), d.slice());
     }
-    const std::vector<int> phase2(solver::Tables::kPhase2Turn, solver::Tables::kPhase2Turn + 10);
-    for (int k = 0; k < 2000; ++k) {
-        const Cubies c = turnedRandomly(rng, 25, phase2);
-        const int p = static_cast<int>(rng() % 10);
-        const Cubies d = c.times(solver::faceTurn(phase2[p]));
-        ASSERT_EQ(t.cornerPermMove(c.cornerPerm(), p), d.cornerPerm());
-        ASSERT_EQ(t.udEdgePermMove(c.udEdgePerm(), p), d.udEdgePerm());
-        ASSERT_EQ(t.sliceOrderMove(c.sliceSorted() % 24, p), d.sliceSorted() % 24);
-        ASSERT_EQ(t.upComb(d.udEdgePerm()), t.upComb(t.udEdgePermMove(c.udEdgePerm(), p)));
-    }
     using T = solver::Tables;
-    for (int n = 1; n <= 6; ++n) {
-        for (int k = 0; k < 200; ++k) {
-            const Cubies c = turnedRandomly(rng, n);
-            ASSERT_LE(t.depth(T::TwistSlice, c.twist(), c.slice()), n);
-            ASSERT_LE(t.depth(T::FlipSlice, c.flip(), c.slice()), n);
-            const Cubies d = turnedRandomly(rng, n, phase2);
-            const int order = d.sliceSorted() % 24;
-            ASSERT_LE(t.depth(T::CornerOrder, d.cornerPerm(), order), n);
-            ASSERT_LE(t.depth(T::EdgeOrder, d.udEdgePerm(), order), n);
-            ASSERT_LE(t.depth(T::CornerUpComb, d.cornerPerm(), t.upComb(d.udEdgePerm())), n);
+    const std::vector<int> phase2(T::kPhase2Turn, T::kPhase2Turn + T::kPhase2Turns);
+    auto seen = [](const Cubies& c, int s) {
+        namespace sym = solver::symmetry;
+        return sym::cube(s).times(c).times(sym::cube(sym::inverse(s)));
+    };
+    for (int k = 0; k < 200; ++k) {
+        Cubies c = turnedRandomly(rng, 5, phase2);
+        int corners = t.cornerSym(c.cornerPerm()), edges = t.edgeSym(c.udEdgePerm());
+        for (int step = 0; step < 20; ++step) {
+            const int p = static_cast<int>(rng() % T::kPhase2Turns);
+            const int order = c.sliceSorted() % 24, comb = T::upComb(c);
+            c = c.times(solver::faceTurn(phase2[p]));
+            ASSERT_EQ(t.sliceOrderMove(order, p), c.sliceSorted() % 24);
+            ASSERT_EQ(t.upCombMove(comb, p), T::upComb(c));
+            for (int* x : {&corners, &edges}) {
+                const bool isCorners = x == &corners;
+                const int s = *x & 7;
+                const int m = isCorners ? t.cornerClassMove(*x >> 3, t.turnSeen(s, p))
+                                        : t.edgeClassMove(*x >> 3, t.turnSeen(s, p));
+                *x = (m & ~7) | t.symTimes(m & 7, s);
+                const Cubies first = seen(c, *x & 7);
+                ASSERT_EQ(
+                    isCorners ? t.cornerSym(first.cornerPerm()) : t.edgeSym(first.udEdgePerm()),
+                    *x & ~7)
+                    << (isCorners ? "corners" : "edges") << " after " << step;
+            }
+            const Cubies first = seen(c, corners & 7);
+            ASSERT_EQ(t.sliceOrderSeen(c.sliceSorted() % 24, corners & 7),
+                      first.sliceSorted() % 24);
+            ASSERT_EQ(t.upCombSeen(T::upComb(c), corners & 7), T::upComb(first));
         }
+    }
+}
+
+// The depths, against a plain search over every pair with no symmetry: (twist, flip) by
+// the move tables (checked above), (corner permutation, slice order) by turning pieces.
+// Each depth is exact; so are one turn's.
+TEST(Tables, EveryDepthIsTheFewestTurnsHome) {
+    const solver::Tables& t = tables();
+    using T = solver::Tables;
+    auto fewest = [](int size, int turns, auto&& next) {
+        std::vector<std::uint8_t> depth(size, 255);
+        std::vector<int> queue{0};
+        depth[0] = 0;
+        for (size_t h = 0; h < queue.size(); ++h) {
+            for (int u = 0; u < turns; ++u) {
+                const int j = next(queue[h], u);
+                if (depth[j] == 255) {
+                    depth[j] = static_cast<std::uint8_t>(depth[queue[h]] + 1);
+                    queue.push_back(j);
+                }
+            }
+        }
+        return depth;
+    };
+    const std::vector<std::uint8_t> twistFlip =
+        fewest(T::kTwists * T::kFlips, 18, [&](int i, int u) {
+            return t.twistMove(i / T::kFlips, u) * T::kFlips + t.flipMove(i % T::kFlips, u);
+        });
+    std::vector<int> cornerMove(T::kPerms * T::kPhase2Turns);
+    for (int v = 0; v < T::kPerms; ++v) {
+        Cubies c;
+        c.setCornerPerm(v);
+        for (int p = 0; p < T::kPhase2Turns; ++p) {
+            cornerMove[v * T::kPhase2Turns + p] =
+                c.times(solver::faceTurn(T::kPhase2Turn[p])).cornerPerm();
+        }
+    }
+    const std::vector<std::uint8_t> cornerOrder =
+        fewest(T::kPerms * 24, T::kPhase2Turns, [&](int i, int p) {
+            return cornerMove[i / 24 * T::kPhase2Turns + p] * 24 + t.sliceOrderMove(i % 24, p);
+        });
+    std::mt19937 rng(13);
+    for (int k = 0; k < 20000; ++k) {
+        const int twist = static_cast<int>(rng() % T::kTwists),
+                  flip = static_cast<int>(rng() % T::kFlips);
+        const int f = t.flipSym(flip);
+        ASSERT_EQ(t.depth(T::TwistFlip, f >> 3, t.twistSeen(twist, f & 7)),
+                  twistFlip[twist * T::kFlips + flip]);
+        const int perm = static_cast<int>(rng() % T::kPerms), order = static_cast<int>(rng() % 24);
+        const int c = t.cornerSym(perm);
+        ASSERT_EQ(t.depth(T::CornerOrder, c >> 3, t.sliceOrderSeen(order, c & 7)),
+                  cornerOrder[perm * 24 + order]);
     }
     for (int turn = 0; turn < 18; ++turn) {  // R: its corners twisted, its edges moved
         const Cubies c = solver::faceTurn(turn);
         const bool phase1 = turn / 3 != 0 && turn / 3 != 3 && turn % 3 != 1;
-        EXPECT_EQ(std::max(t.depth(T::TwistSlice, c.twist(), c.slice()),
-                           t.depth(T::FlipSlice, c.flip(), c.slice())),
+        const int slice = t.sliceSym(c.slice()), flip = t.flipSym(c.flip());
+        EXPECT_EQ(std::max({t.depth(T::TwistSlice, slice >> 3, t.twistSeen(c.twist(), slice & 7)),
+                            t.depth(T::FlipSlice, flip >> 3, t.sliceSeen(c.slice(), flip & 7)),
+                            t.depth(T::TwistFlip, flip >> 3, t.twistSeen(c.twist(), flip & 7))}),
                   phase1 ? 1 : 0)
             << solver::turnName(turn);
+        if (!phase1) {
+            const int corners = t.cornerSym(c.cornerPerm()), edges = t.edgeSym(c.udEdgePerm());
+            const int order = c.sliceSorted() % 24;
+            EXPECT_EQ(
+                std::max(
+                    {t.depth(T::CornerOrder, corners >> 3, t.sliceOrderSeen(order, corners & 7)),
+                     t.depth(T::EdgeOrder, edges >> 3, t.sliceOrderSeen(order, edges & 7)),
+                     t.depth(T::CornerUpComb, corners >> 3,
+                             t.upCombSeen(T::upComb(c), corners & 7))}),
+                1)
+                << solver::turnName(turn);
+        }
     }
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "cube/MagicCube.h"
 #include "game/History.h"
@@ -168,8 +167,7 @@ class Game {
     void startMove(const Action& move);
     void perform(Request request);
     // A change of the stickers other than a turn, now made: into the history and the solve.
-    void replaced(History::Kind kind, const MagicCube::Stickers& before,
-                  std::string scramble = {});
+    void replaced(History::Kind kind, const MagicCube::Stickers& before, std::string scramble = {});
     // What a landed turn, or stickers replaced at once (`forward`: done or redone, not
     // undone), mean for the solve.
     void solveTurned(double now);

@@ -2,9 +2,9 @@
 // through the store alone and writes nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <sstream>
 #include <vector>
 

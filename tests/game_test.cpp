@@ -11,8 +11,8 @@
 #include <random>
 #include <sstream>
 
-#include "cube/Position.h"
 #include "cube/Notation.h"
+#include "cube/Position.h"
 #include "game/Keys.h"
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
@@ -495,7 +495,8 @@ TEST_F(HintTest, HintsFollowedToTheEndSolveTheCube) {
         game.hint();
         ASSERT_EQ(hints.last.remaining, --remaining);
         const solver::Turns rest = game.plan();
-        ASSERT_TRUE(std::equal(rest.begin(), rest.end(), plan.end() - static_cast<long>(rest.size())));
+        ASSERT_TRUE(
+            std::equal(rest.begin(), rest.end(), plan.end() - static_cast<long>(rest.size())));
     }
     EXPECT_TRUE(cube().isSolved());
     game.hint();  // a solved cube has no hint

@@ -104,7 +104,9 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
     const std::string head = "gyrelle records 2\n";
     const std::string solve = "solve 2025-12-06T23:30:17Z 57 83.412 turns\n";
     for (const std::string& bad :
-         {std::string("gyrelle records 3\nend\n"), head + solve, head + "\nend\n",
+         {std::string("gyrelle records 3\nend\n"),
+          head + solve,
+          head + "\nend\n",
           head + "solve 2025-02-30T10:00:00Z 5 1.000 turns\nend\n",
           head + "solve 2025-12-06 5 1.0 turns\nend\n",
           head + "solve 2025-12-06T23:30:17Z 0 1.000 turns\nend\n",
@@ -115,10 +117,12 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
           head + "solve  2025-12-06T23:30:17Z 5 1.0 turns\nend\n",
           head + "solve 2025-12-06T23:30:17Z 5 1.0\nend\n",  // no <how>
           head + "solve 2025-12-06T23:30:17Z 5 1.0 shaken\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 5 1.0 turns R U\nend\n",  // turns only for competitions
+          head +
+              "solve 2025-12-06T23:30:17Z 5 1.0 turns R U\nend\n",  // turns only for competitions
           head + "solve 2025-12-06T23:30:17Z 5 1.0 competition\nend\n",  // and they have some
           head + "solve 2025-12-06T23:30:17Z 5 1.0 competition R X2\nend\n",
-          head + solve + "solve\nend\n", head + "scrambled 0123456789abcdef turns\n" + solve + "end\n",
+          head + solve + "solve\nend\n",
+          head + "scrambled 0123456789abcdef turns\n" + solve + "end\n",
           head + "solving 0123456789ABCDEF 1 1.0 turns\nend\n",
           head + std::string(300, 's') + "\nend\n"}) {
         EXPECT_FALSE(read(bad, back, problem)) << bad;
@@ -141,7 +145,8 @@ TEST(RecordsFile, TheFirstVersionIsStillRead) {
     EXPECT_EQ(store::recordsFileText(back),
               "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 57 83.412 -\n"
               "solving 0123456789abcdef 12 41.300 -\nend\n");
-    for (const std::string& bad : {std::string("gyrelle records 1\nsolve 2025-12-06T23:30:17Z 5 1.0 turns\nend\n")}) {
+    for (const std::string& bad :
+         {std::string("gyrelle records 1\nsolve 2025-12-06T23:30:17Z 5 1.0 turns\nend\n")}) {
         EXPECT_FALSE(read(bad, back, problem)) << bad;  // version 1 has no <how>
     }
 }

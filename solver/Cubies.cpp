@@ -25,17 +25,6 @@ constexpr char kEdgeFaces[12][3] = {"UR", "UF", "UL", "UB", "DR", "DF",
 
 constexpr int kFactorial[9] = {1, 1, 2, 6, 24, 120, 720, 5040, 40320};
 
-constexpr int choose(int n, int k) {
-    if (k < 0 || k > n) {
-        return 0;
-    }
-    int c = 1;
-    for (int i = 0; i < k; ++i) {
-        c = c * (n - i) / (i + 1);
-    }
-    return c;
-}
-
 // The rank of the order of `n` distinct values in 0..n-1 (0 for rising).
 int rankOf(const int* values, int n) {
     int rank = 0;
@@ -67,40 +56,23 @@ void orderOf(int rank, int n, int* values) {
 
 // The six face turns a quarter clockwise: where each place takes its piece from, and the
 // twist or flip the turn gives it.
-Cubies basic(std::array<int, 8> cp, std::array<int, 8> co, std::array<int, 12> ep,
-             std::array<int, 12> eo) {
-    Cubies c;
-    for (int i = 0; i < 8; ++i) {
-        c.cp[i] = static_cast<std::uint8_t>(cp[i]);
-        c.co[i] = static_cast<std::uint8_t>(co[i]);
-    }
-    for (int i = 0; i < 12; ++i) {
-        c.ep[i] = static_cast<std::uint8_t>(ep[i]);
-        c.eo[i] = static_cast<std::uint8_t>(eo[i]);
-    }
-    return c;
-}
-
-enum Corner { URF, UFL, ULB, UBR, DFR, DLF, DBL, DRB };
-enum Edge { UR, UF, UL, UB, DR, DF, DL, DB, FR, FL, BL, BR };
-
 const std::array<Cubies, kFaceTurns>& allTurns() {
     static const std::array<Cubies, kFaceTurns> turns = [] {
         const Cubies quarter[6] = {
-            basic({UBR, URF, UFL, ULB, DFR, DLF, DBL, DRB}, {0, 0, 0, 0, 0, 0, 0, 0},
-                  {UB, UR, UF, UL, DR, DF, DL, DB, FR, FL, BL, BR}, {}),  // U
-            basic({DFR, UFL, ULB, URF, DRB, DLF, DBL, UBR}, {2, 0, 0, 1, 1, 0, 0, 2},
-                  {FR, UF, UL, UB, BR, DF, DL, DB, DR, FL, BL, UR}, {}),  // R
-            basic({UFL, DLF, ULB, UBR, URF, DFR, DBL, DRB}, {1, 2, 0, 0, 2, 1, 0, 0},
-                  {UR, FL, UL, UB, DR, FR, DL, DB, UF, DF, BL, BR},
-                  {0, 1, 0, 0, 0, 1, 0, 0, 1, 1, 0, 0}),  // F
-            basic({URF, UFL, ULB, UBR, DLF, DBL, DRB, DFR}, {0, 0, 0, 0, 0, 0, 0, 0},
-                  {UR, UF, UL, UB, DF, DL, DB, DR, FR, FL, BL, BR}, {}),  // D
-            basic({URF, ULB, DBL, UBR, DFR, UFL, DLF, DRB}, {0, 1, 2, 0, 0, 2, 1, 0},
-                  {UR, UF, BL, UB, DR, DF, FL, DB, FR, UL, DL, BR}, {}),  // L
-            basic({URF, UFL, UBR, DRB, DFR, DLF, ULB, DBL}, {0, 0, 1, 2, 0, 0, 2, 1},
-                  {UR, UF, UL, BR, DR, DF, DL, BL, FR, FL, UB, DB},
-                  {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 1}),  // B
+            Cubies::of({UBR, URF, UFL, ULB, DFR, DLF, DBL, DRB}, {0, 0, 0, 0, 0, 0, 0, 0},
+                       {UB, UR, UF, UL, DR, DF, DL, DB, FR, FL, BL, BR}, {}),  // U
+            Cubies::of({DFR, UFL, ULB, URF, DRB, DLF, DBL, UBR}, {2, 0, 0, 1, 1, 0, 0, 2},
+                       {FR, UF, UL, UB, BR, DF, DL, DB, DR, FL, BL, UR}, {}),  // R
+            Cubies::of({UFL, DLF, ULB, UBR, URF, DFR, DBL, DRB}, {1, 2, 0, 0, 2, 1, 0, 0},
+                       {UR, FL, UL, UB, DR, FR, DL, DB, UF, DF, BL, BR},
+                       {0, 1, 0, 0, 0, 1, 0, 0, 1, 1, 0, 0}),  // F
+            Cubies::of({URF, UFL, ULB, UBR, DLF, DBL, DRB, DFR}, {0, 0, 0, 0, 0, 0, 0, 0},
+                       {UR, UF, UL, UB, DF, DL, DB, DR, FR, FL, BL, BR}, {}),  // D
+            Cubies::of({URF, ULB, DBL, UBR, DFR, UFL, DLF, DRB}, {0, 1, 2, 0, 0, 2, 1, 0},
+                       {UR, UF, BL, UB, DR, DF, FL, DB, FR, UL, DL, BR}, {}),  // L
+            Cubies::of({URF, UFL, UBR, DRB, DFR, DLF, ULB, DBL}, {0, 0, 1, 2, 0, 0, 2, 1},
+                       {UR, UF, UL, BR, DR, DF, DL, BL, FR, FL, UB, DB},
+                       {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 1}),  // B
         };
         std::array<Cubies, kFaceTurns> t;
         for (int face = 0; face < 6; ++face) {
@@ -126,6 +98,20 @@ Cubies::Cubies() {
         ep[i] = static_cast<std::uint8_t>(i);
         eo[i] = 0;
     }
+}
+
+Cubies Cubies::of(const std::array<int, 8>& cp, const std::array<int, 8>& co,
+                  const std::array<int, 12>& ep, const std::array<int, 12>& eo) {
+    Cubies c;
+    for (int i = 0; i < 8; ++i) {
+        c.cp[i] = static_cast<std::uint8_t>(cp[i]);
+        c.co[i] = static_cast<std::uint8_t>(co[i]);
+    }
+    for (int i = 0; i < 12; ++i) {
+        c.ep[i] = static_cast<std::uint8_t>(ep[i]);
+        c.eo[i] = static_cast<std::uint8_t>(eo[i]);
+    }
+    return c;
 }
 
 Cubies Cubies::times(const Cubies& b) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -12,11 +13,17 @@ namespace gyrelle::solver {
 // A corner's twist counts its U or D facelet's turns clockwise from the place's U or D
 // side (0..2); an edge's flip is 1 when its first facelet (U/D, else F/B) is not on the
 // place's first side.
+enum Corner { URF, UFL, ULB, UBR, DFR, DLF, DBL, DRB };
+enum Edge { UR, UF, UL, UB, DR, DF, DL, DB, FR, FL, BL, BR };
+
 struct Cubies {
     std::uint8_t cp[8], co[8], ep[12], eo[12];
 
     // The solved cube.
     Cubies();
+    // The cube whose places take their pieces from `cp` and `ep`, turned by `co` and `eo`.
+    static Cubies of(const std::array<int, 8>& cp, const std::array<int, 8>& co,
+                     const std::array<int, 12>& ep, const std::array<int, 12>& eo);
     // The cube after `b` is applied to this one: places are taken from this cube as b moves
     // them.
     Cubies times(const Cubies& b) const;
@@ -42,6 +49,18 @@ struct Cubies {
     void setCornerPerm(int value);
     void setUdEdgePerm(int value);  // the middle-layer edges stay where they are
 };
+
+// n things chosen k at a time (0 when k is out of 0..n).
+constexpr int choose(int n, int k) {
+    if (k < 0 || k > n) {
+        return 0;
+    }
+    int c = 1;
+    for (int i = 0; i < k; ++i) {
+        c = c * (n - i) / (i + 1);
+    }
+    return c;
+}
 
 // The 18 face turns: face * 3 + power - 1, faces U R F D L B (0..5), power 1 (a quarter
 // turn clockwise as seen looking at that face), 2 (a half turn), 3 (counter-clockwise).

@@ -45,24 +45,9 @@ bool isPhase2Turn(int turn) {
 // R to U. A cube seen so (S C S^-1) is solved by the turns of C's solution with their faces
 // renamed alike.
 const Cubies& diagonalTurn() {
-    static const Cubies s = [] {
-        enum { URF, UFL, ULB, UBR, DFR, DLF, DBL, DRB };
-        enum { UR, UF, UL, UB, DR, DF, DL, DB, FR, FL, BL, BR };
-        const int cp[8] = {URF, DFR, DLF, UFL, UBR, DRB, DBL, ULB};
-        const int co[8] = {1, 2, 1, 2, 2, 1, 2, 1};
-        const int ep[12] = {UF, FR, DF, FL, UB, BR, DB, BL, UR, DR, DL, UL};
-        const int eo[12] = {1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1};
-        Cubies c;
-        for (int i = 0; i < 8; ++i) {
-            c.cp[i] = static_cast<std::uint8_t>(cp[i]);
-            c.co[i] = static_cast<std::uint8_t>(co[i]);
-        }
-        for (int i = 0; i < 12; ++i) {
-            c.ep[i] = static_cast<std::uint8_t>(ep[i]);
-            c.eo[i] = static_cast<std::uint8_t>(eo[i]);
-        }
-        return c;
-    }();
+    static const Cubies s = Cubies::of(
+        {URF, DFR, DLF, UFL, UBR, DRB, DBL, ULB}, {1, 2, 1, 2, 2, 1, 2, 1},
+        {UF, FR, DF, FL, UB, BR, DB, BL, UR, DR, DL, UL}, {1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1});
     return s;
 }
 
@@ -300,8 +285,6 @@ bool Solver::phase2Start(int done) {
     return false;
 }
 
-// A permutation is followed by its class and symmetry s: turn p on it is, on its class's
-// first, the turn S_s p S_s^-1, and the symmetries compose.
 bool Solver::phase2(const Node2& node, int done, int togo) {
     ++nodes_;
     if (togo == 0) {
@@ -319,9 +302,7 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         }
         Node2 next;
         next.order = t_.sliceOrderMove(node.order, p);
-        const int cs = node.corners & 7;
-        const int cm = t_.cornerClassMove(node.corners >> 3, t_.turnSeen(cs, p));
-        next.corners = (cm & ~7) | t_.symTimes(cm & 7, cs);
+        next.corners = t_.cornerSymMove(node.corners, p);
         next.cornerOrder = nextDepth(t_, Tables::CornerOrder,
                                      t_.index(Tables::CornerOrder, next.corners >> 3,
                                               t_.sliceOrderSeen(next.order, next.corners & 7)),
@@ -329,9 +310,7 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         if (next.cornerOrder >= togo) {
             continue;
         }
-        const int es = node.edges & 7;
-        const int em = t_.edgeClassMove(node.edges >> 3, t_.turnSeen(es, p));
-        next.edges = (em & ~7) | t_.symTimes(em & 7, es);
+        next.edges = t_.edgeSymMove(node.edges, p);
         next.edgeOrder = nextDepth(t_, Tables::EdgeOrder,
                                    t_.index(Tables::EdgeOrder, next.edges >> 3,
                                             t_.sliceOrderSeen(next.order, next.edges & 7)),

@@ -7,21 +7,11 @@ namespace gyrelle::solver::symmetry {
 
 namespace {
 
-enum Corner { URF, UFL, ULB, UBR, DFR, DLF, DBL, DRB };
-enum Edge { UR, UF, UL, UB, DR, DF, DL, DB, FR, FL, BL, BR };
-
-// Where each place takes its piece from.
-Cubies moved(std::array<int, 8> cp, std::array<int, 12> ep, std::array<int, 12> eo) {
-    Cubies c;
-    for (int i = 0; i < 8; ++i) {
-        c.cp[i] = static_cast<std::uint8_t>(cp[i]);
-        c.co[i] = 0;  // a turn of the whole cube keeps the U-D side of a corner on U or D
-    }
-    for (int i = 0; i < 12; ++i) {
-        c.ep[i] = static_cast<std::uint8_t>(ep[i]);
-        c.eo[i] = static_cast<std::uint8_t>(eo[i]);
-    }
-    return c;
+// Where each place takes its piece from. A turn of the whole cube keeps the U-D side of a
+// corner on U or D: no corner is twisted.
+Cubies moved(const std::array<int, 8>& cp, const std::array<int, 12>& ep,
+             const std::array<int, 12>& eo) {
+    return Cubies::of(cp, {}, ep, eo);
 }
 
 struct All {

@@ -46,17 +46,6 @@ void setNibble(std::uint8_t* t, int i, int value) {
     t[i >> 1] = static_cast<std::uint8_t>((t[i >> 1] & ~(15 << shift)) | (value << shift));
 }
 
-constexpr int choose(int n, int k) {
-    if (k < 0 || k > n) {
-        return 0;
-    }
-    int c = 1;
-    for (int i = 0; i < k; ++i) {
-        c = c * (n - i) / (i + 1);
-    }
-    return c;
-}
-
 // A permutation of eight (the corners, or the U and D edges) seen through symmetry `s`:
 // the places of S_s x S_s^-1.
 int permSeen(int perm, int s, bool corners) {

@@ -74,6 +74,16 @@ class Tables {
     // the same of what turn `p` makes of a class's first;
     int cornerClassMove(int cls, int p) const { return corners_.move[cls * kPhase2Turns + p]; }
     int edgeClassMove(int cls, int p) const { return edges_.move[cls * kPhase2Turns + p]; }
+    // a permutation `class << 3 | s` after turn p: turn S_s p S_s^-1 made on the class's
+    // first, the symmetries composed;
+    int cornerSymMove(int sym, int p) const {
+        const int m = cornerClassMove(sym >> 3, turnSeen(sym & 7, p));
+        return (m & ~7) | symTimes(m & 7, sym & 7);
+    }
+    int edgeSymMove(int sym, int p) const {
+        const int m = edgeClassMove(sym >> 3, turnSeen(sym & 7, p));
+        return (m & ~7) | symTimes(m & 7, sym & 7);
+    }
     int cornerClasses() const { return static_cast<int>(corners_.first.size()); }
     int edgeClasses() const { return static_cast<int>(edges_.first.size()); }
     // the phase-2 turn that is S_s p S_s^-1, and the symmetry that is S_a S_b;

@@ -181,10 +181,7 @@ TEST(Tables, MoveAsThePiecesMove) {
             ASSERT_EQ(t.upCombMove(comb, p), T::upComb(c));
             for (int* x : {&corners, &edges}) {
                 const bool isCorners = x == &corners;
-                const int s = *x & 7;
-                const int m = isCorners ? t.cornerClassMove(*x >> 3, t.turnSeen(s, p))
-                                        : t.edgeClassMove(*x >> 3, t.turnSeen(s, p));
-                *x = (m & ~7) | t.symTimes(m & 7, s);
+                *x = isCorners ? t.cornerSymMove(*x, p) : t.edgeSymMove(*x, p);
                 const Cubies first = seen(c, *x & 7);
                 ASSERT_EQ(
                     isCorners ? t.cornerSym(first.cornerPerm()) : t.edgeSym(first.udEdgePerm()),

@@ -276,7 +276,7 @@ await test('a hint and solve-for-me by touch', async () => {
   console.log(`       the solver ready and the hint shown after ${gaps.frames} frames, ` +
               `the longest between two ${Math.round(gaps.longest)} ms`);
   if (!marked) return 'no face marked';
-  // All the tables at once stop it for 400 ms here; a frame takes 70 ms at most.
+  // No frame waits for the tables or the search (a frame takes 70 ms at most here).
   if (gaps.longest > 250) return `the page stood still for ${Math.round(gaps.longest)} ms`;
   await tap(menu);
   await page.waitForTimeout(300);

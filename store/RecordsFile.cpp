@@ -15,8 +15,9 @@ namespace {
 
 constexpr char kHeader[] = "gyrelle records 2";
 constexpr char kFirstHeader[] = "gyrelle records 1";
-// A solve line with a competition scramble of 30 turns at the most.
-constexpr size_t kLongestLine = 100 + 3 * 30;
+// A solve line with a competition scramble of 30 turns at the most, as in the history.
+constexpr size_t kMostScrambleTurns = 30;
+constexpr size_t kLongestLine = 100 + 3 * kMostScrambleTurns;
 
 constexpr const char* kKindName[] = {"-", "turns", "competition", "pasted"};
 
@@ -96,6 +97,9 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
     kind = static_cast<Scramble>(k);
     assisted = at + 1 < w.size() && w[at + 1] == "assisted";
     scramble.clear();
+    if (w.size() - (at + 1 + assisted) > kMostScrambleTurns) {
+        return false;
+    }
     for (size_t i = at + 1 + assisted; i < w.size(); ++i) {
         const std::string& t = w[i];
         if (kind != Scramble::Competition || t.empty() || t.size() > 2 ||

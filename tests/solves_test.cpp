@@ -127,6 +127,15 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
           head + std::string(300, 's') + "\nend\n"}) {
         EXPECT_FALSE(read(bad, back, problem)) << bad;
     }
+    // A competition scramble of 30 turns, as long as the history keeps, and not one more.
+    std::string turns;
+    for (int i = 0; i < 30; ++i) {
+        turns += i % 2 ? " U2" : " R'";
+    }
+    const std::string line = "solve 2025-12-06T23:30:17Z 57 83.412 competition assisted";
+    EXPECT_TRUE(read(head + line + turns + "\nend\n", back, problem)) << problem;
+    EXPECT_EQ(back.done[0].scramble.size(), 30u * 3 - 1);
+    EXPECT_FALSE(read(head + line + turns + " R\nend\n", back, problem));
 }
 
 // A file of the first version is read by its own rules: its solves' scrambles are not

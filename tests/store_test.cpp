@@ -481,6 +481,20 @@ TEST_F(HistoryFileTest, ACompetitionEntryKeepsItsTurns) {
         EXPECT_FALSE(store::readHistory(in, now.stickers(), back).whole()) << bad;
         std::fclose(in);
     }
+    // Thirty turns are kept, the longest a scramble is written with; thirty-one are not.
+    std::string turns;
+    for (int i = 0; i < 30; ++i) {
+        turns += i % 2 ? " U2" : " R'";
+    }
+    for (const std::string& list : {turns, turns + " F"}) {
+        std::string longer = written;
+        longer.replace(longer.find(" U' R' F\n"), 9, list + "\n");
+        in = fmemopen(const_cast<char*>(longer.data()), longer.size(), "r");
+        EXPECT_EQ(store::readHistory(in, now.stickers(), back).whole(), list == turns);
+        std::fclose(in);
+    }
+    ASSERT_EQ(back.entries().size(), 2u);
+    EXPECT_EQ(back.entries()[0].scramble, turns.substr(1));
 }
 
 // A history file of up to 2 MiB is read; what follows its end line is not looked at.

@@ -125,6 +125,31 @@ TEST_F(TouchTest, ReleaseKeepsTheCubeSpinningOnlyAfterAFastLastStep) {
     EXPECT_FALSE(motion().bContinueToRotate);
 }
 
+// A finger that rests before it lifts leaves the cube still: a phone sends no movement
+// while it rests. A tenth of a second's rest still spins; a rest of any longer does not.
+TEST_F(TouchTest, AFingerThatRestedBeforeItLiftedLeavesTheCubeStill) {
+    for (double rest : {0.1, 0.1 + 1e-6, 0.3}) {
+        swipe(kBackground, {{21, 20}, {30, 20}});
+        platform.advance(rest);
+        up({30, 20});
+        EXPECT_EQ(motion().bContinueToRotate, rest == 0.1) << rest;
+        down(kBackground);
+        up(kBackground);
+    }
+    // Two fingers twisting (0.11 rad a step), lifted at once or after a rest.
+    for (double rest : {0.0, 0.3}) {
+        down2({100, 240}, {220, 240});
+        move2({100, 240}, {220, 240});
+        move2({100, 250}, {220, 230});
+        platform.advance(rest);
+        Change lift[2] = {{1, {100, 250}, 1}, {2, {220, 230}, 1}};
+        touches->ended(lift, 2);
+        EXPECT_EQ(motion().bContinueToRotate, rest == 0) << rest;
+        down(kBackground);
+        up(kBackground);
+    }
+}
+
 TEST_F(TouchTest, LiftingOneOfTwoFingersMaySpinButLooksForNoTapOrSwipe) {
     down2(atSlot(4), {200, 100});
     move2(atSlot(4), {200, 100});

@@ -97,6 +97,8 @@ class EAGLView : public platform::View,
         unsigned char rgbTouchEnd[4] = {};
         // The sticker slot under the finger at touch start, or -1.
         int stickerStart = 0;
+        // When the latest whole-cube step moved the cube (run-loop seconds).
+        double movedAt = 0;
     };
     const Gesture& gesture() const { return gesture_; }
 

@@ -25,9 +25,11 @@ constexpr double kDragRate = 0.4;              // degrees about an in-screen axi
 constexpr double kTwistRate = 4.7e-05;
 
 // Release: a last increment above kSpinThreshold radians keeps the cube spinning at
-// kSpinFactor of it per frame.
+// kSpinFactor of it per frame, unless the finger rested longer than kLongestRest
+// seconds before it lifted (a phone sends no movement while a finger rests).
 constexpr double kSpinThreshold = 0.1;
 constexpr double kSpinFactor = 0.475;
+constexpr double kLongestRest = 0.1;
 // What a pick outside the picture reads: neither a sticker nor the background.
 const unsigned char kOutside[4] = {50, 50, 50, 0};
 
@@ -147,6 +149,7 @@ void EAGLView::backgroundDragStep(float dx, float dy) {
     qdelta.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
     m.qdeltacontinue.setEqualTo(qdelta);
     m.bContinuePremultiply = 1;
+    gesture_.movedAt = platform_.absoluteTime();
     m.turnAboutCubeAxis(qdelta);
     const float xAxis[3] = {1, 0, 0};
     qdelta.setAxis(xAxis, static_cast<float>(kBackgroundTiltRate * dy));
@@ -161,6 +164,7 @@ void EAGLView::twistStep(int c) {
     m.currentRotation.multiplyBy(qdelta);
     m.qdeltacontinue.setEqualTo(qdelta);
     m.bContinuePremultiply = 0;
+    gesture_.movedAt = platform_.absoluteTime();
 }
 
 void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n) {
@@ -178,6 +182,7 @@ void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int 
     if (n > 1) {
         m.qdeltacontinue.setEqualTo(qdelta);
         m.bContinuePremultiply = 0;
+        gesture_.movedAt = platform_.absoluteTime();
     }
 }
 
@@ -225,7 +230,8 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
     float axis[3] = {0, 0, 0};
     float angle = 0;
     m.qdeltacontinue.getAxis(axis, &angle);
-    if (static_cast<double>(angle) > kSpinThreshold) {
+    const bool rested = platform_.absoluteTime() > gesture_.movedAt + kLongestRest;
+    if (static_cast<double>(angle) > kSpinThreshold && !rested) {
         m.bContinueToRotate = 1;
         m.qdeltacontinue.setAxis(axis,
                                  static_cast<float>(static_cast<double>(angle) * kSpinFactor));

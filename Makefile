@@ -91,14 +91,15 @@ bench: deps
 	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench -DGYRELLE_BENCH=ON > /dev/null
 	node bench/web_solver_bench.mjs $(WEB_BENCH_BUILD)
 
-# The browser build: the page, its script and WebAssembly, manifest, worker and icons.
+# The browser build in $(WEB_BUILD)/, and the site alone in $(WEB_BUILD)/site/: the page,
+# its script and WebAssembly, manifest, worker and icons.
 web: deps
 	scripts/build-web $(WEB_BUILD)
 
 # A quick look at http://127.0.0.1:8000 (a phone needs https, or this machine's own address
 # through a tunnel: see the README).
 serve: web
-	python3 -m http.server 8000 --bind 127.0.0.1 --directory $(WEB_BUILD)
+	python3 -m http.server 8000 --bind 127.0.0.1 --directory $(WEB_BUILD)/site
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,12 +1,12 @@
 // The browser build in headless Chromium: the first frame cold (a new browser) and on a
 // reload, and the browser's CPU over a spell at rest, with the game's page open and with
-// a blank page. Usage: node web_bench.mjs BUILD_DIRECTORY [SECONDS] [ROUNDS]
+// a blank page. Usage: node web_bench.mjs BUILD_DIRECTORY (its site/) [SECONDS] [ROUNDS]
 import fs from 'node:fs';
 import path from 'node:path';
 
 import { decodePng, launchChromium, serve } from '../tests/web/page.mjs';
 
-const root = path.resolve(process.argv[2] || 'build-web');
+const root = path.join(path.resolve(process.argv[2] || 'build-web'), 'site');
 const seconds = Number(process.argv[3] || 10);
 const rounds = Number(process.argv[4] || 3);
 const { url, server } = await serve(root);

@@ -1,12 +1,15 @@
 // The browser build played in Debian's Chromium, headless, through playwright-core:
 // the start-up picture, touches (a swipe, a twist, a double tap), a shake, the overlay,
 // letters, the cube kept across a reload, a hint, solve-for-me and a competition scramble.
-// Usage: node browser_test.mjs BUILD_DIRECTORY
+// Usage: node browser_test.mjs BUILD_DIRECTORY (its site/ is served)
+import fs from 'node:fs';
 import path from 'node:path';
 
 import { decodePng, launchChromium, serve } from './page.mjs';
 
-const { url, server } = await serve(path.resolve(process.argv[2] || 'build-web'));
+const site = path.join(path.resolve(process.argv[2] || 'build-web'), 'site');
+let stalled = false;
+const { url, server } = await serve(site, () => stalled);
 
 // --- Where the cube's points land: the orthographic box -2.5..2.5 by -3.75..3.75 -----
 function rotate(v, axis, angle) {
@@ -180,6 +183,52 @@ await test('the cube is kept across a reload', async () => {
     }
   }
   return null;
+});
+
+// Published as it stands: the site's folder holds the site and nothing of the build.
+await test('the site folder holds the site alone', async () => {
+  const want = ['index.html', 'gyrelle.js', 'gyrelle.wasm', 'manifest.webmanifest', 'sw.js',
+                'gyrelle.svg', 'gyrelle-maskable.png', 'gyrelle-48.png', 'gyrelle-64.png',
+                'gyrelle-128.png', 'gyrelle-192.png', 'gyrelle-256.png', 'gyrelle-512.png'];
+  const have = fs.readdirSync(site);
+  return String(have.sort()) === String(want.sort()) ? null : `it holds ${have.join(' ')}`;
+});
+
+// Installed, then opened where every request is taken and never answered.
+await test('on a stalled network the installed page starts from its cache', async () => {
+  await fresh();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null,
+                             { timeout: 30000 });
+  await page.waitForTimeout(500);
+  stalled = true;
+  try {
+    const begin = Date.now();
+    await page.goto(url, { waitUntil: 'commit', timeout: 5000 }).catch(() => {});
+    if (!await shows(onPage(frontSticker(0, 0)), isRed, 5)) return 'no cube';
+    const took = Date.now() - begin;
+    console.log(`       the first frame on a stalled network after ${took} ms`);
+    return took <= 1000 ? null : `the first frame came after ${took} ms`;
+  } finally {
+    stalled = false;
+  }
+});
+
+// A whole-cube drag by touch released at once spins; one that rests 0.3 s does not.
+await test('a drag released at once spins, one that rested first does not', async () => {
+  await fresh();
+  const spinning = async (rest) => {
+    await touch('touchStart', [{ x: 20, y: 100 }]);
+    for (const x of [21, 30, 40]) await touch('touchMove', [{ x, y: 100 }]);  // 0.12 rad
+    await page.waitForTimeout(rest);
+    await touch('touchEnd', []);
+    const first = await page.screenshot();
+    await page.waitForTimeout(300);
+    const moved = !first.equals(await page.screenshot());
+    await tap({ x: 20, y: 100 });  // stops it
+    return moved;
+  };
+  if (await spinning(300)) return 'the cube spins after a rest';
+  return await spinning(0) ? null : 'the cube does not spin after a quick release';
 });
 
 await test('the overlay opens and closes', async () => {

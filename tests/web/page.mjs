@@ -11,9 +11,13 @@ const types = {
   '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
 };
 
-// Serves the folder `root` on a free port of 127.0.0.1.
-export async function serve(root) {
+// Serves the folder `root` on a free port of 127.0.0.1. While `stalled()` says so, every
+// request is taken and never answered, as on a stalled network or a login page's Wi-Fi.
+export async function serve(root, stalled = () => false) {
   const server = http.createServer((request, response) => {
+    if (stalled()) {
+      return;
+    }
     let name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
     if (name.endsWith('/')) name += 'index.html';
     const file = path.join(root, path.normalize(name));

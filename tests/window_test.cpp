@@ -256,6 +256,48 @@ TEST_F(WindowTest, EveryWayOfQuittingSavesTheCube) {
     quitWith(SIGTERM);
 }
 
+// Ctrl+Q or a signal behind a backlog of 100,000 key presses: the game sees the quit as
+// it enters the queue, and ends, saved, without working through what is before it.
+TEST_F(WindowTest, AQuitBehindABacklogIsHonouredAtOnce) {
+    for (int signal : {0, SIGTERM}) {  // 0: Ctrl+Q
+        ASSERT_TRUE(launch());
+        const Window w = gameWindow();
+        auto key = [&](KeySym sym, bool press, unsigned state) {
+            XKeyEvent e{};
+            e.type = press ? KeyPress : KeyRelease;
+            e.display = dpy;
+            e.window = w;
+            e.root = DefaultRootWindow(dpy);
+            e.same_screen = True;
+            e.keycode = XKeysymToKeycode(dpy, sym);
+            e.state = state;
+            XSendEvent(dpy, w, True, press ? KeyPressMask : KeyReleaseMask,
+                       reinterpret_cast<XEvent*>(&e));
+        };
+        kill(pid, SIGSTOP);
+        for (int i = 0; i < 50000; ++i) {
+            key(XK_k, true, 0);
+            key(XK_k, false, 0);
+        }
+        if (signal == 0) {
+            key(XK_Control_L, true, 0);
+            key(XK_q, true, ControlMask);
+        }
+        XSync(dpy, False);
+        const auto begin = Clock::now();
+        kill(pid, SIGCONT);
+        if (signal) {
+            kill(pid, signal);
+        }
+        EXPECT_EQ(waitFor(pid, 60), 0) << signal;
+        const double took = std::chrono::duration<double>(Clock::now() - begin).count();
+        // The check is loose for the sanitizers; the queue's length took tens of seconds.
+        EXPECT_LT(took, 5.0) << signal;
+        std::printf("quit %d behind the backlog after %.2f s\n", signal, took);
+        EXPECT_TRUE(saved());
+    }
+}
+
 // A flood of pointer motion while the game is busy: what SDL's queue cannot hold is
 // dropped, and the game still plays once it has caught up.
 TEST_F(WindowTest, AFloodOfPointerMotionLeavesTheGamePlayable) {

@@ -2,7 +2,9 @@
 
 #include <GLES/gl.h>
 #include <GLES/glext.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -26,6 +28,23 @@ void* sdlLookUp(const char* name) {
 
 // Motion events waiting in SDL's queue beyond which new ones are dropped.
 constexpr int kMostQueuedMotion = 256;
+// Events read in one go beyond which the loop is behind a backlog; and how often, in
+// events read, X's queue is searched for a Ctrl+Q meanwhile.
+constexpr long kBacklog = 1000;
+constexpr long kSearchEvery = 1000;
+
+bool isCtrlQ(const SDL_Event& e) {
+    return e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_q && (e.key.keysym.mod & KMOD_CTRL);
+}
+
+// Finds a Ctrl+Q press among the events X holds; leaves every event where it is.
+Bool findCtrlQ(Display*, XEvent* event, XPointer found) {
+    if (event->type == KeyPress && (event->xkey.state & ControlMask) &&
+        XLookupKeysym(&event->xkey, 0) == XK_q) {
+        *reinterpret_cast<bool*>(found) = true;
+    }
+    return False;
+}
 
 bool isMotion(Uint32 type) {
     return type == SDL_MOUSEMOTION || type == SDL_FINGERMOTION;
@@ -119,6 +138,7 @@ bool SdlPlatform::open(const char* title, Size points) {
         return false;
     }
     sdlStarted_ = true;
+    loopThread_ = std::this_thread::get_id();
     SDL_SetEventFilter(admitEvent, this);
     startSignalWaker();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
@@ -140,6 +160,11 @@ bool SdlPlatform::open(const char* title, Size points) {
     SDL_SetWindowMinimumSize(window_, points.width / 4, points.height / 4);
     if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         XSetIOErrorHandler(onDisplayLost);
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+            x11_ = info.info.x11.display;
+        }
     }
     context_ = SDL_GL_CreateContext(window_);
     if (context_ == nullptr) {
@@ -212,7 +237,11 @@ void SdlPlatform::startSignalWaker() {
 }
 
 int SdlPlatform::admitEvent(void* self, SDL_Event* event) {
-    auto& queued = static_cast<SdlPlatform*>(self)->queuedMotion_;
+    auto* platform = static_cast<SdlPlatform*>(self);
+    if (std::this_thread::get_id() == platform->loopThread_) {
+        platform->quitInBacklog(*event);
+    }
+    auto& queued = platform->queuedMotion_;
     if (isMotion(event->type)) {
         if (queued.load() >= kMostQueuedMotion) {
             return 0;
@@ -220,6 +249,31 @@ int SdlPlatform::admitEvent(void* self, SDL_Event* event) {
         ++queued;
     }
     return 1;
+}
+
+void SdlPlatform::quitInBacklog(const SDL_Event& event) {
+    ++readSinceLoop_;
+    if (readSinceLoop_ < kBacklog || runningDelegate == nullptr) {
+        return;  // the loop sees the quit in a moment
+    }
+    if (!(quitting() || event.type == SDL_QUIT || isCtrlQ(event) ||
+          (readSinceLoop_ % kSearchEvery == 0 && quitInXQueue()))) {
+        return;
+    }
+    // What is queued is dropped, as a closed window drops it; the cube is kept first.
+    const bool kept = runningDelegate->applicationWillTerminate();
+    std::fflush(nullptr);
+    _exit(kept ? 0 : 1);
+}
+
+bool SdlPlatform::quitInXQueue() {
+    bool found = false;
+    XEvent event;
+    if (x11_) {
+        XCheckIfEvent(static_cast<Display*>(x11_), &event, findCtrlQ,
+                      reinterpret_cast<XPointer>(&found));
+    }
+    return found;
 }
 
 bool SdlPlatform::quitting() const {
@@ -243,9 +297,11 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
         int got = std::isinf(wait)
                       ? SDL_WaitEvent(&event)
                       : SDL_WaitEventTimeout(&event, static_cast<int>(std::ceil(wait * 1000)));
+        readSinceLoop_ = 0;
         if (got) {
             handle(event, delegate);
             while (!quitting() && SDL_PollEvent(&event)) {
+                readSinceLoop_ = 0;
                 handle(event, delegate);
             }
         }

@@ -45,8 +45,14 @@ class SdlPlatform : public WindowHost {
     // A termination signal wakes the event wait: SDL's own wait sleeps through signals.
     void startSignalWaker();
     // Motion events beyond a few frames' worth are dropped as they arrive, so that a
-    // flood of them cannot fill SDL's queue.
+    // flood of them cannot fill SDL's queue. And a quit is honoured within it: SDL reads
+    // a whole backlog of input before the loop sees any of it, which takes it minutes
+    // for 100,000 key presses (its key-repeat check scans the queue at each release).
     static int admitEvent(void* self, SDL_Event* event);
+    // In the middle of a backlog: a quit asked for (a signal, a closed window, Ctrl+Q,
+    // also still in X's queue) ends the game here, saved.
+    void quitInBacklog(const SDL_Event& event);
+    bool quitInXQueue();
     void handle(const SDL_Event& event, ApplicationDelegate& delegate);
 
     SDL_Window* window_ = nullptr;
@@ -57,6 +63,10 @@ class SdlPlatform : public WindowHost {
     std::thread signalWaker_;
     int stopWaker_[2] = {-1, -1};
     std::atomic<int> queuedMotion_{0};
+    std::thread::id loopThread_;
+    // Events SDL has read since the loop last had one; X's queue for a Ctrl+Q, if on X.
+    long readSinceLoop_ = 0;
+    void* x11_ = nullptr;  // the X Display, when the window is on X
     bool quit_ = false;
     bool sdlStarted_ = false;
 };

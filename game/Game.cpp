@@ -104,10 +104,10 @@ void Game::answerReset(bool yes) {
 }
 
 void Game::queue(Action action) {
-    if (action.request != Request::None && action.request != Request::Copy) {
+    if (action.request == Request::Paste) {
         for (int i = 0; i < waitingCount_; ++i) {
-            if (waiting_[i].request != Request::None) {
-                return;  // one at a time: this one is not heard
+            if (waiting_[i].request == Request::Paste) {
+                return;  // one position waits at a time: this one is not heard
             }
         }
     }

@@ -79,7 +79,7 @@ class Game {
     // y as u, z as f); `prime` the other way. Eight wait at most; more are not heard.
     void type(char letter, bool prime);
     // Take back the last change, or make again the last one taken back, once the cube
-    // is still; of these (and setPosition) one waits at a time.
+    // is still. They wait in order with the typed moves (a held key's repeats too).
     void undo();
     void redo();
     // What a shake does: scrambles a solved cube, or asks whether to reset it.
@@ -88,8 +88,8 @@ class Game {
     // that waits.
     void answerReset(bool yes);
     // Sets the stickers to the position `code` names, in one undoable step, once a
-    // running turn has landed; false, changing nothing, with `problem` saying what is
-    // wrong with the code.
+    // running turn has landed (one position waits at a time); false, changing nothing,
+    // with `problem` saying what is wrong with the code.
     bool setPosition(const std::string& code, std::string& problem);
     // The position as the code cube solvers read, once the moves typed before have played.
     void copy();

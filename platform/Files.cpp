@@ -65,6 +65,19 @@ std::string finalTarget(std::string path) {
     return path;
 }
 
+// The file at `path`, after its links, is a regular one or none at all: never replace a
+// device, a FIFO or a folder that a link leads to. False with `error` saying so.
+bool regularOrNone(const std::string& path, const std::string& target, std::string& error) {
+    struct stat st {};
+    if (lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
+        return true;
+    }
+    error = (target == path ? "it is not a regular file"
+                            : "it is a link to " + target + ", which is not a regular file") +
+            std::string(": it is left as it is");
+    return false;
+}
+
 }  // namespace
 
 std::string userDataDirectory(std::string& why, bool create) {
@@ -89,6 +102,9 @@ std::string userDataDirectory(std::string& why, bool create) {
 bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*),
                  const void* context, std::string& error) {
     const std::string target = finalTarget(path);
+    if (!regularOrNone(path, target, error)) {
+        return false;
+    }
     std::string temporary = target + kTemporarySuffix;
     int fd = mkstemp(temporary.data());
     if (fd < 0) {
@@ -131,6 +147,9 @@ bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*)
 
 bool moveAside(const std::string& path, const char* suffix, std::string& error) {
     const std::string target = finalTarget(path);
+    if (!regularOrNone(path, target, error)) {
+        return false;
+    }
     if (std::rename(target.c_str(), (target + suffix).c_str()) != 0) {
         error = std::strerror(errno);
         return false;

@@ -16,12 +16,13 @@ std::string userDataDirectory(std::string& why, bool create = true);
 // file stays whole until the new one is complete on disk: a temporary file in the same
 // folder is written, flushed and synced, then renamed over `path`, and the folder
 // synced. A symbolic link at `path` is written through: its target is replaced, in the
-// target's folder. On failure the old file is left as it was, the temporary removed and
-// false returned with `error` saying why.
+// target's folder. Only a regular file is replaced: a device, FIFO or folder at `path`
+// or at the end of its links is refused and left as it is. On failure the old file is
+// left as it was, the temporary removed and false returned with `error` saying why.
 bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*),
                  const void* context, std::string& error);
 
-// Renames the file at `path` (a link's target, for a link) to the same name with
+// Renames the regular file at `path` (a link's target, for a link) to the same name with
 // `suffix`, replacing any file of that name; false with `error` on failure.
 bool moveAside(const std::string& path, const char* suffix, std::string& error);
 

@@ -242,6 +242,43 @@ TEST_F(StateFileTest, ALinkedFileIsWrittenThroughTheLink) {
               1);
 }
 
+// Only a regular file is replaced: a link to a FIFO or a folder (or a device, for a
+// game run as root) is kept, and so is what it leads to, or a folder in the file's own
+// place. The save fails and says why.
+TEST_F(StateFileTest, OnlyARegularFileIsReplaced) {
+    const std::string elsewhere = dir + "/elsewhere";
+    fs::create_directory(elsewhere);
+    ASSERT_EQ(mkfifo((elsewhere + "/fifo").c_str(), 0600), 0);
+    fs::create_directory(elsewhere + "/folder");
+    auto attempt = [&](const std::string& name, const std::string& said) {
+        auto s = open();
+        s->game.type('f', false);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(s->keeper->saveNow()) << name;
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find(said + ": it is left as it is"), std::string::npos) << log;
+    };
+    for (const char* name : {"cube_state.dat", "history"}) {
+        for (const char* thing : {"fifo", "folder"}) {
+            fs::remove_all(dir + "/saving");
+            fs::remove(path(name));
+            fs::create_symlink(elsewhere + "/" + thing, path(name));
+            attempt(name,
+                    "it is a link to " + elsewhere + "/" + thing + ", which is not a regular file");
+            EXPECT_TRUE(fs::is_symlink(path(name)));
+            EXPECT_TRUE(fs::is_fifo(elsewhere + "/fifo"));
+            EXPECT_TRUE(fs::is_directory(elsewhere + "/folder"));
+            EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()),
+                      2);
+        }
+        fs::remove(path(name));
+    }
+    fs::remove_all(dir + "/saving");
+    fs::create_directory(path("history"));
+    attempt("history", "it is not a regular file");
+    EXPECT_TRUE(fs::is_directory(path("history")));
+}
+
 // A save cut short leaves its temporary; the next start clears those no save could
 // still be writing.
 TEST_F(StateFileTest, StaleTemporariesAreRemovedAtStart) {

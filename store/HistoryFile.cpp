@@ -1,5 +1,6 @@
 #include "store/HistoryFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/Fingerprint.h"
@@ -159,10 +160,11 @@ Reading readHistory(std::FILE* in, const MagicCube::Stickers& current, History& 
         line != "position " + std::to_string(position)) {
         return Reading::refused("its position line is missing or malformed");
     }
+    // The file's size bounds how many entries it holds.
     std::vector<History::Entry> entries;
     while (lines.next(line) && line != "end") {
         History::Entry entry{History::Kind::Turn, 0, nullptr};
-        if (entries.size() >= History::kMostEntries || !parseEntry(line, entry)) {
+        if (!parseEntry(line, entry)) {
             return Reading::refused("entry " + std::to_string(entries.size() + 1) +
                                     " is malformed");
         }
@@ -173,6 +175,14 @@ Reading readHistory(std::FILE* in, const MagicCube::Stickers& current, History& 
     }
     if (position > entries.size()) {
         return Reading::refused("its position is past its last entry");
+    }
+    // More than a history holds (another version's, or edited): the newest are kept, as
+    // playing on would have kept them, so long as the cube's own place stays among them.
+    if (entries.size() > History::kMostEntries) {
+        const size_t first = std::min(entries.size() - History::kMostEntries, position);
+        entries.erase(entries.begin(), entries.begin() + static_cast<long>(first));
+        entries.erase(entries.begin() + History::kMostEntries, entries.end());
+        position -= first;
     }
     history.restore(std::move(entries), position);
     return {};

@@ -114,6 +114,7 @@ void Keeper::restore() {
         reading = readHistory(in, kept.stickers, kept.history);
         std::fclose(in);
     }
+    historyAside_ = reading.keepAside;
     if (!reading.whole()) {
         platform::logMessage("%s was not used: %s", folder_->path(Folder::kHistory).c_str(),
                              reading.problem.c_str());
@@ -197,14 +198,18 @@ bool Keeper::save() {
     }
     const std::string cubePath = folder_->path(Folder::kCube);
     std::string error;
-    if (keepAside_) {
-        // The file read at start-up could not be read whole: the player's bytes stay.
-        keepAside_ = false;
-        if (folder_->setAside(Folder::kCube, error)) {
-            platform::logMessage("the saved cube that could not be read is kept as %s.bad",
-                                 cubePath.c_str());
-        } else {
-            platform::logMessage("could not keep %s aside: %s", cubePath.c_str(), error.c_str());
+    // A file read at start-up that could not be used whole: the player's bytes stay.
+    for (auto [aside, name, what] : {std::tuple{&keepAside_, Folder::kCube, "saved cube"},
+                                     {&historyAside_, Folder::kHistory, "undo history"}}) {
+        if (*aside) {
+            *aside = false;
+            const std::string path = folder_->path(name);
+            if (folder_->setAside(name, error)) {
+                platform::logMessage("the %s that could not be read is kept as %s.bad", what,
+                                     path.c_str());
+            } else {
+                platform::logMessage("could not keep %s aside: %s", path.c_str(), error.c_str());
+            }
         }
     }
     lastSave_ = loop_.now();

@@ -74,10 +74,11 @@ class Keeper : public Game::Listener {
     std::unique_ptr<Folder> folder_;  // null when nothing is kept
     std::string why_;                 // why nothing is kept, or empty by design
     std::function<void()> written_;
-    bool keepAside_ = false;   // the state file read at start was not whole: keep it
-    bool recordsKept_ = true;  // false when the records file is there but unreadable
-    Snapshot saved_;           // as the files hold it now
-    std::string historyText_;  // what the history and records files hold now
+    bool keepAside_ = false;     // the state file read at start was not whole: keep it
+    bool historyAside_ = false;  // nor was the history file
+    bool recordsKept_ = true;    // false when the records file is there but unreadable
+    Snapshot saved_;             // as the files hold it now
+    std::string historyText_;    // what the history and records files hold now
     std::string recordsText_;
     // The cube as last noticed, for telling when it moves.
     unsigned long seenRevision_ = 0;

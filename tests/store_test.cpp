@@ -433,8 +433,9 @@ TEST_F(HistoryFileTest, TheHistoryIsKeptAcrossARestartIfItEndsAtTheCube) {
         << log;
 }
 
-// Any other file is passed over with one line, and the game goes on without a history.
-TEST_F(HistoryFileTest, AHistoryFileThatIsNotOneIsIgnoredWithALine) {
+// Any other file is passed over with one line, and the game goes on without a history;
+// the file is the player's all the same: the next save keeps it aside, as history.bad.
+TEST_F(HistoryFileTest, AHistoryFileThatIsNotOneIsIgnoredWithALineAndKeptAside) {
     const std::string good = oneTurnSaved();
     ASSERT_NE(good.find("\nturn 4\nend\n"), std::string::npos) << good;
     const std::string head = good.substr(0, good.find("turn"));
@@ -449,27 +450,42 @@ TEST_F(HistoryFileTest, AHistoryFileThatIsNotOneIsIgnoredWithALine) {
         EXPECT_FALSE(again->game.history().canUndo()) << bad.substr(0, 80);
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
         EXPECT_NE(log.find("/history was not used: "), std::string::npos) << log;
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(again->keeper->saveNow());
+        EXPECT_EQ(
+            ::testing::internal::GetCapturedStderr(),
+            "the undo history that could not be read is kept as " + path("history") + ".bad\n");
+        EXPECT_EQ(file("history.bad"), bad);
+        EXPECT_NE(file("history"), bad);
     }
 }
 
-// A history holds at most 10,000 entries: a file of exactly that many is read, one more
-// is not; and the 10,001st change forgets the oldest.
-TEST_F(HistoryFileTest, TheMostEntriesAreKeptAndOneMoreIsNot) {
+// A history holds at most 10,000 entries: a file of exactly that many is read whole; of
+// one more, the newest 10,000 (unless the cube's place in it is among the oldest: then
+// the 10,000 from there); and the 10,001st change forgets the oldest.
+TEST_F(HistoryFileTest, TheMostEntriesAreKeptAndOfMoreTheNewest) {
     auto first = open();
     first->keeper->saveNow();
     first.reset();
     const std::string saved = file("history");
     const std::string top = saved.substr(0, saved.find("position"));
-    for (size_t n : {size_t(10000), size_t(10001)}) {
-        std::string text = top + "position " + std::to_string(n) + "\n";
-        for (size_t i = 0; i < n; ++i) {
-            text += i % 2 ? "turn -4\n" : "turn 4\n";
+    // Entry i turns code i % 7 + 1, so that the first kept tells how many went.
+    for (auto [n, position, first, kept] : {std::tuple{10000, 10000, 1, 10000},
+                                            {10001, 10001, 2, 10000},
+                                            {10001, 0, 1, 0},
+                                            {10003, 1, 2, 0}}) {
+        std::string text = top + "position " + std::to_string(position) + "\n";
+        for (int i = 0; i < n; ++i) {
+            text += "turn " + std::to_string(i % 7 + 1) + "\n";
         }
         std::ofstream(path("history")) << text << "end\n";
         std::string log;
         auto again = open(&log);
-        EXPECT_EQ(again->game.history().entries().size(), n == 10000 ? n : 0u) << log;
-        EXPECT_EQ(log.empty(), n == 10000) << log;
+        const History& h = again->game.history();
+        EXPECT_EQ(log, "");
+        ASSERT_EQ(h.entries().size(), 10000u) << n;
+        EXPECT_EQ(h.entries().front().code, first) << n << " " << position;
+        EXPECT_EQ(h.position(), size_t(kept)) << n << " " << position;
     }
 
     History h;

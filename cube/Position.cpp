@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "cube/Tables.h"
@@ -16,6 +18,42 @@ constexpr char kLetters[] = "URFDLB";
 constexpr int kFaceOfLetter[6] = {1, 5, 0, 3, 4, 2};
 
 using Vec = std::array<int, 3>;
+
+// The characters of UTF-8 `text`: each a lead byte and the continuation bytes after it;
+// a byte that leads nothing is one character by itself.
+std::vector<std::string> characters(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0xC2   ? 1
+                              : lead < 0xE0 ? 2
+                              : lead < 0xF0 ? 3
+                              : lead < 0xF5 ? 4
+                                            : 1;
+        size_t n = 1;
+        while (n < length && i + n < text.size() && (text[i + n] & 0xC0) == 0x80) {
+            ++n;
+        }
+        out.push_back(text.substr(i, n == length ? n : 1));
+        i += n == length ? n : 1;
+    }
+    return out;
+}
+
+// A character as a player can find it in what they typed: itself in quotes when it
+// shows, else its code.
+std::string named(const std::string& c) {
+    const auto first = static_cast<unsigned char>(c[0]);
+    char text[32];
+    if (c.size() == 1 && (first < 0x20 || first == 0x7F)) {
+        std::snprintf(text, sizeof text, "U+%04X", first);
+    } else if (c.size() == 1 && first >= 0x80) {
+        std::snprintf(text, sizeof text, "the byte 0x%02X", first);
+    } else {
+        return "\"" + c + "\"";
+    }
+    return text;
+}
 
 const MagicCube& solved() {
     return MagicCube::solved();
@@ -118,15 +156,20 @@ bool stickersOfCode(const std::string& text, MagicCube::Stickers& stickers, std:
         problem = std::string("Not a cube position: ") + why;
         return false;
     };
-    if (code.size() != 54) {
+    // Counted as a player counts them: a look-alike letter typed or pasted (a
+    // full-width U, a Cyrillic Е) is one character of several bytes.
+    const std::vector<std::string> typed = characters(code);
+    if (typed.size() != 54) {
         return refuse("it must be 54 letters");
     }
     int homeOf[54];  // the home face of the sticker in each slot
     int count[6] = {};
     for (int n = 0; n < 54; ++n) {
-        const char* letter = std::strchr(kLetters, code[n]);
-        if (code[n] == '\0' || letter == nullptr) {
-            return refuse("only U, R, F, D, L and B may be used");
+        const char* letter = std::strchr(kLetters, typed[n][0]);
+        if (typed[n].size() != 1 || typed[n][0] == '\0' || letter == nullptr) {
+            problem = "Not a cube position: only U, R, F, D, L and B may be used, and character " +
+                      std::to_string(n + 1) + " is " + named(typed[n]);
+            return false;
         }
         ++count[letter - kLetters];
         homeOf[slotOfFacelet()[n]] = kFaceOfLetter[letter - kLetters];

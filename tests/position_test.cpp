@@ -68,7 +68,19 @@ TEST(PositionCode, EachKindOfTextThatIsNoPositionIsNamed) {
     };
     const std::pair<std::string, const char*> cases[] = {
         {"UUU", "it must be 54 letters"},
-        {with({{0, 'X'}}), "only U, R, F, D, L and B may be used"},
+        {with({{0, 'X'}}), "only U, R, F, D, L and B may be used, and character 1 is \"X\""},
+        {with({{53, 'u'}}), "only U, R, F, D, L and B may be used, and character 54 is \"u\""},
+        {with({{9, '\a'}}), "only U, R, F, D, L and B may be used, and character 10 is U+0007"},
+        {with({{2, '\xff'}}),
+         "only U, R, F, D, L and B may be used, and character 3 is the byte 0xFF"},
+        // Look-alike letters are characters of two or three bytes: 54 characters all the
+        // same, and the first of them named. A full-width U, a Cyrillic Ve for B.
+        {"UU\xEF\xBC\xB5" + solved.substr(3, 50) + "\xD0\x92",
+         "only U, R, F, D, L and B may be used, and character 3 is \"\xEF\xBC\xB5\""},
+        {solved.substr(0, 53) + "\xD0\x92",
+         "only U, R, F, D, L and B may be used, and character 54 is \"\xD0\x92\""},
+        {solved + "\xD0\x92", "it must be 54 letters"},
+        {solved.substr(0, 52) + "\xD0", "it must be 54 letters"},  // a cut-off character
         {with({{0, 'R'}}), "each letter must be there nine times"},
         {with({{4, 'R'}, {13, 'U'}}), "a centre is out of place"},
         {with({{8, 'F'}, {9, 'U'}, {20, 'R'}}), "one corner is twisted"},  // U9 R1 F3

@@ -137,6 +137,18 @@ void Keeper::restoreRecords(Game::Kept& kept) {
         recordsText_ = recordsFileText({});  // none yet, and none needed until a solve
         return;
     }
+    bool aside = false;
+    if (reading.outcome == Reading::Outcome::Partial) {
+        // The solves are used; what followed them stays the player's, set aside now, and
+        // the next save writes the solves alone.
+        std::string error;
+        aside = folder_->writable() && folder_->setAside(Folder::kRecords, error);
+        platform::logMessage("%s was read only in part: %s; %s", path.c_str(),
+                             reading.problem.c_str(),
+                             aside ? ("the file as it was is kept as " + path + ".bad").c_str()
+                                   : ("it could not be kept aside: " + error).c_str());
+        reading = {};
+    }
     if (!reading.whole()) {
         std::string error;
         if (reading.keepAside && folder_->writable() &&
@@ -151,7 +163,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
         }
         return;
     }
-    recordsText_ = recordsFileText(records);
+    recordsText_ = aside ? std::string() : recordsFileText(records);
     kept.done = std::move(records.done);
     if (records.phase == Solves::Phase::None) {
         return;

@@ -1,5 +1,6 @@
 #include "store/RecordsFile.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -161,6 +162,15 @@ Reading readRecords(std::FILE* in, SavedRecords& records) {
     while (lines.next(line)) {
         if (line == "end") {
             records = std::move(read);
+            // Blank lines or zero bytes after it are nothing; text is someone's.
+            std::vector<char> rest(64 * 1024);
+            for (size_t n; (n = std::fread(rest.data(), 1, rest.size(), in)) > 0;) {
+                for (size_t i = 0; i < n; ++i) {
+                    if (rest[i] != '\0' && !std::isspace(static_cast<unsigned char>(rest[i]))) {
+                        return Reading::partial("text follows its end line");
+                    }
+                }
+            }
             return {};
         }
         const std::vector<std::string> w = words(line);

@@ -41,6 +41,8 @@ void writeRecords(std::FILE* out, const SavedRecords& records);
 std::string recordsFileText(const SavedRecords& records);
 // Refused, saying where, for a file that is not wholly such records; `records` is then
 // left untouched.
+// Partial, with the records read, when text (not blank lines, not zero bytes) follows
+// the end line.
 Reading readRecords(std::FILE* in, SavedRecords& records);
 
 }  // namespace gyrelle::store

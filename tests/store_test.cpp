@@ -623,7 +623,32 @@ TEST_F(RecordsFileTest, ARecordsFileThatIsNotOneIsSetAside) {
     EXPECT_EQ(file("records.bad"), bad);
 }
 
-// Records up to 64 MiB are read (what follows the end line is not looked at); one byte
+// Text after the end line is someone's: the solves before it are used, the file as it
+// was is kept aside with one line, and the next save writes the solves alone. Blank
+// lines there are nothing.
+TEST_F(RecordsFileTest, TextAfterTheEndLineIsSaidAndTheFileKeptAside) {
+    const std::string good = "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 9 9.000 turns\nend\n";
+    for (const std::string& after : {std::string("\n \n"), std::string("\nsolve tomorrow\n")}) {
+        fs::remove(path("records.bad"));
+        std::ofstream(path("records")) << good + after;
+        std::string log;
+        auto session = open(&log);
+        EXPECT_EQ(session->game.solves().done().size(), 1u);
+        if (after[1] == ' ') {
+            EXPECT_EQ(log, "");
+            continue;
+        }
+        EXPECT_EQ(log, path("records") +
+                           " was read only in part: text follows its end line; the file as it "
+                           "was is kept as " +
+                           path("records") + ".bad\n");
+        EXPECT_EQ(file("records.bad"), good + after);
+        EXPECT_TRUE(session->keeper->saveNow());
+        EXPECT_EQ(file("records"), good);
+    }
+}
+
+// Records up to 64 MiB are read (zero bytes after the end line are nothing); one byte
 // more and the file is set aside as any unreadable records file is.
 TEST_F(RecordsFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
     const std::string good = "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 9 9.000\nend\n";

@@ -248,7 +248,7 @@ bool Keeper::save() {
     if (written_) {
         written_();
     }
-    return true;
+    return !t.history.empty() && recordsKept_;  // else a file could not be kept, as said
 }
 
 bool Keeper::saveNow() {

@@ -41,7 +41,8 @@ class Keeper : public Game::Listener {
     // The player may be leaving: save now if anything changed, or as soon as saves may
     // follow one another.
     void saveSoon();
-    // The game ends: saves whatever changed. False when the cube could not be kept.
+    // The game ends: saves whatever changed. False when the cube, its history or the
+    // records could not be kept (said in the log).
     bool saveNow();
 
     // What the files would hold if saved now (the cube's lines, the history, the records).

@@ -648,6 +648,18 @@ TEST_F(RecordsFileTest, TextAfterTheEndLineIsSaidAndTheFileKeptAside) {
     }
 }
 
+// Records that cannot be kept (a FIFO in their place, here) are said at the start; the
+// cube is saved all the same, and the end says a file was not kept, for status 1.
+TEST_F(RecordsFileTest, RecordsThatCannotBeKeptFailTheSaveThatEndsTheGame) {
+    ASSERT_EQ(mkfifo(path("records").c_str(), 0600), 0);
+    std::string log;
+    auto session = open(&log);
+    EXPECT_NE(log.find("solves will not be recorded"), std::string::npos) << log;
+    EXPECT_FALSE(session->keeper->saveNow());
+    EXPECT_EQ(lines()[0], "version 4");
+    EXPECT_TRUE(fs::is_fifo(path("records")));
+}
+
 // Records up to 64 MiB are read (zero bytes after the end line are nothing); one byte
 // more and the file is set aside as any unreadable records file is.
 TEST_F(RecordsFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {

@@ -51,19 +51,20 @@ bool isMotion(Uint32 type) {
 }
 
 // Xlib ends the process once its handler for a lost display returns: the cube is kept
-// first. Xlib's handler takes no context, so the delegate of the running loop is kept
-// here while it runs.
+// first, and the status says whether it was, as at any end (1: not kept). Xlib's handler
+// takes no context, so the delegate of the running loop is kept here while it runs.
 ApplicationDelegate* runningDelegate = nullptr;
 
 int onDisplayLost(Display*) {
     const char* outcome = "";  // before the game has started there is nothing to keep
+    bool kept = true;
     if (runningDelegate) {
-        outcome = runningDelegate->applicationWillTerminate() ? "; the cube was saved"
-                                                              : "; the cube could not be saved";
+        kept = runningDelegate->applicationWillTerminate();
+        outcome = kept ? "; the cube was saved" : "; the cube could not be saved";
     }
     std::fprintf(stderr, "gyrelle: the display went away%s\n", outcome);
     std::fflush(stderr);
-    _exit(1);
+    _exit(kept ? 0 : 1);
 }
 
 }  // namespace

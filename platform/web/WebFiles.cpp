@@ -8,45 +8,96 @@ namespace {
 
 void (*whenReady)() = nullptr;
 
+// Where the browser will not keep files (no IndexedDB, or IndexedDB refused: cookies
+// blocked, some private modes), the folder lives in memory, the page says so once, and
+// nothing is attempted again: IndexedDB missing would abort Emscripten's file system.
 // clang-format off
 EM_JS(void, mountAndRead, (const char* folder), {
     var path = UTF8ToString(folder);
-    try {
-        FS.mkdir(path);
-        FS.mount(IDBFS, {}, path);
-    } catch (e) {
-        console.error("gyrelle: no lasting storage for the cube: " + e);
-    }
-    FS.syncfs(
-        true, function(error) {
-            if (error) {
-                console.error("gyrelle: the cube kept in this browser could not be read: " + error);
-            }
+    FS.mkdir(path);
+    var done = false;
+    var ready = function() {
+        if (!done) {
+            done = true;
             _gyrelleFilesRead();
+        }
+    };
+    var none = function(why) {
+        Module.gyrelleNothingKept(why);
+        ready();
+    };
+    var idb = null;
+    try {
+        idb = window.indexedDB;
+    } catch (e) {
+        // some browsers throw where they refuse it
+    }
+    if (!idb) {
+        none("there is no IndexedDB");
+        return;
+    }
+    try {
+        FS.mount(IDBFS, {}, path);
+        FS.syncfs(true, function(error) {
+            if (error) {
+                none("the files kept in this browser could not be read: " + error);
+            } else {
+                ready();
+            }
         });
+    } catch (e) {
+        none("IndexedDB could not be used: " + e);
+    }
 });
 // clang-format on
 
 // clang-format off
 EM_JS(void, writeOut, (), {
+    if (Module.gyrelleNoStorage) {
+        return;
+    }
     var keep = Module.gyrelleKeep || (Module.gyrelleKeep = {busy : false, again : false});
     if (keep.busy) {
         keep.again = true;
         return;
     }
     keep.busy = true;
-    FS.syncfs(
-        false, function done(error) {
-            if (error) {
-                console.error("gyrelle: could not keep the cube in this browser: " + error);
-            }
-            if (keep.again) {
-                keep.again = false;
-                FS.syncfs(false, done);
-            } else {
-                keep.busy = false;
-            }
-        });
+    var done = function(error) {
+        if (error) {
+            keep.busy = false;
+            Module.gyrelleNothingKept("could not keep the cube in this browser: " + error);
+        } else if (keep.again) {
+            keep.again = false;
+            sync();
+        } else {
+            keep.busy = false;
+        }
+    };
+    var sync = function() {
+        try {
+            FS.syncfs(false, done);
+        } catch (e) {
+            done(e);
+        }
+    };
+    sync();
+});
+// clang-format on
+
+// Said once, on the page and in the console; from then on nothing is written out.
+// clang-format off
+EM_JS(void, prepareNotice, (), {
+    Module.gyrelleNothingKept = function(why) {
+        console.error("gyrelle: " + why);
+        if (Module.gyrelleNoStorage) {
+            return;
+        }
+        Module.gyrelleNoStorage = true;
+        if (typeof window.gyrelleNotice === "function") {
+            window.gyrelleNotice(
+                "This browser keeps nothing here: the cube lasts until the page closes");
+        }
+    };
 });
 // clang-format on
 
@@ -54,6 +105,7 @@ EM_JS(void, writeOut, (), {
 
 void whenFilesReady(void (*ready)()) {
     whenReady = ready;
+    prepareNotice();
     mountAndRead(kDocuments);
 }
 

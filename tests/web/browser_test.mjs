@@ -36,7 +36,8 @@ let page, cdp, scale = 1;
 
 // A page of its own, with storage of its own: no test sees another's cube; `pixelRatio`
 // backing pixels to a CSS pixel, as on a phone's screen.
-async function fresh(pixelRatio = 1) {
+// `before`: a script run in the page before its own.
+async function fresh(pixelRatio = 1, before = null) {
   scale = pixelRatio;
   const context = await browser.newContext({
     viewport: { width: 320, height: 480 }, deviceScaleFactor: pixelRatio, hasTouch: true,
@@ -44,6 +45,7 @@ async function fresh(pixelRatio = 1) {
   page = await context.newPage();
   cdp = await context.newCDPSession(page);
   page.on('pageerror', (error) => problems.push(error.message));
+  if (before) await page.addInitScript(before);
   const begin = Date.now();
   await page.goto(url);
   if (!(await started()).ok) throw new Error('no cube on the page');
@@ -192,6 +194,33 @@ await test('the site folder holds the site alone', async () => {
                 'gyrelle-128.png', 'gyrelle-192.png', 'gyrelle-256.png', 'gyrelle-512.png'];
   const have = fs.readdirSync(site);
   return String(have.sort()) === String(want.sort()) ? null : `it holds ${have.join(' ')}`;
+});
+
+// Where IndexedDB is refused (cookies blocked, some private modes) or missing, the game
+// says once that it keeps nothing, and plays: F turns the front.
+await test('without storage the game says so and plays on', async () => {
+  const refuse = () => {
+    IDBFactory.prototype.open = () => { throw new DOMException('refused', 'SecurityError'); };
+  };
+  const remove = () => {
+    Object.defineProperty(window, 'indexedDB', { get: () => undefined, configurable: true });
+  };
+  for (const [how, before] of [['refused', refuse], ['missing', remove]]) {
+    await fresh(1, before);
+    const said = await page.waitForFunction(() => document.getElementById('notice').textContent,
+                                            null, { timeout: 5000 }).catch(() => null);
+    const text = said && await said.jsonValue();
+    if (text !== 'This browser keeps nothing here: the cube lasts until the page closes') {
+      return `${how}: the page says "${text}"`;
+    }
+    const topFront = onPage(startOrientation([0, 1.501, 1]));
+    await page.evaluate(() => {
+      window.dispatchEvent(new KeyboardEvent('keydown', { key: 'f', code: 'KeyF' }));
+    });
+    if (!await shows(topFront, isWhite)) return `${how}: F did not turn the front`;
+    await page.waitForTimeout(3000);  // past a save: it is not attempted, nothing throws
+  }
+  return problems.length ? `the page threw: ${problems.join('; ')}` : null;
 });
 
 // Installed, then opened where every request is taken and never answered.

@@ -13,7 +13,16 @@ void WindowHost::openViews(const char* name, Size points, TextRenderer& text) {
     name_ = name;
     points_ = points;
     root_ = std::make_unique<Window>(points);
+    textRenderer_ = &text;
     compositor_ = std::make_unique<Compositor>(points, text);
+}
+
+void WindowHost::rebuildAfterContextLoss() {
+    compositor_ = std::make_unique<Compositor>(points_, *textRenderer_);
+    if (View* content = root_->contentView()) {
+        content->layoutSubviews();  // new framebuffers, and a frame drawn into the window
+    }
+    composite();
 }
 
 std::unique_ptr<GLContext> WindowHost::createGLContext() {

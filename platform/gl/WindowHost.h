@@ -43,6 +43,9 @@ class WindowHost : public Application, public GLContext::Host {
     // The layer in a drawable of `drawable` pixels; true when it moved, and the view was
     // laid out again.
     bool placeLayer(Size drawable);
+    // The context was lost and is back, empty, and current: the compositor's text and
+    // the view's framebuffers are made again, and the window drawn.
+    void rebuildAfterContextLoss();
 
     // The drawable's size in pixels.
     virtual Size drawableSize() const = 0;
@@ -65,6 +68,7 @@ class WindowHost : public Application, public GLContext::Host {
     void* (*lookUp_)(const char*);
     GLContext* viewContext_ = nullptr;
     std::string name_;
+    TextRenderer* textRenderer_ = nullptr;
     unsigned compositedGeneration_ = ~0u;
     unsigned titleGeneration_ = 0;
 };

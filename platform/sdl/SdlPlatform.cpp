@@ -326,6 +326,11 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
         case SDL_QUIT:  // the window closed, or a termination signal woke the wait
             quit_ = true;
             break;
+        case SDL_RENDER_DEVICE_RESET:  // where SDL says the GPU's objects are gone
+            if (makeCurrent()) {
+                rebuildAfterContextLoss();
+            }
+            break;
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:

@@ -127,6 +127,17 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
         p->finishEvent();
         return EM_FALSE;
     };
+    // A lost context (the browser took the GPU back: another app, memory pressure) is
+    // asked back by preventing the default; once restored, everything in it is made again.
+    emscripten_set_webglcontextlost_callback(
+        kCanvas, this, EM_FALSE, [](int, const void*, void*) -> EM_BOOL { return EM_TRUE; });
+    emscripten_set_webglcontextrestored_callback(kCanvas, this, EM_FALSE,
+                                                 [](int, const void*, void* self) -> EM_BOOL {
+                                                     auto* p = static_cast<WebPlatform*>(self);
+                                                     p->contextRestored();
+                                                     p->finishEvent();
+                                                     return EM_TRUE;
+                                                 });
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, focus);
     emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, focus);
     emscripten_set_devicemotion_callback(
@@ -162,6 +173,14 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
     }
     finishEvent();
     return 0;
+}
+
+void WebPlatform::contextRestored() {
+    if (!makeCurrent()) {
+        return;
+    }
+    web::forgetContext();  // the OpenGL ES 1.1 calls' program and buffers went with it
+    rebuildAfterContextLoss();
 }
 
 void WebPlatform::finishEvent() {

@@ -45,6 +45,8 @@ class WebPlatform : public WindowHost {
     void pageHidden();
     void pageShown();
     void resized();
+    // The WebGL context, lost, is back: empty.
+    void contextRestored();
     // A sample of the device's motion, in g (the handset's axes and signs).
     void moved(const Acceleration& sample);
 

@@ -116,6 +116,29 @@ await test('a swipe by touch turns the bottom layer', async () => {
   return await shows(from, isWhite) ? null : 'the front\'s bottom left did not turn white';
 });
 
+// The browser takes the GPU back (another app, memory pressure) and gives it again: the
+// picture returns, and the pick still finds the stickers. On a screen of two pixels to
+// the point.
+await test('a lost graphics context comes back, and a swipe still turns', async () => {
+  await fresh(2);
+  await page.evaluate(() => {
+    window.lose = document.getElementById('canvas').getContext('webgl2')
+                          .getExtension('WEBGL_lose_context');
+    window.lose.loseContext();
+  });
+  await page.waitForTimeout(300);
+  await page.evaluate(() => window.lose.restoreContext());
+  const from = onPage(frontSticker(-1, -1)), to = onPage(frontSticker(0, -1));
+  if (!await shows(from, isRed)) return 'no picture after the context came back';
+  await touch('touchStart', [from]);
+  await touch('touchMove', [from]);
+  for (let i = 1; i <= 4; ++i) {
+    await touch('touchMove', [{ x: from.x + (to.x - from.x) * i / 4, y: from.y + (to.y - from.y) * i / 4 }]);
+  }
+  await touch('touchEnd', []);
+  return await shows(from, isWhite) ? null : 'the swipe did not turn the bottom layer';
+});
+
 await test('two fingers twisted turn the cube about the screen normal', async () => {
   await fresh();
   let left = { x: 60, y: 240 }, right = { x: 260, y: 240 };

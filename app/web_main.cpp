@@ -1,5 +1,6 @@
-// Gyrelle in a browser: once the files kept by an earlier visit are read back, the view
-// is built on the page's canvas, and from then on the page's events drive it.
+// Gyrelle in a browser: once this tab has the game (one tab plays it at a time: see the
+// page's gyrelleTabs) and the files kept by an earlier visit are read back, the view is
+// built on the page's canvas, and from then on the page's events drive it.
 #include <emscripten.h>
 
 #include "app/voxletAppDelegate.h"
@@ -17,6 +18,7 @@ struct Page {
     std::unique_ptr<EAGLView> view;
     std::unique_ptr<voxletAppDelegate> delegate;
 };
+Page* running = nullptr;
 
 void sayOnPage(const char* message) {
     // clang-format off
@@ -47,13 +49,37 @@ void start() {
     }
     game->platform->window().setContentView(game->view.get());
     game->delegate = std::make_unique<voxletAppDelegate>(game->view.get());
-    Page* running = game.release();  // the page's until it closes
+    running = game.release();  // the page's until it closes
     running->platform->run(*running->delegate);
 }
 
 }  // namespace
 
-int main() {
+// This tab has the game: read what is kept, then play.
+extern "C" EMSCRIPTEN_KEEPALIVE void gyrelleClaimed() {
     platform::whenFilesReady(start);
+}
+
+// Another tab takes the game over: this one's is saved, kept, and then never written again.
+extern "C" EMSCRIPTEN_KEEPALIVE void gyrelleHandOver() {
+    if (running) {
+        running->delegate->applicationWillTerminate();
+    }
+    platform::filesHandedOver();
+}
+
+int main() {
+    // clang-format off
+    EM_ASM({
+        if (window.gyrelleTabs) {
+            window.gyrelleTabs.claim(_gyrelleClaimed, function(then) {
+                Module.gyrelleHandedOverThen = then;
+                _gyrelleHandOver();
+            });
+        } else {
+            _gyrelleClaimed();
+        }
+    });
+    // clang-format on
     return 0;
 }

@@ -53,10 +53,11 @@ EM_JS(void, mountAndRead, (const char* folder), {
 
 // clang-format off
 EM_JS(void, writeOut, (), {
-    if (Module.gyrelleNoStorage) {
+    if (Module.gyrelleNoStorage || Module.gyrelleHandedOver) {
         return;
     }
-    var keep = Module.gyrelleKeep || (Module.gyrelleKeep = {busy : false, again : false});
+    var keep = Module.gyrelleKeep ||
+               (Module.gyrelleKeep = {busy : false, again : false, waiting : []});
     if (keep.busy) {
         keep.again = true;
         return;
@@ -66,11 +67,13 @@ EM_JS(void, writeOut, (), {
         if (error) {
             keep.busy = false;
             Module.gyrelleNothingKept("could not keep the cube in this browser: " + error);
+            keep.waiting.splice(0).forEach(function(then) { then(); });
         } else if (keep.again) {
             keep.again = false;
             sync();
         } else {
             keep.busy = false;
+            keep.waiting.splice(0).forEach(function(then) { then(); });
         }
     };
     var sync = function() {
@@ -101,7 +104,27 @@ EM_JS(void, prepareNotice, (), {
 });
 // clang-format on
 
+// Once what was written is kept, nothing more is: the game is another tab's now.
+// clang-format off
+EM_JS(void, handOver, (), {
+    var keep = Module.gyrelleKeep;
+    var then = function() {
+        Module.gyrelleHandedOver = true;
+        Module.gyrelleHandedOverThen();
+    };
+    if (keep && keep.busy) {
+        keep.waiting.push(then);
+    } else {
+        then();
+    }
+});
+// clang-format on
+
 }  // namespace
+
+void filesHandedOver() {
+    handOver();
+}
 
 void whenFilesReady(void (*ready)()) {
     whenReady = ready;

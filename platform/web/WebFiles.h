@@ -14,4 +14,8 @@ void whenFilesReady(void (*ready)());
 // while one is under way are gathered into one more.
 void keepFiles();
 
+// Another tab takes the game over: once what was written is kept, nothing more is, and
+// the page's Module.gyrelleHandedOverThen is called.
+void filesHandedOver();
+
 }  // namespace gyrelle::platform

@@ -219,6 +219,37 @@ await test('the site folder holds the site alone', async () => {
   return String(have.sort()) === String(want.sort()) ? null : `it holds ${have.join(' ')}`;
 });
 
+// Two tabs of one browser: the second says the game is open elsewhere; taking it over
+// makes the first save its game first, so the turn it made just before is not lost.
+await test('a second tab takes the game over with the first one\'s last turn', async () => {
+  await fresh();
+  const first = page;
+  const second = await first.context().newPage();
+  second.on('pageerror', (error) => problems.push(error.message));
+  await second.goto(url);
+  const told = await second.waitForFunction(
+      () => document.getElementById('elsewhere').className === 'shown' &&
+            document.getElementById('elsewhere-text').textContent,
+      null, { timeout: 20000 }).catch(() => null);
+  if (!told || !/open in another tab/.test(await told.jsonValue())) {
+    return 'the second tab does not say the game is open in another';
+  }
+  // The turn, then the take-over at once: well before the first would save by itself.
+  const topFront = onPage(startOrientation([0, 1.501, 1]));
+  await first.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'f', code: 'KeyF' }));
+  });
+  if (!await shows(topFront, isWhite)) return 'F did not turn the front';
+  await second.click('#elsewhere-button');
+  page = second;
+  if (!await shows(topFront, isWhite, 40)) return 'the second tab has not the first one\'s turn';
+  const firstSays = await first.evaluate(
+      () => document.getElementById('elsewhere').className + ' ' +
+            document.getElementById('elsewhere-text').textContent);
+  return /^shown .*now played in another tab/.test(firstSays) ? null
+      : `the first tab says "${firstSays}"`;
+});
+
 // Where IndexedDB is refused (cookies blocked, some private modes) or missing, the game
 // says once that it keeps nothing, and plays: F turns the front.
 await test('without storage the game says so and plays on', async () => {

@@ -1,6 +1,7 @@
 #include "platform/AlertView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Painter.h"
 
@@ -100,8 +101,54 @@ bool Window::keyDown(const KeyPress& key) {
     return content_ && content_->keyDown(key);
 }
 
+Rect Window::touchArea(const View& button) const {
+    const Point origin = button.convertPoint({0, 0}, this);
+    const Rect f{origin.x, origin.y, button.frame().width, button.frame().height};
+    const float w = std::max(f.width, leastSide_), h = std::max(f.height, leastSide_);
+    Rect area{f.x + (f.width - w) / 2, f.y + (f.height - h) / 2, w, h};
+    // Moved, not cut, to lie where a finger can land (unless it cannot fit there at all).
+    const Rect r = reach_.width > 0 ? reach_ : bounds();
+    area.x = std::max(r.x, std::min(area.x, r.x + r.width - w));
+    area.y = std::max(r.y, std::min(area.y, r.y + r.height - h));
+    return area;
+}
+
+// Only the content view's own buttons, and only while nothing that takes touches (a
+// panel, the instructions) lies over the content: a touch near a button under a panel
+// belongs to the panel.
+View* Window::touchTargetAt(Point p) const {
+    if (content_ == nullptr) {
+        return nullptr;
+    }
+    View* found = nullptr;
+    float nearest = HUGE_VALF;
+    for (View* sub : content_->subviews()) {
+        if (sub->alpha() <= 0.01f) {
+            continue;
+        }
+        if (!sub->isTouchTarget()) {
+            if (sub->acceptsTouches()) {
+                return nullptr;
+            }
+            continue;
+        }
+        const Rect a = touchArea(*sub);
+        const float dx = a.x + a.width / 2 - p.x, dy = a.y + a.height / 2 - p.y;
+        if (a.contains(p) && dx * dx + dy * dy < nearest) {
+            nearest = dx * dx + dy * dy;
+            found = sub;
+        }
+    }
+    return found;
+}
+
 View* Window::hitTest(Point p) {
     View* hit = View::hitTest(p);
+    if (hit == nullptr || hit == content_) {
+        if (View* target = touchTargetAt(p)) {
+            hit = target;
+        }
+    }
     AlertView* front = frontAlert();
     if (front == nullptr) {
         return hit;

@@ -59,8 +59,19 @@ class Window : public View {
     // A question on screen takes every key (y or Return answers Yes, n or Escape No);
     // otherwise the content view gets it.
     bool keyDown(const KeyPress& key) override;
-    // Likewise every touch: one outside the question reaches nothing.
+    // Likewise every touch: one outside the question reaches nothing. A button is hit
+    // within its touch area (below), also where that reaches past the window's points.
     View* hitTest(Point p) override;
+
+    // Where a finger can land, in the window's points (the drawable, letterbox bars and
+    // all), and the least side of a touch target there, in points.
+    void setTouchReach(Rect reach, float leastSide) {
+        reach_ = reach;
+        leastSide_ = leastSide;
+    }
+    // Where a touch hits `button` (a subview, at any depth), in the window's points: its
+    // frame grown to the least side about its centre, then moved to lie within reach.
+    Rect touchArea(const View& button) const;
 
     void subviewNeedsDisplay() override { ++displayGeneration_; }
     void didRemoveSubview(View* view) override {
@@ -87,7 +98,13 @@ class Window : public View {
     friend class AlertView;
     void answered(AlertView* alert);
 
+    // The content view's button whose touch area holds `p` (window points), the nearest
+    // by its centre where areas overlap.
+    View* touchTargetAt(Point p) const;
+
     View* content_ = nullptr;
+    Rect reach_;
+    float leastSide_ = 0;
     unsigned displayGeneration_ = 0;
     std::string subtitle_;
     unsigned titleGeneration_ = 0;

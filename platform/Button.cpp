@@ -1,12 +1,20 @@
 #include "platform/Button.h"
 
+#include "platform/AlertView.h"
 #include "platform/Painter.h"
 
 namespace gyrelle::platform {
 
 void Button::touchesEnded(const TouchSet& touches, const Event&) {
     const Touch* t = touches.anyObject();
-    bool inside = t && bounds().contains(t->locationInView(this));
+    // Lifted within the area it could be touched in, which may be larger than the button.
+    const View* root = this;
+    while (root->superview()) {
+        root = root->superview();
+    }
+    const auto* window = dynamic_cast<const Window*>(root);
+    bool inside = t && (bounds().contains(t->locationInView(this)) ||
+                        (window && window->touchArea(*this).contains(t->locationInView(nullptr))));
     bool act = tracking_ && inside;
     tracking_ = false;
     if (act && action_) {

@@ -23,6 +23,7 @@ class Button : public View {
     void setAction(std::function<void()> action) { action_ = std::move(action); }
     const std::string& label() const { return label_; }
 
+    bool isTouchTarget() const override { return true; }
     void touchesBegan(const TouchSet&, const Event&) override { tracking_ = true; }
     void touchesEnded(const TouchSet& touches, const Event& event) override;
     void drawContent(Painter& painter) const override;

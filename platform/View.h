@@ -61,6 +61,9 @@ class View {
     virtual void drawContent(Painter&) const {}
     // False for views that let touches pass through to what is under them.
     virtual bool acceptsTouches() const { return true; }
+    // A target a finger must be able to hit: touched within a larger area than its frame
+    // where it is small (Window::touchArea).
+    virtual bool isTouchTarget() const { return false; }
 
     // A key pressed while this view has the keyboard; false when it means nothing here.
     virtual bool keyDown(const KeyPress&) { return false; }

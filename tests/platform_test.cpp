@@ -11,6 +11,7 @@
 
 #include "overlay/InfoView.h"
 #include "platform/AlertView.h"
+#include "platform/Button.h"
 #include "platform/DesktopInput.h"
 #include "platform/Log.h"
 #include "platform/Painter.h"
@@ -162,6 +163,63 @@ TEST(TouchDispatcher, ATouchBelongsToTheViewItLandedOn) {
     EXPECT_TRUE(root.seen.empty());
     ASSERT_EQ(button.seen.size(), 3u);
     EXPECT_EQ(button.seen[0].first.x, 5);  // in the button's own points
+}
+
+// A phone upright at 390 x 844 CSS pixels and three pixels to each: the view is 390 x 585
+// (1.21875 CSS pixels a point) with bars of 129.5 CSS pixels above and below, and a
+// finger needs 48 CSS pixels, 39.38 points. The "i" button (25 points in the lower
+// right corner) is touched in 39.38 points about its centre, moved left to stay on the
+// screen, and reaching down into the bar; the undo button likewise on the left; never
+// while a panel lies over the view. Lifted within that area, the button acts.
+TEST(Window, SmallButtonsAreTouchedWithinAFingersAreaWhereTheScreenAllows) {
+    Window window({320, 480});
+    View content({0, 0, 320, 480});
+    window.setContentView(&content);
+    Button info(Button::Style::InfoLight, {295, 455, 25, 25});
+    Button undo(Button::Style::Undo, {0, 455, 25, 25});
+    int pressed = 0;
+    info.setAction([&] { ++pressed; });
+    content.addSubview(&info);
+    content.addSubview(&undo);
+    const float perPoint = 1170.0f / 320, bar = (2532 - 1755) / 2 / perPoint;
+    window.setTouchReach({0, -bar, 320, 2532 / perPoint}, 48 * 3 / perPoint);
+    const float side = 48 * 3 / perPoint;  // 39.38
+    const Rect a = window.touchArea(info);
+    EXPECT_NEAR(a.x, 320 - side, 1e-3);
+    EXPECT_NEAR(a.y, 467.5f - side / 2, 1e-3);
+    EXPECT_NEAR(a.width * 1.21875f, 48, 1e-3);
+    EXPECT_NEAR(a.height * 1.21875f, 48, 1e-3);
+    EXPECT_EQ(window.hitTest({a.x + 0.01f, a.y + a.height - 0.01f}), &info);  // in the bar
+    EXPECT_EQ(window.hitTest({a.x - 0.01f, 470}), &content);
+    EXPECT_EQ(window.hitTest({319.9f, a.y - 0.01f}), &content);
+    EXPECT_EQ(window.hitTest({10, 486}), &undo);
+    EXPECT_EQ(window.hitTest({side + 0.01f, 490}), nullptr);  // the bar, near nothing
+
+    TouchDispatcher dispatcher(window);
+    TouchDispatcher::Change c{1, {a.x + 1, 485}, 1};
+    dispatcher.began(&c, 1);
+    dispatcher.ended(&c, 1);
+    EXPECT_EQ(pressed, 1);
+    c.at = {a.x - 1, 485};  // begun on it, lifted outside its area: nothing
+    TouchDispatcher::Change on{1, {a.x + 1, 485}, 1};
+    dispatcher.began(&on, 1);
+    dispatcher.ended(&c, 1);
+    EXPECT_EQ(pressed, 1);
+
+    // At 320 x 480 points, no bars and 44 points: inward from the corner.
+    window.setTouchReach({0, 0, 320, 480}, 44);
+    const Rect b = window.touchArea(info);
+    EXPECT_EQ(b.x, 276);
+    EXPECT_EQ(b.y, 436);
+    EXPECT_EQ(window.hitTest({276.5f, 436.5f}), &info);
+    EXPECT_EQ(window.hitTest({275.5f, 436.5f}), &content);
+
+    View panel({0, 0, 320, 480});
+    content.addSubview(&panel);
+    EXPECT_EQ(window.hitTest({280, 440}), &panel);
+    EXPECT_EQ(window.hitTest({300, 470}), &panel);  // within the button: the panel is over it
+    window.setTouchReach({0, -bar, 320, 2532 / perPoint}, side);
+    EXPECT_EQ(window.hitTest({a.x + 1, 485}), nullptr);  // the bar by it too
 }
 
 // Two fingers on a panel: lifting the first closes it (the panel is freed), and the

@@ -84,6 +84,16 @@ void WindowHost::composite() {
 bool WindowHost::placeLayer(Size drawable) {
     const PixelRect before = layer_.rect;
     layer_.rect = letterbox(drawable, points_);
+    // A finger reaches the whole drawable, bars and all: in the view's points.
+    const PixelRect& r = layer_.rect;
+    if (r.width > 0) {
+        const float perPixel = static_cast<float>(points_.width) / static_cast<float>(r.width);
+        const float top = static_cast<float>(drawable.height - (r.y + r.height));
+        root_->setTouchReach({-static_cast<float>(r.x) * perPixel, -top * perPixel,
+                              static_cast<float>(drawable.width) * perPixel,
+                              static_cast<float>(drawable.height) * perPixel},
+                             leastTouchPixels() * perPixel);
+    }
     if (root_->contentView() && !(layer_.rect == before)) {
         root_->contentView()->layoutSubviews();
         return true;

@@ -49,6 +49,8 @@ class WindowHost : public Application, public GLContext::Host {
 
     // The drawable's size in pixels.
     virtual Size drawableSize() const = 0;
+    // The least side of a touch target, in the drawable's pixels.
+    virtual float leastTouchPixels() const = 0;
     // Shows what was composited (the desktop swaps its buffers; a browser shows a canvas
     // by itself).
     virtual void presentWindow() {}

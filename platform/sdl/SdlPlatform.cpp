@@ -198,6 +198,15 @@ Size SdlPlatform::drawableSize() const {
     return {w, h};
 }
 
+// 44 points, the touch guidelines' least target, in the window's pixels (more than one
+// to the point on a high-density screen).
+float SdlPlatform::leastTouchPixels() const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    const Size d = drawableSize();
+    return 44.0f * (w > 0 ? static_cast<float>(d.width) / static_cast<float>(w) : 1.0f);
+}
+
 void SdlPlatform::presentWindow() {
     SDL_GL_SwapWindow(window_);
 }

@@ -38,6 +38,7 @@ class SdlPlatform : public WindowHost {
 
   private:
     Size drawableSize() const override;
+    float leastTouchPixels() const override;
     void presentWindow() override;
     void setTitle(const std::string& title) override;
 

@@ -175,6 +175,10 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
     return 0;
 }
 
+float WebPlatform::leastTouchPixels() const {
+    return static_cast<float>(48.0 * emscripten_get_device_pixel_ratio());
+}
+
 void WebPlatform::contextRestored() {
     if (!makeCurrent()) {
         return;

@@ -52,6 +52,8 @@ class WebPlatform : public WindowHost {
 
   private:
     Size drawableSize() const override { return drawable_; }
+    // 48 CSS pixels (Android's least target; Apple asks for 44) in the canvas's pixels.
+    float leastTouchPixels() const override;
     void setTitle(const std::string& title) override;
     void schedule();
 

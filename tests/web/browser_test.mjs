@@ -37,11 +37,9 @@ let page, cdp, scale = 1;
 // A page of its own, with storage of its own: no test sees another's cube; `pixelRatio`
 // backing pixels to a CSS pixel, as on a phone's screen.
 // `before`: a script run in the page before its own.
-async function fresh(pixelRatio = 1, before = null) {
+async function fresh(pixelRatio = 1, before = null, viewport = { width: 320, height: 480 }) {
   scale = pixelRatio;
-  const context = await browser.newContext({
-    viewport: { width: 320, height: 480 }, deviceScaleFactor: pixelRatio, hasTouch: true,
-  });
+  const context = await browser.newContext({ viewport, deviceScaleFactor: pixelRatio, hasTouch: true });
   page = await context.newPage();
   cdp = await context.newCDPSession(page);
   page.on('pageerror', (error) => problems.push(error.message));
@@ -248,6 +246,35 @@ await test('a second tab takes the game over with the first one\'s last turn', a
             document.getElementById('elsewhere-text').textContent);
   return /^shown .*now played in another tab/.test(firstSays) ? null
       : `the first tab says "${firstSays}"`;
+});
+
+// A phone upright, 390 x 844 CSS pixels at three pixels each: the view is 390 x 585 with
+// bars of 129.5 above and below, 1.21875 CSS pixels a point. The 25-point buttons are
+// touched within 48 CSS pixels: here, in the bar under the view, just inside that area.
+await test('the buttons are hit within 48 CSS pixels on a phone', async () => {
+  const phone = (p) => ({ x: p.x * 1.21875, y: 129.5 + p.y * 1.21875 });
+  const centre = phone(onPage(frontSticker(0, 0)));
+  const topFront = phone(onPage(startOrientation([0, 1.501, 1])));
+  await fresh(3, null, { width: 390, height: 844 });
+  if (!await shows(centre, isRed, 40)) return 'no cube';
+  // The "i": its area is 342..390 by 675.3..723.3.
+  await tap({ x: 343, y: 722.5 });
+  const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
+  if (!await shows(centre, dimmed)) return 'a touch by the "i" did not open the instructions';
+  await tap({ x: 195, y: 300 });
+  if (!await shows(centre, isRed)) return 'the instructions did not close';
+  // The undo arrow, once there is a turn: 0..48 by the same rows.
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'f', code: 'KeyF' }));
+  });
+  if (!await shows(topFront, isWhite)) return 'F did not turn the front';
+  await page.waitForTimeout(300);
+  await tap({ x: 47, y: 722.5 });
+  if (!await shows(topFront, isGreen)) return 'a touch by the undo arrow did not undo';
+  // Just outside the area: nothing.
+  await tap({ x: 341, y: 722.5 });
+  await page.waitForTimeout(500);
+  return await shows(centre, isRed, 0.5) ? null : 'a touch outside the "i"\'s area opened it';
 });
 
 // Where IndexedDB is refused (cookies blocked, some private modes) or missing, the game

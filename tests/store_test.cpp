@@ -283,17 +283,18 @@ TEST_F(StateFileTest, OnlyARegularFileIsReplaced) {
 // still be writing.
 TEST_F(StateFileTest, StaleTemporariesAreRemovedAtStart) {
     for (const char* name : {"cube_state.dat.Ab3xZ9", "cube_state.dat.Qq1234", "cube_state.dat.bad",
-                             "history.Zz0099", "saving.aB3dE5"}) {
+                             "history.Zz0099", "records.k2Lm9P", "saving.aB3dE5"}) {
         std::ofstream(dir + "/" + name) << "x";
     }
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
-    for (const char* name :
-         {"cube_state.dat.Ab3xZ9", "cube_state.dat.bad", "history.Zz0099", "saving.aB3dE5"}) {
+    for (const char* name : {"cube_state.dat.Ab3xZ9", "cube_state.dat.bad", "history.Zz0099",
+                             "records.k2Lm9P", "saving.aB3dE5"}) {
         fs::last_write_time(dir + "/" + name, old);
     }
     open();
     EXPECT_FALSE(fs::exists(dir + "/cube_state.dat.Ab3xZ9"));
     EXPECT_FALSE(fs::exists(dir + "/history.Zz0099"));
+    EXPECT_FALSE(fs::exists(dir + "/records.k2Lm9P"));
     EXPECT_FALSE(fs::exists(dir + "/saving.aB3dE5"));
     EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.Qq1234"));  // maybe another game's, now
     EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.bad"));
@@ -324,6 +325,37 @@ TEST_F(StateFileTest, AFailedSaveLeavesTheOldFiles) {
                     name == "lock")
             << name << ": a temporary was left behind";
     }
+}
+
+// A disk with room for the cube but not for its long history: the save fails whole and
+// says so (the end's status is 1), and the files read back as the last save left them,
+// history and all; never the new cube with the old history, which would drop the undo.
+TEST_F(StateFileTest, ADiskTooFullForTheHistoryKeepsTheLastWholeSave) {
+    auto session = open();
+    for (int i = 0; i < 10; ++i) {
+        land(*session, i % 2 ? 3 : 7);
+    }
+    ASSERT_TRUE(session->keeper->saveNow());
+    const std::string cube = file(), history = file("history");
+    for (int i = 0; i < 690; ++i) {
+        land(*session, i % 2 ? 3 : 7);
+    }
+    ASSERT_GT(session->keeper->texts().history.size(), 4096u);
+    ASSERT_LT(session->keeper->texts().cube.size(), 4096u);
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(session->keeper->saveNow() ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(file(), cube);
+    EXPECT_EQ(file("history"), history);
+    session.reset();
+    EXPECT_EQ(open()->game.history().entries().size(), 10u);
 }
 
 // A save of several files goes through `saving`: it is on disk, whole, before any file

@@ -11,6 +11,9 @@ namespace gyrelle::store {
 class LineReader {
   public:
     LineReader(std::FILE* in, size_t longest) : in_(in), longest_(longest) {}
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
 
     // The next line, without its line feed; false at the end of the file, for a last line
     // with no line feed, and for a line longer than the limit.
@@ -22,9 +25,13 @@ class LineReader {
     std::FILE* in_;
     size_t longest_;
     int number_ = 0;
+    char* buffer_ = nullptr;  // getline's
+    size_t capacity_ = 0;
 };
 
 // The words of a line between single spaces; two spaces make an empty word between them.
 std::vector<std::string> words(const std::string& line);
+// The same into `out`, whose strings' room is used again: for files of many lines.
+void words(const std::string& line, std::vector<std::string>& out);
 
 }  // namespace gyrelle::store

@@ -35,6 +35,28 @@ bool seconds(const std::string& word, double& value) {
     if (word.empty() || word.find_first_not_of("0123456789.eE-") != std::string::npos) {
         return false;
     }
+    // As the game writes them (digits, a point, three more), a million to a file: an
+    // integer over a power of ten, both exact in a double, rounds as strtod would.
+    long long mantissa = 0;
+    int digits = 0, decimals = -1;
+    for (char c : word) {
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else if (c >= '0' && c <= '9' && digits < 15) {
+            mantissa = mantissa * 10 + (c - '0');
+            ++digits;
+            decimals += decimals >= 0;
+        } else {
+            digits = -1;
+            break;
+        }
+    }
+    if (digits > 0 && decimals != 0) {
+        static constexpr double kTens[] = {1,   10,  100,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        value = static_cast<double>(mantissa) / kTens[decimals < 0 ? 0 : decimals];
+        return value <= Solves::kLongest;
+    }
     char* stop = nullptr;
     value = std::strtod(word.c_str(), &stop);
     return stop == word.c_str() + word.size() && std::isfinite(value) && value >= 0 &&
@@ -50,18 +72,43 @@ std::string dateText(std::time_t date) {
     return text;
 }
 
+// "YYYY-MM-DDTHH:MM:SSZ", a day the calendar has, years 1000 to 9999 (as written),
+// no leap second. Parsed by hand: a records file may hold a million of them.
 bool date(const std::string& word, std::time_t& value) {
-    std::tm utc{};
-    char z = 0;
-    if (word.size() != 20 ||
-        std::sscanf(word.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
-                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &z) != 7) {
+    if (word.size() != 20 || word[4] != '-' || word[7] != '-' || word[10] != 'T' ||
+        word[13] != ':' || word[16] != ':' || word[19] != 'Z') {
         return false;
     }
-    utc.tm_year -= 1900;
-    utc.tm_mon -= 1;
-    value = timegm(&utc);
-    return dateText(value) == word;  // a date the calendar has, written as we write it
+    auto number = [&](size_t at, size_t digits, int& out) {
+        out = 0;
+        for (size_t i = at; i < at + digits; ++i) {
+            if (word[i] < '0' || word[i] > '9') {
+                return false;
+            }
+            out = out * 10 + (word[i] - '0');
+        }
+        return true;
+    };
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+    if (!number(0, 4, y) || !number(5, 2, mo) || !number(8, 2, d) || !number(11, 2, h) ||
+        !number(14, 2, mi) || !number(17, 2, sec)) {
+        return false;
+    }
+    static constexpr int kDaysIn[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (y < 1000 || mo < 1 || mo > 12 || d < 1 || d > kDaysIn[mo - 1] + (mo == 2 && leap) ||
+        h > 23 || mi > 59 || sec > 59) {
+        return false;
+    }
+    // Days since 1970-01-01 in the proleptic Gregorian calendar, counted from March so
+    // that a leap day ends the year: 146097 days to 400 years, 153 to five months.
+    const long yy = y - (mo <= 2);
+    const long era = yy / 400, yearOfEra = yy - era * 400;
+    const long dayOfYear = (153 * ((mo + 9) % 12) + 2) / 5 + d - 1;
+    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const long days = era * 146097 + dayOfEra - 719468;
+    value = static_cast<std::time_t>(days * 86400 + h * 3600 + mi * 60 + sec);
+    return true;
 }
 
 std::string secondsText(double seconds) {
@@ -159,6 +206,7 @@ Reading readRecords(std::FILE* in, SavedRecords& records) {
                     std::string& scramble) {
         return first ? w.size() == at : how(w, at, kind, assisted, scramble);
     };
+    std::vector<std::string> w;
     while (lines.next(line)) {
         if (line == "end") {
             records = std::move(read);
@@ -173,7 +221,7 @@ Reading readRecords(std::FILE* in, SavedRecords& records) {
             }
             return {};
         }
-        const std::vector<std::string> w = words(line);
+        words(line, w);
         Solve s;
         bool ok = read.phase == Solves::Phase::None;  // nothing follows that line but the end
         if (w[0] == "solve" && w.size() >= 4) {

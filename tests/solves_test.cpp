@@ -140,6 +140,40 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
 
 // A file of the first version is read by its own rules: its solves' scrambles are not
 // known, none was assisted; and it is written back in the second.
+// Times and dates are read by hand (a file may hold a million): each exactly as the C
+// library reads it, and each date the calendar has, as the C library counts it.
+TEST(RecordsFile, TimesAndDatesReadAsTheCLibraryReadsThem) {
+    const std::string head = "gyrelle records 2\nsolve ";
+    SavedRecords back;
+    std::string problem;
+    for (const char* time :
+         {"0.001", "83.412", "0.1", "5999.999", "12", "12.", ".5", "1e2", "0.30000000000000004",
+          "999999999.999", "0.000000000000001", "1234567.123456789", "86399.9995"}) {
+        ASSERT_TRUE(read(head + "2025-12-06T23:30:17Z 5 " + time + " turns\nend\n", back, problem))
+            << time << ": " << problem;
+        EXPECT_EQ(back.done[0].seconds, std::strtod(time, nullptr)) << time;
+    }
+    for (const char* bad : {"1.2.3", "1..2", "-1", "1-", "+1", "1e999", "1000000000.001"}) {
+        EXPECT_FALSE(read(head + "2025-12-06T23:30:17Z 5 " + bad + " turns\nend\n", back, problem))
+            << bad;
+    }
+    for (const char* date : {"1000-01-01T00:00:00Z", "1969-12-31T23:59:59Z", "1970-01-01T00:00:00Z",
+                             "2000-02-29T12:00:00Z", "2024-02-29T23:59:59Z", "2025-12-31T00:00:59Z",
+                             "9999-12-31T23:59:59Z"}) {
+        ASSERT_TRUE(read(head + date + " 5 1.0 turns\nend\n", back, problem)) << date;
+        std::tm utc{};
+        ASSERT_TRUE(strptime(date, "%Y-%m-%dT%H:%M:%SZ", &utc));
+        EXPECT_EQ(back.done[0].date, timegm(&utc)) << date;
+    }
+    for (const char* bad : {"0999-12-31T23:59:59Z", "1900-02-29T00:00:00Z", "2025-02-29T00:00:00Z",
+                            "2025-04-31T00:00:00Z", "2025-13-01T00:00:00Z", "2025-00-10T00:00:00Z",
+                            "2025-12-00T00:00:00Z", "2025-12-06T24:00:00Z", "2025-12-06T23:60:00Z",
+                            "2025-12-06T23:59:60Z", "2025-12-06 23:59:59Z", "2025-12-06T23:59:59+",
+                            "2025-1a-06T23:59:59Z"}) {
+        EXPECT_FALSE(read(head + bad + " 5 1.0 turns\nend\n", back, problem)) << bad;
+    }
+}
+
 TEST(RecordsFile, TheFirstVersionIsStillRead) {
     const std::string v1 =
         "gyrelle records 1\nsolve 2025-12-06T23:30:17Z 57 83.412\n"

@@ -122,6 +122,7 @@ void Keeper::restore() {
     restoreRecords(kept);
     game_.restore(kept, loop_.now());
     saved_ = snapshot();
+    recordsRevision_ = game_.solves().revision();
 }
 
 // After the cube: a solve under way holds only for the cube it was on.
@@ -134,8 +135,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
         reading = readRecords(in, records);
         std::fclose(in);
     } else if (reading.whole()) {
-        recordsText_ = recordsFileText({});  // none yet, and none needed until a solve
-        return;
+        return;  // none yet, and none needed until a solve
     }
     bool aside = false;
     if (reading.outcome == Reading::Outcome::Partial) {
@@ -155,7 +155,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
             folder_->setAside(Folder::kRecords, error)) {
             platform::logMessage("%s was not read: %s; it is kept as %s.bad and new records begin",
                                  path.c_str(), reading.problem.c_str(), path.c_str());
-            recordsText_ = {};
+            recordsDue_ = true;
         } else {
             recordsKept_ = false;
             platform::logMessage("%s was not read: %s; solves will not be recorded", path.c_str(),
@@ -163,7 +163,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
         }
         return;
     }
-    recordsText_ = aside ? std::string() : recordsFileText(records);
+    recordsDue_ = aside;
     kept.done = std::move(records.done);
     if (records.phase == Solves::Phase::None) {
         return;
@@ -173,6 +173,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     if (records.cube != cubeFingerprint(kept.stickers) || cube.isSolved()) {
         platform::logMessage("%s: the solve under way was on another cube and is dropped",
                              path.c_str());
+        recordsDue_ = true;
         return;
     }
     kept.phase = records.phase;
@@ -183,7 +184,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     kept.scramble = records.scramble;
 }
 
-Keeper::Texts Keeper::texts() const {
+Keeper::Texts Keeper::texts(bool records) const {
     const SavedState state = snapshot().state;
     const MagicCube::Stickers& stickers = game_.cube().stickers();
     const Solves& solves = game_.solves();
@@ -192,9 +193,11 @@ Keeper::Texts Keeper::texts() const {
     if (canWriteHistory(game_.history(), stickers)) {
         t.history = textOf([&](std::FILE* out) { writeHistory(out, game_.history(), stickers); });
     }
-    t.records = recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
-                                 solves.moves(), solves.seconds(loop_.now()), solves.kind(),
-                                 solves.isAssisted(), solves.scrambleText()});
+    if (records) {
+        t.records = recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
+                                     solves.moves(), solves.seconds(loop_.now()), solves.kind(),
+                                     solves.isAssisted(), solves.scrambleText()});
+    }
     return t;
 }
 
@@ -225,8 +228,14 @@ bool Keeper::save() {
         }
     }
     lastSave_ = loop_.now();
-    const Texts t = texts();
     const bool whole = folder_->wholeSaveNeeded();
+    // The records only when they changed (a solve under way changes with the clock): a
+    // file of a million solves is not made again at every save.
+    const Solves& solves = game_.solves();
+    const bool records =
+        recordsKept_ && (whole || recordsDue_ || solves.revision() != recordsRevision_ ||
+                         solves.phase() == Solves::Phase::Running);
+    const Texts t = texts(records);
     Folder::Texts files{{Folder::kCube, &t.cube}};
     if (t.history.empty()) {
         platform::logMessage(
@@ -235,7 +244,7 @@ bool Keeper::save() {
     } else if (whole || t.history != historyText_) {
         files.push_back({Folder::kHistory, &t.history});
     }
-    if (recordsKept_ && (whole || t.records != recordsText_)) {
+    if (records) {
         files.push_back({Folder::kRecords, &t.records});
     }
     if (!folder_->replace(files, error)) {
@@ -244,7 +253,10 @@ bool Keeper::save() {
     }
     saved_ = snapshot();
     historyText_ = t.history.empty() ? historyText_ : t.history;
-    recordsText_ = recordsKept_ ? t.records : recordsText_;
+    if (records) {
+        recordsDue_ = false;
+        recordsRevision_ = solves.revision();
+    }
     if (written_) {
         written_();
     }

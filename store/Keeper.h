@@ -45,11 +45,12 @@ class Keeper : public Game::Listener {
     // records could not be kept (said in the log).
     bool saveNow();
 
-    // What the files would hold if saved now (the cube's lines, the history, the records).
+    // What the files would hold if saved now (the cube's lines, the history, the records:
+    // left empty without `records`).
     struct Texts {
         std::string cube, history, records;
     };
-    Texts texts() const;
+    Texts texts(bool records = true) const;
 
     void solved(const Solve& record, bool best) override;
     // Each frame: when it shows the cube changed or turned, a save waits a while longer.
@@ -79,8 +80,11 @@ class Keeper : public Game::Listener {
     bool historyAside_ = false;  // nor was the history file
     bool recordsKept_ = true;    // false when the records file is there but unreadable
     Snapshot saved_;             // as the files hold it now
-    std::string historyText_;    // what the history and records files hold now
-    std::string recordsText_;
+    std::string historyText_;    // what the history file holds now
+    // The records file is written when the solves changed since this revision, or when
+    // it must be whatever they hold (set aside, or holding a solve that was dropped).
+    unsigned long recordsRevision_ = 0;
+    bool recordsDue_ = false;
     // The cube as last noticed, for telling when it moves.
     unsigned long seenRevision_ = 0;
     float seenRotation_[4] = {};

@@ -680,6 +680,28 @@ TEST_F(RecordsFileTest, TextAfterTheEndLineIsSaidAndTheFileKeptAside) {
     }
 }
 
+// A save writes the records only when the solves changed: a file of a million solves is
+// not made again for a turn. (This one's "9.5" would be written "9.500".)
+TEST_F(RecordsFileTest, TheRecordsAreWrittenOnlyWhenTheSolvesChanged) {
+    const std::string theirs = "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 9 9.5 turns\nend\n";
+    std::ofstream(path("records")) << theirs;
+    auto session = open();
+    std::vector<std::string> calls;
+    spy::calls = &calls;
+    land(*session, 4);
+    EXPECT_TRUE(session->keeper->saveNow());
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "rename to records"), 0);
+    EXPECT_EQ(file("records"), theirs);
+    land(*session, -4);
+    session->game.newGame();  // a scramble of the solved cube arms a solve
+    EXPECT_TRUE(session->keeper->saveNow());
+    spy::calls = nullptr;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "rename to records"), 1);
+    EXPECT_TRUE(file("records").starts_with(
+        "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 9 9.500 turns\nscrambled "))
+        << file("records");
+}
+
 // Records that cannot be kept (a FIFO in their place, here) are said at the start; the
 // cube is saved all the same, and the end says a file was not kept, for status 1.
 TEST_F(RecordsFileTest, RecordsThatCannotBeKeptFailTheSaveThatEndsTheGame) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -70,7 +71,7 @@ class Folder {
     bool replace(const Texts& files, std::string& error);
     // A save cut short may still wait to be completed: the next save must hold every
     // file, not only those that changed.
-    bool wholeSaveNeeded() const { return unfinished_; }
+    bool wholeSaveNeeded() const { return unfinished_.load(); }
 
     // The text of `saving` for these files; and a `saving` read back into the texts of
     // its files, by name: false for anything that is not one whole.
@@ -84,7 +85,7 @@ class Folder {
     // The files of a save cut short that could not be completed here (another game has
     // the folder, or the disk refused): read from here rather than the disk.
     std::map<std::string, std::string> pending_;
-    bool unfinished_ = false;
+    std::atomic<bool> unfinished_{false};  // written by the save in flight, read by the next
 };
 
 }  // namespace gyrelle::store

@@ -47,6 +47,7 @@ Keeper::Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string
     : game_(game), loop_(loop), why_(std::move(why)), written_(std::move(written)) {
     if (!dir.empty()) {
         folder_ = std::make_unique<Folder>(std::move(dir));
+        writer_ = std::make_unique<Writer>(*folder_);
     }
     saved_ = snapshot();
     game_.addListener(this);
@@ -132,7 +133,12 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     SavedRecords records;
     std::FILE* in = folder_->open(Folder::kRecords, kLargestRecordsFile, "any records", reading);
     if (in) {
-        reading = readRecords(in, records);
+        std::string lines;
+        reading = readRecords(in, records, &lines);
+        if (reading.outcome != Reading::Outcome::Refused) {
+            solveLines_ = std::make_shared<std::string>(std::move(lines));
+            solveLinesCount_ = records.done.size();
+        }
         std::fclose(in);
     } else if (reading.whole()) {
         return;  // none yet, and none needed until a solve
@@ -201,7 +207,27 @@ Keeper::Texts Keeper::texts(bool records) const {
     return t;
 }
 
-bool Keeper::save() {
+// The solves' lines as the records file holds them, brought up to the solves: those
+// that ended since are added (a file of a million is not made again for one more).
+void Keeper::updateSolveLines() {
+    const std::vector<Solve>& done = game_.solves().done();
+    if (done.size() < solveLinesCount_) {  // fewer than before: made again
+        solveLines_ = std::make_shared<std::string>();
+        solveLinesCount_ = 0;
+    }
+    if (done.size() == solveLinesCount_) {
+        return;
+    }
+    if (solveLines_.use_count() > 1) {  // the writer still has the lines it was given
+        solveLines_ = std::make_shared<std::string>(*solveLines_);
+    }
+    for (size_t i = solveLinesCount_; i < done.size(); ++i) {
+        *solveLines_ += solveLine(done[i]);
+    }
+    solveLinesCount_ = done.size();
+}
+
+bool Keeper::save(bool atOnce) {
     if (!folder_) {
         if (!why_.empty()) {
             platform::logMessage("could not save the cube: %s", why_.c_str());
@@ -211,13 +237,18 @@ bool Keeper::save() {
     if (!folder_->writable()) {
         return true;  // another game has the folder: this one was never to save
     }
-    const std::string cubePath = folder_->path(Folder::kCube);
+    if (writer_->failedSince()) {
+        // What the files were thought to hold did not reach them: all of it again.
+        historyText_.clear();
+        recordsDue_ = true;
+    }
     std::string error;
     // A file read at start-up that could not be used whole: the player's bytes stay.
     for (auto [aside, name, what] : {std::tuple{&keepAside_, Folder::kCube, "saved cube"},
                                      {&historyAside_, Folder::kHistory, "undo history"}}) {
         if (*aside) {
             *aside = false;
+            writer_->finish();
             const std::string path = folder_->path(name);
             if (folder_->setAside(name, error)) {
                 platform::logMessage("the %s that could not be read is kept as %s.bad", what,
@@ -235,21 +266,44 @@ bool Keeper::save() {
     const bool records =
         recordsKept_ && (whole || recordsDue_ || solves.revision() != recordsRevision_ ||
                          solves.phase() == Solves::Phase::Running);
-    const Texts t = texts(records);
-    Folder::Texts files{{Folder::kCube, &t.cube}};
+    const Texts t = texts(false);
+    std::vector<Writer::File> files{{Folder::kCube, {std::make_shared<std::string>(t.cube)}}};
+    size_t bytes = t.cube.size();
     if (t.history.empty()) {
         platform::logMessage(
             "could not save the undo history to %s: it holds a sticker the game does not make",
             folder_->path(Folder::kHistory).c_str());
     } else if (whole || t.history != historyText_) {
-        files.push_back({Folder::kHistory, &t.history});
+        files.push_back({Folder::kHistory, {std::make_shared<std::string>(t.history)}});
+        bytes += t.history.size();
     }
     if (records) {
-        files.push_back({Folder::kRecords, &t.records});
+        updateSolveLines();
+        static const auto header = std::make_shared<const std::string>(kRecordsHeader);
+        const MagicCube::Stickers& stickers = game_.cube().stickers();
+        files.push_back({Folder::kRecords,
+                         {header, solveLines_,
+                          std::make_shared<std::string>(recordsTail({{},
+                                                                     solves.phase(),
+                                                                     cubeFingerprint(stickers),
+                                                                     solves.moves(),
+                                                                     solves.seconds(loop_.now()),
+                                                                     solves.kind(),
+                                                                     solves.isAssisted(),
+                                                                     solves.scrambleText()}))}});
+        bytes += solveLines_->size();
     }
-    if (!folder_->replace(files, error)) {
-        platform::logMessage("could not save the cube to %s: %s", cubePath.c_str(), error.c_str());
-        return false;
+    if (!atOnce && bytes > kWrittenInBackground) {
+        writer_->write(std::move(files));  // what failed is said, and written again, later
+    } else {
+        if (!writer_->finish()) {  // nothing of an earlier save may land after this one
+            historyText_.clear();
+            recordsDue_ = true;
+            return save(true);  // with every file, over the failed one
+        }
+        if (!writer_->writeAtOnce(files)) {
+            return false;  // said by the writer
+        }
     }
     saved_ = snapshot();
     historyText_ = t.history.empty() ? historyText_ : t.history;
@@ -264,7 +318,7 @@ bool Keeper::save() {
 }
 
 bool Keeper::saveNow() {
-    return save();
+    return save(true);
 }
 
 void Keeper::solved(const Solve&, bool) {

@@ -9,6 +9,7 @@
 #include "platform/RunLoop.h"
 #include "store/Folder.h"
 #include "store/StateFile.h"
+#include "store/Writer.h"
 
 namespace gyrelle::store {
 
@@ -67,13 +68,18 @@ class Keeper : public Game::Listener {
     };
     Snapshot snapshot() const;
     void restoreRecords(Game::Kept& kept);
-    bool save();
+    // `atOnce`: written before it returns, else a big save (over kWrittenInBackground
+    // bytes) is written by the writer's thread.
+    bool save(bool atOnce = false);
+    void updateSolveLines();
     void arm(double seconds);
     void tick();
 
     Game& game_;
     platform::RunLoop& loop_;
+    static constexpr size_t kWrittenInBackground = 1 << 20;
     std::unique_ptr<Folder> folder_;  // null when nothing is kept
+    std::unique_ptr<Writer> writer_;  // with the folder, and gone before it
     std::string why_;                 // why nothing is kept, or empty by design
     std::function<void()> written_;
     bool keepAside_ = false;     // the state file read at start was not whole: keep it
@@ -85,6 +91,9 @@ class Keeper : public Game::Listener {
     // it must be whatever they hold (set aside, or holding a solve that was dropped).
     unsigned long recordsRevision_ = 0;
     bool recordsDue_ = false;
+    // The lines of the first solveLinesCount_ solves, as the records file holds them.
+    std::shared_ptr<std::string> solveLines_ = std::make_shared<std::string>();
+    size_t solveLinesCount_ = 0;
     // The cube as last noticed, for telling when it moves.
     unsigned long seenRevision_ = 0;
     float seenRotation_[4] = {};

@@ -162,38 +162,37 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
 
 }  // namespace
 
-void writeRecords(std::FILE* out, const SavedRecords& records) {
-    std::fprintf(out, "%s\n", kHeader);
-    for (const Solve& s : records.done) {
-        std::fprintf(out, "solve %s %d %s %s\n", dateText(s.date).c_str(), s.moves,
-                     secondsText(s.seconds).c_str(),
-                     howText(s.kind, s.assisted, s.scramble).c_str());
-    }
+std::string solveLine(const Solve& s) {
+    return "solve " + dateText(s.date) + " " + std::to_string(s.moves) + " " +
+           secondsText(s.seconds) + " " + howText(s.kind, s.assisted, s.scramble) + "\n";
+}
+
+std::string recordsTail(const SavedRecords& records) {
     const std::string h = howText(records.kind, records.assisted, records.scramble);
     if (records.phase == Solves::Phase::Scrambled) {
-        std::fprintf(out, "scrambled %s %s\n", records.cube.c_str(), h.c_str());
-    } else if (records.phase == Solves::Phase::Running) {
-        std::fprintf(out, "solving %s %d %s %s\n", records.cube.c_str(), records.moves,
-                     secondsText(records.seconds).c_str(), h.c_str());
+        return "scrambled " + records.cube + " " + h + "\nend\n";
     }
-    std::fputs("end\n", out);
+    if (records.phase == Solves::Phase::Running) {
+        return "solving " + records.cube + " " + std::to_string(records.moves) + " " +
+               secondsText(records.seconds) + " " + h + "\nend\n";
+    }
+    return "end\n";
 }
 
 std::string recordsFileText(const SavedRecords& records) {
-    char* text = nullptr;
-    size_t length = 0;
-    std::FILE* out = open_memstream(&text, &length);
-    if (out == nullptr) {
-        return {};
+    std::string text = std::string(kHeader) + "\n";
+    for (const Solve& s : records.done) {
+        text += solveLine(s);
     }
-    writeRecords(out, records);
-    std::fclose(out);
-    std::string copy(text, length);
-    std::free(text);
-    return copy;
+    return text + recordsTail(records);
 }
 
-Reading readRecords(std::FILE* in, SavedRecords& records) {
+void writeRecords(std::FILE* out, const SavedRecords& records) {
+    const std::string text = recordsFileText(records);
+    std::fwrite(text.data(), 1, text.size(), out);
+}
+
+Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLines) {
     LineReader lines(in, kLongestLine);
     std::string line;
     if (!lines.next(line) || (line != kHeader && line != kFirstHeader)) {
@@ -207,8 +206,15 @@ Reading readRecords(std::FILE* in, SavedRecords& records) {
         return first ? w.size() == at : how(w, at, kind, assisted, scramble);
     };
     std::vector<std::string> w;
+    std::string raw;  // the solve lines as they stand: a big file is not written out again
     while (lines.next(line)) {
         if (line == "end") {
+            if (solveLines) {
+                for (size_t i = 0; first && i < read.done.size(); ++i) {
+                    raw += solveLine(read.done[i]);  // as this version writes them
+                }
+                *solveLines = std::move(raw);
+            }
             records = std::move(read);
             // Blank lines or zero bytes after it are nothing; text is someone's.
             std::vector<char> rest(64 * 1024);
@@ -228,6 +234,9 @@ Reading readRecords(std::FILE* in, SavedRecords& records) {
             ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds) &&
                  rest(w, 4, s.kind, s.assisted, s.scramble);
             read.done.push_back(s);
+            if (solveLines && !first) {
+                raw.append(line).push_back('\n');
+            }
         } else if (w[0] == "scrambled" && w.size() >= 2) {
             ok = ok && isCubeFingerprint(w[1]) &&
                  rest(w, 2, read.kind, read.assisted, read.scramble);

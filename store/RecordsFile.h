@@ -39,10 +39,15 @@ struct SavedRecords {
 
 void writeRecords(std::FILE* out, const SavedRecords& records);
 std::string recordsFileText(const SavedRecords& records);
+// The file's text in three: its first line, a solve's line, and what follows the solves
+// (the line of a solve armed or under way, and the end), each with its line feed.
+inline constexpr char kRecordsHeader[] = "gyrelle records 2\n";
+std::string solveLine(const Solve& solve);
+std::string recordsTail(const SavedRecords& records);
 // Refused, saying where, for a file that is not wholly such records; `records` is then
 // left untouched.
 // Partial, with the records read, when text (not blank lines, not zero bytes) follows
-// the end line.
-Reading readRecords(std::FILE* in, SavedRecords& records);
+// the end line. With `solveLines`, the solves' lines, to be written again as they are.
+Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLines = nullptr);
 
 }  // namespace gyrelle::store

@@ -681,7 +681,8 @@ TEST_F(RecordsFileTest, TextAfterTheEndLineIsSaidAndTheFileKeptAside) {
 }
 
 // A save writes the records only when the solves changed: a file of a million solves is
-// not made again for a turn. (This one's "9.5" would be written "9.500".)
+// not made again for a turn; and then the solves' lines stay as they were read (this
+// game writes "9.500" for this "9.5").
 TEST_F(RecordsFileTest, TheRecordsAreWrittenOnlyWhenTheSolvesChanged) {
     const std::string theirs = "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 9 9.5 turns\nend\n";
     std::ofstream(path("records")) << theirs;
@@ -698,8 +699,37 @@ TEST_F(RecordsFileTest, TheRecordsAreWrittenOnlyWhenTheSolvesChanged) {
     spy::calls = nullptr;
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "rename to records"), 1);
     EXPECT_TRUE(file("records").starts_with(
-        "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 9 9.500 turns\nscrambled "))
+        "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 9 9.5 turns\nscrambled "))
         << file("records");
+}
+
+// A save over a megabyte (here 30,000 solves) is written off the frame path, and lands
+// whole. One that fails there is said, and the next save writes every file again.
+TEST_F(RecordsFileTest, ABigSaveIsWrittenAsideAndAFailedOneAgainWhole) {
+    std::string theirs = "gyrelle records 2\n";
+    for (int i = 0; i < 30000; ++i) {
+        theirs += "solve 2025-12-06T23:30:17Z " + std::to_string(i % 90 + 10) + " 12.5 turns\n";
+    }
+    std::ofstream(path("records")) << theirs << "end\n";
+    auto session = open();
+    session->game.newGame();  // armed: the records change
+    session->keeper->saveSoon();
+    EXPECT_TRUE(session->keeper->saveNow());
+    EXPECT_TRUE(file("records").starts_with(theirs + "scrambled ")) << file("records").size();
+
+    land(*session, 4);  // the history changes, and cannot be written for a while
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    fs::remove(path("history"));
+    fs::create_symlink("fifo", path("history"));
+    ::testing::internal::CaptureStderr();
+    session->keeper->saveSoon();
+    advance(1.5);
+    EXPECT_FALSE(session->keeper->saveNow());
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("which is not a regular file"),
+              std::string::npos);
+    fs::remove(path("history"));
+    EXPECT_TRUE(session->keeper->saveNow());
+    EXPECT_NE(file("history").find("\nturn 4\nend\n"), std::string::npos) << file("history");
 }
 
 // Records that cannot be kept (a FIFO in their place, here) are said at the start; the

@@ -1,0 +1,95 @@
+#include "store/Writer.h"
+
+#include "platform/Log.h"
+
+namespace gyrelle::store {
+
+Writer::Writer(Folder& folder) : folder_(folder) {
+#ifndef __EMSCRIPTEN__
+    thread_ = std::thread([this] { run(); });
+#endif
+}
+
+Writer::~Writer() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void Writer::write(std::vector<File> files) {
+#ifdef __EMSCRIPTEN__
+    writeNow(files);  // failed_ says so
+#else
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (File& f : files) {
+            bool merged = false;
+            for (File& w : waiting_) {
+                if (std::string(w.name) == f.name) {
+                    w.pieces = std::move(f.pieces);
+                    merged = true;
+                }
+            }
+            if (!merged) {
+                waiting_.push_back(std::move(f));
+            }
+        }
+    }
+    wake_.notify_one();
+#endif
+}
+
+bool Writer::writeAtOnce(std::vector<File>& files) {
+    finish();
+    return writeNow(files);
+}
+
+bool Writer::finish() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return !busy_ && waiting_.empty(); });
+    return !failed_.exchange(false);
+}
+
+void Writer::run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (waiting_.empty()) {
+            return;  // stopping, with nothing left to write
+        }
+        std::vector<File> files = std::move(waiting_);
+        waiting_.clear();
+        busy_ = true;
+        lock.unlock();
+        writeNow(files);
+        lock.lock();
+        busy_ = false;
+        idle_.notify_all();
+    }
+}
+
+bool Writer::writeNow(std::vector<File>& files) {
+    std::vector<std::string> texts(files.size());
+    Folder::Texts named;
+    for (size_t i = 0; i < files.size(); ++i) {
+        for (const auto& piece : files[i].pieces) {
+            texts[i] += *piece;
+        }
+        named.push_back({files[i].name, &texts[i]});
+    }
+    std::string error;
+    if (!folder_.replace(named, error)) {
+        platform::logMessage("could not save the cube to %s: %s",
+                             folder_.path(Folder::kCube).c_str(), error.c_str());
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace gyrelle::store

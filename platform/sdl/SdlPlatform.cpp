@@ -29,7 +29,7 @@ void* sdlLookUp(const char* name) {
 // Motion events waiting in SDL's queue beyond which new ones are dropped.
 constexpr int kMostQueuedMotion = 256;
 // Events read in one go beyond which the loop is behind a backlog; and how often, in
-// events read, X's queue is searched for a Ctrl+Q meanwhile.
+// key events read, X's queue is searched for a Ctrl+Q meanwhile.
 constexpr long kBacklog = 1000;
 constexpr long kSearchEvery = 1000;
 
@@ -263,11 +263,16 @@ int SdlPlatform::admitEvent(void* self, SDL_Event* event) {
 
 void SdlPlatform::quitInBacklog(const SDL_Event& event) {
     ++readSinceLoop_;
+    // Only keys are slow to read (pointer motion reaches a Ctrl+Q behind it soon enough,
+    // and a search of its flood would only slow it down).
+    const bool key =
+        event.type == SDL_KEYDOWN || event.type == SDL_KEYUP || event.type == SDL_TEXTINPUT;
+    keysSinceLoop_ += key;
     if (readSinceLoop_ < kBacklog || runningDelegate == nullptr) {
         return;  // the loop sees the quit in a moment
     }
     if (!(quitting() || event.type == SDL_QUIT || isCtrlQ(event) ||
-          (readSinceLoop_ % kSearchEvery == 0 && quitInXQueue()))) {
+          (key && keysSinceLoop_ % kSearchEvery == 0 && quitInXQueue()))) {
         return;
     }
     // What is queued is dropped, as a closed window drops it; the cube is kept first.
@@ -307,11 +312,11 @@ int SdlPlatform::run(ApplicationDelegate& delegate) {
         int got = std::isinf(wait)
                       ? SDL_WaitEvent(&event)
                       : SDL_WaitEventTimeout(&event, static_cast<int>(std::ceil(wait * 1000)));
-        readSinceLoop_ = 0;
+        readSinceLoop_ = keysSinceLoop_ = 0;
         if (got) {
             handle(event, delegate);
             while (!quitting() && SDL_PollEvent(&event)) {
-                readSinceLoop_ = 0;
+                readSinceLoop_ = keysSinceLoop_ = 0;
                 handle(event, delegate);
             }
         }

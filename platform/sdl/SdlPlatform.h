@@ -67,6 +67,7 @@ class SdlPlatform : public WindowHost {
     std::thread::id loopThread_;
     // Events SDL has read since the loop last had one; X's queue for a Ctrl+Q, if on X.
     long readSinceLoop_ = 0;
+    long keysSinceLoop_ = 0;
     void* x11_ = nullptr;  // the X Display, when the window is on X
     bool quit_ = false;
     bool sdlStarted_ = false;

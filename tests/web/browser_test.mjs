@@ -43,7 +43,7 @@ async function fresh(pixelRatio = 1, before = null, viewport = { width: 320, hei
   page = await context.newPage();
   cdp = await context.newCDPSession(page);
   page.on('pageerror', (error) => problems.push(error.message));
-  if (before) await page.addInitScript(before);
+  if (before) await context.addInitScript(before);  // and on any page opened after
   const begin = Date.now();
   await page.goto(url);
   if (!(await started()).ok) throw new Error('no cube on the page');
@@ -218,34 +218,42 @@ await test('the site folder holds the site alone', async () => {
 });
 
 // Two tabs of one browser: the second says the game is open elsewhere; taking it over
-// makes the first save its game first, so the turn it made just before is not lost.
+// makes the first save its game first, so the turn it made just before is not lost. With
+// Web Locks, and with a BroadcastChannel alone where a browser has no locks.
 await test('a second tab takes the game over with the first one\'s last turn', async () => {
-  await fresh();
-  const first = page;
-  const second = await first.context().newPage();
-  second.on('pageerror', (error) => problems.push(error.message));
-  await second.goto(url);
-  const told = await second.waitForFunction(
-      () => document.getElementById('elsewhere').className === 'shown' &&
-            document.getElementById('elsewhere-text').textContent,
-      null, { timeout: 20000 }).catch(() => null);
-  if (!told || !/open in another tab/.test(await told.jsonValue())) {
-    return 'the second tab does not say the game is open in another';
+  const noLocks = () => { Object.defineProperty(navigator, 'locks', { value: undefined }); };
+  for (const [how, before] of [['locks', null], ['no locks', noLocks]]) {
+    await fresh(1, before);
+    const first = page;
+    const second = await first.context().newPage();
+    second.on('pageerror', (error) => problems.push(error.message));
+    await second.goto(url);
+    const told = await second.waitForFunction(
+        () => document.getElementById('elsewhere').className === 'shown' &&
+              document.getElementById('elsewhere-text').textContent,
+        null, { timeout: 20000 }).catch(() => null);
+    if (!told || !/open in another tab/.test(await told.jsonValue())) {
+      return `${how}: the second tab does not say the game is open in another`;
+    }
+    // The turn, then the take-over at once: well before the first would save by itself.
+    const topFront = onPage(startOrientation([0, 1.501, 1]));
+    await first.evaluate(() => {
+      window.dispatchEvent(new KeyboardEvent('keydown', { key: 'f', code: 'KeyF' }));
+    });
+    if (!await shows(topFront, isWhite)) return `${how}: F did not turn the front`;
+    await second.click('#elsewhere-button');
+    page = second;
+    if (!await shows(topFront, isWhite, 40)) {
+      return `${how}: the second tab has not the first one's turn`;
+    }
+    const firstSays = await first.evaluate(
+        () => document.getElementById('elsewhere').className + ' ' +
+              document.getElementById('elsewhere-text').textContent);
+    if (!/^shown .*now played in another tab/.test(firstSays)) {
+      return `${how}: the first tab says "${firstSays}"`;
+    }
   }
-  // The turn, then the take-over at once: well before the first would save by itself.
-  const topFront = onPage(startOrientation([0, 1.501, 1]));
-  await first.evaluate(() => {
-    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'f', code: 'KeyF' }));
-  });
-  if (!await shows(topFront, isWhite)) return 'F did not turn the front';
-  await second.click('#elsewhere-button');
-  page = second;
-  if (!await shows(topFront, isWhite, 40)) return 'the second tab has not the first one\'s turn';
-  const firstSays = await first.evaluate(
-      () => document.getElementById('elsewhere').className + ' ' +
-            document.getElementById('elsewhere-text').textContent);
-  return /^shown .*now played in another tab/.test(firstSays) ? null
-      : `the first tab says "${firstSays}"`;
+  return null;
 });
 
 // A phone upright, 390 x 844 CSS pixels at three pixels each: the view is 390 x 585 with

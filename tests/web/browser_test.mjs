@@ -9,7 +9,19 @@ import { decodePng, launchChromium, serve } from './page.mjs';
 
 const site = path.join(path.resolve(process.argv[2] || 'build-web'), 'site');
 let stalled = false;
-const { url, server } = await serve(site, () => stalled);
+// A second version of the site: its page marked, its worker's cache named anew.
+let version = 1;
+const { url, server } = await serve(site, () => stalled, (name, data) => {
+  if (version === 1) return data;
+  if (name.endsWith('/sw.js')) {
+    return Buffer.from(String(data).replace(/const CACHE = '([^']*)'/, "const CACHE = '$1-2'"));
+  }
+  if (name.endsWith('/index.html')) {
+    return Buffer.from(String(data).replace('<meta charset="utf-8">',
+                                            '<meta charset="utf-8"><meta name="version" content="2">'));
+  }
+  return data;
+});
 
 // --- Where the cube's points land: the orthographic box -2.5..2.5 by -3.75..3.75 -----
 function rotate(v, axis, angle) {
@@ -328,6 +340,34 @@ await test('on a stalled network the installed page starts from its cache', asyn
     return took <= 1000 ? null : `the first frame came after ${took} ms`;
   } finally {
     stalled = false;
+  }
+});
+
+// A new version is fetched in the background while the old one plays on from its cache,
+// and is taken at the next start, once the old one's page is closed.
+await test('a new version is taken at the next start', async () => {
+  await fresh();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null,
+                             { timeout: 30000 });
+  const context = page.context();
+  const marked = () => page.evaluate(() => !!document.querySelector('meta[name=version]'));
+  try {
+    version = 2;
+    await page.reload();
+    await page.waitForFunction(async () => {
+      const r = await navigator.serviceWorker.getRegistration();
+      return r && r.waiting !== null;
+    }, null, { timeout: 30000 });
+    if (await marked()) return 'the new version was taken while the old one was open';
+    await page.close();  // its renderer goes a moment later: only then is the old one done
+    await new Promise((resolve) => setTimeout(resolve, 2000));
+    page = await context.newPage();
+    page.on('pageerror', (error) => problems.push(error.message));
+    await page.goto(url);
+    if (!(await started()).ok) return 'no cube in the new version';
+    return await marked() ? null : 'the new version was not taken at the next start';
+  } finally {
+    version = 1;
   }
 });
 

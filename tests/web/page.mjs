@@ -13,7 +13,8 @@ const types = {
 
 // Serves the folder `root` on a free port of 127.0.0.1. While `stalled()` says so, every
 // request is taken and never answered, as on a stalled network or a login page's Wi-Fi.
-export async function serve(root, stalled = () => false) {
+// `rewrite(name, bytes)` may serve other bytes for a file (a new version of the site).
+export async function serve(root, stalled = () => false, rewrite = (name, data) => data) {
   const server = http.createServer((request, response) => {
     if (stalled()) {
       return;
@@ -30,7 +31,7 @@ export async function serve(root, stalled = () => false) {
         response.writeHead(404).end();
       } else {
         response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-        response.end(data);
+        response.end(rewrite(name, data));
       }
     });
   });

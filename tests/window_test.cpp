@@ -291,8 +291,13 @@ TEST_F(WindowTest, AQuitBehindABacklogIsHonouredAtOnce) {
         }
         EXPECT_EQ(waitFor(pid, 60), 0) << signal;
         const double took = std::chrono::duration<double>(Clock::now() - begin).count();
-        // The check is loose for the sanitizers; the queue's length took tens of seconds.
-        EXPECT_LT(took, 5.0) << signal;
+        // Within a second here (three allowed), about two under the sanitizers (ten); the
+        // queue's length took tens of seconds.
+#if defined(__SANITIZE_ADDRESS__)
+        EXPECT_LT(took, 10.0) << signal;
+#else
+        EXPECT_LT(took, 3.0) << signal;
+#endif
         std::printf("quit %d behind the backlog after %.2f s\n", signal, took);
         EXPECT_TRUE(saved());
     }

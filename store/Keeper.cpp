@@ -301,7 +301,7 @@ bool Keeper::save(bool atOnce) {
             recordsDue_ = true;
             return save(true);  // with every file, over the failed one
         }
-        if (!writer_->writeAtOnce(files)) {
+        if (!writer_->writeAtOnce(files, atOnce)) {
             return false;  // said by the writer
         }
     }

@@ -23,7 +23,7 @@ Writer::~Writer() {
 
 void Writer::write(std::vector<File> files) {
 #ifdef __EMSCRIPTEN__
-    writeNow(files);  // failed_ says so
+    writeNow(files, false);  // failed_ says so
 #else
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -44,9 +44,9 @@ void Writer::write(std::vector<File> files) {
 #endif
 }
 
-bool Writer::writeAtOnce(std::vector<File>& files) {
+bool Writer::writeAtOnce(std::vector<File>& files, bool sayAgain) {
     finish();
-    return writeNow(files);
+    return writeNow(files, sayAgain);
 }
 
 bool Writer::finish() {
@@ -66,14 +66,14 @@ void Writer::run() {
         waiting_.clear();
         busy_ = true;
         lock.unlock();
-        writeNow(files);
+        writeNow(files, false);
         lock.lock();
         busy_ = false;
         idle_.notify_all();
     }
 }
 
-bool Writer::writeNow(std::vector<File>& files) {
+bool Writer::writeNow(std::vector<File>& files, bool sayAgain) {
     std::vector<std::string> texts(files.size());
     Folder::Texts named;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -84,11 +84,17 @@ bool Writer::writeNow(std::vector<File>& files) {
     }
     std::string error;
     if (!folder_.replace(named, error)) {
-        platform::logMessage("could not save the cube to %s: %s",
-                             folder_.path(Folder::kCube).c_str(), error.c_str());
+        // Said once while it goes on failing the same way, however often the game saves.
+        const std::string said =
+            "could not save the cube to " + folder_.path(Folder::kCube) + ": " + error;
+        if (sayAgain || said != lastSaid_) {
+            platform::logMessage("%s", said.c_str());
+        }
+        lastSaid_ = said;
         failed_ = true;
         return false;
     }
+    lastSaid_.clear();
     return true;
 }
 

@@ -33,9 +33,9 @@ class Writer {
     Writer& operator=(const Writer&) = delete;
 
     void write(std::vector<File> files);
-    // Writes on the calling thread, once nothing else is written; false when it failed
-    // (said in the log).
-    bool writeAtOnce(std::vector<File>& files);
+    // Writes on the calling thread, once nothing else is written; false when it failed.
+    // A failure is said in the log when it differs from the last one said, or `sayAgain`.
+    bool writeAtOnce(std::vector<File>& files, bool sayAgain);
     // Waits until nothing is being written or waits; false when a save handed over since
     // the last call failed (said in the log).
     bool finish();
@@ -44,7 +44,7 @@ class Writer {
 
   private:
     void run();
-    bool writeNow(std::vector<File>& files);
+    bool writeNow(std::vector<File>& files, bool sayAgain);
 
     Folder& folder_;
     std::mutex mutex_;
@@ -52,6 +52,7 @@ class Writer {
     std::vector<File> waiting_;
     bool busy_ = false, stopping_ = false;
     std::atomic<bool> failed_{false};
+    std::string lastSaid_;  // by one save at a time, on whichever thread writes it
     std::thread thread_;
 };
 

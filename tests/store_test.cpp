@@ -802,6 +802,25 @@ TEST_F(SavingTest, TheCubeIsSavedAsItIsPlayed) {
     EXPECT_EQ(open()->game.motion().bContinueToRotate, 1);
 }
 
+// A save that fails the same way again and again (a folder where the history goes) is
+// said once as the game is played, and again at the end.
+TEST_F(SavingTest, AFailureIsSaidOnceWhileItRepeatsAndAgainAtTheEnd) {
+    fs::create_directory(path("history"));
+    auto session = open();
+    ::testing::internal::CaptureStderr();
+    for (int code : {4, -4, 4}) {
+        ASSERT_TRUE(session->game.swipe(code > 0 ? 0 : 1, code > 0 ? 1 : 0));
+        frames(*session, 5);
+        advance(3);  // two seconds at rest: a save, which fails
+    }
+    const std::string played = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(played.begin(), played.end(), '\n'), 1) << played;
+    EXPECT_NE(played.find("it is not a regular file"), std::string::npos) << played;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(session->keeper->saveNow());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), played);
+}
+
 // Nothing that changed, nothing saved: a save waits for a change of the cube, its
 // orientation, its history or its solve.
 TEST_F(SavingTest, OnlyAChangeIsSaved) {

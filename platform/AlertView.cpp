@@ -113,16 +113,13 @@ Rect Window::touchArea(const View& button) const {
     return area;
 }
 
-// Only the content view's own buttons, and only while nothing that takes touches (a
-// panel, the instructions) lies over the content: a touch near a button under a panel
-// belongs to the panel.
-View* Window::touchTargetAt(Point p) const {
-    if (content_ == nullptr) {
-        return nullptr;
-    }
+// Only the container's own buttons (the content view's, or a question's), and only while
+// nothing else that takes touches (a panel, the instructions) lies in it: a touch near a
+// button under a panel belongs to the panel.
+View* Window::touchTargetAt(const View& container, Point p) const {
     View* found = nullptr;
     float nearest = HUGE_VALF;
-    for (View* sub : content_->subviews()) {
+    for (View* sub : container.subviews()) {
         if (sub->alpha() <= 0.01f) {
             continue;
         }
@@ -144,14 +141,19 @@ View* Window::touchTargetAt(Point p) const {
 
 View* Window::hitTest(Point p) {
     View* hit = View::hitTest(p);
-    if (hit == nullptr || hit == content_) {
-        if (View* target = touchTargetAt(p)) {
-            hit = target;
-        }
-    }
     AlertView* front = frontAlert();
     if (front == nullptr) {
+        if (content_ && (hit == nullptr || hit == content_)) {
+            if (View* target = touchTargetAt(*content_, p)) {
+                hit = target;
+            }
+        }
         return hit;
+    }
+    if (hit == front) {  // the question's buttons, likewise
+        if (View* target = touchTargetAt(*front, p)) {
+            hit = target;
+        }
     }
     for (View* v = hit; v != nullptr; v = v->superview()) {
         if (v == front) {

@@ -98,9 +98,9 @@ class Window : public View {
     friend class AlertView;
     void answered(AlertView* alert);
 
-    // The content view's button whose touch area holds `p` (window points), the nearest
+    // The button of `container`'s whose touch area holds `p` (window points), the nearest
     // by its centre where areas overlap.
-    View* touchTargetAt(Point p) const;
+    View* touchTargetAt(const View& container, Point p) const;
 
     View* content_ = nullptr;
     Rect reach_;

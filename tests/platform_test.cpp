@@ -220,6 +220,18 @@ TEST(Window, SmallButtonsAreTouchedWithinAFingersAreaWhereTheScreenAllows) {
     EXPECT_EQ(window.hitTest({300, 470}), &panel);  // within the button: the panel is over it
     window.setTouchReach({0, -bar, 320, 2532 / perPoint}, side);
     EXPECT_EQ(window.hitTest({a.x + 1, 485}), nullptr);  // the bar by it too
+
+    // A question's 40-point buttons (at 30 + 12, 165 + 98 in the window) grow to 44
+    // points, two above and two below; the question takes every other touch.
+    panel.removeFromSuperview();
+    window.setTouchReach({0, 0, 320, 480}, 44);
+    window.showAlert(std::make_unique<AlertView>("Reset?", "", nullptr, "No", "Yes"));
+    View* question = window.frontAlert();
+    ASSERT_EQ(question->subviews().size(), 2u);
+    EXPECT_EQ(window.hitTest({50, 261.5f}), question->subviews()[0]);
+    EXPECT_EQ(window.hitTest({50, 304.5f}), question->subviews()[0]);
+    EXPECT_EQ(window.hitTest({50, 260.5f}), question);
+    EXPECT_EQ(window.hitTest({300, 470}), question);  // the "i" is under the question
 }
 
 // Two fingers on a panel: lifting the first closes it (the panel is freed), and the

@@ -237,10 +237,14 @@ bool Keeper::save(bool atOnce) {
     if (!folder_->writable()) {
         return true;  // another game has the folder: this one was never to save
     }
-    if (writer_->failedSince()) {
-        // What the files were thought to hold did not reach them: all of it again.
+    // What a save written aside was thought to have put in the files did not reach them:
+    // all of it again.
+    auto failed = [this] {
         historyText_.clear();
         recordsDue_ = true;
+    };
+    if (writer_->failedSince()) {
+        failed();
     }
     std::string error;
     // A file read at start-up that could not be used whole: the player's bytes stay.
@@ -248,7 +252,9 @@ bool Keeper::save(bool atOnce) {
                                      {&historyAside_, Folder::kHistory, "undo history"}}) {
         if (*aside) {
             *aside = false;
-            writer_->finish();
+            if (!writer_->finish()) {
+                failed();
+            }
             const std::string path = folder_->path(name);
             if (folder_->setAside(name, error)) {
                 platform::logMessage("the %s that could not be read is kept as %s.bad", what,
@@ -297,9 +303,8 @@ bool Keeper::save(bool atOnce) {
         writer_->write(std::move(files));  // what failed is said, and written again, later
     } else {
         if (!writer_->finish()) {  // nothing of an earlier save may land after this one
-            historyText_.clear();
-            recordsDue_ = true;
-            return save(true);  // with every file, over the failed one
+            failed();
+            return save(atOnce);  // with every file, over the failed one
         }
         if (!writer_->writeAtOnce(files, atOnce)) {
             return false;  // said by the writer

@@ -2,10 +2,10 @@
 // saving on every way of quitting, the mouse and keys as the game's input, resizing.
 // The game's logic is tested headless; these check what only the window adds.
 // In order: the helpers (WindowTest: launching, the clipboard, waiting for a pixel,
-// telling whether the game sleeps), then quitting and saving, a flood of motion, two
-// games on one folder, mouse and keys, typed turns and the clipboard, a solve in the
-// title, resizing, a restored spin, signals at start-up, a lost display, an unusable
-// folder, no display at all.
+// telling whether the game sleeps), then quitting and saving (also behind a backlog), a
+// drag that rests, a flood of motion, two games on one folder, mouse and keys, typed
+// turns and the clipboard, a solve in the title, resizing, a restored spin, signals at
+// start-up, a lost display, an unusable folder, no display at all.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib defines macros (None, Bool) that clash with it.
@@ -301,6 +301,42 @@ TEST_F(WindowTest, AQuitBehindABacklogIsHonouredAtOnce) {
         std::printf("quit %d behind the backlog after %.2f s\n", signal, took);
         EXPECT_TRUE(saved());
     }
+}
+
+// A drag of the background released at once leaves the cube spinning; one that rests
+// 0.3 s before the release leaves it still (a finger at rest sends no movement).
+TEST_F(WindowTest, ADragThatRestsBeforeTheReleaseLeavesTheCubeStill) {
+    ASSERT_TRUE(launch());
+    auto picture = [&] {
+        std::vector<unsigned long> pixels;
+        if (XImage* image = XGetImage(dpy, gameWindow(), 0, 0, 320, 480, AllPlanes, ZPixmap)) {
+            for (int y = 0; y < 480; y += 4) {
+                for (int x = 0; x < 320; x += 4) {
+                    pixels.push_back(XGetPixel(image, x, y));
+                }
+            }
+            XDestroyImage(image);
+        }
+        return pixels;
+    };
+    // Without the focus a frame takes 0.2 s: two of them apart.
+    auto spinning = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto before = picture();
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        return picture() != before;
+    };
+    xdo({"mousemove", "--window", id, "20", "100", "mousedown", "1"});
+    xdo({"mousemove", "--window", id, "21", "100"});  // swallowed
+    xdo({"mousemove", "--window", id, "40", "100"});  // 19 points: 0.228 rad
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    xdo({"mouseup", "1"});
+    EXPECT_FALSE(spinning()) << "it spins after a rest";
+    xdo({"mousemove", "--window", id, "20", "100", "mousedown", "1"});
+    xdo({"mousemove", "--window", id, "21", "100"});
+    xdo({"mousemove", "--window", id, "40", "100", "mouseup", "1"});
+    EXPECT_TRUE(spinning()) << "it does not spin after a quick release";
+    EXPECT_EQ(quitWith(SIGTERM), 0);
 }
 
 // A flood of pointer motion while the game is busy: what SDL's queue cannot hold is

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 
 #include "store/Fingerprint.h"
 #include "store/Lines.h"
@@ -14,7 +15,8 @@ namespace gyrelle::store {
 
 namespace {
 
-constexpr char kHeader[] = "gyrelle records 2";
+// The first line, without its line feed.
+constexpr std::string_view kHeader(kRecordsHeader, sizeof kRecordsHeader - 2);
 constexpr char kFirstHeader[] = "gyrelle records 1";
 // A solve line with a competition scramble of 30 turns at the most, as in the history.
 constexpr size_t kMostScrambleTurns = 30;
@@ -180,7 +182,7 @@ std::string recordsTail(const SavedRecords& records) {
 }
 
 std::string recordsFileText(const SavedRecords& records) {
-    std::string text = std::string(kHeader) + "\n";
+    std::string text = kRecordsHeader;
     for (const Solve& s : records.done) {
         text += solveLine(s);
     }

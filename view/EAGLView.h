@@ -151,6 +151,7 @@ class EAGLView : public platform::View,
     void backgroundDragStep(float dx, float dy);
     void twistStep(int c);
     void inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n);
+    void keepAsLastStep(const Quaternion& qdelta, bool premultiply);
     void makeTop(const platform::Touch& touch);
 
     // The panel of keys (F1), the records (F2) or a short message; any key or touch

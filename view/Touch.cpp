@@ -147,9 +147,7 @@ void EAGLView::backgroundDragStep(float dx, float dy) {
     Motion& m = game_.motion();
     Quaternion qdelta;
     qdelta.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
-    m.qdeltacontinue.setEqualTo(qdelta);
-    m.bContinuePremultiply = 1;
-    gesture_.movedAt = platform_.absoluteTime();
+    keepAsLastStep(qdelta, true);
     m.turnAboutCubeAxis(qdelta);
     const float xAxis[3] = {1, 0, 0};
     qdelta.setAxis(xAxis, static_cast<float>(kBackgroundTiltRate * dy));
@@ -162,9 +160,7 @@ void EAGLView::twistStep(int c) {
     Quaternion qdelta;
     qdelta.setAxis(normal, static_cast<float>(static_cast<double>(c) * kTwistRate));
     m.currentRotation.multiplyBy(qdelta);
-    m.qdeltacontinue.setEqualTo(qdelta);
-    m.bContinuePremultiply = 0;
-    gesture_.movedAt = platform_.absoluteTime();
+    keepAsLastStep(qdelta, false);
 }
 
 void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int n) {
@@ -180,10 +176,16 @@ void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int 
     qdelta.setAxis(axis, angle);
     m.currentRotation.multiplyBy(qdelta);
     if (n > 1) {
-        m.qdeltacontinue.setEqualTo(qdelta);
-        m.bContinuePremultiply = 0;
-        gesture_.movedAt = platform_.absoluteTime();
+        keepAsLastStep(qdelta, false);
     }
+}
+
+// The step a release may leave spinning, how it applies, and when it was made.
+void EAGLView::keepAsLastStep(const Quaternion& qdelta, bool premultiply) {
+    Motion& m = game_.motion();
+    m.qdeltacontinue.setEqualTo(qdelta);
+    m.bContinuePremultiply = premultiply ? 1 : 0;
+    gesture_.movedAt = platform_.absoluteTime();
 }
 
 bool EAGLView::determineAxisLockAxis(float* axis) {

@@ -123,7 +123,6 @@ void Keeper::restore() {
     restoreRecords(kept);
     game_.restore(kept, loop_.now());
     saved_ = snapshot();
-    recordsRevision_ = game_.solves().revision();
 }
 
 // After the cube: a solve under way holds only for the cube it was on.
@@ -270,7 +269,7 @@ bool Keeper::save(bool atOnce) {
     // file of a million solves is not made again at every save.
     const Solves& solves = game_.solves();
     const bool records =
-        recordsKept_ && (whole || recordsDue_ || solves.revision() != recordsRevision_ ||
+        recordsKept_ && (whole || recordsDue_ || solves.revision() != saved_.solvesRevision ||
                          solves.phase() == Solves::Phase::Running);
     const Texts t = texts(false);
     std::vector<Writer::File> files{{Folder::kCube, {std::make_shared<std::string>(t.cube)}}};
@@ -312,10 +311,7 @@ bool Keeper::save(bool atOnce) {
     }
     saved_ = snapshot();
     historyText_ = t.history.empty() ? historyText_ : t.history;
-    if (records) {
-        recordsDue_ = false;
-        recordsRevision_ = solves.revision();
-    }
+    recordsDue_ = recordsDue_ && !records;
     if (written_) {
         written_();
     }

@@ -87,9 +87,8 @@ class Keeper : public Game::Listener {
     bool recordsKept_ = true;    // false when the records file is there but unreadable
     Snapshot saved_;             // as the files hold it now
     std::string historyText_;    // what the history file holds now
-    // The records file is written when the solves changed since this revision, or when
+    // The records file is written when the solves changed since the last save, or when
     // it must be whatever they hold (set aside, or holding a solve that was dropped).
-    unsigned long recordsRevision_ = 0;
     bool recordsDue_ = false;
     // The lines of the first solveLinesCount_ solves, as the records file holds them.
     std::shared_ptr<std::string> solveLines_ = std::make_shared<std::string>();

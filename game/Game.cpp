@@ -182,6 +182,7 @@ void Game::stepMotion() {
 // The history moves when the stickers do: an animated undo counts once its turn has
 // landed, so a change made while it still turns simply comes first.
 void Game::stepTurn(double now) {
+    solves_.beginInspection(now);  // the first frame that shows a scramble
     if (const int code = cube_.stepAnimation(); code != 0) {
         if (replaying_ != Request::None && history_.changes() == replayingFrom_) {
             replaying_ == Request::Undo ? history_.undone() : history_.redone();
@@ -255,9 +256,20 @@ void Game::restore(const Kept& kept, double now) {
     }
     if (kept.phase != Solves::Phase::None) {
         solves_.setKind(kept.kind, kept.assisted, kept.scramble);
+        solves_.setPenalty(kept.phase == Solves::Phase::Running ? kept.penalty : Penalty::None);
     }
     tell([](Listener& l) { l.historyChanged(); });
     tell([](Listener& l) { l.solveChanged(); });
+}
+
+void Game::setSettings(Settings settings) {
+    if (settings == settings_) {
+        return;
+    }
+    settings_ = std::move(settings);
+    solves_.setInspection(settings_.inspection);
+    ++settingsRevision_;
+    tell([](Listener& l) { l.settingsChanged(); });
 }
 
 }  // namespace gyrelle

@@ -10,6 +10,7 @@
 #include "cube/MagicCube.h"
 #include "game/History.h"
 #include "game/Motion.h"
+#include "game/Settings.h"
 #include "game/Solves.h"
 #include "solver/Cubies.h"
 #include "solver/Solver.h"
@@ -59,6 +60,8 @@ class Game {
         }
         // What the game is thinking about changed (thinking()).
         virtual void thinkingChanged() {}
+        // The settings changed.
+        virtual void settingsChanged() {}
     };
 
     // The solved cube at the start-up orientation, nothing moving, nothing to undo.
@@ -148,8 +151,17 @@ class Game {
         Scramble kind = Scramble::Unknown;
         bool assisted = false;
         std::string scramble;
+        Penalty penalty = Penalty::None;
     };
     void restore(const Kept& kept, double now);
+
+    // --- Settings ---
+    // What the player chose: how the game is shown, and whether solves begin with an
+    // inspection (from the next scramble on). Told to the listeners (settingsChanged).
+    const Settings& settings() const { return settings_; }
+    void setSettings(Settings settings);
+    // Moves on with every change.
+    unsigned long settingsRevision() const { return settingsRevision_; }
 
   private:
     enum class Request : char { None, Undo, Redo, Paste, Copy };
@@ -200,6 +212,8 @@ class Game {
     Motion motion_;
     History history_;
     Solves solves_;
+    Settings settings_;
+    unsigned long settingsRevision_ = 0;
     Action waiting_[kMostWaiting] = {};
     int waitingCount_ = 0;
     MagicCube::Stickers pasted_{};       // what a waiting paste sets

@@ -7,8 +7,44 @@
 
 namespace gyrelle {
 
+double Solve::result() const {
+    return penalty == Penalty::Dnf ? HUGE_VAL : penalty == Penalty::PlusTwo ? seconds + 2 : seconds;
+}
+
+double Solves::seconds(double now) const {
+    if (phase_ == Phase::Running) {
+        return now - startedAt_;
+    }
+    return std::max(0.0, inspected(now) - kInspection);
+}
+
+double Solves::inspected(double now) const {
+    if (phase_ != Phase::Scrambled || inspectedFrom_ == -HUGE_VAL) {
+        return -1;
+    }
+    return std::isnan(inspectedFrom_) ? 0 : now - inspectedFrom_;
+}
+
+void Solves::beginInspection(double now) {
+    if (phase_ == Phase::Scrambled && std::isnan(inspectedFrom_)) {
+        inspectedFrom_ = now;
+    }
+}
+
+// Started more than 15 s after the scramble, +2; more than 17, DNF: exactly 15 and
+// exactly 17 are still within each.
+Penalty Solves::penalty(double now) const {
+    const double t = inspected(now);
+    if (phase_ != Phase::Scrambled || t < 0) {
+        return phase_ == Phase::Running ? penalty_ : Penalty::None;
+    }
+    return t > kPlusTwoUntil ? Penalty::Dnf : t > kInspection ? Penalty::PlusTwo : Penalty::None;
+}
+
 void Solves::scrambled(Scramble kind, std::string scramble) {
     phase_ = Phase::Scrambled;
+    inspectedFrom_ = inspection_ ? NAN : -HUGE_VAL;
+    penalty_ = Penalty::None;
     moves_ = 0;
     kind_ = kind;
     assisted_ = false;
@@ -33,6 +69,8 @@ void Solves::setKind(Scramble kind, bool assisted, std::string scramble) {
 void Solves::abandoned() {
     phase_ = Phase::None;
     moves_ = 0;
+    inspectedFrom_ = -HUGE_VAL;
+    penalty_ = Penalty::None;
     ++revision_;
 }
 
@@ -42,14 +80,18 @@ bool Solves::turned(double now, bool solved, std::time_t date) {
     }
     ++revision_;
     if (phase_ == Phase::Scrambled) {
+        beginInspection(now);  // a turn before any frame: no time to look
+        penalty_ = penalty(now);
+        // An inspection that ran out started the clock when it did.
+        startedAt_ = std::min(now, now - inspected(now) + kInspection);
         phase_ = Phase::Running;
-        startedAt_ = now;
     }
     moves_ = std::min(moves_ + 1, kMostMoves);
     if (!solved) {
         return false;
     }
-    done_.push_back({date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_});
+    done_.push_back(
+        {date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_, penalty_});
     abandoned();
     return true;
 }
@@ -62,16 +104,18 @@ void Solves::resume(int moves, double seconds, double now) {
 }
 
 bool Solves::lastWasBest() const {
-    if (done_.empty() || done_.back().assisted ||
-        std::none_of(done_.begin(), done_.end() - 1, [](const Solve& s) { return !s.assisted; })) {
+    // A DNF is no result at all: it neither is a best nor stands in one's way.
+    auto counts = [](const Solve& s) { return !s.assisted && s.penalty != Penalty::Dnf; };
+    if (done_.empty() || !counts(done_.back()) ||
+        std::none_of(done_.begin(), done_.end() - 1, counts)) {
         return false;
     }
     const Solve& last = done_.back();
     auto beats = [&](auto better) {
         return std::all_of(done_.begin(), done_.end() - 1,
-                           [&](const Solve& s) { return s.assisted || better(s); });
+                           [&](const Solve& s) { return !counts(s) || better(s); });
     };
-    return beats([&](const Solve& s) { return last.seconds < s.seconds; }) ||
+    return beats([&](const Solve& s) { return last.result() < s.result(); }) ||
            beats([&](const Solve& s) { return last.moves < s.moves; });
 }
 
@@ -79,17 +123,23 @@ std::optional<double> averageOfLast(const std::vector<Solve>& solves, size_t cou
     std::vector<double> times;
     for (auto s = solves.rbegin(); s != solves.rend() && times.size() < count; ++s) {
         if (!s->assisted) {
-            times.push_back(s->seconds);
+            times.push_back(s->result());
         }
     }
     if (count < 3 || times.size() < count) {
         return std::nullopt;
     }
     std::sort(times.begin(), times.end());
+    if (std::isinf(times[count - 2])) {
+        return HUGE_VAL;  // a DNF among those that count
+    }
     return std::accumulate(times.begin() + 1, times.end() - 1, 0.0) / double(count - 2);
 }
 
 std::string clockText(double seconds) {
+    if (std::isinf(seconds)) {
+        return "DNF";
+    }
     // Tenths counted whole first, so that 59.99 shows as 0:59.9, never 0:60.0; a hair
     // added so that a time read back as 2.3 (a little less in binary) is not 2.2.
     const long long tenths = static_cast<long long>(std::floor(std::max(seconds, 0.0) * 10 + 1e-6));
@@ -104,6 +154,10 @@ std::string clockText(double seconds) {
     return text;
 }
 
+std::string penaltyText(Penalty penalty) {
+    return penalty == Penalty::PlusTwo ? " +2" : penalty == Penalty::Dnf ? " DNF" : "";
+}
+
 std::string movesText(int moves) {
     return std::to_string(moves) + (moves == 1 ? " move" : " moves");
 }
@@ -116,7 +170,7 @@ std::string recordsText(const std::vector<Solve>& solves) {
     auto best = [&](auto key) {
         std::optional<decltype(key(solves[0]))> found;
         for (const Solve& s : solves) {
-            if (!s.assisted && (!found || key(s) < *found)) {
+            if (!s.assisted && s.penalty != Penalty::Dnf && (!found || key(s) < *found)) {
                 found = key(s);
             }
         }
@@ -126,7 +180,7 @@ std::string recordsText(const std::vector<Solve>& solves) {
         const std::optional<double> a = averageOfLast(solves, count);
         return a ? clockText(*a) : std::string("-");
     };
-    const auto time = best([](const Solve& s) { return s.seconds; });
+    const auto time = best([](const Solve& s) { return s.result(); });
     const auto moves = best([](const Solve& s) { return s.moves; });
     std::string text = "Solves: " + std::to_string(solves.size()) + "\n";
     text += "Best time: " + (time ? clockText(*time) : std::string("-")) + "\n";
@@ -142,7 +196,7 @@ std::string recordsText(const std::vector<Solve>& solves) {
             std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
         }
         text += std::string(date) + "  " + movesText(s->moves) + "  " + clockText(s->seconds) +
-                (s->assisted ? "  assisted" : "") + "\n";
+                penaltyText(s->penalty) + (s->assisted ? "  assisted" : "") + "\n";
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -15,6 +16,10 @@ enum class Scramble : char {
     Pasted,       // a position set by its code
 };
 
+// What competition inspection adds to a solve: starting more than 15 s after the
+// scramble costs 2 s, more than 17 s the solve (Did Not Finish).
+enum class Penalty : char { None, PlusTwo, Dnf };
+
 // One finished solve.
 struct Solve {
     std::time_t date = 0;  // when it ended
@@ -24,6 +29,9 @@ struct Solve {
     // A hint or solve-for-me was used: it never counts toward bests or averages.
     bool assisted = false;
     std::string scramble = {};  // the turns that make a competition scramble, in notation
+    Penalty penalty = Penalty::None;
+    // The time that counts: +2 added; a DNF is slower than any (infinite).
+    double result() const;
 };
 
 // The solve in progress and the solves finished. A solve is armed by a scramble (or a
@@ -35,11 +43,24 @@ class Solves {
     // A solve is done with more moves than this, or longer, only by a cheat or a fault.
     static constexpr int kMostMoves = 1000000000;
     static constexpr double kLongest = 1e9;  // seconds, about 31 years
+    // Competition inspection (seconds): the clock starts by itself at the end of it.
+    static constexpr double kInspection = 15;
+    static constexpr double kPlusTwoUntil = 17;
 
     enum class Phase { None, Scrambled, Running };
     Phase phase() const { return phase_; }
     int moves() const { return moves_; }
-    double seconds(double now) const { return phase_ == Phase::Running ? now - startedAt_ : 0; }
+    // The clock: from the first turn, or from the end of an inspection not cut short.
+    double seconds(double now) const;
+
+    // Solves armed from now on begin with an inspection (or not).
+    void setInspection(bool on) { inspection_ = on; }
+    // Seconds of the inspection of the solve armed, at `now`; negative when it has none.
+    // It begins at the first frame after the scramble (beginInspection).
+    double inspected(double now) const;
+    void beginInspection(double now);
+    // The penalty the solve has, or would have if its first turn came at `now`.
+    Penalty penalty(double now) const;
 
     // The cube was scrambled or set to a position that is not solved: any solve in
     // progress is dropped, and the next turn starts a new one.
@@ -54,6 +75,9 @@ class Solves {
     bool turned(double now, bool solved, std::time_t date);
     // A solve in progress read back, `moves` made in `seconds` played, going on at `now`.
     void resume(int moves, double seconds, double now);
+    // The penalty of the solve under way, fixed at its first turn; and one read back.
+    Penalty penaltyTaken() const { return penalty_; }
+    void setPenalty(Penalty penalty) { penalty_ = penalty; }
     // What the solve armed or under way is, as its record will say.
     Scramble kind() const { return kind_; }
     bool isAssisted() const { return assisted_; }
@@ -79,17 +103,24 @@ class Solves {
     Scramble kind_ = Scramble::Unknown;
     bool assisted_ = false;
     std::string scramble_;
+    bool inspection_ = false;
+    // When the armed solve's inspection began: NaN before its first frame; -inf for none.
+    double inspectedFrom_ = -HUGE_VAL;
+    Penalty penalty_ = Penalty::None;  // of the solve under way
     std::vector<Solve> done_;
     unsigned long revision_ = 0;
 };
 
-// The mean of the newest `count` solves' times without the best and the worst of them,
-// as cubers average; none with fewer solves. Assisted solves do not count.
+// The mean of the newest `count` solves' results without the best and the worst of them,
+// as cubers average; none with fewer solves. Assisted solves do not count. A DNF is the
+// worst; with two the average is a DNF too (infinite).
 std::optional<double> averageOfLast(const std::vector<Solve>& solves, size_t count);
 
 // "1:23.4": minutes, seconds and tenths (cut, not rounded, as a running clock shows
-// them); hours in front when there are any.
+// them); hours in front when there are any; "DNF" for an infinite time.
 std::string clockText(double seconds);
+// " +2", " DNF", or nothing, as a time is followed.
+std::string penaltyText(Penalty penalty);
 // "1 move", "57 moves".
 std::string movesText(int moves);
 // Best time, fewest moves, the averages of 5 and 12 (of solves not assisted) and the

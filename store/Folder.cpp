@@ -14,6 +14,7 @@
 #include "store/HistoryFile.h"
 #include "store/Lines.h"
 #include "store/RecordsFile.h"
+#include "store/SettingsFile.h"
 #include "store/StateFile.h"
 
 namespace gyrelle::store {
@@ -31,9 +32,10 @@ struct Kept {
 };
 constexpr Kept kKept[] = {{Folder::kCube, kLargestStateFile},
                           {Folder::kHistory, kLargestHistoryFile},
-                          {Folder::kRecords, kLargestRecordsFile}};
+                          {Folder::kRecords, kLargestRecordsFile},
+                          {Folder::kSettings, kLargestSettingsFile}};
 constexpr long kLargestSaving =
-    kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile + 1024;
+    kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile + kLargestSettingsFile + 1024;
 
 bool writeText(const std::string& path, const std::string& text, std::string& error) {
     auto write = [](std::FILE* out, const void* t) {

@@ -31,6 +31,7 @@ class Folder {
     static constexpr char kCube[] = "cube_state.dat";
     static constexpr char kHistory[] = "history";
     static constexpr char kRecords[] = "records";
+    static constexpr char kSettings[] = "settings";
     static constexpr char kSaving[] = "saving";
     static constexpr char kLock[] = "lock";
 

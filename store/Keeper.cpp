@@ -8,6 +8,7 @@
 #include "store/Fingerprint.h"
 #include "store/HistoryFile.h"
 #include "store/RecordsFile.h"
+#include "store/SettingsFile.h"
 
 namespace gyrelle::store {
 
@@ -39,7 +40,7 @@ bool Keeper::Snapshot::operator==(const Snapshot& o) const {
            std::memcmp(a.qdeltacontinue.q, b.qdeltacontinue.q, sizeof a.qdeltacontinue.q) == 0 &&
            a.bContinueToRotate == b.bContinueToRotate &&
            a.bContinuePremultiply == b.bContinuePremultiply && historyChanges == o.historyChanges &&
-           solvesRevision == o.solvesRevision;
+           solvesRevision == o.solvesRevision && settingsRevision == o.settingsRevision;
 }
 
 Keeper::Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string why,
@@ -65,7 +66,8 @@ Keeper::Snapshot Keeper::snapshot() const {
     return {{game_.cube().stickers(), m.currentRotation, m.qdeltacontinue, m.bContinueToRotate,
              m.bContinuePremultiply},
             game_.history().changes(),
-            game_.solves().revision()};
+            game_.solves().revision(),
+            game_.settingsRevision()};
 }
 
 void Keeper::restore() {
@@ -80,6 +82,8 @@ void Keeper::restore() {
                              folder_->dir().c_str());
     }
     folder_->recover();
+    // First: the inspection setting holds for a solve armed before the game ended.
+    restoreSettings();
 
     Game::Kept kept;
     kept.stickers = game_.cube().stickers();
@@ -123,6 +127,44 @@ void Keeper::restore() {
     restoreRecords(kept);
     game_.restore(kept, loop_.now());
     saved_ = snapshot();
+    restored_ = true;
+}
+
+void Keeper::restoreSettings() {
+    const std::string path = folder_->path(Folder::kSettings);
+    Reading reading;
+    std::FILE* in = folder_->open(Folder::kSettings, kLargestSettingsFile, "any settings", reading);
+    if (in) {
+        Settings settings;
+        std::vector<std::string> problems;
+        reading = readSettings(in, settings, problems);
+        std::fclose(in);
+        for (const std::string& problem : problems) {
+            platform::logMessage("%s, %s", path.c_str(), problem.c_str());
+        }
+        if (reading.whole()) {
+            settingsKept_ = true;
+            game_.setSettings(std::move(settings));
+            return;
+        }
+    } else if (reading.whole()) {
+        return;  // none: the defaults, and no file until a setting is changed
+    }
+    std::string error;
+    if (reading.keepAside && folder_->writable() && folder_->setAside(Folder::kSettings, error)) {
+        platform::logMessage("%s was not read: %s; it is kept as %s.bad and the defaults are used",
+                             path.c_str(), reading.problem.c_str(), path.c_str());
+    } else {
+        platform::logMessage("%s was not read: %s; the defaults are used", path.c_str(),
+                             (error.empty() ? reading.problem : error).c_str());
+    }
+}
+
+void Keeper::settingsChanged() {
+    if (restored_) {
+        settingsKept_ = true;
+        saveSoon();
+    }
 }
 
 // After the cube: a solve under way holds only for the cube it was on.
@@ -187,6 +229,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     kept.kind = records.kind;
     kept.assisted = records.assisted;
     kept.scramble = records.scramble;
+    kept.penalty = records.penalty;
 }
 
 Keeper::Texts Keeper::texts(bool records) const {
@@ -199,9 +242,10 @@ Keeper::Texts Keeper::texts(bool records) const {
         t.history = textOf([&](std::FILE* out) { writeHistory(out, game_.history(), stickers); });
     }
     if (records) {
-        t.records = recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
-                                     solves.moves(), solves.seconds(loop_.now()), solves.kind(),
-                                     solves.isAssisted(), solves.scrambleText()});
+        t.records =
+            recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
+                             solves.moves(), solves.seconds(loop_.now()), solves.kind(),
+                             solves.isAssisted(), solves.scrambleText(), solves.penaltyTaken()});
     }
     return t;
 }
@@ -282,6 +326,11 @@ bool Keeper::save(bool atOnce) {
         files.push_back({Folder::kHistory, {std::make_shared<std::string>(t.history)}});
         bytes += t.history.size();
     }
+    if (settingsKept_ && (whole || game_.settingsRevision() != saved_.settingsRevision)) {
+        const std::string text = settingsText(game_.settings());
+        files.push_back({Folder::kSettings, {std::make_shared<std::string>(text)}});
+        bytes += text.size();
+    }
     if (records) {
         updateSolveLines();
         static const auto header = std::make_shared<const std::string>(kRecordsHeader);
@@ -295,7 +344,8 @@ bool Keeper::save(bool atOnce) {
                                                                      solves.seconds(loop_.now()),
                                                                      solves.kind(),
                                                                      solves.isAssisted(),
-                                                                     solves.scrambleText()}))}});
+                                                                     solves.scrambleText(),
+                                                                     solves.penaltyTaken()}))}});
         bytes += solveLines_->size();
     }
     if (!atOnce && bytes > kWrittenInBackground) {

@@ -54,6 +54,8 @@ class Keeper : public Game::Listener {
     Texts texts(bool records = true) const;
 
     void solved(const Solve& record, bool best) override;
+    // A change of the settings is kept soon, as the player may close the game next.
+    void settingsChanged() override;
     // Each frame: when it shows the cube changed or turned, a save waits a while longer.
     void framing() override;
 
@@ -64,10 +66,12 @@ class Keeper : public Game::Listener {
         SavedState state;
         unsigned long historyChanges = 0;
         unsigned long solvesRevision = 0;
+        unsigned long settingsRevision = 0;
         bool operator==(const Snapshot& other) const;
     };
     Snapshot snapshot() const;
     void restoreRecords(Game::Kept& kept);
+    void restoreSettings();
     // `atOnce`: written before it returns, else a big save (over kWrittenInBackground
     // bytes) is written by the writer's thread.
     bool save(bool atOnce = false);
@@ -85,8 +89,12 @@ class Keeper : public Game::Listener {
     bool keepAside_ = false;     // the state file read at start was not whole: keep it
     bool historyAside_ = false;  // nor was the history file
     bool recordsKept_ = true;    // false when the records file is there but unreadable
-    Snapshot saved_;             // as the files hold it now
-    std::string historyText_;    // what the history file holds now
+    // The settings file is written once there is one, or the player changed a setting:
+    // a player who never did gets no file.
+    bool settingsKept_ = false;
+    bool restored_ = false;
+    Snapshot saved_;           // as the files hold it now
+    std::string historyText_;  // what the history file holds now
     // The records file is written when the solves changed since the last save, or when
     // it must be whatever they hold (set aside, or holding a solve that was dropped).
     bool recordsDue_ = false;

@@ -119,11 +119,14 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-// "<how>[ assisted][ turns]", as each line ends.
-std::string howText(Scramble kind, bool assisted, const std::string& scramble) {
+// "<how>[ assisted][ +2|dnf][ turns]", as each line ends.
+std::string howText(Scramble kind, bool assisted, Penalty penalty, const std::string& scramble) {
     std::string text = kKindName[static_cast<int>(kind)];
     if (assisted) {
         text += " assisted";
+    }
+    if (penalty != Penalty::None) {
+        text += penalty == Penalty::PlusTwo ? " +2" : " dnf";
     }
     if (kind == Scramble::Competition && !scramble.empty()) {
         text += " " + scramble;
@@ -133,7 +136,7 @@ std::string howText(Scramble kind, bool assisted, const std::string& scramble) {
 
 // The words from `at` on as <how>; false when they are no such thing.
 bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
-         std::string& scramble) {
+         Penalty& penalty, std::string& scramble) {
     if (at >= w.size()) {
         return false;
     }
@@ -146,11 +149,17 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
     }
     kind = static_cast<Scramble>(k);
     assisted = at + 1 < w.size() && w[at + 1] == "assisted";
+    size_t next = at + 1 + assisted;
+    penalty = Penalty::None;
+    if (next < w.size() && (w[next] == "+2" || w[next] == "dnf")) {
+        penalty = w[next] == "+2" ? Penalty::PlusTwo : Penalty::Dnf;
+        ++next;
+    }
     scramble.clear();
-    if (w.size() - (at + 1 + assisted) > kMostScrambleTurns) {
+    if (w.size() - next > kMostScrambleTurns) {
         return false;
     }
-    for (size_t i = at + 1 + assisted; i < w.size(); ++i) {
+    for (size_t i = next; i < w.size(); ++i) {
         const std::string& t = w[i];
         if (kind != Scramble::Competition || t.empty() || t.size() > 2 ||
             std::string("URFDLB").find(t[0]) == std::string::npos ||
@@ -166,11 +175,12 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
 
 std::string solveLine(const Solve& s) {
     return "solve " + dateText(s.date) + " " + std::to_string(s.moves) + " " +
-           secondsText(s.seconds) + " " + howText(s.kind, s.assisted, s.scramble) + "\n";
+           secondsText(s.seconds) + " " + howText(s.kind, s.assisted, s.penalty, s.scramble) + "\n";
 }
 
 std::string recordsTail(const SavedRecords& records) {
-    const std::string h = howText(records.kind, records.assisted, records.scramble);
+    const std::string h =
+        howText(records.kind, records.assisted, records.penalty, records.scramble);
     if (records.phase == Solves::Phase::Scrambled) {
         return "scrambled " + records.cube + " " + h + "\nend\n";
     }
@@ -204,8 +214,8 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
     const bool first = line == kFirstHeader;
     SavedRecords read;
     auto rest = [&](const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
-                    std::string& scramble) {
-        return first ? w.size() == at : how(w, at, kind, assisted, scramble);
+                    Penalty& penalty, std::string& scramble) {
+        return first ? w.size() == at : how(w, at, kind, assisted, penalty, scramble);
     };
     std::vector<std::string> w;
     std::string raw;  // the solve lines as they stand: a big file is not written out again
@@ -234,19 +244,20 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
         bool ok = read.phase == Solves::Phase::None;  // nothing follows that line but the end
         if (w[0] == "solve" && w.size() >= 4) {
             ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds) &&
-                 rest(w, 4, s.kind, s.assisted, s.scramble);
+                 rest(w, 4, s.kind, s.assisted, s.penalty, s.scramble);
             read.done.push_back(s);
             if (solveLines && !first) {
                 raw.append(line).push_back('\n');
             }
         } else if (w[0] == "scrambled" && w.size() >= 2) {
             ok = ok && isCubeFingerprint(w[1]) &&
-                 rest(w, 2, read.kind, read.assisted, read.scramble);
+                 rest(w, 2, read.kind, read.assisted, read.penalty, read.scramble);
             read.phase = Solves::Phase::Scrambled;
             read.cube = w[1];
         } else if (w[0] == "solving" && w.size() >= 4) {
             ok = ok && isCubeFingerprint(w[1]) && moves(w[2], read.moves, 1) &&
-                 seconds(w[3], read.seconds) && rest(w, 4, read.kind, read.assisted, read.scramble);
+                 seconds(w[3], read.seconds) &&
+                 rest(w, 4, read.kind, read.assisted, read.penalty, read.scramble);
             read.phase = Solves::Phase::Running;
             read.cube = w[1];
         } else {

@@ -20,9 +20,11 @@ namespace gyrelle::store {
 // one solve line per finished solve, oldest first; then at most one line for a solve
 // armed or in progress, which holds only for the cube it names. <how> is how the cube
 // was scrambled ("turns", "competition", "pasted", or "-" when not known), then
-// "assisted" when a hint or solve-for-me was used, then a competition scramble's turns
-// (R U2 F' ...). Version 1 files (lines without <how>) are still read: their solves'
-// scrambles are not known, and none was assisted.
+// "assisted" when a hint or solve-for-me was used, then "+2" or "dnf" for a solve
+// started late after its inspection, then a competition scramble's turns (R U2 F' ...).
+// <seconds> is the clock's time, without the penalty. Version 1 files (lines without
+// <how>) are still read: their solves' scrambles are not known, and none was assisted.
+// A file without penalties is as the previous version wrote it, and read by it.
 // Over a million solves; anything larger is not a records file.
 constexpr long kLargestRecordsFile = 64 * 1024 * 1024;
 
@@ -35,6 +37,7 @@ struct SavedRecords {
     Scramble kind = Scramble::Unknown;  // of the solve armed or running
     bool assisted = false;
     std::string scramble;
+    Penalty penalty = Penalty::None;  // of a solve under way
 };
 
 void writeRecords(std::FILE* out, const SavedRecords& records);

@@ -220,3 +220,120 @@ TEST(Solves, AssistedSolvesNeverCount) {
 
 }  // namespace
 }  // namespace gyrelle
+
+namespace gyrelle {
+namespace {
+
+// A solve armed with inspection at t0 = 100 (its first frame), its first turn at
+// 100 + `first`, solved at 100 + `last`.
+Solve inspectedSolve(double first, double last) {
+    Solves s;
+    s.setInspection(true);
+    s.scrambled(Scramble::Turns);
+    s.beginInspection(100);
+    EXPECT_FALSE(s.turned(100 + first, false, 0));
+    EXPECT_TRUE(s.turned(100 + last, true, 0));
+    return s.done().back();
+}
+
+// Competition rules: a start more than 15 s into the inspection costs 2 s, more than 17
+// the solve; exactly 15 and exactly 17 are still within each.
+TEST(Inspection, PlusTwoAndDnfBeginJustPastFifteenAndSeventeenSeconds) {
+    EXPECT_EQ(inspectedSolve(15, 20).penalty, Penalty::None);
+    EXPECT_EQ(inspectedSolve(15.000001, 20).penalty, Penalty::PlusTwo);
+    EXPECT_EQ(inspectedSolve(17, 20).penalty, Penalty::PlusTwo);
+    EXPECT_EQ(inspectedSolve(17.000001, 20).penalty, Penalty::Dnf);
+    EXPECT_EQ(inspectedSolve(0, 20).penalty, Penalty::None);
+}
+
+// The clock starts at the first turn, or at the end of the inspection if that comes
+// first; the penalty is added to the result, not the clock.
+TEST(Inspection, TheClockStartsAtTheFirstTurnOrWhenTheCountdownEnds) {
+    const Solve early = inspectedSolve(3, 10);
+    EXPECT_DOUBLE_EQ(early.seconds, 7);
+    EXPECT_DOUBLE_EQ(early.result(), 7);
+    const Solve late = inspectedSolve(16, 20);
+    EXPECT_DOUBLE_EQ(late.seconds, 5);
+    EXPECT_DOUBLE_EQ(late.result(), 7);
+    EXPECT_TRUE(std::isinf(inspectedSolve(18, 20).result()));
+
+    Solves s;
+    s.setInspection(true);
+    s.scrambled(Scramble::Turns);
+    EXPECT_DOUBLE_EQ(s.inspected(50), 0);  // not begun before its first frame
+    s.beginInspection(100);
+    EXPECT_DOUBLE_EQ(s.inspected(108), 8);
+    EXPECT_DOUBLE_EQ(s.seconds(108), 0);
+    EXPECT_DOUBLE_EQ(s.seconds(116.5), 1.5);  // running since 115, no turn yet
+    EXPECT_EQ(s.penalty(116.5), Penalty::PlusTwo);
+    EXPECT_EQ(s.penalty(117.5), Penalty::Dnf);
+    s.setInspection(false);  // for the next scramble; this one keeps its inspection
+    EXPECT_DOUBLE_EQ(s.inspected(110), 10);
+    s.scrambled(Scramble::Turns);
+    EXPECT_LT(s.inspected(110), 0);
+    EXPECT_EQ(s.penalty(200), Penalty::None);
+}
+
+// A DNF is the worst of an average; two make the average a DNF; a +2 counts with its
+// two seconds. Neither a DNF's time nor its moves are ever a best.
+TEST(Inspection, PenaltiesInAveragesAndBests) {
+    std::vector<Solve> five = times({10, 20, 30, 40, 50});
+    five[0].penalty = Penalty::Dnf;
+    five[2].penalty = Penalty::PlusTwo;
+    // 20 32 40 50 DNF: without 20 and the DNF, (32 + 40 + 50) / 3.
+    EXPECT_DOUBLE_EQ(*averageOfLast(five, 5), 122.0 / 3);
+    five[4].penalty = Penalty::Dnf;
+    EXPECT_TRUE(std::isinf(*averageOfLast(five, 5)));
+    EXPECT_EQ(clockText(*averageOfLast(five, 5)), "DNF");
+
+    Solves s;
+    s.setInspection(true);
+    auto solve = [&](double first, double last, int moves) {
+        s.scrambled(Scramble::Turns);
+        s.beginInspection(0);
+        for (int m = 1; m < moves; ++m) {
+            s.turned(first, false, 0);
+        }
+        return s.turned(last, true, 0) && s.lastWasBest();
+    };
+    solve(1, 11, 40);  // 10 s
+    EXPECT_FALSE(solve(20, 21, 10)) << "a DNF, however short";
+    EXPECT_FALSE(solve(16, 24, 50)) << "9 s from 15, and +2: 11; no better on moves either";
+    EXPECT_TRUE(solve(16, 22, 50)) << "7 s and +2: 9";
+    const std::string text = recordsText(s.done());
+    EXPECT_NE(text.find("Best time: 0:09.0\nFewest moves: 40\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("10 moves  0:06.0 DNF\n"), std::string::npos) << text;
+}
+
+TEST(Inspection, PenaltiesAreKeptInTheRecordsFile) {
+    SavedRecords r;
+    r.done = {{1765063817, 57, 83.412, Scramble::Competition, true, "R U2", Penalty::PlusTwo},
+              {1765063900, 30, 20.5, Scramble::Turns, false, "", Penalty::Dnf}};
+    r.phase = Solves::Phase::Running;
+    r.cube = "0123456789abcdef";
+    r.moves = 1;
+    r.kind = Scramble::Turns;
+    r.penalty = Penalty::PlusTwo;
+    const std::string text = store::recordsFileText(r);
+    EXPECT_EQ(text,
+              "gyrelle records 2\n"
+              "solve 2025-12-06T23:30:17Z 57 83.412 competition assisted +2 R U2\n"
+              "solve 2025-12-06T23:31:40Z 30 20.500 turns dnf\n"
+              "solving 0123456789abcdef 1 0.000 turns +2\nend\n");
+    SavedRecords back;
+    std::string problem;
+    ASSERT_TRUE(read(text, back, problem)) << problem;
+    EXPECT_EQ(back.done[0].penalty, Penalty::PlusTwo);
+    EXPECT_EQ(back.done[1].penalty, Penalty::Dnf);
+    EXPECT_EQ(back.penalty, Penalty::PlusTwo);
+    EXPECT_EQ(store::recordsFileText(back), text);
+    // Once only, and only in its place.
+    EXPECT_FALSE(read("gyrelle records 2\nsolve 2025-12-06T23:30:17Z 5 1.000 turns +2 +2\nend\n",
+                      back, problem));
+    EXPECT_FALSE(
+        read("gyrelle records 2\nsolve 2025-12-06T23:30:17Z 5 1.000 turns dnf assisted\nend\n",
+             back, problem));
+}
+
+}  // namespace
+}  // namespace gyrelle

@@ -1,0 +1,202 @@
+#include "store/SettingsFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace gyrelle::store {
+
+namespace {
+
+constexpr char kScheme[] = "colours";
+constexpr char kLetters[] = "sticker_letters";
+constexpr char kInspection[] = "inspection";
+// The custom colours' keys: colour_ and the face's letter.
+constexpr char kColourKey[] = "colour_";
+constexpr size_t kLongestLine = 1024;
+
+std::string trimmed(const std::string& s) {
+    const size_t begin = s.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) {
+        return {};
+    }
+    return s.substr(begin, s.find_last_not_of(" \t\r") + 1 - begin);
+}
+
+bool keyCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
+}
+
+std::string hexOf(Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
+    return text;
+}
+
+bool readHex(const std::string& value, Rgb& c) {
+    if (value.size() != 7 || value[0] != '#') {
+        return false;
+    }
+    unsigned char bytes[3];
+    for (int i = 0; i < 3; ++i) {
+        int byte = 0;
+        for (int k = 1; k <= 2; ++k) {
+            const char h = value[2 * i + k];
+            const int digit = h >= '0' && h <= '9'   ? h - '0'
+                              : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                              : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                     : -1;
+            if (digit < 0) {
+                return false;
+            }
+            byte = 16 * byte + digit;
+        }
+        bytes[i] = static_cast<unsigned char>(byte);
+    }
+    c = {bytes[0], bytes[1], bytes[2]};
+    return true;
+}
+
+// The face whose custom colour `key` names, or -1.
+int faceOfKey(const std::string& key) {
+    const size_t n = sizeof kColourKey - 1;
+    if (key.size() != n + 1 || key.compare(0, n, kColourKey) != 0) {
+        return -1;
+    }
+    for (int face = 0; face < 6; ++face) {
+        if (faceLetter(face) == key[n]) {
+            return face;
+        }
+    }
+    return -1;
+}
+
+// Sets what `key` names to `value`; false, changing nothing, for a value it cannot take
+// (with `wanted` saying what it takes). An unknown key is kept as it is.
+bool apply(Settings& s, const std::string& key, const std::string& value, std::string& wanted) {
+    auto onOff = [&](bool& flag) {
+        wanted = "on or off";
+        if (value == "on" || value == "off") {
+            flag = value == "on";
+            return true;
+        }
+        return false;
+    };
+    if (key == kScheme) {
+        wanted = "classic, high-contrast, colour-blind or custom";
+        for (int i = 0; i < kColourSchemes; ++i) {
+            if (value == schemeKey(static_cast<ColourScheme>(i))) {
+                s.scheme = static_cast<ColourScheme>(i);
+                return true;
+            }
+        }
+        return false;
+    }
+    if (key == kLetters) {
+        return onOff(s.stickerLetters);
+    }
+    if (key == kInspection) {
+        return onOff(s.inspection);
+    }
+    if (const int face = faceOfKey(key); face >= 0) {
+        wanted = "a colour as #rrggbb";
+        return readHex(value, s.faceColours[face]);
+    }
+    for (auto& [k, v] : s.unknown) {
+        if (k == key) {
+            v = value;
+            return true;
+        }
+    }
+    s.unknown.emplace_back(key, value);
+    return true;
+}
+
+// The value of the known `key` in `s`, as the file writes it.
+std::string valueIn(const Settings& s, const std::string& key) {
+    if (key == kScheme) {
+        return schemeKey(s.scheme);
+    }
+    if (key == kLetters) {
+        return s.stickerLetters ? "on" : "off";
+    }
+    if (key == kInspection) {
+        return s.inspection ? "on" : "off";
+    }
+    return hexOf(s.faceColours[faceOfKey(key)]);
+}
+
+}  // namespace
+
+std::string settingsText(const Settings& s) {
+    std::string text = std::string(kScheme) + " = " + schemeKey(s.scheme) + "\n";
+    for (const char letter : {'U', 'R', 'F', 'D', 'L', 'B'}) {
+        const std::string key = kColourKey + std::string(1, letter);
+        text += key + " = " + hexOf(s.faceColours[faceOfKey(key)]) + "\n";
+    }
+    text += std::string(kLetters) + " = " + (s.stickerLetters ? "on" : "off") + "\n";
+    text += std::string(kInspection) + " = " + (s.inspection ? "on" : "off") + "\n";
+    for (const auto& [key, value] : s.unknown) {
+        text += key + " = " + value + "\n";
+    }
+    return text;
+}
+
+Reading readSettings(std::FILE* in, Settings& settings, std::vector<std::string>& problems) {
+    std::string text;
+    char buffer[4096];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
+        text.append(buffer, n);
+        if (long(text.size()) > kLargestSettingsFile) {
+            return Reading::refused("it is larger than any settings");
+        }
+    }
+    if (std::ferror(in)) {
+        return Reading::refused(std::string("it could not be read: ") + std::strerror(errno),
+                                false);
+    }
+    Settings read;
+    std::vector<std::string> said;
+    size_t at = 0;
+    for (int number = 1; at < text.size(); ++number) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) {
+            end = text.size();  // a last line without its line feed, as editors leave it
+        }
+        const std::string raw = text.substr(at, end - at);
+        at = end + 1;
+        const std::string where = "line " + std::to_string(number);
+        if (raw.size() > kLongestLine) {
+            return Reading::refused(where + " is longer than any setting");
+        }
+        if (raw.find('\0') != std::string::npos) {
+            return Reading::refused(where + " holds a zero byte");
+        }
+        const std::string line = trimmed(raw);
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            return Reading::refused(where + " is not \"key = value\"");
+        }
+        const std::string key = trimmed(line.substr(0, equals));
+        const std::string value = trimmed(line.substr(equals + 1));
+        if (key.empty() || !std::all_of(key.begin(), key.end(), keyCharacter)) {
+            return Reading::refused(where + " has no key of letters, digits, _ - or .");
+        }
+        std::string wanted;
+        if (!apply(read, key, value, wanted)) {
+            const std::string fallback = valueIn(Settings{}, key);
+            apply(read, key, fallback, wanted);
+            said.push_back(where + ": " + key + " = " + value + " is not " + wanted + "; " +
+                           fallback + " is used");
+        }
+    }
+    settings = std::move(read);
+    problems = std::move(said);
+    return {};
+}
+
+}  // namespace gyrelle::store

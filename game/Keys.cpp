@@ -33,6 +33,8 @@ Command commandOf(const platform::KeyPress& key) {
             return {Kind::ShowKeys};
         case Key::F2:
             return {Kind::ShowRecords};
+        case Key::F3:
+            return {Kind::ShowSettings};
         case Key::Left:  // the front goes left: y
         case Key::Right:
             return {Kind::Move, 'y', key.key == Key::Right};

@@ -19,6 +19,7 @@ struct Command {
         Paste,
         ShowKeys,
         ShowRecords,
+        ShowSettings,
     };
     Kind kind = Kind::None;
     char letter = 0;  // for a Move
@@ -28,7 +29,7 @@ struct Command {
 // Letters turn in cube notation (with Shift the other way), the arrows turn the whole
 // cube, Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo, Ctrl+N is a new game, Ctrl+Shift+N a
 // competition scramble, H a hint, Shift+H solve-for-me, Ctrl+C and Ctrl+V copy and paste
-// the position, F1 and ? show the keys, F2 the records.
+// the position, F1 and ? show the keys, F2 the records, F3 the settings.
 Command commandOf(const platform::KeyPress& key);
 
 }  // namespace gyrelle

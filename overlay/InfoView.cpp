@@ -1,5 +1,7 @@
 #include "overlay/InfoView.h"
 
+#include <algorithm>
+
 namespace gyrelle {
 
 InfoText::InfoText(platform::Rect frame) : View(frame) {
@@ -92,8 +94,11 @@ RecordsView::RecordsView(platform::Rect frame, std::string records) : Panel(fram
 
 MenuView::MenuView(platform::Rect frame, std::vector<Item> items) : Panel(frame) {
     // Targets a finger can hit: 48 points high, most of the width.
-    constexpr float kHeight = 48, kGap = 16, kWidth = 260;
-    const float top = (frame.height - items.size() * (kHeight + kGap) + kGap) / 2;
+    constexpr float kHeight = 48, kWidth = 260;
+    // Apart by 16 points where they fit so, closer where there are many.
+    const float n = static_cast<float>(items.size());
+    const float kGap = std::min(16.0f, (frame.height - n * kHeight) / (n + 1));
+    const float top = (frame.height - n * (kHeight + kGap) + kGap) / 2;
     for (size_t i = 0; i < items.size(); ++i) {
         auto button = std::make_unique<platform::Button>(
             platform::Button::Style::Text,

@@ -35,6 +35,25 @@ void StatusStrip::drawContent(platform::Painter& painter) const {
     const float size = std::min(kTextSize, fit);
     painter.drawText({0, kTextTop + (kTextSize - size) / 2, b.width, b.height - kTextTop}, text_,
                      platform::colors::white, "Arial", size, platform::TextAlignment::Center);
+    if (countdown_ >= 0) {
+        // Amber after the 8 s call, red after the 12 s call, as the time left runs out.
+        const float gone = 1 - countdown_;
+        const platform::Color bar = gone >= 12.0f / 15  ? platform::Color{1, 0.2f, 0.2f, 1}
+                                    : gone >= 8.0f / 15 ? platform::Color{1, 0.7f, 0, 1}
+                                                        : platform::Color{0.4f, 0.8f, 1, 1};
+        painter.fillRect({0, b.height - 3, b.width * countdown_, 2}, bar);
+        for (float mark : {8.0f / 15, 12.0f / 15}) {
+            painter.fillRect({b.width * (1 - mark) - 1, b.height - 6, 2, 6},
+                             platform::colors::white);
+        }
+    }
+}
+
+void StatusStrip::setCountdown(float left) {
+    if (left != countdown_) {
+        countdown_ = left;
+        setNeedsDisplay();
+    }
 }
 
 }  // namespace gyrelle

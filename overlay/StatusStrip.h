@@ -15,12 +15,17 @@ class StatusStrip : public platform::View {
 
     void setText(std::string text);
     const std::string& text() const { return text_; }
+    // The inspection's countdown under the words: the part of it left (1 at its start, 0
+    // at its end), with marks where 8 and 12 of its 15 seconds have gone; negative for none.
+    void setCountdown(float left);
+    float countdown() const { return countdown_; }
 
     void drawContent(platform::Painter& painter) const override;
     bool acceptsTouches() const override { return false; }
 
   private:
     std::string text_;
+    float countdown_ = -1;
 };
 
 }  // namespace gyrelle

@@ -69,6 +69,8 @@ class Window : public View {
         reach_ = reach;
         leastSide_ = leastSide;
     }
+    const Rect& touchReach() const { return reach_; }
+    float leastTouchSide() const { return leastSide_; }
     // Where a touch hits `button` (a subview, at any depth), in the window's points: its
     // frame grown to the least side about its centre, then moved to lie within reach.
     Rect touchArea(const View& button) const;

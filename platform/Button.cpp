@@ -55,9 +55,11 @@ void Button::drawContent(Painter& painter) const {
         }
         return;
     }
-    painter.fillRect(b, {0.32f, 0.34f, 0.4f, 1});
-    painter.drawText({0, b.height / 2 - 10, b.width, 24}, label_, colors::white, "Arial", 17,
-                     TextAlignment::Center);
+    painter.fillRect(b, face_);
+    // The text's box begins a little above its middle: 17 points sit centred in 24.
+    const float box = labelSize_ + 7;
+    painter.drawText({0, b.height / 2 - box * 10 / 24, b.width, box}, label_, labelColor_, "Arial",
+                     labelSize_, TextAlignment::Center);
 }
 
 }  // namespace gyrelle::platform

@@ -22,6 +22,18 @@ class Button : public View {
 
     void setAction(std::function<void()> action) { action_ = std::move(action); }
     const std::string& label() const { return label_; }
+    void setLabel(std::string label) {
+        label_ = std::move(label);
+        setNeedsDisplay();
+    }
+    // A Text button's label size (points), face and label colours.
+    void setLabelSize(float size) { labelSize_ = size; }
+    void setFaceColor(Color face, Color label) {
+        face_ = face;
+        labelColor_ = label;
+        setNeedsDisplay();
+    }
+    const Color& faceColor() const { return face_; }
 
     bool isTouchTarget() const override { return true; }
     void touchesBegan(const TouchSet&, const Event&) override { tracking_ = true; }
@@ -33,6 +45,9 @@ class Button : public View {
     std::string label_;
     std::function<void()> action_;
     bool tracking_ = false;
+    float labelSize_ = 17;
+    Color face_{0.32f, 0.34f, 0.4f, 1};
+    Color labelColor_{1, 1, 1, 1};
 };
 
 }  // namespace gyrelle::platform

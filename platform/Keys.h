@@ -14,6 +14,7 @@ enum class Key {
     Down,
     F1,
     F2,
+    F3,
     Question,  // "?"
 };
 

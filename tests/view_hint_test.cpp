@@ -146,7 +146,8 @@ TEST_F(HintViewTest, TheMenuGivesAFingerTheHintAndSolveForMe) {
     frames(5);
     press('r');
     frames(5);
-    const platform::Point menu{302, 12}, hint{160, 144}, solve{160, 208};
+    // Nine items, 48 points high, 4.8 apart from the top: the first two centred at 28.8 and 81.6.
+    const platform::Point menu{302, 12}, hint{160, 29}, solve{160, 82};
     tap(menu);
     ASSERT_TRUE(view->panelShown());
     tap(hint);

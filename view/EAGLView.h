@@ -11,11 +11,15 @@
 //   Keyboard.cpp  keys and the panels they open
 //   Status.cpp    what the game tells: the undo button, the solve's words, the title
 //   Hint.cpp      the hint's words and mark, the menu of what keys do on a phone
+//   Settings.cpp  the look the settings ask for, and their panel
+//   Toolbar.cpp   the buttons for every action, in the space beside the picture
 #include <GLES/gl.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/Game.h"
 #include "overlay/HintMark.h"
@@ -124,6 +128,9 @@ class EAGLView : public platform::View,
     const platform::Button& infoButton() const { return *infoButton_; }
     const platform::Button& undoButton() const { return *undoButton_; }
     const platform::Button& menuButton() const { return *menuButton_; }
+    // New game, undo, redo, hint, solve, scramble, records, settings, help: in the
+    // window's bars where there is room (then subviews), else behind the menu button.
+    const std::vector<std::unique_ptr<platform::Button>>& toolbar() const { return toolbar_; }
     const InfoView* infoView() const { return infoView_.get(); }
     const StatusStrip& statusStrip() const { return *statusStrip_; }
     const HintMark& hintMark() const { return *hintMark_; }
@@ -140,7 +147,9 @@ class EAGLView : public platform::View,
     void applyDrawingState();
     bool createFramebuffer();
     void destroyFramebuffer();
-    void drawCube();
+    // The picture, as the window shows it (look_) or as the pick reads it (Look{}).
+    void drawScene(const Look& look);
+    void drawCube(const Look& look);
     bool pictureShown() const;
     void restIfStill();
     void wakeIfMoving();
@@ -169,11 +178,21 @@ class EAGLView : public platform::View,
     void copied(const std::string& code) override;
     void hinted(int face, int power, int remaining) override;
     void thinkingChanged() override;
+    void settingsChanged() override;
     // The hint's mark over the face it turns, as the cube lies now.
     void placeHintMark();
     void nameHint();
     void hideHint();
+    // An action of the toolbar and the menu: its button's label, the menu's, and what it does.
+    struct Action {
+        std::string shortLabel, label;
+        std::function<void()> action;
+    };
+    std::vector<Action> actions();
+    void makeToolbar();
+    void placeToolbar();
     void showMenu();
+    void showSettings();
     // The strip, the title and the clock's timer as the solve now is.
     void showSolveStatus();
     void updateUndoButton();
@@ -190,6 +209,7 @@ class EAGLView : public platform::View,
     GLuint viewFramebuffer = 0;
     GLuint depthRenderbuffer = 0;
     CubeRenderer renderer_;
+    Look look_;  // how the window shows the stickers, from the settings
 
     platform::Timer* animationTimer = nullptr;
     double animationInterval = 0;
@@ -223,6 +243,7 @@ class EAGLView : public platform::View,
     std::unique_ptr<platform::Button> undoButton_;
     // In the top strip's right end: the menu of what keys do, for fingers.
     std::unique_ptr<platform::Button> menuButton_;
+    std::vector<std::unique_ptr<platform::Button>> toolbar_;
     std::unique_ptr<Panel> panel_;
     // Asked at start when another game has the folder: quit, or play without saving.
     const platform::AlertView* folderQuestion_ = nullptr;

@@ -3,6 +3,7 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "view/EAGLView.h"
@@ -43,13 +44,17 @@ void EAGLView::drawView() {
 }
 
 void EAGLView::drawPicture() {
+    drawScene(look_);
+}
+
+void EAGLView::drawScene(const Look& look) {
     applyDrawingState();
     glLoadIdentity();
     glDepthFunc(GL_LEQUAL);
     glClearDepthf(1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (shown_.valid) {
-        drawCube();
+        drawCube(look);
     }
 }
 
@@ -61,21 +66,25 @@ void EAGLView::pickPicture() {
     context_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, viewFramebuffer);
     if (!shown_.inFramebuffer) {
         glViewport(0, 0, backingWidth, backingHeight);
-        drawPicture();
+        drawScene(Look{});  // each sticker in its own colour, whatever the window shows
         shown_.inFramebuffer = true;
     }
 }
 
-void EAGLView::drawCube() {
+void EAGLView::drawCube(const Look& look) {
     float axis[3] = {0, 0, 0};
     float angle = 0;
     shown_.orientation.getAxis(axis, &angle);
     // The identity orientation has no axis: then there is nothing to rotate.
+    float turned[4] = {0, 0, 1, 0};
     if (axis[0] != 0 || axis[1] != 0 || axis[2] != 0) {
         float degrees = static_cast<float>(static_cast<double>(180.0f * angle) / kPi);
         glRotatef(degrees, axis[0], axis[1], axis[2]);
+        const float length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+        turned[0] = axis[0] / length, turned[1] = axis[1] / length, turned[2] = axis[2] / length;
+        turned[3] = angle;
     }
-    renderer_.render(shown_.cube);
+    renderer_.render(shown_.cube, look, turned);
 }
 
 bool EAGLView::still() const {

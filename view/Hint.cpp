@@ -1,5 +1,5 @@
-// The solver's hints as the player sees them: the key to type, the face outlined on the
-// cube with the way it turns; and the menu that gives fingers what keys give.
+// The solver's hints as the player sees them: the key to type, and the face outlined on
+// the cube with the way it turns.
 #include <cmath>
 
 #include "cube/Tables.h"
@@ -141,18 +141,6 @@ void EAGLView::placeHintMark() {
 
 void EAGLView::thinkingChanged() {
     showSolveStatus();
-}
-
-void EAGLView::showMenu() {
-    game_.stopSolving();  // a touch, as any other
-    EAGLView* self = this;
-    std::vector<MenuView::Item> items = {
-        {"Hint", [self] { self->closePanel(), self->game_.hint(); }},
-        {"Solve for me", [self] { self->closePanel(), self->game_.solveForMe(); }},
-        {"Competition scramble", [self] { self->closePanel(), self->game_.competitionScramble(); }},
-        {"New game", [self] { self->closePanel(), self->game_.newGame(); }},
-    };
-    showPanel(std::make_unique<MenuView>(bounds(), std::move(items)));
 }
 
 }  // namespace gyrelle

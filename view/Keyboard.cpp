@@ -5,8 +5,10 @@
 namespace gyrelle {
 
 bool EAGLView::keyDown(const platform::KeyPress& key) {
-    if (panel_) {  // any key closes it, and does nothing else
-        closePanel();
+    if (panel_) {  // any key it does not use closes it, and does nothing else
+        if (!panel_->keyDown(key)) {
+            closePanel();
+        }
         return true;
     }
     const Command command = commandOf(key);
@@ -48,6 +50,9 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
             break;
         case Command::Kind::ShowRecords:
             showPanel(std::make_unique<RecordsView>(bounds(), recordsText(game_.solves().done())));
+            break;
+        case Command::Kind::ShowSettings:
+            showSettings();
             break;
     }
     return true;

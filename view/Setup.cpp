@@ -44,6 +44,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->menuButton_->setBackgroundColor(platform::colors::black);
     view->menuButton_->setAction([self] { self->showMenu(); });
     view->addSubview(view->menuButton_.get());
+    view->makeToolbar();
     view->hintMark_ = std::make_unique<HintMark>(kScreen);
     view->animationInterval = kActiveInterval;
     view->statusStrip_ = std::make_unique<StatusStrip>(kScreen.width);
@@ -145,6 +146,7 @@ void EAGLView::layoutSubviews() {
     const platform::Size backing = platform_.layer().pixelSize();
     backingWidth = backing.width;
     backingHeight = backing.height;
+    placeToolbar();
     drawView();
 }
 

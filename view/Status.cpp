@@ -1,5 +1,6 @@
 // What the game tells the view: the undo button, the solve's words at the top and in the
 // title bar, a copied position, a reset.
+#include <cmath>
 #include <cstring>
 
 #include "platform/Log.h"
@@ -59,7 +60,8 @@ void EAGLView::updateUndoButton() {
 }
 
 void EAGLView::solved(const Solve& s, bool best) {
-    result_ = "Solved in " + movesText(s.moves) + kDot + clockText(s.seconds);
+    result_ =
+        "Solved in " + movesText(s.moves) + kDot + clockText(s.seconds) + penaltyText(s.penalty);
     if (best) {
         result_ += std::string(kDot) + "New best!";
     }
@@ -74,21 +76,36 @@ void EAGLView::showSolveStatus() {
     const double now = platform_.absoluteTime();
     const Solves& solves = game_.solves();
     std::string words;
+    const double inspected = solves.inspected(now);
+    float countdown = -1;
     if (game_.thinking() != Game::Thinking::None &&
         now >= game_.thinkingSince() + kPreparingShownAfter) {
         words = game_.thinking() == Game::Thinking::Preparing ? "Preparing the solver\u2026"
                                                               : "Thinking\u2026";
     } else if (!hint_.empty()) {
         words = hint_;
+    } else if (inspected >= 0 && inspected < Solves::kInspection) {
+        // Counted down in whole seconds; the judge's calls at 8 and 12 seconds gone.
+        const double left = Solves::kInspection - inspected;
+        words = "Inspection: " + std::to_string(static_cast<int>(std::ceil(left)));
+        words += inspected >= 12  ? std::string(kDot) + "12 seconds"
+                 : inspected >= 8 ? std::string(kDot) + "8 seconds"
+                                  : std::string();
+        countdown = static_cast<float>(left / Solves::kInspection);
+    } else if (inspected >= 0) {  // the clock runs, no turn made yet
+        words =
+            movesText(0) + kDot + clockText(solves.seconds(now)) + penaltyText(solves.penalty(now));
     } else if (solves.phase() == Solves::Phase::Scrambled &&
                solves.kind() == Scramble::Competition) {
         words = "Scramble: " + solves.scrambleText();
     } else if (solves.phase() == Solves::Phase::Running) {
-        words = movesText(solves.moves()) + kDot + clockText(solves.seconds(now));
+        words = movesText(solves.moves()) + kDot + clockText(solves.seconds(now)) +
+                penaltyText(solves.penaltyTaken());
     } else if (now < resultUntil_) {
         words = result_;
     }
     statusStrip_->setText(words);
+    statusStrip_->setCountdown(countdown);
     platform_.window().setSubtitle(titleOf(words));
     // The clock goes on while the solver prepares, to say so if it takes long.
     if (words.empty()) {

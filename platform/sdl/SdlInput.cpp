@@ -116,6 +116,8 @@ void SdlInput::handleKey(const SDL_KeyboardEvent& key) {
         press.key = Key::F1;
     } else if (k == SDLK_F2) {
         press.key = Key::F2;
+    } else if (k == SDLK_F3) {
+        press.key = Key::F3;
     } else if (k >= SDLK_a && k <= SDLK_z) {
         press.key = Key::Letter;
         press.letter = static_cast<char>('a' + (k - SDLK_a));

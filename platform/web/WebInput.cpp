@@ -199,6 +199,8 @@ bool WebInput::key(const EmscriptenKeyboardEvent& event) {
         press.key = Key::F1;
     } else if (key == "F2") {
         press.key = Key::F2;
+    } else if (key == "F3") {
+        press.key = Key::F3;
     } else if (key == "Enter") {
         press.key = Key::Return;
     } else if (key == "Escape") {

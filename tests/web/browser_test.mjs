@@ -446,7 +446,7 @@ await test('Alt+N is a new game', async () => {
 // hint outlines a face in magenta; solve-for-me plays F' and the front is red again. The
 // tables are built here, a slice a frame: the page goes on drawing meanwhile.
 const isMagenta = ([r, g, b]) => r > 200 && g < 60 && b > 200;
-const menu = { x: 302, y: 12 }, hintItem = { x: 160, y: 144 }, solveItem = { x: 160, y: 208 };
+const menu = { x: 302, y: 12 }, hintItem = { x: 160, y: 29 }, solveItem = { x: 160, y: 82 };
 async function tap(p) {
   await touch('touchStart', [p]);
   await touch('touchEnd', []);

@@ -14,6 +14,7 @@
 #include "store/Folder.h"
 #include "store/HistoryFile.h"
 #include "store/RecordsFile.h"
+#include "store/SettingsFile.h"
 #include "store/StateFile.h"
 
 // A small quarantine: the reader frees little, and the default one costs 250 MB.
@@ -120,6 +121,27 @@ void checkRecords(const uint8_t* data, size_t size) {
     std::fclose(in);
 }
 
+// Settings accepted are written and read back the same, and written the same again.
+void checkSettings(const uint8_t* data, size_t size) {
+    std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
+    Settings first, again;
+    std::vector<std::string> problems;
+    const bool read = in && readSettings(in, first, problems).whole();
+    if (in) {
+        std::fclose(in);
+    }
+    if (!read) {
+        return;
+    }
+    const std::string text = settingsText(first);
+    in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (!readSettings(in, again, problems).whole() || !(again == first) || !problems.empty() ||
+        settingsText(again) != text) {
+        std::abort();
+    }
+    std::fclose(in);
+}
+
 // A save's record accepted is written as it was read, and read back the same.
 void checkSaving(const uint8_t* data, size_t size) {
     std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
@@ -153,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     checkHistory(data, size);
     checkRecords(data, size);
+    checkSettings(data, size);
     checkSaving(data, size);
     const SavedState first = read(data, size);
     if (!finite(first.currentRotation) || !finite(first.qdeltacontinue)) {

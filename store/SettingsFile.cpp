@@ -14,6 +14,9 @@ constexpr char kInspection[] = "inspection";
 // The custom colours' keys: colour_ and the face's letter.
 constexpr char kColourKey[] = "colour_";
 constexpr size_t kLongestLine = 1024;
+// Keys of other versions kept: with the longest lines, still within the largest file.
+constexpr size_t kMostUnknown = 50;
+static_assert(kMostUnknown * (kLongestLine + 1) + 512 <= kLargestSettingsFile);
 
 std::string trimmed(const std::string& s) {
     const size_t begin = s.find_first_not_of(" \t\r");
@@ -186,12 +189,20 @@ Reading readSettings(std::FILE* in, Settings& settings, std::vector<std::string>
         if (key.empty() || !std::all_of(key.begin(), key.end(), keyCharacter)) {
             return Reading::refused(where + " has no key of letters, digits, _ - or .");
         }
+        // As written back ("key = value"), no line and no file may grow past the limits.
+        if (key.size() + 3 + value.size() > kLongestLine) {
+            return Reading::refused(where + " is longer than any setting");
+        }
         std::string wanted;
         if (!apply(read, key, value, wanted)) {
             const std::string fallback = valueIn(Settings{}, key);
             apply(read, key, fallback, wanted);
             said.push_back(where + ": " + key + " = " + value + " is not " + wanted + "; " +
                            fallback + " is used");
+        }
+        if (read.unknown.size() > kMostUnknown) {
+            return Reading::refused(where + " is one more setting this version does not know than " +
+                                    std::to_string(kMostUnknown));
         }
     }
     settings = std::move(read);

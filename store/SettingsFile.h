@@ -23,8 +23,9 @@ namespace gyrelle::store {
 // has its last value. A known key with a value it cannot take keeps its default, said in
 // one line of `problems` each; the file is not written again for it (a newer version may
 // have written it). Anything else (a line with no "=", a key with spaces or strange
-// characters, a zero byte, more than kLargestSettingsFile bytes) is no settings file:
-// Refused, nothing used.
+// characters, a zero byte, a line of more than 1024 bytes as written back, more than 50
+// keys this version does not know, more than kLargestSettingsFile bytes) is no settings
+// file: Refused, nothing used. So whatever is written is read back.
 constexpr long kLargestSettingsFile = 64 * 1024;
 
 std::string settingsText(const Settings& settings);

@@ -114,12 +114,26 @@ TEST(SettingsFile, AMalformedFileIsRefusedNamingTheLine) {
         EXPECT_TRUE(r.keepAside);
         EXPECT_TRUE(s.inspection) << "left as it was";
     }
-    // A line of exactly 1024 bytes is one; 1025 is not.
+    // A line of exactly 1024 bytes is one; 1025 is not; nor one that would be as written
+    // back ("a=" and 1021 bytes, 1023 here, 1025 as "a = ...").
     Settings s;
     std::vector<std::string> problems;
     EXPECT_FALSE(read("a = " + std::string(1021, 'x') + "\n", s, problems).whole());
-    EXPECT_TRUE(read("a = " + std::string(1020, 'x') + "\n", s, problems).whole());
+    EXPECT_FALSE(read("a=" + std::string(1021, 'x') + "\n", s, problems).whole());
+    EXPECT_TRUE(read("a=" + std::string(1020, 'x') + "\n", s, problems).whole());
     EXPECT_EQ(s.unknown[0].second.size(), 1020u);
+    EXPECT_EQ(store::settingsText(s).size(), store::settingsText(Settings{}).size() + 1025);
+    // Fifty unknown keys are kept; the fifty-first is more than a file of settings holds.
+    std::string fifty;
+    for (int i = 0; i < 50; ++i) {
+        fifty += "k" + std::to_string(i) + "=" + std::string(1000, 'v') + "\n";
+    }
+    EXPECT_TRUE(read(fifty, s, problems).whole());
+    EXPECT_EQ(s.unknown.size(), 50u);
+    EXPECT_LE(long(store::settingsText(s).size()), store::kLargestSettingsFile);
+    EXPECT_TRUE(read(fifty + "k0 = again\n", s, problems).whole()) << "a key again is no more";
+    const store::Reading r = read(fifty + "k50=1\n", s, problems);
+    EXPECT_EQ(r.problem, "line 51 is one more setting this version does not know than 50");
 }
 
 TEST(SettingsFile, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {

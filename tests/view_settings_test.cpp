@@ -261,6 +261,9 @@ TEST_F(SettingsViewTest, TheToolbarIsTouchedWhereItIsDrawn) {
     const platform::Rect settings = bar[7]->frame();
     tap({settings.x + settings.width / 2, settings.y + settings.height / 2});
     EXPECT_TRUE(view->panelShown());
+    tap({160, 84});  // the panel's Colours
+    EXPECT_TRUE(view->panelShown());
+    EXPECT_EQ(game().settings().scheme, ColourScheme::HighContrast);
 }
 
 }  // namespace

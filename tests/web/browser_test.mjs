@@ -521,6 +521,46 @@ await test('Alt+C is a competition scramble with its turns in the strip', async 
   return 'the front is still all red: no scramble';
 });
 
+// The toolbar in the bar under the view of a phone held upright (as above: 1.21875 CSS
+// pixels a point, the view from 129.5), touched: two rows of buttons 56 x 39.4 points
+// (48 CSS pixels high), 4 apart, centred in the 106.3 points under the view: row one from
+// x 12 at y 491.75, row two from x 42 at y 535.1. Settings (row two, third) opens the
+// panel, its Colours button steps twice to the colour-blind scheme, Done closes it: the
+// front shows Okabe and Ito's vermillion, and a swipe still turns its slice (the pick
+// reads the stickers' own colours); Undo (row one, second) turns it back.
+await test('the toolbar by touch on a phone, the colour-blind scheme with it', async () => {
+  const phone = (p) => ({ x: p.x * 1.21875, y: 129.5 + p.y * 1.21875 });
+  const button = (row, i) => phone({ x: (row ? 42 : 12) + i * 60 + 28,
+                                     y: 491.75 + row * 43.38 + 19.69 });
+  const centre = phone(onPage(frontSticker(0, 0)));
+  await fresh(3, null, { width: 390, height: 844 });
+  if (!await shows(centre, isRed, 40)) return 'no cube';
+  const shot = await picture();
+  if (isBlack(pixel(shot, button(1, 2)))) return 'no toolbar button under the view';
+  // The panel's Done button lies over the black under the cube.
+  const done = phone({ x: 160, y: 424 });
+  if (!isBlack(pixel(shot, done))) return 'something under the cube before the panel';
+  await tap(button(1, 2));
+  if (!await shows(done, (p) => !isBlack(p))) return 'Settings did not open its panel';
+  await tap(phone({ x: 160, y: 84 }));
+  await tap(phone({ x: 160, y: 84 }));
+  await tap(done);
+  const vermillion = ([r, g, b]) => r === 213 && g === 94 && b === 0;
+  if (!await shows(centre, vermillion)) return `the front is ${pixel(await picture(), centre)}`;
+  const from = phone(onPage(frontSticker(-1, 1))), to = phone(onPage(frontSticker(0, 1)));
+  await touch('touchStart', [from]);
+  await touch('touchMove', [from]);
+  await touch('touchMove', [to]);
+  await touch('touchEnd', []);
+  const topRow = phone(onPage(frontSticker(0, 1)));
+  if (!await shows(topRow, (p) => !vermillion(p) && !isBlack(p))) {
+    return 'the swipe under the colour-blind scheme turned nothing';
+  }
+  await page.waitForTimeout(300);
+  await tap(button(0, 1));
+  return await shows(topRow, vermillion) ? null : 'Undo in the toolbar did not undo';
+});
+
 await browser.close();
 server.close();
 if (problems.length) console.log('page errors:', problems.join('; '));

@@ -78,7 +78,7 @@ KeysView::KeysView(platform::Rect frame) : Panel(frame) {
              "Ctrl+Z, Ctrl+Y  undo, redo\n"
              "Ctrl+N  new game: scramble, or ask to reset\n"
              "Ctrl+C, Ctrl+V  copy, paste the position\n"
-             "F1 or ?  these keys;  F2  your records\n"
+             "F1 or ?  these keys;  F2  records;  F3  settings\n"
              "Ctrl+Q  save and quit\n\n"
              "Mouse: drag from a sticker onto the next to turn its slice; drag the background, "
              "or right-drag, to turn the cube; Ctrl+drag to twist it; double-click a face to "

@@ -42,6 +42,9 @@ struct Settings {
 // The six colours the scheme gives the home faces 0..5 (Classic: the faces' base colours,
 // whose stickers are drawn in their own shades of them).
 std::array<Rgb, 6> schemeColours(ColourScheme scheme, const std::array<Rgb, 6>& custom);
+// The colour of the hint's mark in the scheme: one its faces, the dark body and the black
+// around the cube all stand apart from (magenta for the classic colours and one's own).
+Rgb hintMarkColour(ColourScheme scheme);
 // The scheme's name in the settings file and on the settings panel.
 const char* schemeKey(ColourScheme scheme);
 const char* schemeName(ColourScheme scheme);

@@ -5,8 +5,6 @@
 namespace gyrelle {
 
 namespace {
-// Magenta: no sticker has it, so the mark is seen on any face.
-constexpr platform::Color kMark{1, 0, 1, 1};
 constexpr float kFacingWidth = 3, kHiddenWidth = 1.5f;  // points
 }  // namespace
 
@@ -28,10 +26,10 @@ void HintMark::setMark(const platform::Point (&corners)[4], const platform::Poin
 void HintMark::drawContent(platform::Painter& painter) const {
     const float width = facing_ ? kFacingWidth : kHiddenWidth;
     for (int i = 0; i < 4; ++i) {
-        painter.strokeLine(corners_[i], corners_[(i + 1) % 4], width, kMark);
+        painter.strokeLine(corners_[i], corners_[(i + 1) % 4], width, color_);
     }
     for (int a = 0; a < arrowCount_; ++a) {
-        painter.fillTriangle(arrows_[a][0], arrows_[a][1], arrows_[a][2], kMark);
+        painter.fillTriangle(arrows_[a][0], arrows_[a][1], arrows_[a][2], color_);
     }
 }
 

@@ -16,10 +16,18 @@ class HintMark : public platform::View {
     void setMark(const platform::Point (&corners)[4], const platform::Point (&arrows)[2][3],
                  int arrowCount, bool facing);
 
+    // Magenta, which no classic sticker has, unless told otherwise (a colour scheme's own).
+    void setColor(platform::Color color) {
+        color_ = color;
+        setNeedsDisplay();
+    }
+    const platform::Color& color() const { return color_; }
+
     void drawContent(platform::Painter& painter) const override;
     bool acceptsTouches() const override { return false; }
 
   private:
+    platform::Color color_{1, 0, 1, 1};
     platform::Point corners_[4] = {};
     platform::Point arrows_[2][3] = {};
     int arrowCount_ = 0;

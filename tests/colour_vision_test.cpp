@@ -153,6 +153,19 @@ TEST(ColourVision, TheSafeSchemesAreToldApartInEveryKindOfSight) {
             EXPECT_GE(least, kLeastApart) << schemeKey(scheme) << " in " << kSights[s];
         }
     }
+    // The hint's mark stands apart from every face and from the black it lies on.
+    for (ColourScheme scheme :
+         {ColourScheme::Classic, ColourScheme::HighContrast, ColourScheme::ColourBlind}) {
+        for (int s = 0; s < 4; ++s) {
+            const Lab mark = seen(hintMarkColour(scheme), *kMatrices[s]);
+            double least = ciede2000(mark, seen({0, 0, 0}, *kMatrices[s]));
+            for (Rgb face : schemeColours(scheme, none)) {
+                least = std::fmin(least, ciede2000(mark, seen(face, *kMatrices[s])));
+            }
+            EXPECT_GE(least, kLeastApart)
+                << "the mark of " << schemeKey(scheme) << " in " << kSights[s];
+        }
+    }
     // The classic colours are not: green and orange come within 5 for deuteranopes and 8
     // for protanopes, red and green within 10. This is why the other schemes exist.
     for (const Matrix* m : {&kProtan, &kDeutan}) {

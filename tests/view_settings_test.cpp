@@ -63,8 +63,11 @@ TEST_F(SettingsViewTest, TheWindowShowsTheSchemeAndThePickReadsTheStickers) {
     EXPECT_EQ(at(shown, left), (Rgba{255, 255, 255, 255}));
     EXPECT_EQ(at(classic, front), (Rgba{245, 0, 0, 255}));
     EXPECT_EQ(at(classic, top), (Rgba{1, 200, 0, 255}));
+    const platform::Color mark = view->hintMark().color();
+    EXPECT_FLOAT_EQ(mark.green * 255, 160) << "lavender";
     set(ColourScheme::Classic);
     EXPECT_EQ(shownPicture(), classic);
+    EXPECT_EQ(view->hintMark().color().green, 0) << "magenta again";
 }
 
 // The same swipe turns the same slice under every scheme: the pick never sees them.

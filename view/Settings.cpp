@@ -7,6 +7,8 @@ namespace gyrelle {
 
 void EAGLView::settingsChanged() {
     look_ = lookOf(game_.settings());
+    const Rgb mark = hintMarkColour(game_.settings().scheme);
+    hintMark_->setColor({mark.r / 255.0f, mark.g / 255.0f, mark.b / 255.0f, 1});
     shown_.valid = false;  // drawn again in the new look; the pick's picture is the same
     showSolveStatus();
 }

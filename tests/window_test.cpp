@@ -508,6 +508,29 @@ TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
     quitWith(SIGTERM);
 }
 
+// A window wider than the picture holds the toolbar to its right: at 640 x 480 one column
+// of nine 56 x 44 buttons, 4 apart, centred in the 160 pixels right of the view (x 532)
+// and in its height (y 26). A click on Settings (the eighth, y 362) opens the settings;
+// C twice there gives the colour-blind scheme, and the front shows its vermillion.
+TEST_F(WindowTest, AWideWindowHoldsTheToolbarBesideTheCube) {
+    ASSERT_TRUE(launch());
+    XMoveResizeWindow(dpy, gameWindow(), 0, 0, 640, 480);
+    XSync(dpy, False);
+    const PixelRect view{160, 0, 320, 480};
+    const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
+    ASSERT_TRUE(shows(centre, isFrontCentre, 10, view));
+    // The window's pixel (560, 384), as a pixel of the whole window (rows from the bottom).
+    ASSERT_TRUE(shows({560, 480 - 1 - 384}, [](Rgb c) { return c.b > 60; }, 10, {0, 0, 640, 480}))
+        << "no button there";
+    xdo({"mousemove", "--window", id, "560", "384", "click", "1"});
+    xdo({"key", "--window", id, "c", "c", "Escape"});
+    EXPECT_TRUE(shows(centre, [](Rgb c) { return c == Rgb{213, 94, 0}; }, 10, view));
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+    std::stringstream settings;
+    settings << std::ifstream(dataHome + "/gyrelle/settings").rdbuf();
+    EXPECT_TRUE(settings.str().starts_with("colours = colour-blind\n")) << settings.str();
+}
+
 // A spin kept in the saved cube goes on at start-up: the loop never rests.
 TEST_F(WindowTest, ARestoredSpinKeepsTheLoopAwake) {
     ASSERT_TRUE(launch());

@@ -18,39 +18,43 @@ constexpr float kLeastWidth = 56, kLeastHeight = 36, kGap = 4, kMargin = 6;
 constexpr float kLabelSize = 12;
 }  // namespace
 
+namespace {
+// `count` buttons `along` long and `across` deep, in lines of as many as fit in the
+// `span` from `start`, the lines centred in the `room` beyond `edge`: rows (x along,
+// y across) or, `transposed`, columns. None when they do not fit.
+std::vector<platform::Rect> lines(int count, float along, float across, float start, float span,
+                                  float edge, float room, bool transposed) {
+    std::vector<platform::Rect> frames;
+    const int perLine = static_cast<int>((span - 2 * kMargin + kGap) / (along + kGap));
+    if (perLine <= 0) {
+        return frames;
+    }
+    const int lineCount = (count + perLine - 1) / perLine;
+    const float depth = lineCount * (across + kGap) - kGap;
+    if (depth + 2 * kMargin > room) {
+        return frames;
+    }
+    for (int i = 0; i < count; ++i) {
+        const int line = i / perLine;
+        const int inLine = std::min(perLine, count - line * perLine);
+        const float a =
+            start + (span - (inLine * (along + kGap) - kGap)) / 2 + (i % perLine) * (along + kGap);
+        const float b = edge + (room - depth) / 2 + line * (across + kGap);
+        frames.push_back(transposed ? platform::Rect{b, a, across, along}
+                                    : platform::Rect{a, b, along, across});
+    }
+    return frames;
+}
+}  // namespace
+
 std::vector<platform::Rect> toolbarFrames(platform::Rect reach, float leastSide, int count) {
     const float w = std::max(kLeastWidth, leastSide), h = std::max(kLeastHeight, leastSide);
     const float below = reach.y + reach.height - 480, right = reach.x + reach.width - 320;
-    std::vector<platform::Rect> frames;
-    // Rows, as many a row as the width takes, in the bar under the picture.
-    const int perRow = static_cast<int>((reach.width - 2 * kMargin + kGap) / (w + kGap));
-    if (perRow > 0) {
-        const int rows = (count + perRow - 1) / perRow;
-        if (rows * (h + kGap) - kGap + 2 * kMargin <= below) {
-            const float top = 480 + (below - (rows * (h + kGap) - kGap)) / 2;
-            for (int i = 0; i < count; ++i) {
-                const int row = i / perRow;
-                const int inRow = std::min(perRow, count - row * perRow);
-                const float left = reach.x + (reach.width - (inRow * (w + kGap) - kGap)) / 2;
-                frames.push_back({left + (i % perRow) * (w + kGap), top + row * (h + kGap), w, h});
-            }
-            return frames;
-        }
-    }
-    // Columns, as many a column as the height takes, in the bar to the right.
-    const int perColumn = static_cast<int>((reach.height - 2 * kMargin + kGap) / (h + kGap));
-    if (perColumn > 0) {
-        const int columns = (count + perColumn - 1) / perColumn;
-        if (columns * (w + kGap) - kGap + 2 * kMargin <= right) {
-            const float left = 320 + (right - (columns * (w + kGap) - kGap)) / 2;
-            for (int i = 0; i < count; ++i) {
-                const int column = i / perColumn;
-                const int inColumn = std::min(perColumn, count - column * perColumn);
-                const float top = reach.y + (reach.height - (inColumn * (h + kGap) - kGap)) / 2;
-                frames.push_back(
-                    {left + column * (w + kGap), top + (i % perColumn) * (h + kGap), w, h});
-            }
-        }
+    // Rows in the bar under the picture; else columns in the bar to its right.
+    std::vector<platform::Rect> frames =
+        lines(count, w, h, reach.x, reach.width, 480, below, false);
+    if (frames.empty()) {
+        frames = lines(count, h, w, reach.y, reach.height, 320, right, true);
     }
     return frames;
 }

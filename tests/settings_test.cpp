@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cube/Position.h"
 #include "store/SettingsFile.h"
 #include "tests/support/StoreFixture.h"
 
@@ -203,6 +204,29 @@ TEST_F(SettingsKeeperTest, AMalformedFileIsKeptAsideAndTheDefaultsUsed) {
     EXPECT_EQ(file("settings.bad"), bad);
     session->keeper->saveNow();
     EXPECT_FALSE(fs::exists(path("settings")));
+}
+
+// A solve started late keeps its +2 across a restart, and its record has it.
+TEST_F(SettingsKeeperTest, APenaltyIsKeptWithTheSolveUnderWay) {
+    std::ofstream(path("settings")) << "inspection = on\n";
+    auto first = open();
+    MagicCube twice;
+    twice.rotateFace(1);
+    twice.rotateFace(4);
+    std::string problem;
+    ASSERT_TRUE(first->game.setPosition(positionCode(twice.stickers()), problem));
+    frames(*first, 1);  // the inspection begins
+    advance(16);
+    land(*first, -4);
+    EXPECT_EQ(first->game.solves().penaltyTaken(), Penalty::PlusTwo);
+    first->keeper->saveNow();
+    first.reset();
+    auto again = open();
+    EXPECT_EQ(again->game.solves().penaltyTaken(), Penalty::PlusTwo);
+    land(*again, -1);
+    ASSERT_EQ(again->game.solves().done().size(), 1u);
+    EXPECT_EQ(again->game.solves().done()[0].penalty, Penalty::PlusTwo);
+    EXPECT_NE(file("records").find(" pasted +2\nend\n"), std::string::npos) << file("records");
 }
 
 // The inspection setting is read before the solve armed when the game ended: that solve

@@ -68,11 +68,16 @@ async function picture() {
   return decodePng(await page.screenshot());
 }
 const pixel = (shot, p) => shot.at(Math.floor(p.x * scale), Math.floor(p.y * scale));
-// Waits until the pixel at `point` satisfies `want`; false after `seconds`.
+// Waits until the pixel at `point` satisfies `want`; false after `seconds`. A page just
+// committed may have no frame to capture yet ("Unable to capture screenshot"): not yet.
 async function shows(point, want, seconds = 5) {
   const end = Date.now() + seconds * 1000;
   do {
-    if (want(pixel(await picture(), point))) {
+    const shot = await picture().catch((error) => {
+      if (!String(error).includes('Unable to capture screenshot')) throw error;
+      return null;
+    });
+    if (shot && want(pixel(shot, point))) {
       return true;
     }
     await page.waitForTimeout(50);

@@ -1,7 +1,11 @@
 #include "app/CommandLine.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <random>
 
@@ -10,7 +14,9 @@
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
 #include "solver/Solver.h"
+#include "store/Exchange.h"
 #include "store/Folder.h"
+#include "store/Keeper.h"
 #include "store/RecordsFile.h"
 
 namespace gyrelle {
@@ -19,7 +25,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: gyrelle [--help | --version | --stats | --position CODE | --solve CODE |\n"
-    "                --scramble [N]]\n"
+    "                --scramble [N] | --export-records FILE | --import-records FILE |\n"
+    "                ADDRESS#position=CODE]\n"
     "A 3x3x3 twisty-cube puzzle. Drag from a sticker onto the next to turn a slice, drag\n"
     "the background (or right-drag, or Ctrl-drag to twist) to turn the whole cube,\n"
     "double-click a face to bring it up; or type F B U D R L M E S X Y Z (F1 lists the\n"
@@ -31,7 +38,11 @@ const char kUsage[] =
     "averages of 5 and 12, the last 12 solves.\n"
     "--solve CODE prints turns that solve that position (at most 21; R U2 F' ...).\n"
     "--scramble [N] prints N competition scrambles (default 1), one a line: each makes a\n"
-    "position drawn fairly from all that need two turns or more.\n";
+    "position drawn fairly from all that need two turns or more.\n"
+    "--export-records FILE writes your solves to FILE as CSV (- for standard output).\n"
+    "--import-records FILE adds the solves of FILE (Gyrelle's CSV or csTimer's export)\n"
+    "that are not kept yet; the records as they were are kept as records.before-import.\n"
+    "CODE may also be an address ending in #position=CODE, as the browser's Share gives.\n";
 
 // The most scrambles one --scramble prints.
 constexpr long kMostScrambles = 100;
@@ -101,6 +112,112 @@ int printRecords(std::FILE* out, std::FILE* err) {
     return 0;
 }
 
+// The solves kept, as CSV, into `path` (replaced whole) or standard output for "-".
+int exportRecords(const char* path, std::FILE* out, std::FILE* err) {
+    std::string problem;
+    const std::string dir = platform::userDataDirectory(problem, false);
+    store::SavedRecords records;
+    if (!dir.empty()) {
+        store::Folder folder(dir, store::Folder::Access::Read);
+        folder.recover();
+        store::Reading reading;
+        if (std::FILE* in = folder.open(store::Folder::kRecords, store::kLargestRecordsFile,
+                                        "any records", reading)) {
+            reading = store::readRecords(in, records);
+            std::fclose(in);
+        }
+        if (!reading.whole()) {
+            std::fprintf(err, "gyrelle: %s cannot be read: %s; nothing was exported\n",
+                         folder.path(store::Folder::kRecords).c_str(), reading.problem.c_str());
+            return 1;
+        }
+    }
+    const std::string csv = store::recordsCsv(records.done);
+    if (std::strcmp(path, "-") == 0) {
+        std::fputs(csv.c_str(), out);
+        return 0;
+    }
+    std::string error;
+    auto write = [](std::FILE* f, const void* t) {
+        const std::string& s = *static_cast<const std::string*>(t);
+        std::fwrite(s.data(), 1, s.size(), f);
+    };
+    if (!platform::replaceFile(path, write, &csv, error)) {
+        std::fprintf(err, "gyrelle: could not write %s: %s\n", path, error.c_str());
+        return 1;
+    }
+    std::fprintf(out, "Wrote %zu solves to %s.\n", records.done.size(), path);
+    return 0;
+}
+
+// The file's bytes, if it is a regular file no larger than an import may be.
+bool readImportFile(const char* path, std::string& text, std::string& problem) {
+    std::FILE* in = std::fopen(path, "rb");
+    struct stat st {};
+    if (in == nullptr || fstat(fileno(in), &st) != 0) {
+        problem = std::strerror(errno);
+        if (in) {
+            std::fclose(in);
+        }
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_size > store::kLargestImport) {
+        problem = S_ISREG(st.st_mode) ? "it is larger than any records (" +
+                                            std::to_string(st.st_size >> 20) + " MB)"
+                                      : "it is not a regular file";
+        std::fclose(in);
+        return false;
+    }
+    char buffer[1 << 16];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
+        text.append(buffer, n);
+        if (long(text.size()) > store::kLargestImport) {
+            problem = "it is larger than any records";
+            std::fclose(in);
+            return false;
+        }
+    }
+    std::fclose(in);
+    return true;
+}
+
+// The solves of `path` not kept yet, added to the records of the game's folder, as the
+// game would keep them; nothing changes for a file that is not wholly solves.
+int importRecords(const char* path, std::FILE* out, std::FILE* err) {
+    std::string text, problem;
+    store::Imported imported;
+    if (!readImportFile(path, text, problem) ||
+        !store::readImport(text, std::time(nullptr), imported, problem)) {
+        std::fprintf(err, "gyrelle: %s: %s; nothing was imported\n", path, problem.c_str());
+        return 2;
+    }
+    std::string why;
+    const std::string dir = platform::userDataDirectory(why);
+    if (dir.empty()) {
+        std::fprintf(err, "gyrelle: no records can be kept: %s\n", why.c_str());
+        return 1;
+    }
+    Game game;
+    platform::RunLoop loop;
+    store::Keeper keeper(game, loop, dir, "");
+    keeper.restore();
+    if (keeper.lockedElsewhere()) {
+        std::fprintf(err,
+                     "gyrelle: Gyrelle is open with %s: close it, then import; nothing was "
+                     "imported\n",
+                     dir.c_str());
+        return 1;
+    }
+    const store::Merged merged = store::mergeSolves(game.solves().done(), imported.solves);
+    std::string error;
+    if (merged.taken > 0 && !keeper.importSolves(merged.solves, error)) {
+        std::fprintf(err, "gyrelle: nothing was imported: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(out, "%s\n", store::importReport(imported, merged).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
@@ -108,15 +225,24 @@ int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
     if (argc <= 1) {
         return -1;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--position") == 0) {
+    // An address a browser's Share gave is a position too.
+    const bool address = argc == 2 && std::strstr(argv[1], "#position=") != nullptr;
+    if ((argc == 3 && std::strcmp(argv[1], "--position") == 0) || address) {
+        const std::string code = codeOfAddress(argv[argc - 1]);
         MagicCube::Stickers stickers;
         std::string problem;
-        if (!stickersOfCode(argv[2], stickers, problem)) {
+        if (!stickersOfCode(code, stickers, problem)) {
             std::fprintf(err, "gyrelle: %s\n", problem.c_str());
             return 2;
         }
-        position = argv[2];
+        position = code;
         return -1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--export-records") == 0) {
+        return exportRecords(argv[2], out, err);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--import-records") == 0) {
+        return importRecords(argv[2], out, err);
     }
     if (argc == 2 && std::strcmp(argv[1], "--stats") == 0) {
         return printRecords(out, err);
@@ -136,14 +262,15 @@ int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
         return 0;
     }
     bool known = false;
-    for (const char* option :
-         {"--help", "--version", "--stats", "--position", "--solve", "--scramble"}) {
+    for (const char* option : {"--help", "--version", "--stats", "--position", "--solve",
+                               "--scramble", "--export-records", "--import-records"}) {
         known = known || std::strcmp(argv[1], option) == 0;
     }
     if (!known) {
         std::fprintf(err, "gyrelle: unknown option '%s'\n", argv[1]);
     } else if (argc == 2) {
-        std::fprintf(err, "gyrelle: %s needs a CODE\n", argv[1]);
+        std::fprintf(err, "gyrelle: %s needs %s\n", argv[1],
+                     std::strstr(argv[1], "records") ? "a FILE" : "a CODE");
     } else {
         std::fprintf(err, "gyrelle: too many arguments\n");
     }

@@ -290,4 +290,30 @@ bool stickersOfCode(const std::string& text, MagicCube::Stickers& stickers, std:
     return true;
 }
 
+std::string codeOfAddress(const std::string& text) {
+    const std::string mark = "#position=";
+    const size_t at = text.find(mark);
+    if (at == std::string::npos) {
+        return text;
+    }
+    const std::string rest = text.substr(at + mark.size(), text.find('&', at) - at - mark.size());
+    std::string code;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        auto hex = [](char c) {
+            return c >= '0' && c <= '9'   ? c - '0'
+                   : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                   : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                          : -1;
+        };
+        if (rest[i] == '%' && i + 2 < rest.size() && hex(rest[i + 1]) >= 0 &&
+            hex(rest[i + 2]) >= 0) {
+            code += static_cast<char>(16 * hex(rest[i + 1]) + hex(rest[i + 2]));
+            i += 2;
+        } else {
+            code += rest[i];
+        }
+    }
+    return code;
+}
+
 }  // namespace gyrelle

@@ -17,6 +17,11 @@ std::string positionCode(const MagicCube::Stickers& stickers);
 // The sticker records of the position `code` names (white space around it is ignored);
 // false, with `problem` saying what is wrong, for a text that is not a position a cube
 // can reach. The centres come out in their home places.
+// The code an address carries after "#position=" (to the end, or to an '&'; %-escapes
+// read as the bytes they stand for), as the browser's Share makes it; a text without
+// "#position=" is returned as it is.
+std::string codeOfAddress(const std::string& text);
+
 bool stickersOfCode(const std::string& code, MagicCube::Stickers& stickers, std::string& problem);
 
 }  // namespace gyrelle

@@ -272,4 +272,9 @@ void Game::setSettings(Settings settings) {
     tell([](Listener& l) { l.settingsChanged(); });
 }
 
+void Game::replaceSolves(std::vector<Solve> done) {
+    solves_.setDone(std::move(done));
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
 }  // namespace gyrelle

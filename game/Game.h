@@ -155,6 +155,10 @@ class Game {
     };
     void restore(const Kept& kept, double now);
 
+    // The finished solves replaced (imported, merged; corrected or deleted): told as a
+    // change of the solve.
+    void replaceSolves(std::vector<Solve> done);
+
     // --- Settings ---
     // What the player chose: how the game is shown, and whether solves begin with an
     // inspection (from the next scramble on). Told to the listeners (settingsChanged).

@@ -116,7 +116,7 @@ bool Solves::lastWasBest() const {
                            [&](const Solve& s) { return !counts(s) || better(s); });
     };
     return beats([&](const Solve& s) { return last.result() < s.result(); }) ||
-           beats([&](const Solve& s) { return last.moves < s.moves; });
+           beats([&](const Solve& s) { return s.moves == 0 || last.moves < s.moves; });
 }
 
 std::optional<double> averageOfLast(const std::vector<Solve>& solves, size_t count) {
@@ -181,10 +181,13 @@ std::string recordsText(const std::vector<Solve>& solves) {
         return a ? clockText(*a) : std::string("-");
     };
     const auto time = best([](const Solve& s) { return s.result(); });
-    const auto moves = best([](const Solve& s) { return s.moves; });
+    // An imported solve whose moves are not known has none to count.
+    const auto moves = best([](const Solve& s) { return s.moves > 0 ? s.moves : Solves::kMostMoves + 1; });
     std::string text = "Solves: " + std::to_string(solves.size()) + "\n";
     text += "Best time: " + (time ? clockText(*time) : std::string("-")) + "\n";
-    text += "Fewest moves: " + (moves ? std::to_string(*moves) : std::string("-")) + "\n";
+    text += "Fewest moves: " +
+            (moves && *moves <= Solves::kMostMoves ? std::to_string(*moves) : std::string("-")) +
+            "\n";
     text += "Average of 5: " + average(5) + "\n";
     text += "Average of 12: " + average(12) + "\n";
     text += "Last solves:\n";
@@ -195,7 +198,8 @@ std::string recordsText(const std::vector<Solve>& solves) {
         if (localtime_r(&s->date, &local)) {
             std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
         }
-        text += std::string(date) + "  " + movesText(s->moves) + "  " + clockText(s->seconds) +
+        text += std::string(date) + "  " + (s->moves > 0 ? movesText(s->moves) : "moves not known") +
+                "  " + clockText(s->seconds) +
                 penaltyText(s->penalty) + (s->assisted ? "  assisted" : "") + "\n";
     }
     return text;

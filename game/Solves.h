@@ -23,7 +23,7 @@ enum class Penalty : char { None, PlusTwo, Dnf };
 // One finished solve.
 struct Solve {
     std::time_t date = 0;  // when it ended
-    int moves = 0;         // quarter turns, undo and redo included
+    int moves = 0;         // quarter turns, undo and redo included; 0 when not known
     double seconds = 0;    // from the first turn to the solved cube
     Scramble kind = Scramble::Unknown;
     // A hint or solve-for-me was used: it never counts toward bests or averages.
@@ -89,7 +89,11 @@ class Solves {
     void setDone(std::vector<Solve> done) {
         done_ = std::move(done);
         ++revision_;
+        ++rewrites_;
     }
+    // Moves on whenever the finished solves change other than by one more at the end
+    // (read back, imported, corrected, deleted).
+    unsigned long rewrites() const { return rewrites_; }
     // Moves on with every change.
     unsigned long revision() const { return revision_; }
     // The newest record, not assisted, beat every earlier one that was not, on time or on
@@ -109,6 +113,7 @@ class Solves {
     Penalty penalty_ = Penalty::None;  // of the solve under way
     std::vector<Solve> done_;
     unsigned long revision_ = 0;
+    unsigned long rewrites_ = 0;
 };
 
 // The mean of the newest `count` solves' results without the best and the worst of them,

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "store/Fingerprint.h"
 #include "store/HistoryFile.h"
@@ -126,6 +127,7 @@ void Keeper::restore() {
     }
     restoreRecords(kept);
     game_.restore(kept, loop_.now());
+    solveLinesRewrites_ = game_.solves().rewrites();  // the lines read are those solves
     saved_ = snapshot();
     restored_ = true;
 }
@@ -254,7 +256,9 @@ Keeper::Texts Keeper::texts(bool records) const {
 // that ended since are added (a file of a million is not made again for one more).
 void Keeper::updateSolveLines() {
     const std::vector<Solve>& done = game_.solves().done();
-    if (done.size() < solveLinesCount_) {  // fewer than before: made again
+    // Fewer than before, or changed in the middle: made again.
+    if (done.size() < solveLinesCount_ || game_.solves().rewrites() != solveLinesRewrites_) {
+        solveLinesRewrites_ = game_.solves().rewrites();
         solveLines_ = std::make_shared<std::string>();
         solveLinesCount_ = 0;
     }
@@ -366,6 +370,42 @@ bool Keeper::save(bool atOnce) {
         written_();
     }
     return !t.history.empty() && recordsKept_;  // else a file could not be kept, as said
+}
+
+bool Keeper::importSolves(std::vector<Solve> solves, std::string& error) {
+    if (!folder_ || !folder_->writable() || !recordsKept_) {
+        error = !folder_        ? (why_.empty() ? "nothing is kept here" : why_)
+                : !recordsKept_ ? "the records file cannot be read"
+                                : "another game has " + folder_->dir();
+        return false;
+    }
+    Reading reading;
+    if (std::FILE* in =
+            folder_->open(Folder::kRecords, kLargestRecordsFile, "any records", reading)) {
+        std::string text;
+        char buffer[1 << 16];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
+            text.append(buffer, n);
+        }
+        std::fclose(in);
+        auto write = [](std::FILE* out, const void* t) {
+            const std::string& s = *static_cast<const std::string*>(t);
+            std::fwrite(s.data(), 1, s.size(), out);
+        };
+        if (!platform::replaceFile(folder_->path(Folder::kRecords) + ".before-import", write, &text,
+                                   error)) {
+            return false;
+        }
+    } else if (!reading.whole()) {
+        error = reading.problem;
+        return false;
+    }
+    game_.replaceSolves(std::move(solves));
+    if (!saveNow()) {
+        error = "the records could not be saved (said above)";
+        return false;
+    }
+    return true;
 }
 
 bool Keeper::saveNow() {

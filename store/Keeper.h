@@ -46,6 +46,13 @@ class Keeper : public Game::Listener {
     // records could not be kept (said in the log).
     bool saveNow();
 
+    // The finished solves replaced by `solves` (an import merged with them), the records
+    // file as it was first kept as records.before-import; saved at once. False, with
+    // `error`, changing nothing, when the records cannot be kept or that copy not made.
+    bool importSolves(std::vector<Solve> solves, std::string& error);
+    // The records file could be read (or there was none): solves can be added to it.
+    bool recordsReadable() const { return recordsKept_; }
+
     // What the files would hold if saved now (the cube's lines, the history, the records:
     // left empty without `records`).
     struct Texts {
@@ -101,6 +108,7 @@ class Keeper : public Game::Listener {
     // The lines of the first solveLinesCount_ solves, as the records file holds them.
     std::shared_ptr<std::string> solveLines_ = std::make_shared<std::string>();
     size_t solveLinesCount_ = 0;
+    unsigned long solveLinesRewrites_ = 0;  // the solves' rewrites() they were made at
     // The cube as last noticed, for telling when it moves.
     unsigned long seenRevision_ = 0;
     float seenRotation_[4] = {};

@@ -19,7 +19,6 @@ namespace {
 constexpr std::string_view kHeader(kRecordsHeader, sizeof kRecordsHeader - 2);
 constexpr char kFirstHeader[] = "gyrelle records 1";
 // A solve line with a competition scramble of 30 turns at the most, as in the history.
-constexpr size_t kMostScrambleTurns = 30;
 constexpr size_t kLongestLine = 100 + 3 * kMostScrambleTurns;
 
 constexpr const char* kKindName[] = {"-", "turns", "competition", "pasted"};
@@ -173,6 +172,19 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
 
 }  // namespace
 
+bool readSeconds(const std::string& word, double& value) {
+    return seconds(word, value);
+}
+bool readDate(const std::string& word, std::time_t& value) {
+    return date(word, value);
+}
+std::string utcDateText(std::time_t date) {
+    return dateText(date);
+}
+std::string millisecondsText(double seconds) {
+    return secondsText(seconds);
+}
+
 std::string solveLine(const Solve& s) {
     return "solve " + dateText(s.date) + " " + std::to_string(s.moves) + " " +
            secondsText(s.seconds) + " " + howText(s.kind, s.assisted, s.penalty, s.scramble) + "\n";
@@ -243,7 +255,7 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
         Solve s;
         bool ok = read.phase == Solves::Phase::None;  // nothing follows that line but the end
         if (w[0] == "solve" && w.size() >= 4) {
-            ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 1) && seconds(w[3], s.seconds) &&
+            ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 0) && seconds(w[3], s.seconds) &&
                  rest(w, 4, s.kind, s.assisted, s.penalty, s.scramble);
             read.done.push_back(s);
             if (solveLines && !first) {

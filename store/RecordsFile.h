@@ -41,6 +41,14 @@ struct SavedRecords {
 };
 
 void writeRecords(std::FILE* out, const SavedRecords& records);
+// The words of the file, for other files to share: seconds to the millisecond ("83.412"),
+// and dates in UTC ("2026-12-06T23:30:00Z"); false for what is not one.
+bool readSeconds(const std::string& word, double& value);
+bool readDate(const std::string& word, std::time_t& value);
+std::string utcDateText(std::time_t date);
+std::string millisecondsText(double seconds);
+// A competition scramble holds at most this many turns, as the history keeps.
+constexpr size_t kMostScrambleTurns = 30;
 std::string recordsFileText(const SavedRecords& records);
 // The file's text in three: its first line, a solve's line, and what follows the solves
 // (the line of a solve armed or under way, and the end), each with its line feed.

@@ -201,7 +201,8 @@ Reading readSettings(std::FILE* in, Settings& settings, std::vector<std::string>
                            fallback + " is used");
         }
         if (read.unknown.size() > kMostUnknown) {
-            return Reading::refused(where + " is one more setting this version does not know than " +
+            return Reading::refused(where +
+                                    " is one more setting this version does not know than " +
                                     std::to_string(kMostUnknown));
         }
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "store/Folder.h"
 
 namespace {
 
@@ -89,6 +90,14 @@ TEST(CommandLine, HelpVersionAndAPositionThatIsOne) {
     EXPECT_EQ(position, solved);
     EXPECT_EQ(runCommandLine({"--position", "UUU"}, err), 2);
     EXPECT_EQ(err, "gyrelle: Not a cube position: it must be 54 letters\n");
+    // The address a browser's Share gives, alone or after --position.
+    const std::string address = std::string("https://example.org/gyrelle/#position=") + solved;
+    EXPECT_EQ(runCommandLine({address.c_str()}, err, &position), -1);
+    EXPECT_EQ(position, solved);
+    EXPECT_EQ(runCommandLine({"--position", address.c_str()}, err, &position), -1);
+    EXPECT_EQ(position, solved);
+    EXPECT_EQ(runCommandLine({"https://example.org/#position=UUX"}, err), 2);
+    EXPECT_EQ(err, "gyrelle: Not a cube position: it must be 54 letters\n");
     EXPECT_EQ(runCommandLine({}, err), -1);
     EXPECT_EQ(runCommandLine({"--help"}, err), 0);
     EXPECT_EQ(runCommandLine({"--version"}, err), 0);
@@ -138,6 +147,78 @@ TEST(CommandLine, SolveAndScramblePrintTurns) {
         EXPECT_EQ(out, "");
     }
     EXPECT_FALSE(std::filesystem::exists("/nonexistent/folder"));
+}
+
+}  // namespace
+
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+// Export, then import: nothing new. A csTimer export adds its solves, and the records as
+// they were are kept aside; a bad file changes nothing; a game open on the folder is asked
+// to close first.
+TEST(CommandLine, RecordsGoOutAndComeBackIn) {
+    char pattern[] = "/tmp/gyrelle-exchange-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern, dir = home + "/gyrelle";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    std::filesystem::create_directory(dir);
+    const std::string records =
+        "gyrelle records 2\n"
+        "solve 2025-12-06T23:30:17Z 57 83.412 turns\n"
+        "solve 2025-12-07T10:00:00Z 40 95.000 competition +2 R U2\nend\n";
+    std::ofstream(dir + "/records") << records;
+    std::string err, out;
+    const std::string csv = home + "/solves.csv";
+    EXPECT_EQ(runCommandLine({"--export-records", csv.c_str()}, err, nullptr, &out), 0) << err;
+    EXPECT_EQ(out, "Wrote 2 solves to " + csv + ".\n");
+    EXPECT_NE(
+        fileText(csv).find("\n2025-12-07T10:00:00Z,95.000,+2,97.000,40,0.42,competition,R U2,no\n"),
+        std::string::npos)
+        << fileText(csv);
+    EXPECT_EQ(runCommandLine({"--export-records", "-"}, err, nullptr, &out), 0);
+    EXPECT_EQ(out, fileText(csv));
+
+    EXPECT_EQ(runCommandLine({"--import-records", csv.c_str()}, err, nullptr, &out), 0) << err;
+    EXPECT_EQ(out, "Took 0 solves (Gyrelle CSV). Passed over: 2 already kept.\n");
+    EXPECT_EQ(fileText(dir + "/records"), records) << "nothing new, nothing written";
+    EXPECT_FALSE(std::filesystem::exists(dir + "/records.before-import"));
+
+    const std::string cstimer = home + "/cstimer.txt";
+    std::ofstream(cstimer) << R"({"session1":[[[0,12345],"R U2 F'","",1765100000]]})";
+    EXPECT_EQ(runCommandLine({"--import-records", cstimer.c_str()}, err, nullptr, &out), 0) << err;
+    EXPECT_EQ(out, "Took 1 solve (csTimer).\n");
+    EXPECT_EQ(fileText(dir + "/records.before-import"), records);
+    EXPECT_NE(fileText(dir + "/records")
+                  .find("\nsolve 2025-12-07T09:33:20Z 0 12.345 competition R U2 F'\n"),
+              std::string::npos)
+        << fileText(dir + "/records");
+    const std::string after = fileText(dir + "/records");
+
+    const std::string bad = home + "/bad.csv";
+    std::ofstream(bad) << fileText(csv) << "2025-12-08T00:00:00Z,fast,,,1,,turns,,no\n";
+    EXPECT_EQ(runCommandLine({"--import-records", bad.c_str()}, err, nullptr, &out), 2);
+    EXPECT_EQ(err,
+              "gyrelle: " + bad +
+                  ": line 4: the time \"fast\" is not a number of seconds; nothing was imported\n");
+    EXPECT_EQ(runCommandLine({"--import-records", home.c_str()}, err), 2);
+    EXPECT_EQ(err, "gyrelle: " + home + ": it is not a regular file; nothing was imported\n");
+    EXPECT_EQ(fileText(dir + "/records"), after);
+    {
+        gyrelle::store::Folder game(dir);  // a game open on the folder
+        ASSERT_TRUE(game.lock());
+        EXPECT_EQ(runCommandLine({"--import-records", cstimer.c_str()}, err), 1);
+        EXPECT_EQ(err, "gyrelle: Gyrelle is open with " + dir +
+                           ": close it, then import; nothing was imported\n");
+    }
+    EXPECT_EQ(runCommandLine({"--import-records"}, err), 2);
+    EXPECT_EQ(err.substr(0, err.find('\n')), "gyrelle: --import-records needs a FILE");
+    std::filesystem::remove_all(home);
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
           head + "\nend\n",
           head + "solve 2025-02-30T10:00:00Z 5 1.000 turns\nend\n",
           head + "solve 2025-12-06 5 1.0 turns\nend\n",
-          head + "solve 2025-12-06T23:30:17Z 0 1.000 turns\nend\n",
+          head + "solve 2025-12-06T23:30:17Z -1 1.000 turns\nend\n",
           head + "solve 2025-12-06T23:30:17Z 5 -1 turns\nend\n",
           head + "solve 2025-12-06T23:30:17Z 5 nan turns\nend\n",
           head + "solve 2025-12-06T23:30:17Z 5 1e99 turns\nend\n",
@@ -127,6 +127,8 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
           head + std::string(300, 's') + "\nend\n"}) {
         EXPECT_FALSE(read(bad, back, problem)) << bad;
     }
+    // No moves: not known (an imported solve's).
+    EXPECT_TRUE(read(head + "solve 2025-12-06T23:30:17Z 0 1.000 -\nend\n", back, problem));
     // A competition scramble of 30 turns, as long as the history keeps, and not one more.
     std::string turns;
     for (int i = 0; i < 30; ++i) {

@@ -1,0 +1,190 @@
+// Solves in and out: Gyrelle's CSV both ways, csTimer's export in, the merge, the bad
+// files that change nothing; and positions sent as addresses.
+#include "store/Exchange.h"
+
+#include <gtest/gtest.h>
+
+#include "cube/Position.h"
+
+namespace gyrelle::store {
+namespace {
+
+// 2026-12-01T00:00:00Z, as `date -d 2026-12-01T00:00:00Z +%s` says.
+constexpr std::time_t kDec1 = 1796083200;
+constexpr std::time_t kNow = kDec1 + 7 * 86400;
+
+std::vector<Solve> some() {
+    return {{kDec1, 57, 83.412, Scramble::Competition, false, "R U2 F' D", Penalty::PlusTwo},
+            {kDec1 + 60, 30, 20.5, Scramble::Turns, true},
+            {kDec1 + 120, 0, 9.25, Scramble::Unknown, false, "", Penalty::Dnf},
+            {kDec1 + 180, 12, 0, Scramble::Pasted, false}};
+}
+
+bool same(const Solve& a, const Solve& b) {
+    return a.date == b.date && a.moves == b.moves && a.seconds == b.seconds && a.kind == b.kind &&
+           a.assisted == b.assisted && a.scramble == b.scramble && a.penalty == b.penalty;
+}
+
+TEST(Exchange, TheCsvIsAsDocumentedAndComesBackEqual) {
+    const std::string csv = recordsCsv(some());
+    EXPECT_EQ(csv,
+              "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted\n"
+              "2026-12-01T00:00:00Z,83.412,+2,85.412,57,0.68,competition,R U2 F' D,no\n"
+              "2026-12-01T00:01:00Z,20.500,,20.500,30,1.46,turns,,yes\n"
+              "2026-12-01T00:02:00Z,9.250,DNF,DNF,,,unknown,,no\n"
+              "2026-12-01T00:03:00Z,0.000,,0.000,12,,pasted,,no\n");
+    Imported back;
+    std::string problem;
+    ASSERT_TRUE(readImport(csv, kNow, back, problem)) << problem;
+    EXPECT_EQ(back.format, "Gyrelle CSV");
+    ASSERT_EQ(back.solves.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(same(back.solves[i], some()[i])) << i;
+    }
+    EXPECT_EQ(recordsCsv(back.solves), csv);
+    // As spreadsheets save it: CRLF, a byte-order mark, fields quoted.
+    ASSERT_TRUE(
+        readImport("\xEF\xBB\xBF"
+                   "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,"
+                   "scramble,assisted\r\n\"2026-12-01T00:00:00Z\",\"83.412\",+2,x,57,,"
+                   "competition,\"R  U2 F' D\",no\r\n\r\n",
+                   kNow, back, problem))
+        << problem;
+    EXPECT_TRUE(same(back.solves[0], some()[0]));
+}
+
+// Each bad file: the line and what is wrong, and nothing to take.
+TEST(Exchange, EachBadInputIsNamedWithItsLine) {
+    const std::string head =
+        "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted\n";
+    const std::string good = "2026-12-01T00:00:00Z,1.000,,1.000,5,,turns,,no\n";
+    const std::pair<std::string, std::string> kBad[] = {
+        {"time,moves\n1,2\n", "line 1: neither Gyrelle's CSV (its header) nor csTimer's export"},
+        {head + good + "2026-12-01T00:00:00Z,1.000,,1.000,5,,turns,no\n",
+         "line 3: 8 fields where there are 9"},
+        {head + good + good + "2026-12-01T00:00:00Z,1:23,,,5,,turns,,no\n",
+         "line 4: the time \"1:23\" is not a number of seconds"},
+        {head + "2026-12-01T00:00:00Z,nan,,,5,,turns,,no\n",
+         "line 2: the time \"nan\" is not a number of seconds"},
+        {head + "2026-12-01,1.0,,,5,,turns,,no\n",
+         "line 2: the date \"2026-12-01\" is not one as 2026-12-06T23:30:17Z"},
+        {head + "2027-01-01T00:00:00Z,1.0,,,5,,turns,,no\n",
+         "line 2: the date 2027-01-01T00:00:00Z is in the future"},
+        {head + "2026-12-01T00:00:00Z,1.0,+3,,5,,turns,,no\n",
+         "line 2: the penalty \"+3\" is not +2, DNF or nothing"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,-5,,turns,,no\n",
+         "line 2: the moves \"-5\" are not a count"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,shaken,,no\n",
+         "line 2: the scramble kind \"shaken\" is not turns, competition, pasted or unknown"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,competition,R X,no\n",
+         "line 2: a competition scramble of at most 30 turns (R U2 F' ...) is wanted"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,turns,,maybe\n",
+         "line 2: assisted is \"maybe\", not yes or no"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,turns,\"R,no\n", "line 2: a quote is not closed"},
+        {head + good + "2026-12-01T00:00:00Z,1.0,,,5,,turns,,n\xE9\n",
+         "line 3: it is not UTF-8 text"},
+        {std::string("\xFF\xFE"
+                     "d\0a\0",
+                     6),
+         "line 1: it is UTF-16 text; save it as UTF-8"},
+        {head + std::string("2026-12-01T00:00:00Z,1.0\0,,,5,,turns,,no\n", 41),
+         "line 2: it is not UTF-8 text"},
+    };
+    for (const auto& [text, want] : kBad) {
+        Imported out;
+        std::string problem;
+        EXPECT_FALSE(readImport(text, kNow, out, problem)) << text;
+        EXPECT_EQ(problem, want);
+    }
+    // Ten minutes ahead is a clock that disagrees; a second more is the future.
+    Imported out;
+    std::string problem;
+    const std::string soon = head + "2026-12-08T00:10:00Z,1.0,,,5,,turns,,no\n";
+    EXPECT_TRUE(readImport(soon, kNow, out, problem)) << problem;
+    EXPECT_FALSE(readImport(soon, kNow - 1, out, problem));
+    // The largest file: one byte more is refused before anything is read from it.
+    const std::string huge(size_t(kLargestImport) + 1, '\n');
+    EXPECT_FALSE(readImport(huge, kNow, out, problem));
+    EXPECT_EQ(problem, "it is larger than any records (100 MB)");
+}
+
+// A small export written by hand from csTimer's documented form: a 3x3x3 session with a
+// plain solve, a +2 and a DNF, a 2x2x2 session passed over, a session with no data.
+TEST(Exchange, CsTimersExportIsRead) {
+    const std::string json =
+        R"({"session1":[[[0,12345],"R U2 F'  D ","",1796083200],)"
+        R"([[2000,9870],"L2 B","nice",1796083260,"extra"],)"
+        R"([[-1,30000],"Rw U","",1796083320]],)"
+        "\n"
+        R"("session2":[[[0,4000],"R U","",1796083380]],"session3":[],)"
+        R"("properties":{"sessionData":"{\"1\":{\"name\":\"main\",\"opt\":{}},)"
+        R"(\"2\":{\"name\":\"warm-up\",\"opt\":{\"scrType\":\"222so\"}}}",)"
+        R"("sessionN":3}})";
+    Imported out;
+    std::string problem;
+    ASSERT_TRUE(readImport(json, kNow, out, problem)) << problem;
+    EXPECT_EQ(out.format, "csTimer");
+    ASSERT_EQ(out.solves.size(), 3u);
+    EXPECT_TRUE(same(out.solves[0], {kDec1, 0, 12.345, Scramble::Competition, false, "R U2 F' D"}));
+    EXPECT_TRUE(same(out.solves[1], {kDec1 + 60, 0, 9.87, Scramble::Competition, false, "L2 B",
+                                     Penalty::PlusTwo}));
+    EXPECT_TRUE(
+        same(out.solves[2], {kDec1 + 120, 0, 30, Scramble::Unknown, false, "", Penalty::Dnf}));
+    EXPECT_EQ(out.skipped, std::vector<std::string>{
+                               "1 of session \"warm-up\", whose puzzle is not the 3x3x3 (222so)"});
+
+    for (const auto& [bad, want] : std::vector<std::pair<std::string, std::string>>{
+             {"{\"session1\":[[[0,1],\"R\",\"\"]]}",
+              "line 1: solve 1 of session \"1\" is not "
+              "[[penalty, time], scramble, comment, date]"},
+             {"{\"session1\":[\n[[5,1],\"R\",\"\",1]]}",
+              "line 2: solve 1 of session \"1\": the penalty 5 is not 0, 2000 or -1"},
+             {"{\"session1\":[[[0,1],\"R\",\"\",4102444800]]}",
+              "line 1: solve 1 of session \"1\": the date 2100-01-01T00:00:00Z is in the future"},
+             {"{\"session1\":[[[0,1],\"R\",\"\",1]\n", "line 2: it ends too soon"},
+             {"{\"other\":1}", "line 1: not csTimer's export (no sessions)"},
+         }) {
+        EXPECT_FALSE(readImport(bad, kNow, out, problem)) << bad;
+        EXPECT_EQ(problem, want);
+    }
+}
+
+// Merged without duplicates (the same date and time to the millisecond), in the order
+// solves ended; importing the same file twice adds nothing.
+TEST(Exchange, AMergeTakesOnlyWhatIsNotKept) {
+    const std::vector<Solve> kept = {some()[1], some()[3]};
+    std::vector<Solve> incoming = some();
+    incoming.push_back(some()[0]);  // twice in the file
+    Merged m = mergeSolves(kept, incoming);
+    EXPECT_EQ(m.taken, 2u);
+    EXPECT_EQ(m.alreadyKept, 2u);
+    EXPECT_EQ(m.repeated, 1u);
+    ASSERT_EQ(m.solves.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(same(m.solves[i], some()[i])) << i;
+    }
+    Imported imported{"Gyrelle CSV", incoming, {"1 of session \"x\""}};
+    EXPECT_EQ(importReport(imported, m),
+              "Took 2 solves (Gyrelle CSV). Passed over: 2 already kept; "
+              "1 repeated in the file; 1 of session \"x\".");
+    const Merged again = mergeSolves(m.solves, incoming);
+    EXPECT_EQ(again.taken, 0u);
+    EXPECT_EQ(again.solves.size(), 4u);
+    // A thousandth of a second apart is another solve.
+    Solve near = some()[1];
+    near.seconds += 0.001;
+    EXPECT_EQ(mergeSolves(kept, {near}).taken, 1u);
+}
+
+TEST(Exchange, APositionTravelsInAnAddress) {
+    const std::string code = "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB";
+    EXPECT_EQ(codeOfAddress("https://example.org/gyrelle/#position=" + code), code);
+    EXPECT_EQ(codeOfAddress("#position=" + code + "&x=1"), code);
+    EXPECT_EQ(codeOfAddress("https://e.org/#position=UU%55U"), "UUUU");
+    EXPECT_EQ(codeOfAddress("https://e.org/#position=U%5"), "U%5");
+    EXPECT_EQ(codeOfAddress(code), code);
+    EXPECT_EQ(codeOfAddress("https://e.org/#position="), "");
+}
+
+}  // namespace
+}  // namespace gyrelle::store

@@ -86,24 +86,51 @@ KeysView::KeysView(platform::Rect frame) : Panel(frame) {
              platform::colors::white, {"Arial", 15});
 }
 
-RecordsView::RecordsView(platform::Rect frame, std::string records) : Panel(frame) {
+RecordsView::RecordsView(platform::Rect frame, std::string records, std::vector<Item> items)
+    : Panel(frame) {
     makeText({0, 10, 320, 35}, "Records", platform::colors::yellow, {"Arial", 28})
         ->setTextAlignment(platform::TextAlignment::Center);
-    makeText({0, 50, 320, 430}, std::move(records), platform::colors::white, {"Arial", 15});
-}
-
-MenuView::MenuView(platform::Rect frame, std::vector<Item> items) : Panel(frame) {
-    // Targets a finger can hit: 48 points high, most of the width.
-    constexpr float kHeight = 48, kWidth = 260;
-    // Apart by 16 points where they fit so, closer where there are many.
-    const float n = static_cast<float>(items.size());
-    const float kGap = std::min(16.0f, (frame.height - n * kHeight) / (n + 1));
-    const float top = (frame.height - n * (kHeight + kGap) + kGap) / 2;
+    // The buttons, 48 points high, side by side along the bottom.
+    constexpr float kHeight = 48, kGap = 8;
+    const float bottom = items.empty() ? 0 : kHeight + 2 * kGap;
+    makeText({0, 50, 320, 430 - bottom}, std::move(records), platform::colors::white,
+             {"Arial", 15});
+    const float width =
+        items.empty() ? 0 : (frame.width - kGap * (items.size() + 1)) / items.size();
     for (size_t i = 0; i < items.size(); ++i) {
         auto button = std::make_unique<platform::Button>(
             platform::Button::Style::Text,
-            platform::Rect{(frame.width - kWidth) / 2, top + i * (kHeight + kGap), kWidth, kHeight},
+            platform::Rect{kGap + i * (width + kGap), frame.height - kHeight - kGap, width,
+                           kHeight},
             items[i].label);
+        button->setAction(std::move(items[i].action));
+        addSubview(button.get());
+        buttons_.push_back(std::move(button));
+    }
+}
+
+MenuView::MenuView(platform::Rect frame, std::vector<Item> items) : Panel(frame) {
+    // Targets a finger can hit: 48 points high, most of the width; in two columns, row by
+    // row, when more than nine would not leave room between them.
+    constexpr float kHeight = 48, kWidth = 260, kColumnGap = 8;
+    const int columns = items.size() > 9 ? 2 : 1;
+    const float width = columns == 1 ? kWidth : (frame.width - 3 * kColumnGap) / 2;
+    const size_t rows = (items.size() + columns - 1) / columns;
+    // Apart by 16 points where they fit so, closer where there are many.
+    const float n = static_cast<float>(rows);
+    const float kGap = std::min(16.0f, (frame.height - n * kHeight) / (n + 1));
+    const float top = (frame.height - n * (kHeight + kGap) + kGap) / 2;
+    const float left = (frame.width - columns * width - (columns - 1) * kColumnGap) / 2;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const size_t row = i / columns, column = i % columns;
+        auto button = std::make_unique<platform::Button>(
+            platform::Button::Style::Text,
+            platform::Rect{left + column * (width + kColumnGap), top + row * (kHeight + kGap),
+                           width, kHeight},
+            items[i].label);
+        if (columns > 1) {
+            button->setLabelSize(14);
+        }
         button->setAction(std::move(items[i].action));
         addSubview(button.get());
         buttons_.push_back(std::move(button));

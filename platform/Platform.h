@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,22 @@ class Platform {
     // The player asked to end the game: the loop ends as when the window is closed (a
     // page cannot close itself, and goes on).
     virtual void quit() {}
+    // A position sent to others: the system's share sheet, else the clipboard, with the
+    // page's address (a browser's). False where there is no such address.
+    virtual bool canShare() const { return false; }
+    virtual void share(const std::string& code) { (void)code; }
+    // Files given to and taken from the player where the game cannot name paths (a
+    // browser's download, and its file chooser, whose bytes come to `take`); false where
+    // the command line does it (the desktop).
+    virtual bool exchangesFiles() const { return false; }
+    virtual void offerFile(const std::string& name, const std::string& text) {
+        (void)name;
+        (void)text;
+    }
+    virtual void askForFile(std::function<void(const std::string&)> take) { (void)take; }
+    // A line for the player beside the picture (a browser's status line), as well as any
+    // message the view shows; nothing where there is none.
+    virtual void tell(const std::string& text) { (void)text; }
     // Seconds on a clock that only moves forward.
     double absoluteTime() { return runLoop().now(); }
 };

@@ -193,6 +193,8 @@ class EAGLView : public platform::View,
     void placeToolbar();
     void showMenu();
     void showSettings();
+    void showRecords();
+    void importRecords(const std::string& bytes);
     // The strip, the title and the clock's timer as the solve now is.
     void showSolveStatus();
     void updateUndoButton();

@@ -49,7 +49,7 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
             showPanel(std::make_unique<KeysView>(bounds()));
             break;
         case Command::Kind::ShowRecords:
-            showPanel(std::make_unique<RecordsView>(bounds(), recordsText(game_.solves().done())));
+            showRecords();
             break;
         case Command::Kind::ShowSettings:
             showSettings();

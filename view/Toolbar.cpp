@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
+#include "cube/Position.h"
 #include "overlay/InfoView.h"
+#include "store/Exchange.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle {
@@ -69,7 +72,7 @@ std::vector<EAGLView::Action> EAGLView::actions() {
             act();
         };
     };
-    return {
+    std::vector<Action> all = {
         {"New", "New game", stopping([self] { self->game_.newGame(); })},
         {"Undo", "Undo", stopping([self] { self->game_.undo(); })},
         {"Redo", "Redo", stopping([self] { self->game_.redo(); })},
@@ -80,14 +83,53 @@ std::vector<EAGLView::Action> EAGLView::actions() {
          }},
         {"Scramble", "Competition scramble",
          stopping([self] { self->game_.competitionScramble(); })},
-        {"Records", "Records", stopping([self] {
-             self->showPanel(std::make_unique<RecordsView>(
-                 self->bounds(), recordsText(self->game_.solves().done())));
-         })},
+        {"Records", "Records", stopping([self] { self->showRecords(); })},
         {"Settings", "Settings", [self] { self->showSettings(); }},
         {"Help", "Help",
          stopping([self] { self->showPanel(std::make_unique<KeysView>(self->bounds())); })},
     };
+    if (platform_.canShare()) {  // the page's address with the position in it
+        all.push_back({"Share", "Share this position", stopping([self] {
+                           self->platform_.share(positionCode(self->game_.cube().stickers()));
+                       })});
+    }
+    return all;
+}
+
+void EAGLView::showRecords() {
+    EAGLView* self = this;
+    std::vector<RecordsView::Item> items;
+    if (platform_.exchangesFiles()) {
+        items.push_back({"Export", [self] {
+                             self->platform_.offerFile(
+                                 "gyrelle-records.csv",
+                                 store::recordsCsv(self->game_.solves().done()));
+                         }});
+        items.push_back({"Import", [self] {
+                             self->platform_.askForFile(
+                                 [self](const std::string& bytes) { self->importRecords(bytes); });
+                         }});
+    }
+    showPanel(std::make_unique<RecordsView>(bounds(), recordsText(game_.solves().done()),
+                                            std::move(items)));
+}
+
+// What a file chosen in the browser holds, merged into the records as the command line's
+// --import-records does; what was taken and passed over is said.
+void EAGLView::importRecords(const std::string& bytes) {
+    store::Imported imported;
+    std::string problem, message;
+    if (!store::readImport(bytes, std::time(nullptr), imported, problem)) {
+        message = "Nothing was imported: " + problem;
+    } else {
+        const store::Merged merged = store::mergeSolves(game_.solves().done(), imported.solves);
+        std::string error;
+        message = merged.taken > 0 && !keeper_->importSolves(merged.solves, error)
+                      ? "Nothing was imported: " + error
+                      : store::importReport(imported, merged);
+    }
+    showPanel(std::make_unique<MessageView>(bounds(), message));
+    platform_.tell(message);
 }
 
 void EAGLView::makeToolbar() {
@@ -122,7 +164,10 @@ void EAGLView::showMenu() {
     std::vector<Action> all = actions();
     std::vector<MenuView::Item> items;
     // What fingers first had from it first, then the rest in the toolbar's order.
-    for (int i : {3, 4, 5, 0, 1, 2, 6, 7, 8}) {
+    for (size_t i : {3, 4, 5, 0, 1, 2, 6, 7, 8, 9}) {
+        if (i >= all.size()) {
+            continue;
+        }
         items.push_back({all[i].label, [self, act = std::move(all[i].action)] {
                              self->closePanel();
                              act();

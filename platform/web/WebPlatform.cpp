@@ -7,6 +7,9 @@
 #include <webgl/webgl1.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
 
 #include "platform/web/Gles1.h"
 #include "platform/web/WebFiles.h"
@@ -165,12 +168,18 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
                     _free(memory);
                 }
             });
+        // A position arriving in a page already open: the page starts again with it
+        // (the game saved as the page goes), so that nothing open hides it.
+        window.addEventListener("hashchange", function() {
+            if (location.hash.indexOf("#position=") >= 0) location.reload();
+        });
     });
     // clang-format on
     delegate.applicationDidFinishLaunching();
     if (View* content = root_->contentView()) {
         content->layoutSubviews();
     }
+    addressChanged();  // opened from a shared position
     finishEvent();
     return 0;
 }
@@ -280,9 +289,122 @@ void WebPlatform::pasted(const std::string& text) {
     finishEvent();
 }
 
+// clang-format off
+void WebPlatform::share(const std::string& code) {
+    EM_ASM(
+        {
+            var url = location.origin + location.pathname + location.search + "#position=" +
+                      UTF8ToString($0);
+            var told = function(text) {
+                if (typeof window.gyrelleNotice === "function") window.gyrelleNotice(text);
+            };
+            if (navigator.share) {
+                navigator.share({title : "Gyrelle", url : url}).catch(function() {});
+            } else if (navigator.clipboard && navigator.clipboard.writeText) {
+                navigator.clipboard.writeText(url).then(
+                    function() { told("The address of this position is copied: " + url); },
+                    function() { told(url); });
+            } else {
+                told(url);
+            }
+        },
+        code.c_str());
+}
+
+void WebPlatform::offerFile(const std::string& name, const std::string& text) {
+    EM_ASM(
+        {
+            var bytes = HEAPU8.slice($1, $1 + $2);
+            var a = document.createElement("a");
+            a.href = URL.createObjectURL(new Blob([bytes], {type : "text/csv"}));
+            a.download = UTF8ToString($0);
+            document.body.appendChild(a);
+            a.click();
+            setTimeout(function() {
+                URL.revokeObjectURL(a.href);
+                a.remove();
+            }, 1000);
+        },
+        name.c_str(), text.data(), text.size());
+}
+
+void WebPlatform::askForFile(std::function<void(const std::string&)> take) {
+    takeFile_ = std::move(take);
+    EM_ASM({
+        var input = document.createElement("input");
+        input.type = "file";
+        input.accept = ".csv,.txt,.json,text/csv,text/plain,application/json";
+        input.onchange = function() {
+            var file = input.files[0];
+            if (!file) return;
+            // As large as any records may be (store::kLargestImport); larger is not read.
+            if (file.size > 100 * 1024 * 1024) {
+                _gyrelleFileChosen(0, file.size);
+                return;
+            }
+            file.arrayBuffer().then(function(buffer) {
+                var bytes = new Uint8Array(buffer);
+                var at = _malloc(bytes.length + 1);
+                HEAPU8.set(bytes, at);
+                _gyrelleFileChosen(at, bytes.length);
+                _free(at);
+            });
+        };
+        input.click();
+    });
+}
+
+void WebPlatform::tell(const std::string& text) {
+    EM_ASM(
+        {
+            if (typeof window.gyrelleNotice === "function") window.gyrelleNotice(UTF8ToString($0));
+        },
+        text.c_str());
+}
+
+void WebPlatform::addressChanged() {
+    char* code = reinterpret_cast<char*>(static_cast<intptr_t>(EM_ASM_INT({
+        var at = location.hash.indexOf("#position=");
+        if (at < 0) return 0;
+        var text = location.hash.substring(at + 10).split("&")[0];
+        try {
+            text = decodeURIComponent(text);
+        } catch (e) {
+        }
+        history.replaceState(null, "", location.pathname + location.search);
+        var length = lengthBytesUTF8(text) + 1;
+        var memory = _malloc(length);
+        stringToUTF8(text, memory, length);
+        return memory;
+    })));
+    if (code) {
+        pasted(code);
+        std::free(code);
+    }
+}
+// clang-format on
+
+void WebPlatform::fileChosen(const std::string& bytes) {
+    if (takeFile_) {
+        takeFile_(bytes);
+    }
+    finishEvent();
+}
+
 }  // namespace gyrelle::platform
 
 extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void gyrelleFileChosen(const char* bytes, size_t length) {
+    if (auto* p = gyrelle::platform::running) {
+        if (bytes == nullptr) {
+            p->tell("The file is larger than any records (" + std::to_string(length >> 20) +
+                    " MB): nothing was imported");
+            return;
+        }
+        p->fileChosen(std::string(bytes, length));
+    }
+}
 
 EMSCRIPTEN_KEEPALIVE void gyrelleLeaving() {
     if (auto* p = gyrelle::platform::running) {

@@ -30,6 +30,17 @@ class WebPlatform : public WindowHost {
     std::string clipboardText() override { return clipboard_; }
     void setClipboardText(const std::string& text) override;
     void documentsWritten() override;
+    bool canShare() const override { return true; }
+    void share(const std::string& code) override;
+    bool exchangesFiles() const override { return true; }
+    void offerFile(const std::string& name, const std::string& text) override;
+    void askForFile(std::function<void(const std::string&)> take) override;
+    void tell(const std::string& text) override;
+    // The bytes of the file the player chose, for what asked for it.
+    void fileChosen(const std::string& bytes);
+    // The page's address holds "#position=CODE": set as a pasted position, and the
+    // address cleared so that a reload plays on from the saved cube.
+    void addressChanged();
     // Starts the game and returns at once; the page's events go on driving it.
     int run(ApplicationDelegate& delegate) override;
 
@@ -68,6 +79,7 @@ class WebPlatform : public WindowHost {
     bool haveMotion_ = false;
     Acceleration motion_;
     std::string clipboard_;
+    std::function<void(const std::string&)> takeFile_;
 };
 
 }  // namespace gyrelle::platform

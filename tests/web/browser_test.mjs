@@ -451,7 +451,9 @@ await test('Alt+N is a new game', async () => {
 // hint outlines a face in magenta; solve-for-me plays F' and the front is red again. The
 // tables are built here, a slice a frame: the page goes on drawing meanwhile.
 const isMagenta = ([r, g, b]) => r > 200 && g < 60 && b > 200;
-const menu = { x: 302, y: 12 }, hintItem = { x: 160, y: 29 }, solveItem = { x: 160, y: 82 };
+// The page's menu holds ten (Share too): two columns of 148 x 48 points from x 8 and 164,
+// rows 64 apart from y 88; Hint and Solve for me are the first row's.
+const menu = { x: 302, y: 12 }, hintItem = { x: 82, y: 112 }, solveItem = { x: 238, y: 112 };
 async function tap(p) {
   await touch('touchStart', [p]);
   await touch('touchEnd', []);
@@ -528,14 +530,14 @@ await test('Alt+C is a competition scramble with its turns in the strip', async 
 
 // The toolbar in the bar under the view of a phone held upright (as above: 1.21875 CSS
 // pixels a point, the view from 129.5), touched: two rows of buttons 56 x 39.4 points
-// (48 CSS pixels high), 4 apart, centred in the 106.3 points under the view: row one from
-// x 12 at y 491.75, row two from x 42 at y 535.1. Settings (row two, third) opens the
+// (48 CSS pixels high), 4 apart, centred in the 106.3 points under the view: two rows of
+// five (Share the tenth, in a browser) from x 12, at y 491.75 and 535.1. Settings (row two, third) opens the
 // panel, its Colours button steps twice to the colour-blind scheme, Done closes it: the
 // front shows Okabe and Ito's vermillion, and a swipe still turns its slice (the pick
 // reads the stickers' own colours); Undo (row one, second) turns it back.
 await test('the toolbar by touch on a phone, the colour-blind scheme with it', async () => {
   const phone = (p) => ({ x: p.x * 1.21875, y: 129.5 + p.y * 1.21875 });
-  const button = (row, i) => phone({ x: (row ? 42 : 12) + i * 60 + 28,
+  const button = (row, i) => phone({ x: 12 + i * 60 + 28,
                                      y: 491.75 + row * 43.38 + 19.69 });
   const centre = phone(onPage(frontSticker(0, 0)));
   await fresh(3, null, { width: 390, height: 844 });
@@ -564,6 +566,84 @@ await test('the toolbar by touch on a phone, the colour-blind scheme with it', a
   await page.waitForTimeout(300);
   await tap(button(0, 1));
   return await shows(topRow, vermillion) ? null : 'Undo in the toolbar did not undo';
+});
+
+// A position sent as an address: opened, it is the cube (after R the front's right column
+// is blue), the address loses it (a reload plays on from the saved cube); a code that is
+// none says so over the cube and leaves the saved one.
+const afterR = 'UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB';
+const isBlue = ([r, g, b]) => b > 200 && r < 10 && g < 10;
+await test('an address with #position= opens that position', async () => {
+  await fresh(1, () => {
+    if (!sessionStorage.getItem('opened')) {
+      sessionStorage.setItem('opened', '1');
+      location.hash = '#position=UUX';
+    }
+  });
+  const centre = onPage(frontSticker(0, 0));
+  const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
+  if (!await shows(centre, dimmed)) return 'no message for a code that is none';
+  if (await page.evaluate(() => location.hash) !== '') return 'the address kept the bad code';
+  await page.goto(url + '#position=' + afterR);
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
+  if (await page.evaluate(() => location.hash) !== '') return 'the address kept the code';
+  await page.waitForTimeout(2500);  // saved two seconds after the cube comes to rest
+  await page.reload();
+  if (!await started()) return 'no cube after a reload';
+  return await shows(onPage(frontSticker(1, 1)), isBlue) ? null : 'the reload lost the position';
+});
+
+// Share puts the page's address with the position in it on the clipboard (no share sheet
+// in a desktop Chromium), and says so in the status line.
+await test('Share gives the address of the position', async () => {
+  await fresh();
+  await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  await tap(menu);
+  await tap({ x: 238, y: 88 + 4 * 64 + 24 });  // the tenth item
+  const end = Date.now() + 5000;
+  let text = '';
+  while (Date.now() < end && !(text = await page.evaluate(() => navigator.clipboard.readText()))) {
+    await page.waitForTimeout(100);
+  }
+  const solved = 'UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB';
+  if (text !== url + '#position=' + solved) return `the clipboard holds "${text}"`;
+  const notice = await page.evaluate(() => document.getElementById('notice').textContent);
+  return notice.startsWith('The address of this position is copied') ? null : `said "${notice}"`;
+});
+
+// The records' Export downloads the CSV, with the solve just made; importing that very
+// file takes nothing and says so. The buttons: two of 148 x 48 points at the panel's foot.
+await test('records are exported and the same file imported changes nothing', async () => {
+  await fresh();
+  await page.goto(url + '#position=' + afterR);
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'R', code: 'KeyR', shiftKey: true }));
+  });
+  if (!await shows(onPage(frontSticker(1, 1)), isRed)) return 'R\' did not solve the cube';
+  await page.waitForTimeout(300);
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'F2', code: 'F2' }));
+  });
+  await page.waitForTimeout(300);
+  const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }),
+                                        tap({ x: 82, y: 448 })]);
+  const saved = path.join(fs.mkdtempSync('/tmp/gyrelle-web-'), 'records.csv');
+  await download.saveAs(saved);
+  const csv = fs.readFileSync(saved, 'utf8').split('\n');
+  if (csv[0] !== 'date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted' ||
+      csv.length !== 3 || !/,1,[0-9.]*,pasted,,no$/.test(csv[1])) {
+    return `the download holds ${JSON.stringify(csv)}`;
+  }
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 5000 }),
+                                       tap({ x: 238, y: 448 })]);
+  await chooser.setFiles(saved);
+  const said = await page.waitForFunction(
+    () => document.getElementById('notice').textContent.startsWith('Took'), null,
+    { timeout: 5000 }).catch(() => null);
+  const notice = await page.evaluate(() => document.getElementById('notice').textContent);
+  return said && notice === 'Took 0 solves (Gyrelle CSV). Passed over: 1 already kept.'
+    ? null : `said "${notice}"`;
 });
 
 await browser.close();

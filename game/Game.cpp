@@ -277,4 +277,19 @@ void Game::replaceSolves(std::vector<Solve> done) {
     tell([](Listener& l) { l.solveChanged(); });
 }
 
+void Game::editSolve(size_t index, const Solve& solve) {
+    solves_.edit(index, solve);
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+void Game::deleteSolve(size_t index) {
+    solves_.remove(index);
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+void Game::insertSolve(size_t index, const Solve& solve) {
+    solves_.insert(index, solve);
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
 }  // namespace gyrelle

@@ -158,6 +158,10 @@ class Game {
     // The finished solves replaced (imported, merged; corrected or deleted): told as a
     // change of the solve.
     void replaceSolves(std::vector<Solve> done);
+    // One finished solve corrected, deleted, or put back (an edit undone).
+    void editSolve(size_t index, const Solve& solve);
+    void deleteSolve(size_t index);
+    void insertSolve(size_t index, const Solve& solve);
 
     // --- Settings ---
     // What the player chose: how the game is shown, and whether solves begin with an

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <optional>
@@ -88,6 +89,22 @@ class Solves {
     const std::vector<Solve>& done() const { return done_; }
     void setDone(std::vector<Solve> done) {
         done_ = std::move(done);
+        ++revision_;
+        ++rewrites_;
+    }
+    // A finished solve corrected (its penalty), taken out, or put back where it was.
+    void edit(size_t index, const Solve& solve) {
+        done_.at(index) = solve;
+        ++revision_;
+        ++rewrites_;
+    }
+    void remove(size_t index) {
+        done_.erase(done_.begin() + static_cast<long>(index));
+        ++revision_;
+        ++rewrites_;
+    }
+    void insert(size_t index, const Solve& solve) {
+        done_.insert(done_.begin() + static_cast<long>(std::min(index, done_.size())), solve);
         ++revision_;
         ++rewrites_;
     }

@@ -86,29 +86,6 @@ KeysView::KeysView(platform::Rect frame) : Panel(frame) {
              platform::colors::white, {"Arial", 15});
 }
 
-RecordsView::RecordsView(platform::Rect frame, std::string records, std::vector<Item> items)
-    : Panel(frame) {
-    makeText({0, 10, 320, 35}, "Records", platform::colors::yellow, {"Arial", 28})
-        ->setTextAlignment(platform::TextAlignment::Center);
-    // The buttons, 48 points high, side by side along the bottom.
-    constexpr float kHeight = 48, kGap = 8;
-    const float bottom = items.empty() ? 0 : kHeight + 2 * kGap;
-    makeText({0, 50, 320, 430 - bottom}, std::move(records), platform::colors::white,
-             {"Arial", 15});
-    const float width =
-        items.empty() ? 0 : (frame.width - kGap * (items.size() + 1)) / items.size();
-    for (size_t i = 0; i < items.size(); ++i) {
-        auto button = std::make_unique<platform::Button>(
-            platform::Button::Style::Text,
-            platform::Rect{kGap + i * (width + kGap), frame.height - kHeight - kGap, width,
-                           kHeight},
-            items[i].label);
-        button->setAction(std::move(items[i].action));
-        addSubview(button.get());
-        buttons_.push_back(std::move(button));
-    }
-}
-
 MenuView::MenuView(platform::Rect frame, std::vector<Item> items) : Panel(frame) {
     // Targets a finger can hit: 48 points high, most of the width; in two columns, row by
     // row, when more than nine would not leave room between them.

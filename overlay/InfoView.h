@@ -68,21 +68,6 @@ class KeysView : public Panel {
     explicit KeysView(platform::Rect frame);
 };
 
-// The solves: best, averages and the newest ones, for F2; below them, where a browser
-// gives and takes files, Export and Import.
-class RecordsView : public Panel {
-  public:
-    struct Item {
-        std::string label;
-        std::function<void()> action;
-    };
-    RecordsView(platform::Rect frame, std::string records, std::vector<Item> items = {});
-    const std::vector<std::unique_ptr<platform::Button>>& buttons() const { return buttons_; }
-
-  private:
-    std::vector<std::unique_ptr<platform::Button>> buttons_;
-};
-
 // What fingers cannot reach by keys on a phone: one big button a line, each doing its
 // action and closing the menu; a touch elsewhere closes it too.
 class MenuView : public Panel {

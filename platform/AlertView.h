@@ -59,6 +59,10 @@ class Window : public View {
     // A question on screen takes every key (y or Return answers Yes, n or Escape No);
     // otherwise the content view gets it.
     bool keyDown(const KeyPress& key) override;
+    // Likewise the wheel: to the content view unless a question shows.
+    bool scrollWheel(float lines) override {
+        return alerts_.empty() && content_ && content_->scrollWheel(lines);
+    }
     // Likewise every touch: one outside the question reaches nothing. A button is hit
     // within its touch area (below), also where that reaches past the window's points.
     View* hitTest(Point p) override;

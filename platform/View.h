@@ -67,6 +67,12 @@ class View {
 
     // A key pressed while this view has the keyboard; false when it means nothing here.
     virtual bool keyDown(const KeyPress&) { return false; }
+    // The mouse's wheel turned `lines` (down positive) while this view has the keyboard;
+    // false when nothing here scrolls.
+    virtual bool scrollWheel(float lines) {
+        (void)lines;
+        return false;
+    }
 
     // Touches that landed on this view: those of this phase, and the whole event.
     virtual void touchesBegan(const TouchSet&, const Event&) {}

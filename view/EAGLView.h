@@ -115,6 +115,8 @@ class EAGLView : public platform::View,
 
     // Keys: what commandOf makes of them; while a panel shows, any key closes it.
     bool keyDown(const platform::KeyPress& key) override;
+    // The wheel scrolls what a panel shows.
+    bool scrollWheel(float lines) override { return panel_ && panel_->scrollWheel(lines); }
     bool panelShown() const { return panel_ != nullptr; }
 
     // Saved state: read back while the view is built; saved as the game is played, soon

@@ -8,6 +8,7 @@
 
 #include "cube/Position.h"
 #include "overlay/InfoView.h"
+#include "overlay/RecordsView.h"
 #include "store/Exchange.h"
 #include "view/EAGLView.h"
 
@@ -110,7 +111,16 @@ void EAGLView::showRecords() {
                                  [self](const std::string& bytes) { self->importRecords(bytes); });
                          }});
     }
-    showPanel(std::make_unique<RecordsView>(bounds(), recordsText(game_.solves().done()),
+    // Each change is the game's at once, and saved soon.
+    RecordsView::Changes changes{
+        [self](size_t i, const Solve& s) {
+            self->game_.editSolve(i, s), self->keeper_->saveSoon();
+        },
+        [self](size_t i) { self->game_.deleteSolve(i), self->keeper_->saveSoon(); },
+        [self](size_t i, const Solve& s) {
+            self->game_.insertSolve(i, s), self->keeper_->saveSoon();
+        }};
+    showPanel(std::make_unique<RecordsView>(bounds(), game_.solves().done(), std::move(changes),
                                             std::move(items)));
 }
 

@@ -15,6 +15,10 @@ bool SdlInput::handle(const SDL_Event& event) {
         case SDL_KEYDOWN:
             handleKey(event.key);
             return true;
+        case SDL_MOUSEWHEEL:  // a notch a line; up is away from the player
+            root_.scrollWheel(static_cast<float>(
+                event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? event.wheel.y : -event.wheel.y));
+            return true;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
         case SDL_MOUSEMOTION:

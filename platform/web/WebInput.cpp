@@ -63,6 +63,7 @@ void WebInput::install() {
     emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onMouse);
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onMouse);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, onKey);
+    emscripten_set_wheel_callback(kCanvas, this, EM_TRUE, onWheel);
     // The right button drags: no menu.
     // clang-format off
     EM_ASM({
@@ -82,6 +83,17 @@ EM_BOOL WebInput::onTouch(int type, const EmscriptenTouchEvent* event, void* sel
 EM_BOOL WebInput::onMouse(int type, const EmscriptenMouseEvent* event, void* self) {
     auto* input = static_cast<WebInput*>(self);
     const bool handled = input->mouse(type, *event);
+    input->platform_.finishEvent();
+    return handled;
+}
+
+EM_BOOL WebInput::onWheel(int, const EmscriptenWheelEvent* event, void* self) {
+    auto* input = static_cast<WebInput*>(self);
+    // Pixels, lines or pages, as the browser counts them: about 40 pixels a line.
+    const double lines = event->deltaMode == DOM_DELTA_PIXEL  ? event->deltaY / 40
+                         : event->deltaMode == DOM_DELTA_PAGE ? event->deltaY * 10
+                                                              : event->deltaY;
+    const bool handled = input->root_.scrollWheel(static_cast<float>(lines));
     input->platform_.finishEvent();
     return handled;
 }

@@ -28,6 +28,7 @@ class WebInput {
     static EM_BOOL onTouch(int type, const EmscriptenTouchEvent* event, void* self);
     static EM_BOOL onMouse(int type, const EmscriptenMouseEvent* event, void* self);
     static EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* event, void* self);
+    static EM_BOOL onWheel(int type, const EmscriptenWheelEvent* event, void* self);
 
     // A position in the canvas's CSS pixels, in view points.
     Point toViewPoints(double cssX, double cssY) const;

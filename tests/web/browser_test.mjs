@@ -584,7 +584,9 @@ await test('an address with #position= opens that position', async () => {
   const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
   if (!await shows(centre, dimmed)) return 'no message for a code that is none';
   if (await page.evaluate(() => location.hash) !== '') return 'the address kept the bad code';
-  await page.goto(url + '#position=' + afterR);
+  // Into the open page: it starts again with the position.
+  await Promise.all([page.waitForEvent('load'),
+                     page.evaluate((code) => { location.hash = '#position=' + code; }, afterR)]);
   if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
   if (await page.evaluate(() => location.hash) !== '') return 'the address kept the code';
   await page.waitForTimeout(2500);  // saved two seconds after the cube comes to rest
@@ -612,10 +614,11 @@ await test('Share gives the address of the position', async () => {
 });
 
 // The records' Export downloads the CSV, with the solve just made; importing that very
-// file takes nothing and says so. The buttons: two of 148 x 48 points at the panel's foot.
+// file takes nothing and says so. The buttons: 70 x 44 points at the panel's top, left of
+// the menu button: Export from x 134, Import from 208.
 await test('records are exported and the same file imported changes nothing', async () => {
   await fresh();
-  await page.goto(url + '#position=' + afterR);
+  await page.goto(url + '?shared#position=' + afterR);  // a page of its own: no reload
   if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
   await page.evaluate(() => {
     window.dispatchEvent(new KeyboardEvent('keydown', { key: 'R', code: 'KeyR', shiftKey: true }));
@@ -627,7 +630,7 @@ await test('records are exported and the same file imported changes nothing', as
   });
   await page.waitForTimeout(300);
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }),
-                                        tap({ x: 82, y: 448 })]);
+                                        tap({ x: 169, y: 24 })]);
   const saved = path.join(fs.mkdtempSync('/tmp/gyrelle-web-'), 'records.csv');
   await download.saveAs(saved);
   const csv = fs.readFileSync(saved, 'utf8').split('\n');
@@ -636,7 +639,7 @@ await test('records are exported and the same file imported changes nothing', as
     return `the download holds ${JSON.stringify(csv)}`;
   }
   const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 5000 }),
-                                       tap({ x: 238, y: 448 })]);
+                                       tap({ x: 243, y: 24 })]);
   await chooser.setFiles(saved);
   const said = await page.waitForFunction(
     () => document.getElementById('notice').textContent.startsWith('Took'), null,

@@ -15,6 +15,8 @@ namespace gyrelle::platform {
 // page (web/), or no display at all for tests and benchmarks (headless/).
 class Platform {
   public:
+    // A file's bytes, or why it could not be read (then no bytes).
+    using FileTaker = std::function<void(const std::string& bytes, const std::string& problem)>;
     virtual ~Platform() = default;
 
     // An OpenGL ES 1.x context for the GL view, or null when none can be had.
@@ -38,18 +40,28 @@ class Platform {
     // page cannot close itself, and goes on).
     virtual void quit() {}
     // A position sent to others: the system's share sheet, else the clipboard, with the
-    // page's address (a browser's). False where there is no such address.
+    // page's address (a browser's); the bare code on the clipboard (the desktop's). Returns
+    // the words the view should say, or nothing when the platform says it itself.
     virtual bool canShare() const { return false; }
-    virtual void share(const std::string& code) { (void)code; }
-    // Files given to and taken from the player where the game cannot name paths (a
-    // browser's download, and its file chooser, whose bytes come to `take`); false where
-    // the command line does it (the desktop).
+    virtual std::string share(const std::string& code) {
+        (void)code;
+        return {};
+    }
+    // Files given to the player and taken from them: a browser's download and its file
+    // chooser; on the desktop a file written among the player's downloads, and a file
+    // dropped on the window. Each returns the words the view should say, if any; the
+    // bytes of a file taken come to `take`. Files dropped come to `dropped` at any time.
     virtual bool exchangesFiles() const { return false; }
-    virtual void offerFile(const std::string& name, const std::string& text) {
+    virtual std::string offerFile(const std::string& name, const std::string& text) {
         (void)name;
         (void)text;
+        return {};
     }
-    virtual void askForFile(std::function<void(const std::string&)> take) { (void)take; }
+    virtual std::string askForFile(FileTaker take) {
+        (void)take;
+        return {};
+    }
+    virtual void onFileDropped(FileTaker dropped) { (void)dropped; }
     // A line for the player beside the picture (a browser's status line), as well as any
     // message the view shows; nothing where there is none.
     virtual void tell(const std::string& text) { (void)text; }

@@ -508,10 +508,11 @@ TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {
     quitWith(SIGTERM);
 }
 
-// A window wider than the picture holds the toolbar to its right: at 640 x 480 one column
-// of nine 56 x 44 buttons, 4 apart, centred in the 160 pixels right of the view (x 532)
-// and in its height (y 26). A click on Settings (the eighth, y 362) opens the settings;
-// C twice there gives the colour-blind scheme, and the front shows its vermillion.
+// A window wider than the picture holds the toolbar to its right: at 640 x 480 ten 56 x 44
+// buttons (Share the tenth), 4 apart, in columns of nine, the two centred in the 160
+// pixels right of the view (x 502 and 562) and the first in its height (y 26). A click on
+// Settings (the eighth, y 362) opens the settings; C twice there gives the colour-blind
+// scheme, and the front shows its vermillion.
 TEST_F(WindowTest, AWideWindowHoldsTheToolbarBesideTheCube) {
     ASSERT_TRUE(launch());
     XMoveResizeWindow(dpy, gameWindow(), 0, 0, 640, 480);
@@ -519,16 +520,51 @@ TEST_F(WindowTest, AWideWindowHoldsTheToolbarBesideTheCube) {
     const PixelRect view{160, 0, 320, 480};
     const Pixel centre = project(startOrientation(stickerPoint(4)), 320, 480);
     ASSERT_TRUE(shows(centre, isFrontCentre, 10, view));
-    // The window's pixel (560, 384), as a pixel of the whole window (rows from the bottom).
-    ASSERT_TRUE(shows({560, 480 - 1 - 384}, [](Rgb c) { return c.b > 60; }, 10, {0, 0, 640, 480}))
+    // The window's pixel (530, 384), as a pixel of the whole window (rows from the bottom).
+    ASSERT_TRUE(shows({530, 480 - 1 - 384}, [](Rgb c) { return c.b > 60; }, 10, {0, 0, 640, 480}))
         << "no button there";
-    xdo({"mousemove", "--window", id, "560", "384", "click", "1"});
+    xdo({"mousemove", "--window", id, "530", "384", "click", "1"});
     xdo({"key", "--window", id, "c", "c", "Escape"});
-    EXPECT_TRUE(shows(centre, [](Rgb c) { return c == Rgb{213, 94, 0}; }, 10, view));
+    EXPECT_TRUE(shows(
+        centre,
+        [](Rgb c) {
+            return c == Rgb{213, 94, 0};
+        },
+        10, view));
     EXPECT_EQ(quitWith(SIGTERM), 0);
     std::stringstream settings;
     settings << std::ifstream(dataHome + "/gyrelle/settings").rdbuf();
     EXPECT_TRUE(settings.str().starts_with("colours = colour-blind\n")) << settings.str();
+}
+
+// The records' Export on the desktop writes the CSV among the player's downloads (here a
+// home of the test's own with a Downloads folder), under a name not taken yet, and says
+// where. The panel's Export lies at x 134..204, y 2..46.
+TEST_F(WindowTest, ExportWritesTheRecordsAmongTheDownloads) {
+    const std::string home = dataHome + "/home";
+    std::filesystem::create_directories(home + "/Downloads");
+    std::ofstream(home + "/Downloads/gyrelle-records.csv") << "someone else's\n";
+    std::replace_if(
+        env.begin(), env.end(), [](const std::string& e) { return e.rfind("HOME=", 0) == 0; },
+        "HOME=" + home);
+    if (std::find(env.begin(), env.end(), "HOME=" + home) == env.end()) {
+        env.push_back("HOME=" + home);
+    }
+    ASSERT_TRUE(launch());
+    xdo({"key", "--window", id, "F2"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    xdo({"mousemove", "--window", id, "169", "24", "click", "1"});
+    const std::string written = home + "/Downloads/gyrelle-records-2.csv";
+    for (auto end = Clock::now() + std::chrono::seconds(10);
+         !std::filesystem::exists(written) && Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::stringstream csv;
+    csv << std::ifstream(written).rdbuf();
+    EXPECT_EQ(
+        csv.str(),
+        "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted\n");
+    EXPECT_EQ(quitWith(SIGTERM), 0);
 }
 
 // A spin kept in the saved cube goes on at start-up: the loop never rests.

@@ -45,6 +45,9 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->menuButton_->setAction([self] { self->showMenu(); });
     view->addSubview(view->menuButton_.get());
     view->makeToolbar();
+    platform.onFileDropped([self](const std::string& bytes, const std::string& problem) {
+        self->importRecords(bytes, problem);
+    });
     view->hintMark_ = std::make_unique<HintMark>(kScreen);
     view->animationInterval = kActiveInterval;
     view->statusStrip_ = std::make_unique<StatusStrip>(kScreen.width);
@@ -62,6 +65,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
 }
 
 EAGLView::~EAGLView() {
+    platform_.onFileDropped({});
     platform_.runLoop().removePassObservers(this);
     platform_.window().forgetDelegate(this);
     if (platform_.accelerometer().delegate() == this) {

@@ -89,9 +89,10 @@ std::vector<EAGLView::Action> EAGLView::actions() {
         {"Help", "Help",
          stopping([self] { self->showPanel(std::make_unique<KeysView>(self->bounds())); })},
     };
-    if (platform_.canShare()) {  // the page's address with the position in it
+    if (platform_.canShare()) {  // the page's address with the position in it, or the code
         all.push_back({"Share", "Share this position", stopping([self] {
-                           self->platform_.share(positionCode(self->game_.cube().stickers()));
+                           self->say(
+                               self->platform_.share(positionCode(self->game_.cube().stickers())));
                        })});
     }
     return all;
@@ -101,14 +102,16 @@ void EAGLView::showRecords() {
     EAGLView* self = this;
     std::vector<RecordsView::Item> items;
     if (platform_.exchangesFiles()) {
-        items.push_back({"Export", [self] {
-                             self->platform_.offerFile(
-                                 "gyrelle-records.csv",
-                                 store::recordsCsv(self->game_.solves().done()));
-                         }});
+        items.push_back(
+            {"Export", [self] {
+                 self->say(self->platform_.offerFile(
+                     "gyrelle-records.csv", store::recordsCsv(self->game_.solves().done())));
+             }});
         items.push_back({"Import", [self] {
-                             self->platform_.askForFile(
-                                 [self](const std::string& bytes) { self->importRecords(bytes); });
+                             self->say(self->platform_.askForFile(
+                                 [self](const std::string& bytes, const std::string& problem) {
+                                     self->importRecords(bytes, problem);
+                                 }));
                          }});
     }
     // Each change is the game's at once, and saved soon.
@@ -124,12 +127,20 @@ void EAGLView::showRecords() {
                                             std::move(items)));
 }
 
-// What a file chosen in the browser holds, merged into the records as the command line's
-// --import-records does; what was taken and passed over is said.
-void EAGLView::importRecords(const std::string& bytes) {
+// Words the platform gives (where a file went, what to do next), over the cube.
+void EAGLView::say(const std::string& words) {
+    if (!words.empty()) {
+        showPanel(std::make_unique<MessageView>(bounds(), words));
+    }
+}
+
+// What a file chosen in the browser, or dropped on the window, holds, merged into the
+// records as the command line's --import-records does; what was taken and passed over is
+// said.
+void EAGLView::importRecords(const std::string& bytes, std::string problem) {
     store::Imported imported;
-    std::string problem, message;
-    if (!store::readImport(bytes, std::time(nullptr), imported, problem)) {
+    std::string message;
+    if (!problem.empty() || !store::readImport(bytes, std::time(nullptr), imported, problem)) {
         message = "Nothing was imported: " + problem;
     } else {
         const store::Merged merged = store::mergeSolves(game_.solves().done(), imported.solves);

@@ -7,8 +7,10 @@
 #include <X11/keysym.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -340,6 +342,12 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
         case SDL_QUIT:  // the window closed, or a termination signal woke the wait
             quit_ = true;
             break;
+        case SDL_DROPFILE:  // a file dropped on the window: its bytes to the game
+            if (event.drop.file) {
+                dropFile(event.drop.file);
+                SDL_free(event.drop.file);
+            }
+            break;
         case SDL_RENDER_DEVICE_RESET:  // where SDL says the GPU's objects are gone
             if (makeCurrent()) {
                 rebuildAfterContextLoss();
@@ -366,6 +374,87 @@ void SdlPlatform::handle(const SDL_Event& event, ApplicationDelegate& delegate) 
         default:
             break;
     }
+}
+
+std::string SdlPlatform::share(const std::string& code) {
+    setClipboardText(code);
+    return "The position is copied: paste it into Gyrelle with Ctrl+V, or start gyrelle "
+           "--position with it.";
+}
+
+// Among the player's downloads (XDG's download folder as xdg-user-dirs keeps it, else
+// ~/Downloads, else home), under a name not taken yet.
+std::string SdlPlatform::offerFile(const std::string& name, const std::string& text) {
+    const char* home = std::getenv("HOME");
+    std::string dir = home ? home : ".";
+    const std::string config = std::getenv("XDG_CONFIG_HOME") && *std::getenv("XDG_CONFIG_HOME")
+                                   ? std::getenv("XDG_CONFIG_HOME")
+                                   : dir + "/.config";
+    if (std::FILE* dirs = std::fopen((config + "/user-dirs.dirs").c_str(), "r")) {
+        char line[4096];
+        while (std::fgets(line, sizeof line, dirs)) {
+            std::string l(line);
+            const std::string key = "XDG_DOWNLOAD_DIR=\"";
+            if (l.rfind(key, 0) == 0 && l.find('"', key.size()) != std::string::npos) {
+                std::string value = l.substr(key.size(), l.find('"', key.size()) - key.size());
+                if (value.rfind("$HOME", 0) == 0) {
+                    value = dir + value.substr(5);
+                }
+                dir = value;
+            }
+        }
+        std::fclose(dirs);
+    } else if (struct stat st{};
+               stat((dir + "/Downloads").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        dir += "/Downloads";
+    }
+    const size_t dot = name.rfind('.');
+    std::string path = dir + "/" + name;
+    for (int n = 2; n < 1000 && access(path.c_str(), F_OK) == 0; ++n) {
+        path = dir + "/" + name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
+    }
+    std::string error;
+    auto write = [](std::FILE* out, const void* t) {
+        const std::string& s = *static_cast<const std::string*>(t);
+        std::fwrite(s.data(), 1, s.size(), out);
+    };
+    if (!replaceFile(path, write, &text, error)) {
+        return "Could not export the records: " + error;
+    }
+    return "The records are exported to " + path;
+}
+
+std::string SdlPlatform::askForFile(FileTaker take) {
+    dropped_ = std::move(take);
+    return "Drop a file of records (Gyrelle's CSV, or csTimer's export) on the window to "
+           "import it.";
+}
+
+// As large as any records may be (store::kLargestImport); a larger file is not read.
+void SdlPlatform::dropFile(const char* path) {
+    if (!dropped_) {
+        return;
+    }
+    std::string bytes, problem;
+    struct stat st {};
+    std::FILE* in = std::fopen(path, "rb");
+    if (in == nullptr || fstat(fileno(in), &st) != 0) {
+        problem = std::string(path) + ": " + std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = std::string(path) + " is not a regular file";
+    } else if (st.st_size > 100L * 1024 * 1024) {
+        problem = std::string(path) + " is larger than any records (" +
+                  std::to_string(st.st_size >> 20) + " MB)";
+    } else {
+        char buffer[1 << 16];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
+            bytes.append(buffer, n);
+        }
+    }
+    if (in) {
+        std::fclose(in);
+    }
+    dropped_(bytes, problem);
 }
 
 }  // namespace gyrelle::platform

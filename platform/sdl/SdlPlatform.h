@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -30,6 +31,12 @@ class SdlPlatform : public WindowHost {
     std::string clipboardText() override;
     void setClipboardText(const std::string& text) override;
     void quit() override { quit_ = true; }
+    bool canShare() const override { return true; }
+    std::string share(const std::string& code) override;
+    bool exchangesFiles() const override { return true; }
+    std::string offerFile(const std::string& name, const std::string& text) override;
+    std::string askForFile(FileTaker take) override;
+    void onFileDropped(FileTaker dropped) override { dropped_ = std::move(dropped); }
     int run(ApplicationDelegate& delegate) override;
 
     bool makeCurrent() override;
@@ -55,6 +62,7 @@ class SdlPlatform : public WindowHost {
     void quitInBacklog(const SDL_Event& event);
     bool quitInXQueue();
     void handle(const SDL_Event& event, ApplicationDelegate& delegate);
+    void dropFile(const char* path);
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
@@ -70,6 +78,7 @@ class SdlPlatform : public WindowHost {
     long keysSinceLoop_ = 0;
     void* x11_ = nullptr;  // the X Display, when the window is on X
     bool quit_ = false;
+    FileTaker dropped_;  // files dropped on the window go here
     bool sdlStarted_ = false;
 };
 

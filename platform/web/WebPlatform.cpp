@@ -290,7 +290,7 @@ void WebPlatform::pasted(const std::string& text) {
 }
 
 // clang-format off
-void WebPlatform::share(const std::string& code) {
+std::string WebPlatform::share(const std::string& code) {
     EM_ASM(
         {
             var url = location.origin + location.pathname + location.search + "#position=" +
@@ -309,9 +309,10 @@ void WebPlatform::share(const std::string& code) {
             }
         },
         code.c_str());
+    return {};  // the page says it, or the browser shows it
 }
 
-void WebPlatform::offerFile(const std::string& name, const std::string& text) {
+std::string WebPlatform::offerFile(const std::string& name, const std::string& text) {
     EM_ASM(
         {
             var bytes = HEAPU8.slice($1, $1 + $2);
@@ -326,9 +327,10 @@ void WebPlatform::offerFile(const std::string& name, const std::string& text) {
             }, 1000);
         },
         name.c_str(), text.data(), text.size());
+    return {};  // the page says it, or the browser shows it
 }
 
-void WebPlatform::askForFile(std::function<void(const std::string&)> take) {
+std::string WebPlatform::askForFile(FileTaker take) {
     takeFile_ = std::move(take);
     EM_ASM({
         var input = document.createElement("input");
@@ -352,6 +354,7 @@ void WebPlatform::askForFile(std::function<void(const std::string&)> take) {
         };
         input.click();
     });
+    return {};  // the page says it, or the browser shows it
 }
 
 void WebPlatform::tell(const std::string& text) {
@@ -384,9 +387,9 @@ void WebPlatform::addressChanged() {
 }
 // clang-format on
 
-void WebPlatform::fileChosen(const std::string& bytes) {
+void WebPlatform::fileChosen(const std::string& bytes, const std::string& problem) {
     if (takeFile_) {
-        takeFile_(bytes);
+        takeFile_(bytes, problem);
     }
     finishEvent();
 }
@@ -397,12 +400,10 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void gyrelleFileChosen(const char* bytes, size_t length) {
     if (auto* p = gyrelle::platform::running) {
-        if (bytes == nullptr) {
-            p->tell("The file is larger than any records (" + std::to_string(length >> 20) +
-                    " MB): nothing was imported");
-            return;
-        }
-        p->fileChosen(std::string(bytes, length));
+        p->fileChosen(
+            bytes ? std::string(bytes, length) : std::string(),
+            bytes ? std::string()
+                  : "it is larger than any records (" + std::to_string(length >> 20) + " MB)");
     }
 }
 

@@ -31,13 +31,13 @@ class WebPlatform : public WindowHost {
     void setClipboardText(const std::string& text) override;
     void documentsWritten() override;
     bool canShare() const override { return true; }
-    void share(const std::string& code) override;
+    std::string share(const std::string& code) override;
     bool exchangesFiles() const override { return true; }
-    void offerFile(const std::string& name, const std::string& text) override;
-    void askForFile(std::function<void(const std::string&)> take) override;
+    std::string offerFile(const std::string& name, const std::string& text) override;
+    std::string askForFile(FileTaker take) override;
     void tell(const std::string& text) override;
-    // The bytes of the file the player chose, for what asked for it.
-    void fileChosen(const std::string& bytes);
+    // The bytes of the file the player chose (or why not), for what asked for it.
+    void fileChosen(const std::string& bytes, const std::string& problem);
     // The page's address holds "#position=CODE": set as a pasted position, and the
     // address cleared so that a reload plays on from the saved cube.
     void addressChanged();
@@ -79,7 +79,7 @@ class WebPlatform : public WindowHost {
     bool haveMotion_ = false;
     Acceleration motion_;
     std::string clipboard_;
-    std::function<void(const std::string&)> takeFile_;
+    FileTaker takeFile_;
 };
 
 }  // namespace gyrelle::platform

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/Motion.h"
+#include "store/Exchange.h"
 #include "store/Folder.h"
 #include "store/HistoryFile.h"
 #include "store/RecordsFile.h"
@@ -142,6 +143,21 @@ void checkSettings(const uint8_t* data, size_t size) {
     std::fclose(in);
 }
 
+// Solves imported (CSV or csTimer's) are written as CSV and read back the same.
+void checkImport(const uint8_t* data, size_t size) {
+    const std::time_t now = 1796083200;
+    Imported first, again;
+    std::string problem;
+    if (!readImport(std::string(reinterpret_cast<const char*>(data), size), now, first, problem)) {
+        return;
+    }
+    const std::string csv = recordsCsv(first.solves);
+    if (!readImport(csv, now, again, problem) || recordsCsv(again.solves) != csv ||
+        again.solves.size() != first.solves.size()) {
+        std::abort();
+    }
+}
+
 // A save's record accepted is written as it was read, and read back the same.
 void checkSaving(const uint8_t* data, size_t size) {
     std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
@@ -176,6 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkHistory(data, size);
     checkRecords(data, size);
     checkSettings(data, size);
+    checkImport(data, size);
     checkSaving(data, size);
     const SavedState first = read(data, size);
     if (!finite(first.currentRotation) || !finite(first.qdeltacontinue)) {

@@ -184,6 +184,7 @@ bool csvSolve(const Row& row, std::time_t now, Solve& s, std::string& problem) {
         problem = at + "the time " + quoted(f[1]) + " is not a number of seconds";
         return false;
     }
+    s.seconds = std::round(s.seconds * 1000) / 1000;  // kept to the millisecond, as written
     if (f[2].empty() || f[2] == "+2" || f[2] == "DNF") {
         s.penalty = f[2].empty() ? Penalty::None : f[2] == "+2" ? Penalty::PlusTwo : Penalty::Dnf;
     } else {
@@ -231,13 +232,13 @@ struct Json {
     enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
     double number = 0;
     std::string string;
-    std::vector<Json> items;                         // an array's
-    std::vector<std::pair<std::string, Json>> keys;  // an object's, in order
-    int line = 1;                                    // where it begins
+    std::vector<Json> items;         // an array's; an object's values
+    std::vector<std::string> names;  // an object's keys, in order, one a value
+    int line = 1;                    // where it begins
     const Json* find(const std::string& key) const {
-        for (const auto& [k, v] : keys) {
-            if (k == key) {
-                return &v;
+        for (size_t i = 0; i < names.size() && type == Type::Object; ++i) {
+            if (names[i] == key) {
+                return &items[i];
             }
         }
         return nullptr;
@@ -353,8 +354,9 @@ class JsonReader {
                     if (at_ >= t_.size() || t_[at_++] != ':') {
                         return fail("a ':' is wanted");
                     }
-                    v.keys.emplace_back(std::move(key), Json{});
-                    if (!value_(v.keys.back().second, depth + 1)) {
+                    v.names.push_back(std::move(key));
+                    v.items.emplace_back();
+                    if (!value_(v.items.back(), depth + 1)) {
                         return false;
                     }
                 } else {
@@ -433,7 +435,9 @@ bool csTimer(const std::string& text, std::time_t now, Imported& out, std::strin
         }
     }
     std::vector<std::pair<long, const Json*>> sessions;
-    for (const auto& [key, value] : root.keys) {
+    for (size_t k = 0; k < root.names.size(); ++k) {
+        const std::string& key = root.names[k];
+        const Json& value = root.items[k];
         long n = 0;
         auto [p, e] = std::from_chars(key.data() + std::min<size_t>(7, key.size()),
                                       key.data() + key.size(), n);

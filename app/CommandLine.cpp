@@ -82,17 +82,17 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
     return 0;
 }
 
-// The records beside the saved cube, as F2 shows them; nothing is written.
-int printRecords(std::FILE* out, std::FILE* err) {
+// The records beside the saved cube, only looked at (a save cut short is seen, not
+// completed); false, said on `err` with `after` ("" or "; nothing was exported"), when
+// they cannot be read. None when there is no folder.
+bool lookAtRecords(store::SavedRecords& records, std::FILE* err, const char* after) {
     std::string problem;
     const std::string dir = platform::userDataDirectory(problem, false);
     if (dir.empty()) {
-        std::fprintf(err, "gyrelle: no records: %s\n", problem.c_str());
-        return 1;
+        return true;
     }
     store::Folder folder(dir, store::Folder::Access::Read);
     folder.recover();
-    store::SavedRecords records;
     store::Reading reading;
     if (std::FILE* in = folder.open(store::Folder::kRecords, store::kLargestRecordsFile,
                                     "any records", reading)) {
@@ -100,8 +100,22 @@ int printRecords(std::FILE* out, std::FILE* err) {
         std::fclose(in);
     }
     if (!reading.whole()) {
-        std::fprintf(err, "gyrelle: %s cannot be read: %s\n",
-                     folder.path(store::Folder::kRecords).c_str(), reading.problem.c_str());
+        std::fprintf(err, "gyrelle: %s cannot be read: %s%s\n",
+                     folder.path(store::Folder::kRecords).c_str(), reading.problem.c_str(), after);
+        return false;
+    }
+    return true;
+}
+
+// The records beside the saved cube, as F2 shows them; nothing is written.
+int printRecords(std::FILE* out, std::FILE* err) {
+    std::string problem;
+    if (platform::userDataDirectory(problem, false).empty()) {
+        std::fprintf(err, "gyrelle: no records: %s\n", problem.c_str());
+        return 1;
+    }
+    store::SavedRecords records;
+    if (!lookAtRecords(records, err, "")) {
         return 1;
     }
     std::fputs(recordsText(records.done).c_str(), out);
@@ -114,23 +128,9 @@ int printRecords(std::FILE* out, std::FILE* err) {
 
 // The solves kept, as CSV, into `path` (replaced whole) or standard output for "-".
 int exportRecords(const char* path, std::FILE* out, std::FILE* err) {
-    std::string problem;
-    const std::string dir = platform::userDataDirectory(problem, false);
     store::SavedRecords records;
-    if (!dir.empty()) {
-        store::Folder folder(dir, store::Folder::Access::Read);
-        folder.recover();
-        store::Reading reading;
-        if (std::FILE* in = folder.open(store::Folder::kRecords, store::kLargestRecordsFile,
-                                        "any records", reading)) {
-            reading = store::readRecords(in, records);
-            std::fclose(in);
-        }
-        if (!reading.whole()) {
-            std::fprintf(err, "gyrelle: %s cannot be read: %s; nothing was exported\n",
-                         folder.path(store::Folder::kRecords).c_str(), reading.problem.c_str());
-            return 1;
-        }
+    if (!lookAtRecords(records, err, "; nothing was exported")) {
+        return 1;
     }
     const std::string csv = store::recordsCsv(records.done);
     if (std::strcmp(path, "-") == 0) {

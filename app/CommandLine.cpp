@@ -1,8 +1,6 @@
 #include "app/CommandLine.h"
 
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -138,11 +136,7 @@ int exportRecords(const char* path, std::FILE* out, std::FILE* err) {
         return 0;
     }
     std::string error;
-    auto write = [](std::FILE* f, const void* t) {
-        const std::string& s = *static_cast<const std::string*>(t);
-        std::fwrite(s.data(), 1, s.size(), f);
-    };
-    if (!platform::replaceFile(path, write, &csv, error)) {
+    if (!platform::replaceFileWith(path, csv, error)) {
         std::fprintf(err, "gyrelle: could not write %s: %s\n", path, error.c_str());
         return 1;
     }
@@ -150,43 +144,12 @@ int exportRecords(const char* path, std::FILE* out, std::FILE* err) {
     return 0;
 }
 
-// The file's bytes, if it is a regular file no larger than an import may be.
-bool readImportFile(const char* path, std::string& text, std::string& problem) {
-    std::FILE* in = std::fopen(path, "rb");
-    struct stat st {};
-    if (in == nullptr || fstat(fileno(in), &st) != 0) {
-        problem = std::strerror(errno);
-        if (in) {
-            std::fclose(in);
-        }
-        return false;
-    }
-    if (!S_ISREG(st.st_mode) || st.st_size > store::kLargestImport) {
-        problem = S_ISREG(st.st_mode) ? "it is larger than any records (" +
-                                            std::to_string(st.st_size >> 20) + " MB)"
-                                      : "it is not a regular file";
-        std::fclose(in);
-        return false;
-    }
-    char buffer[1 << 16];
-    while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
-        text.append(buffer, n);
-        if (long(text.size()) > store::kLargestImport) {
-            problem = "it is larger than any records";
-            std::fclose(in);
-            return false;
-        }
-    }
-    std::fclose(in);
-    return true;
-}
-
 // The solves of `path` not kept yet, added to the records of the game's folder, as the
 // game would keep them; nothing changes for a file that is not wholly solves.
 int importRecords(const char* path, std::FILE* out, std::FILE* err) {
     std::string text, problem;
     store::Imported imported;
-    if (!readImportFile(path, text, problem) ||
+    if (!platform::readRegularFile(path, store::kLargestImport, "any records", text, problem) ||
         !store::readImport(text, std::time(nullptr), imported, problem)) {
         std::fprintf(err, "gyrelle: %s: %s; nothing was imported\n", path, problem.c_str());
         return 2;

@@ -189,4 +189,39 @@ int removeStaleTemporaries(const std::string& path, double seconds) {
     return removed;
 }
 
+bool replaceFileWith(const std::string& path, const std::string& text, std::string& error) {
+    auto write = [](std::FILE* out, const void* t) {
+        const std::string& s = *static_cast<const std::string*>(t);
+        std::fwrite(s.data(), 1, s.size(), out);
+    };
+    return replaceFile(path, write, &text, error);
+}
+
+bool readRegularFile(const std::string& path, long largest, const char* what, std::string& text,
+                     std::string& problem) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    struct stat st {};
+    if (in == nullptr || fstat(fileno(in), &st) != 0) {
+        problem = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = "it is not a regular file";
+    } else if (st.st_size > largest) {
+        problem = std::string("it is larger than ") + what + " (" +
+                  std::to_string(st.st_size >> 20) + " MB)";
+    } else {
+        char buffer[1 << 16];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
+            text.append(buffer, n);
+            if (long(text.size()) > largest) {  // grown since it was looked at
+                problem = std::string("it is larger than ") + what;
+                break;
+            }
+        }
+    }
+    if (in) {
+        std::fclose(in);
+    }
+    return problem.empty();
+}
+
 }  // namespace gyrelle::platform

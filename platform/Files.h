@@ -22,6 +22,15 @@ std::string userDataDirectory(std::string& why, bool create = true);
 bool replaceFile(const std::string& path, void (*write)(std::FILE*, const void*),
                  const void* context, std::string& error);
 
+// replaceFile with `text` as the file's bytes.
+bool replaceFileWith(const std::string& path, const std::string& text, std::string& error);
+
+// The bytes of the regular file at `path` into `text` when it has at most `largest`;
+// false otherwise, with `problem`: the system's words, "it is not a regular file", or
+// "it is larger than <what> (N MB)".
+bool readRegularFile(const std::string& path, long largest, const char* what, std::string& text,
+                     std::string& problem);
+
 // Renames the regular file at `path` (a link's target, for a link) to the same name with
 // `suffix`, replacing any file of that name; false with `error` on failure.
 bool moveAside(const std::string& path, const char* suffix, std::string& error);

@@ -38,11 +38,7 @@ constexpr long kLargestSaving =
     kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile + kLargestSettingsFile + 1024;
 
 bool writeText(const std::string& path, const std::string& text, std::string& error) {
-    auto write = [](std::FILE* out, const void* t) {
-        const std::string& s = *static_cast<const std::string*>(t);
-        std::fwrite(s.data(), 1, s.size(), out);
-    };
-    return platform::replaceFile(path, write, &text, error);
+    return platform::replaceFileWith(path, text, error);
 }
 
 // The file at `path` opened for reading if it is a regular one of at most `largest` bytes

@@ -388,12 +388,8 @@ bool Keeper::importSolves(std::vector<Solve> solves, std::string& error) {
             text.append(buffer, n);
         }
         std::fclose(in);
-        auto write = [](std::FILE* out, const void* t) {
-            const std::string& s = *static_cast<const std::string*>(t);
-            std::fwrite(s.data(), 1, s.size(), out);
-        };
-        if (!platform::replaceFile(folder_->path(Folder::kRecords) + ".before-import", write, &text,
-                                   error)) {
+        if (!platform::replaceFileWith(folder_->path(Folder::kRecords) + ".before-import", text,
+                                       error)) {
             return false;
         }
     } else if (!reading.whole()) {

@@ -48,7 +48,8 @@ class Keeper : public Game::Listener {
 
     // The finished solves replaced by `solves` (an import merged with them), the records
     // file as it was first kept as records.before-import; saved at once. False, with
-    // `error`, changing nothing, when the records cannot be kept or that copy not made.
+    // `error`: changing nothing when the records cannot be kept or that copy not made;
+    // with the solves replaced in the game, to be saved again later, when the save failed.
     bool importSolves(std::vector<Solve> solves, std::string& error);
     // The records file could be read (or there was none): solves can be added to it.
     bool recordsReadable() const { return recordsKept_; }

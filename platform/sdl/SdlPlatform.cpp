@@ -414,11 +414,7 @@ std::string SdlPlatform::offerFile(const std::string& name, const std::string& t
         path = dir + "/" + name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
     }
     std::string error;
-    auto write = [](std::FILE* out, const void* t) {
-        const std::string& s = *static_cast<const std::string*>(t);
-        std::fwrite(s.data(), 1, s.size(), out);
-    };
-    if (!replaceFile(path, write, &text, error)) {
+    if (!replaceFileWith(path, text, error)) {
         return "Could not export the records: " + error;
     }
     return "The records are exported to " + path;
@@ -436,23 +432,9 @@ void SdlPlatform::dropFile(const char* path) {
         return;
     }
     std::string bytes, problem;
-    struct stat st {};
-    std::FILE* in = std::fopen(path, "rb");
-    if (in == nullptr || fstat(fileno(in), &st) != 0) {
-        problem = std::string(path) + ": " + std::strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = std::string(path) + " is not a regular file";
-    } else if (st.st_size > 100L * 1024 * 1024) {
-        problem = std::string(path) + " is larger than any records (" +
-                  std::to_string(st.st_size >> 20) + " MB)";
-    } else {
-        char buffer[1 << 16];
-        while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
-            bytes.append(buffer, n);
-        }
-    }
-    if (in) {
-        std::fclose(in);
+    if (!readRegularFile(path, 100L * 1024 * 1024, "any records", bytes, problem)) {
+        problem = std::string(path) + ": " + problem;
+        bytes.clear();
     }
     dropped_(bytes, problem);
 }

@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 
-
 #include <cstdlib>
 #include <cstring>
 #include <ctime>

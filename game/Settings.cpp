@@ -82,6 +82,15 @@ const std::vector<std::pair<const char*, Rgb>>& faceColourChoices() {
     return kChoices;
 }
 
+int homeFaceOf(char letter) {
+    for (int face = 0; face < 6; ++face) {
+        if (faceLetter(face) == letter) {
+            return face;
+        }
+    }
+    return -1;
+}
+
 char faceLetter(int face) {
     constexpr char kLetters[] = "FUBDLR";
     return face >= 0 && face < 6 ? kLetters[face] : '?';

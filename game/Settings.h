@@ -53,5 +53,7 @@ const std::vector<std::pair<const char*, Rgb>>& faceColourChoices();
 
 // The letter of the face whose centre has home face `face` in position codes: U R F D L B.
 char faceLetter(int face);
+// The home face whose letter that is, or -1.
+int homeFaceOf(char letter);
 
 }  // namespace gyrelle

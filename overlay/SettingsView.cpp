@@ -7,7 +7,6 @@ namespace {
 constexpr float kHeight = 48, kWidth = 280;
 // The faces as the custom colours' keys name them, and their home faces.
 constexpr char kFaceLetters[] = "URFDLB";
-constexpr int kHomeOf[6] = {1, 5, 0, 3, 4, 2};
 
 platform::Color colorOf(Rgb c) {
     return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1};
@@ -36,7 +35,7 @@ SettingsView::SettingsView(platform::Rect frame, Settings settings,
     // Six swatches across, 44 points each with 8 between.
     for (int i = 0; i < 6; ++i) {
         buttons_.push_back(button({(frame.width - 6 * 44 - 5 * 8) / 2 + i * 52, 120, 44, 44},
-                                  [this, i] { nextFaceColour(kHomeOf[i]); }));
+                                  [this, i] { nextFaceColour(homeFaceOf(kFaceLetters[i])); }));
         faces_[i] = buttons_.back().get();
         faces_[i]->setLabel(std::string(1, kFaceLetters[i]));
     }
@@ -89,7 +88,7 @@ void SettingsView::show() {
     inspection_->setLabel(std::string("Inspection: ") + (settings_.inspection ? "on" : "off"));
     const std::array<Rgb, 6> colours = schemeColours(settings_.scheme, settings_.faceColours);
     for (int i = 0; i < 6; ++i) {
-        const Rgb c = colours[kHomeOf[i]];
+        const Rgb c = colours[homeFaceOf(kFaceLetters[i])];
         // The letter dark on a light face: the mean of the channels is enough here.
         const bool light = c.r + c.g + c.b > 3 * 140;
         faces_[i]->setFaceColor(colorOf(c),

@@ -67,12 +67,7 @@ int faceOfKey(const std::string& key) {
     if (key.size() != n + 1 || key.compare(0, n, kColourKey) != 0) {
         return -1;
     }
-    for (int face = 0; face < 6; ++face) {
-        if (faceLetter(face) == key[n]) {
-            return face;
-        }
-    }
-    return -1;
+    return homeFaceOf(key[n]);
 }
 
 // Sets what `key` names to `value`; false, changing nothing, for a value it cannot take

@@ -8,6 +8,7 @@
 
 #include "cube/Position.h"
 #include "platform/Files.h"
+#include "platform/Signals.h"
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
 #include "solver/Solver.h"
@@ -144,12 +145,12 @@ int exportRecords(const char* path, std::FILE* out, std::FILE* err) {
 }
 
 // The solves of `path` not kept yet, added to the records of the game's folder, as the
-// game would keep them; nothing changes for a file that is not wholly solves.
+// game would keep them; nothing changes for a file that is not wholly solves, nor when a
+// signal comes before they are saved.
 int importRecords(const char* path, std::FILE* out, std::FILE* err) {
-    std::string text, problem;
-    store::Imported imported;
-    if (!platform::readRegularFile(path, store::kLargestImport, "any records", text, problem) ||
-        !store::readImport(text, std::time(nullptr), imported, problem)) {
+    platform::FileSource source;
+    std::string problem;
+    if (!source.open(path, store::kLargestImport, "any records", problem)) {
         std::fprintf(err, "gyrelle: %s: %s; nothing was imported\n", path, problem.c_str());
         return 2;
     }
@@ -170,14 +171,29 @@ int importRecords(const char* path, std::FILE* out, std::FILE* err) {
                      dir.c_str());
         return 1;
     }
-    const store::Merged merged = store::mergeSolves(game.solves().done(), imported.solves);
-    std::string error;
-    if (merged.taken > 0 && !keeper.importSolves(merged.solves, error)) {
-        std::fprintf(err, "gyrelle: nothing was imported: %s\n", error.c_str());
-        return 1;
+    std::string words;
+    const auto stop = [] { return platform::terminationRequested() != 0; };
+    switch (keeper.importFrom(source, std::time(nullptr), words, stop)) {
+        case store::Keeper::Import::Saved:
+            std::fprintf(out, "%s\n", words.c_str());
+            return 0;
+        case store::Keeper::Import::Unfinished:  // taken all the same: the next start ends it
+            std::fprintf(out, "%s\n", words.c_str());
+            return 0;
+        case store::Keeper::Import::BadFile:
+            std::fprintf(err, "gyrelle: %s: %s; nothing was imported\n", path, words.c_str());
+            return 2;
+        case store::Keeper::Import::NotMade:
+            break;
     }
-    std::fprintf(out, "%s\n", store::importReport(imported, merged).c_str());
-    return 0;
+    if (const int signal = platform::terminationRequested()) {
+        std::fprintf(err,
+                     "gyrelle: stopped by %s before anything was written; nothing was imported\n",
+                     strsignal(signal));
+    } else {
+        std::fprintf(err, "gyrelle: nothing was imported: %s\n", words.c_str());
+    }
+    return 1;
 }
 
 }  // namespace

@@ -251,6 +251,9 @@ void Game::restore(const Kept& kept, double now) {
     solves_.setDone(kept.done);
     if (kept.phase == Solves::Phase::Scrambled) {
         solves_.scrambled(kept.kind, kept.scramble);
+        if (kept.inspected >= 0) {
+            solves_.resumeInspection(kept.inspected, now);
+        }
     } else if (kept.phase == Solves::Phase::Running) {
         solves_.resume(kept.moves, kept.seconds, now);
     }

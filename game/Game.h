@@ -152,6 +152,9 @@ class Game {
         bool assisted = false;
         std::string scramble;
         Penalty penalty = Penalty::None;
+        // Seconds of the armed solve's inspection already gone, or negative for none: a
+        // restart neither begins it again nor gives back the time it was closed.
+        double inspected = -1;
     };
     void restore(const Kept& kept, double now);
 

@@ -31,6 +31,13 @@ void Solves::beginInspection(double now) {
     }
 }
 
+void Solves::resumeInspection(double seconds, double now) {
+    if (phase_ == Phase::Scrambled) {
+        inspectedFrom_ = now - std::max(0.0, seconds);
+        ++revision_;
+    }
+}
+
 // Started more than 15 s after the scramble, +2; more than 17, DNF: exactly 15 and
 // exactly 17 are still within each.
 Penalty Solves::penalty(double now) const {
@@ -182,7 +189,8 @@ std::string recordsText(const std::vector<Solve>& solves) {
     };
     const auto time = best([](const Solve& s) { return s.result(); });
     // An imported solve whose moves are not known has none to count.
-    const auto moves = best([](const Solve& s) { return s.moves > 0 ? s.moves : Solves::kMostMoves + 1; });
+    const auto moves =
+        best([](const Solve& s) { return s.moves > 0 ? s.moves : Solves::kMostMoves + 1; });
     std::string text = "Solves: " + std::to_string(solves.size()) + "\n";
     text += "Best time: " + (time ? clockText(*time) : std::string("-")) + "\n";
     text += "Fewest moves: " +
@@ -198,9 +206,10 @@ std::string recordsText(const std::vector<Solve>& solves) {
         if (localtime_r(&s->date, &local)) {
             std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
         }
-        text += std::string(date) + "  " + (s->moves > 0 ? movesText(s->moves) : "moves not known") +
-                "  " + clockText(s->seconds) +
-                penaltyText(s->penalty) + (s->assisted ? "  assisted" : "") + "\n";
+        text += std::string(date) + "  " +
+                (s->moves > 0 ? movesText(s->moves) : "moves not known") + "  " +
+                clockText(s->seconds) + penaltyText(s->penalty) +
+                (s->assisted ? "  assisted" : "") + "\n";
     }
     return text;
 }

@@ -60,6 +60,8 @@ class Solves {
     // It begins at the first frame after the scramble (beginInspection).
     double inspected(double now) const;
     void beginInspection(double now);
+    // An inspection read back, `seconds` of it gone, going on at `now`.
+    void resumeInspection(double seconds, double now);
     // The penalty the solve has, or would have if its first turn came at `now`.
     Penalty penalty(double now) const;
 

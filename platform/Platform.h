@@ -6,6 +6,7 @@
 
 #include "platform/Accelerometer.h"
 #include "platform/AlertView.h"
+#include "platform/Files.h"
 #include "platform/GLContext.h"
 #include "platform/RunLoop.h"
 
@@ -15,8 +16,11 @@ namespace gyrelle::platform {
 // page (web/), or no display at all for tests and benchmarks (headless/).
 class Platform {
   public:
-    // A file's bytes, or why it could not be read (then no bytes).
-    using FileTaker = std::function<void(const std::string& bytes, const std::string& problem)>;
+    // A file's bytes, to be read a piece at a time; or why it could not be had (then
+    // none).
+    using FileTaker = std::function<void(ByteSource& bytes, const std::string& problem)>;
+    // The most bytes of a file taken: as much as any records are made from.
+    static constexpr long kLargestFileTaken = 100L * 1024 * 1024;
     virtual ~Platform() = default;
 
     // An OpenGL ES 1.x context for the GL view, or null when none can be had.

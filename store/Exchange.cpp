@@ -1,11 +1,14 @@
 #include "store/Exchange.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <memory>
-#include <set>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "store/RecordsFile.h"
@@ -19,6 +22,13 @@ constexpr char kHeader[] =
 constexpr const char* kKinds[] = {"unknown", "turns", "competition", "pasted"};
 // Clocks of two machines may disagree this much (seconds) before a date is the future.
 constexpr std::time_t kClockSlack = 600;
+// A solve's row is far shorter (its scramble has 30 turns at most): a longer one is no
+// solve, and is not kept in memory to find that out.
+constexpr size_t kLongestRow = 4096;
+// No string, number or name of csTimer's export is longer (its sessions' data included).
+constexpr size_t kLongestValue = 4 << 20;
+// Bytes read at a time; the stop asked between two pieces.
+constexpr size_t kPiece = 1 << 16;
 
 std::string field(const std::string& s) {
     if (s.find_first_of(",\"\r\n") == std::string::npos) {
@@ -60,49 +70,129 @@ std::string scrambleTurns(const std::string& text) {
     return out;
 }
 
-// The line of the first byte that is not UTF-8 text (a zero byte is not text either),
-// or 0 when all are.
-int firstLineNotUtf8(const std::string& text) {
-    int line = 1;
-    for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\n') {
-            ++line;
+// --- The bytes, as UTF-8 text ------------------------------------------------------------
+
+// The bytes of a source one at a time, checked as they go: no more than kLargestImport
+// of them, UTF-8 text (no zero byte, no UTF-16), a byte-order mark passed over; the lines
+// counted. Each piece is asked `stop` before it is read.
+class Bytes {
+  public:
+    Bytes(ImportSource& source, const std::function<bool()>& stop) : source_(source), stop_(stop) {}
+    // The next byte without taking it, or -1 at the end or at a fault (problem() says).
+    int peek() { return at_ < size_ || fill() ? static_cast<unsigned char>(buffer_[at_]) : -1; }
+    int get() {
+        const int c = peek();
+        if (c >= 0) {
+            ++at_;
+            line_ += c == '\n';
+        }
+        return c;
+    }
+    int line() const { return line_; }
+    const std::string& problem() const { return problem_; }
+    bool rewind() {
+        if (!source_.rewind()) {
+            problem_ = "it cannot be read twice";
+            return false;
+        }
+        at_ = size_ = 0;
+        total_ = 0;
+        line_ = 1;
+        wrongLine_ = pending_ = 0;
+        low_ = 0x80, high_ = 0xBF;
+        problem_.clear();
+        return true;
+    }
+
+  private:
+    bool fill() {
+        if (wrongLine_ > 0 && problem_.empty()) {
+            problem_ = "line " + std::to_string(wrongLine_) + ": it is not UTF-8 text";
+        }
+        if (!problem_.empty()) {
+            return false;
+        }
+        if (stop_ && stop_()) {
+            problem_ = "the import was stopped";
+            return false;
+        }
+        const long n = source_.read(buffer_, sizeof buffer_, problem_);
+        if (n < 0) {
+            return false;
+        }
+        at_ = 0;
+        size_ = static_cast<size_t>(n);
+        const bool first = total_ == 0;
+        total_ += n;
+        if (total_ > kLargestImport) {
+            problem_ =
+                "it is larger than any records (" + std::to_string(kLargestImport >> 20) + " MB)";
+            return false;
+        }
+        if (first && size_ >= 2 &&
+            (std::memcmp(buffer_, "\xFF\xFE", 2) == 0 ||
+             std::memcmp(buffer_, "\xFE\xFF", 2) == 0)) {
+            problem_ = "line 1: it is UTF-16 text; save it as UTF-8";
+            return false;
+        }
+        if (first && size_ >= 3 && std::memcmp(buffer_, "\xEF\xBB\xBF", 3) == 0) {
+            at_ = 3;  // a byte-order mark: nothing
+        }
+        // Every byte of the piece is text, or the piece ends before the first that is not.
+        int line = line_;
+        for (size_t i = at_; i < size_; ++i) {
+            if (!text(static_cast<unsigned char>(buffer_[i]))) {
+                size_ = i;
+                wrongLine_ = line;
+                break;
+            }
+            line += buffer_[i] == '\n';
+        }
+        if (n == 0 && pending_ > 0) {
+            wrongLine_ = line;  // cut in the middle of a character
+        }
+        if (at_ < size_) {
+            return true;
+        }
+        if (wrongLine_ > 0) {
+            problem_ = "line " + std::to_string(wrongLine_) + ": it is not UTF-8 text";
+        }
+        return false;
+    }
+    // The UTF-8 of the bytes so far, as they come: a zero byte, overlong forms and
+    // surrogates are not text either.
+    bool text(unsigned char c) {
+        if (pending_ > 0) {
+            if (c < low_ || c > high_) {
+                return false;
+            }
+            low_ = 0x80, high_ = 0xBF;
+            --pending_;
+            return true;
         }
         if (c != 0 && c < 0x80) {
-            ++i;
-            continue;
+            return true;
         }
-        const int more = c >= 0xC2 && c <= 0xDF   ? 1
-                         : c >= 0xE0 && c <= 0xEF ? 2
-                         : c >= 0xF0 && c <= 0xF4 ? 3
-                                                  : -1;
-        if (more < 0) {
-            return line;
-        }
-        for (int k = 1; k <= more; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return line;
-            }
-        }
-        // Overlong forms and surrogates are not text either.
-        const auto d = static_cast<unsigned char>(text[i + 1]);
-        if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) ||
-            (c == 0xF4 && d > 0x8F)) {
-            return line;
-        }
-        i += 1 + more;
+        pending_ = c >= 0xC2 && c <= 0xDF   ? 1
+                   : c >= 0xE0 && c <= 0xEF ? 2
+                   : c >= 0xF0 && c <= 0xF4 ? 3
+                                            : 0;
+        low_ = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        high_ = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        return pending_ > 0;
     }
-    return 0;
-}
 
-std::string quoted(const std::string& s) {
-    return "\"" + (s.size() > 40 ? s.substr(0, 40) + "..." : s) + "\"";
-}
-
-bool future(std::time_t date, std::time_t now) {
-    return date > now + kClockSlack;
-}
+    ImportSource& source_;
+    const std::function<bool()>& stop_;
+    char buffer_[kPiece];
+    size_t at_ = 0, size_ = 0;
+    long total_ = 0;
+    int line_ = 1;
+    int wrongLine_ = 0;
+    int pending_ = 0;  // continuation bytes still wanted
+    unsigned char low_ = 0x80, high_ = 0xBF;
+    std::string problem_;
+};
 
 // --- Gyrelle's CSV ----------------------------------------------------------------------
 
@@ -111,58 +201,78 @@ struct Row {
     std::vector<std::string> fields;
 };
 
-// The rows from `at` on; false, with `problem`, for a quote that does not close or one
-// inside an unquoted field.
-bool csvRows(const std::string& text, size_t at, int line, std::vector<Row>& rows,
-             std::string& problem) {
-    while (at < text.size()) {
-        Row row{line, {}};
-        std::string f;
-        bool inQuotes = false, wasQuoted = false;
-        for (;; ++at) {
-            const char c = at < text.size() ? text[at] : '\n';
-            if (inQuotes) {
-                if (at >= text.size()) {
-                    problem = "line " + std::to_string(row.line) + ": a quote is not closed";
-                    return false;
-                }
-                if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-                    f += '"';
-                    ++at;
-                } else if (c == '"') {
-                    inQuotes = false;
-                } else {
-                    line += c == '\n';
-                    f += c;
-                }
-                continue;
-            }
-            if (c == '"') {
-                if (!f.empty() || wasQuoted) {
-                    problem = "line " + std::to_string(line) + ": a quote inside a field";
-                    return false;
-                }
-                inQuotes = wasQuoted = true;
-            } else if (c == ',') {
-                row.fields.push_back(std::move(f));
-                f.clear();
-                wasQuoted = false;
-            } else if (c == '\n' || (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n')) {
-                at += c == '\r' ? 2 : 1;
-                ++line;
-                break;
-            } else {
-                if (wasQuoted) {
-                    problem = "line " + std::to_string(line) + ": text after a quoted field";
-                    return false;
-                }
-                f += c;
-            }
+// The next row of `in` into `row` (its fields' room used again); false at the end, or
+// with `problem` for a quote that does not close, one inside an unquoted field, text
+// after a closing quote, or a row longer than any solve's.
+bool csvRow(Bytes& in, Row& row, std::string& problem) {
+    row.line = in.line();
+    size_t fields = 0, bytes = 0;
+    auto field = [&]() -> std::string& {
+        if (fields == row.fields.size()) {
+            row.fields.emplace_back();
         }
-        row.fields.push_back(std::move(f));
-        rows.push_back(std::move(row));
+        row.fields[fields].clear();
+        return row.fields[fields++];
+    };
+    if (in.peek() < 0) {
+        return false;
     }
-    return true;
+    std::string* f = &field();
+    bool inQuotes = false, wasQuoted = false;
+    for (int c; (c = in.get()) >= 0 || inQuotes;) {
+        if (++bytes > kLongestRow) {
+            problem = "line " + std::to_string(row.line) + ": it is longer than any solve's row";
+            return false;
+        }
+        if (inQuotes) {
+            if (c < 0) {
+                if (in.problem().empty()) {
+                    problem = "line " + std::to_string(row.line) + ": a quote is not closed";
+                }
+                return false;
+            }
+            if (c == '"' && in.peek() == '"') {
+                *f += '"';
+                in.get();
+            } else if (c == '"') {
+                inQuotes = false;
+            } else {
+                *f += static_cast<char>(c);
+            }
+            continue;
+        }
+        if (c == '"') {
+            if (!f->empty() || wasQuoted) {
+                problem = "line " + std::to_string(in.line()) + ": a quote inside a field";
+                return false;
+            }
+            inQuotes = wasQuoted = true;
+        } else if (c == ',') {
+            f = &field();
+            wasQuoted = false;
+        } else if (c == '\n' || (c == '\r' && in.peek() == '\n')) {
+            if (c == '\r') {
+                in.get();
+            }
+            break;
+        } else {
+            if (wasQuoted) {
+                problem = "line " + std::to_string(in.line()) + ": text after a quoted field";
+                return false;
+            }
+            *f += static_cast<char>(c);
+        }
+    }
+    row.fields.resize(fields);
+    return in.problem().empty();
+}
+
+std::string quoted(const std::string& s) {
+    return "\"" + (s.size() > 40 ? s.substr(0, 40) + "..." : s) + "\"";
+}
+
+bool future(std::time_t date, std::time_t now) {
+    return date > now + kClockSlack;
 }
 
 bool csvSolve(const Row& row, std::time_t now, Solve& s, std::string& problem) {
@@ -226,304 +336,582 @@ bool csvSolve(const Row& row, std::time_t now, Solve& s, std::string& problem) {
     return true;
 }
 
-// --- csTimer's export: a small JSON reader ----------------------------------------------
-
-struct Json {
-    enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
-    double number = 0;
-    std::string string;
-    std::vector<Json> items;         // an array's; an object's values
-    std::vector<std::string> names;  // an object's keys, in order, one a value
-    int line = 1;                    // where it begins
-    const Json* find(const std::string& key) const {
-        for (size_t i = 0; i < names.size() && type == Type::Object; ++i) {
-            if (names[i] == key) {
-                return &items[i];
-            }
-        }
-        return nullptr;
-    }
-};
-
-class JsonReader {
-  public:
-    explicit JsonReader(const std::string& text) : t_(text) {}
-    bool read(Json& value, std::string& problem) {
-        if (!value_(value, 0) || (space(), at_ != t_.size())) {
-            problem = "line " + std::to_string(line_) + ": " + (why_.empty() ? "not JSON" : why_);
-            return false;
-        }
-        return true;
-    }
-
-  private:
-    static constexpr int kDeepest = 64;
-    void space() {
-        while (at_ < t_.size() &&
-               (t_[at_] == ' ' || t_[at_] == '\t' || t_[at_] == '\r' || t_[at_] == '\n')) {
-            line_ += t_[at_++] == '\n';
-        }
-    }
-    bool fail(const char* why) {
-        why_ = why;
-        return false;
-    }
-    bool literal(const char* word) {
-        const std::string w(word);
-        if (t_.compare(at_, w.size(), w) != 0) {
-            return fail("not JSON");
-        }
-        at_ += w.size();
-        return true;
-    }
-    bool string_(std::string& out) {
-        ++at_;  // the opening quote
-        while (at_ < t_.size() && t_[at_] != '"') {
-            char c = t_[at_++];
-            if (static_cast<unsigned char>(c) < 0x20) {
-                return fail("a control character in a string");
-            }
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (at_ >= t_.size()) {
-                break;
-            }
-            c = t_[at_++];
-            const std::string from = "\"\\/bfnrt", to = "\"\\/\b\f\n\r\t";
-            if (const size_t k = from.find(c); k != std::string::npos) {
-                out += to[k];
-            } else if (c == 'u' && at_ + 4 <= t_.size()) {
-                unsigned code = 0;
-                auto [p, e] = std::from_chars(t_.data() + at_, t_.data() + at_ + 4, code, 16);
-                if (e != std::errc() || p != t_.data() + at_ + 4) {
-                    return fail("a bad \\u escape");
-                }
-                at_ += 4;
-                // Scrambles and names need no more than the first plane; others as '?'.
-                if (code < 0x80) {
-                    out += static_cast<char>(code);
-                } else if (code < 0x800) {
-                    out += static_cast<char>(0xC0 | (code >> 6));
-                    out += static_cast<char>(0x80 | (code & 0x3F));
-                } else if (code < 0xD800 || code > 0xDFFF) {
-                    out += static_cast<char>(0xE0 | (code >> 12));
-                    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-                    out += static_cast<char>(0x80 | (code & 0x3F));
-                } else {
-                    out += '?';
-                }
-            } else {
-                return fail("a bad escape in a string");
-            }
-        }
-        if (at_ >= t_.size()) {
-            return fail("a string is not closed");
-        }
-        ++at_;
-        return true;
-    }
-    bool value_(Json& v, int depth) {
-        space();
-        v.line = line_;
-        if (at_ >= t_.size()) {
-            return fail("it ends too soon");
-        }
-        if (depth > kDeepest) {
-            return fail("nested too deep");
-        }
-        const char c = t_[at_];
-        if (c == '{' || c == '[') {
-            const bool object = c == '{';
-            v.type = object ? Json::Type::Object : Json::Type::Array;
-            ++at_;
-            space();
-            if (at_ < t_.size() && t_[at_] == (object ? '}' : ']')) {
-                ++at_;
-                return true;
-            }
-            for (;;) {
-                space();
-                if (object) {
-                    std::string key;
-                    if (at_ >= t_.size() || t_[at_] != '"' || !string_(key)) {
-                        return why_.empty() ? fail("a key is wanted") : false;
-                    }
-                    space();
-                    if (at_ >= t_.size() || t_[at_++] != ':') {
-                        return fail("a ':' is wanted");
-                    }
-                    v.names.push_back(std::move(key));
-                    v.items.emplace_back();
-                    if (!value_(v.items.back(), depth + 1)) {
-                        return false;
-                    }
-                } else {
-                    v.items.emplace_back();
-                    if (!value_(v.items.back(), depth + 1)) {
-                        return false;
-                    }
-                }
-                space();
-                if (at_ < t_.size() && t_[at_] == ',') {
-                    ++at_;
-                    continue;
-                }
-                if (at_ < t_.size() && t_[at_] == (object ? '}' : ']')) {
-                    ++at_;
-                    return true;
-                }
-                return fail(at_ >= t_.size() ? "it ends too soon"
-                            : object         ? "a ',' or '}' is wanted"
-                                             : "a ',' or ']' is wanted");
-            }
-        }
-        if (c == '"') {
-            v.type = Json::Type::String;
-            return string_(v.string);
-        }
-        if (c == 't' || c == 'f') {
-            v.type = Json::Type::Bool;
-            v.number = c == 't';
-            return literal(c == 't' ? "true" : "false");
-        }
-        if (c == 'n') {
-            return literal("null");
-        }
-        const size_t end = t_.find_first_not_of("+-0123456789.eE", at_);
-        const std::string word =
-            t_.substr(at_, end == std::string::npos ? std::string::npos : end - at_);
-        char* stop = nullptr;
-        v.type = Json::Type::Number;
-        v.number = std::strtod(word.c_str(), &stop);
-        if (word.empty() || stop != word.c_str() + word.size() || !std::isfinite(v.number)) {
-            return fail("not JSON");
-        }
-        at_ += word.size();
-        return true;
-    }
-
-    const std::string& t_;
-    size_t at_ = 0;
-    int line_ = 1;
-    std::string why_;
-};
-
 // csTimer's 3x3x3 scramble types (the session's "scrType"; none is its default, 333).
 bool cubeSession(const std::string& type) {
     return type.empty() || type == "333" || type == "333oh" || type == "333ft" || type == "333ni" ||
            type == "333fm" || type == "333o" || type == "333noob";
 }
 
-bool csTimer(const std::string& text, std::time_t now, Imported& out, std::string& problem) {
-    Json root;
-    if (!JsonReader(text).read(root, problem)) {
+bool readCsv(Bytes& in, std::time_t now, const TakeSolve& take, std::string& problem) {
+    std::string first;
+    for (int c; (c = in.get()) >= 0 && c != '\n';) {
+        if (first.size() > sizeof kHeader) {
+            break;
+        }
+        first += static_cast<char>(c);
+    }
+    if (!first.empty() && first.back() == '\r') {
+        first.pop_back();
+    }
+    if (first != kHeader) {
+        problem = in.problem().empty()
+                      ? "line 1: neither Gyrelle's CSV (its header) nor csTimer's export"
+                      : in.problem();
         return false;
     }
-    if (root.type != Json::Type::Object) {
-        problem = "line 1: not csTimer's export (no sessions)";
-        return false;
-    }
-    // The sessions' names and scramble types, from the JSON text in properties.
-    Json data;
-    if (const Json* props = root.find("properties"); props && props->find("sessionData")) {
-        const Json* d = props->find("sessionData");
-        std::string ignored;
-        if (d->type != Json::Type::String || !JsonReader(d->string).read(data, ignored)) {
-            data = Json{};
+    Row row;
+    while (csvRow(in, row, problem)) {
+        if (row.fields.size() == 1 && row.fields[0].empty()) {
+            continue;  // a blank line
+        }
+        Solve s;
+        if (!csvSolve(row, now, s, problem) || !take(s, problem)) {
+            return false;
         }
     }
-    std::vector<std::pair<long, const Json*>> sessions;
-    for (size_t k = 0; k < root.names.size(); ++k) {
-        const std::string& key = root.names[k];
-        const Json& value = root.items[k];
-        long n = 0;
-        auto [p, e] = std::from_chars(key.data() + std::min<size_t>(7, key.size()),
-                                      key.data() + key.size(), n);
-        if (key.starts_with("session") && e == std::errc() && p == key.data() + key.size()) {
-            sessions.emplace_back(n, &value);
-        }
+    if (problem.empty()) {
+        problem = in.problem();  // what ended the rows, if anything did
     }
-    if (sessions.empty()) {
-        problem = "line 1: not csTimer's export (no sessions)";
+    return problem.empty();
+}
+
+// --- csTimer's export, through nlohmann/json's SAX interface ------------------------------
+
+// The bytes as nlohmann/json reads them: an input iterator over `Bytes` that ends early,
+// with a problem of its own, at a string or a number longer than any csTimer writes.
+class JsonBytes {
+  public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = char;
+
+    struct State {
+        Bytes* in;
+        bool inString = false, escaped = false;
+        size_t run = 0;
+        std::string problem;
+    };
+    JsonBytes() = default;
+    explicit JsonBytes(State* s) : s_(s) {}
+    char operator*() const { return static_cast<char>(s_->in->peek()); }
+    JsonBytes& operator++() {
+        const int c = s_->in->get();
+        State& s = *s_;
+        if (s.inString) {
+            s.inString = s.escaped || c != '"';
+            s.escaped = !s.escaped && c == '\\';
+            ++s.run;
+        } else if (c == '"') {
+            s.inString = true;
+            s.run = 0;
+        } else {
+            const bool apart = std::strchr("{}[],: \t\r\n", c) != nullptr;
+            s.run = apart ? 0 : s.run + 1;
+        }
+        if (s.run > kLongestValue && s.problem.empty()) {
+            s.problem = "line " + std::to_string(s.in->line()) +
+                        ": a value longer than any of csTimer's (" +
+                        std::to_string(kLongestValue >> 20) + " MB)";
+        }
+        return *this;
+    }
+    bool operator==(const JsonBytes& other) const { return atEnd() == other.atEnd(); }
+    bool operator!=(const JsonBytes& other) const { return !(*this == other); }
+
+  private:
+    bool atEnd() const { return !s_ || !s_->problem.empty() || s_->in->peek() < 0; }
+    State* s_ = nullptr;
+};
+
+// What every handler does alike: the depth, and a parse error said as the file's line.
+struct JsonHandler : nlohmann::json_sax<nlohmann::json> {
+    explicit JsonHandler(JsonBytes::State& state) : state(state) {}
+    JsonBytes::State& state;
+    int depth = 0;
+    std::string problem;  // the handler's own, which ends the reading
+
+    bool fail(const std::string& why) {
+        problem = why;
         return false;
     }
-    std::sort(sessions.begin(), sessions.end());
-    for (const auto& [number, session] : sessions) {
-        std::string name = std::to_string(number), type;
-        if (const Json* about = data.find(std::to_string(number))) {
-            if (const Json* n = about->find("name"); n && n->type == Json::Type::String) {
-                name = n->string;
-            } else if (n && n->type == Json::Type::Number) {
-                name = fixed(n->number, 0);
+    bool parse_error(std::size_t, const std::string&,
+                     const nlohmann::detail::exception& e) override {
+        if (problem.empty()) {
+            const std::string what = e.what();
+            const bool early = what.find("unexpected end of input") != std::string::npos;
+            problem = "line " + std::to_string(state.in->line()) + ": " +
+                      (early ? "it ends too soon" : "not JSON");
+        }
+        return false;
+    }
+    bool binary(binary_t&) override { return true; }
+};
+
+// The first reading: the sessions' names and scramble types, from the JSON text of
+// "properties" / "sessionData" (a JSON object in a string, read alike).
+struct SessionNames : JsonHandler {
+    using JsonHandler::JsonHandler;
+    struct About {
+        std::string name, type;
+    };
+    std::map<long, About> sessions;
+    std::string data;  // sessionData's text
+    bool inProperties = false, wantData = false;
+    std::string key1;
+
+    bool null() override { return value(); }
+    bool boolean(bool) override { return value(); }
+    bool number_integer(number_integer_t) override { return value(); }
+    bool number_unsigned(number_unsigned_t) override { return value(); }
+    bool number_float(number_float_t, const string_t&) override { return value(); }
+    bool string(string_t& s) override {
+        if (wantData) {
+            data = std::move(s);
+        }
+        return value();
+    }
+    bool value() {
+        wantData = false;
+        return true;
+    }
+    bool start_object(std::size_t) override {
+        if (depth == 1) {
+            inProperties = key1 == "properties";
+        }
+        wantData = false;
+        ++depth;
+        return true;
+    }
+    bool key(string_t& k) override {
+        if (depth == 1) {
+            key1 = k;
+        }
+        wantData = depth == 2 && inProperties && k == "sessionData";
+        return true;
+    }
+    bool end_object() override {
+        --depth;
+        inProperties = inProperties && depth > 1;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        wantData = false;
+        ++depth;
+        return true;
+    }
+    bool end_array() override {
+        --depth;
+        return true;
+    }
+};
+
+// sessionData: {"1": {"name": "main", "opt": {"scrType": "222so"}}, ...}.
+struct SessionData : nlohmann::json_sax<nlohmann::json> {
+    std::map<long, SessionNames::About>& out;
+    explicit SessionData(std::map<long, SessionNames::About>& out) : out(out) {}
+    int depth = 0;
+    long session = -1;
+    std::string lastKey;
+    bool inOpt = false;
+
+    void set(const std::string& value) {
+        if (session >= 0 && depth == 2 && lastKey == "name") {
+            out[session].name = value;
+        } else if (session >= 0 && depth == 3 && inOpt && lastKey == "scrType") {
+            out[session].type = value;
+        }
+    }
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t v) override { return set(std::to_string(v)), true; }
+    bool number_unsigned(number_unsigned_t v) override { return set(std::to_string(v)), true; }
+    bool number_float(number_float_t v, const string_t&) override { return set(fixed(v, 0)), true; }
+    bool string(string_t& s) override { return set(s), true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override {
+        if (depth == 1) {
+            session = -1;
+            const char* end = lastKey.data() + lastKey.size();
+            long n = 0;
+            if (auto [p, e] = std::from_chars(lastKey.data(), end, n);
+                e == std::errc() && p == end) {
+                session = n;
             }
-            if (const Json* opt = about->find("opt")) {
-                if (const Json* t = opt->find("scrType"); t && t->type == Json::Type::String) {
-                    type = t->string;
+        }
+        if (depth == 2) {
+            inOpt = lastKey == "opt";
+        }
+        ++depth;
+        return true;
+    }
+    bool key(string_t& k) override {
+        lastKey = k;
+        return true;
+    }
+    bool end_object() override {
+        --depth;
+        inOpt = inOpt && depth > 2;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        ++depth;
+        return true;
+    }
+    bool end_array() override {
+        --depth;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;  // the names are a nicety: the solves are read all the same
+    }
+};
+
+// The second reading: each solve of a 3x3x3 session, handed over as it ends.
+struct SessionSolves : JsonHandler {
+    SessionSolves(JsonBytes::State& state, const std::map<long, SessionNames::About>& about,
+                  std::time_t now, const TakeSolve& take)
+        : JsonHandler(state), about(about), now(now), take(take) {}
+    const std::map<long, SessionNames::About>& about;
+    std::time_t now;
+    const TakeSolve& take;
+    bool rootIsObject = false, anySession = false;
+    std::map<long, std::string> skipped;
+
+    // The session being read: -1 outside one.
+    long session = -1;
+    std::string where;  // "session \"main\""
+    bool cube = true;   // a 3x3x3 session, whose solves are taken
+    size_t solves = 0;  // of it
+    std::string key1;
+    // The solve being read: its fields, as far as they are the form wanted.
+    int solveLine = 0;
+    int field = -1;      // which of the solve's items is read (-1: none yet)
+    int inResult = -1;   // which of [penalty, time] is read, or -1 outside it
+    bool shaped = true;  // every field so far is as it should be
+    double penalty = 0, ms = 0, date = 0;
+    bool havePenalty = false, haveMs = false, haveDate = false, haveScramble = false;
+    std::string scramble;
+
+    std::string at() const {
+        return "line " + std::to_string(solveLine) + ": solve " + std::to_string(solves) + " of " +
+               where;
+    }
+    // A value at the depth it comes: a field of the solve, or within one.
+    bool scalar(bool number, double v, const std::string* text) {
+        if (session >= 0 && depth == 1) {
+            return notAList();
+        }
+        if (session < 0 || depth < 3) {
+            return session >= 0 && depth == 2 ? startSolve(false) : true;  // no list
+        }
+        if (depth == 3) {  // an item of the solve
+            ++field;
+            if (field == 0) {
+                shaped = false;  // [penalty, time] is a list
+            } else if (field == 1) {
+                haveScramble = text != nullptr;
+                scramble = text ? *text : "";
+            } else if (field == 3) {
+                haveDate = number;
+                date = v;
+            }
+        } else if (depth == 4 && field == 0) {  // within [penalty, time]
+            ++inResult;
+            if (inResult == 0) {
+                havePenalty = number;
+                penalty = v;
+            } else if (inResult == 1) {
+                haveMs = number;
+                ms = v;
+            }
+        }
+        return true;
+    }
+    bool null() override { return scalar(false, 0, nullptr); }
+    bool boolean(bool) override { return scalar(false, 0, nullptr); }
+    bool number_integer(number_integer_t v) override { return scalar(true, double(v), nullptr); }
+    bool number_unsigned(number_unsigned_t v) override { return scalar(true, double(v), nullptr); }
+    bool number_float(number_float_t v, const string_t&) override {
+        return scalar(true, v, nullptr);
+    }
+    bool string(string_t& s) override { return scalar(false, 0, &s); }
+
+    bool startSolve(bool list) {
+        ++solves;
+        solveLine = state.in->line();
+        if (!list) {
+            return cube ? fail(at() + " is not [[penalty, time], scramble, comment, date]") : true;
+        }
+        field = -1;
+        inResult = -1;
+        shaped = true;
+        havePenalty = haveMs = haveDate = haveScramble = false;
+        return true;
+    }
+    bool notAList() {
+        return fail("line " + std::to_string(state.in->line()) + ": " + where +
+                    " is not a list of solves");
+    }
+    bool start_object(std::size_t) override {
+        if (depth == 0) {
+            rootIsObject = true;
+        } else if (depth == 1 && session >= 0) {
+            return notAList();
+        } else if (session >= 0 && depth == 2) {
+            if (!startSolve(false)) {
+                return false;
+            }
+        } else if (session >= 0 && depth == 3) {
+            ++field;
+            shaped = shaped && field != 0;
+        } else if (session >= 0 && depth == 4 && field == 0) {
+            ++inResult;  // no number where one is wanted
+        }
+        ++depth;
+        return true;
+    }
+    bool end_object() override {
+        --depth;
+        return true;
+    }
+    bool key(string_t& k) override {
+        if (depth == 1) {
+            key1 = k;
+            session = -1;
+            long n = 0;
+            const char* end = k.data() + k.size();
+            if (k.starts_with("session") && k.size() > 7) {
+                if (auto [p, e] = std::from_chars(k.data() + 7, end, n);
+                    e == std::errc() && p == end) {
+                    session = n;
+                }
+            }
+            if (session >= 0) {
+                anySession = true;
+                std::string number = std::to_string(n), type;
+                const std::string& name =
+                    about.count(n) && !about.at(n).name.empty() ? about.at(n).name : number;
+                if (auto it = about.find(n); it != about.end()) {
+                    type = it->second.type;
+                }
+                where = "session " + quoted(name);
+                cube = cubeSession(type);
+                solves = 0;
+                if (!cube) {
+                    skipType = type;
                 }
             }
         }
-        const std::string where = "session " + quoted(name);
-        if (session->type != Json::Type::Array) {
-            problem =
-                "line " + std::to_string(session->line) + ": " + where + " is not a list of solves";
-            return false;
-        }
-        if (!cubeSession(type)) {
-            if (!session->items.empty()) {
-                out.skipped.push_back(std::to_string(session->items.size()) + " of " + where +
-                                      ", whose puzzle is not the 3x3x3 (" + type + ")");
-            }
-            continue;
-        }
-        for (size_t i = 0; i < session->items.size(); ++i) {
-            const Json& j = session->items[i];
-            const std::string at = "line " + std::to_string(j.line) + ": solve " +
-                                   std::to_string(i + 1) + " of " + where;
-            const Json* result = j.items.empty() ? nullptr : &j.items[0];
-            if (j.type != Json::Type::Array || j.items.size() < 4 || !result ||
-                result->type != Json::Type::Array || result->items.size() < 2 ||
-                result->items[0].type != Json::Type::Number ||
-                result->items[1].type != Json::Type::Number ||
-                j.items[1].type != Json::Type::String || j.items[3].type != Json::Type::Number) {
-                problem = at + " is not [[penalty, time], scramble, comment, date]";
-                return false;
-            }
-            Solve s;
-            const double penalty = result->items[0].number, ms = result->items[1].number;
-            if (penalty != 0 && penalty != 2000 && penalty != -1) {
-                problem = at + ": the penalty " + fixed(penalty, 0) + " is not 0, 2000 or -1";
-                return false;
-            }
-            s.penalty = penalty == 0      ? Penalty::None
-                        : penalty == 2000 ? Penalty::PlusTwo
-                                          : Penalty::Dnf;
-            if (!(ms >= 0 && ms / 1000 <= Solves::kLongest)) {
-                problem = at + ": the time " + fixed(ms, 0) + " ms is not one";
-                return false;
-            }
-            s.seconds = std::round(ms) / 1000;
-            const double date = j.items[3].number;
-            if (!(date >= 0 && date < 253402300800.0)) {  // before the year 10000
-                problem = at + ": the date " + fixed(date, 0) + " is not one";
-                return false;
-            }
-            s.date = static_cast<std::time_t>(date);
-            if (future(s.date, now)) {
-                problem = at + ": the date " + utcDateText(s.date) + " is in the future";
-                return false;
-            }
-            s.scramble = scrambleTurns(j.items[1].string);
-            s.kind = s.scramble.empty() ? Scramble::Unknown : Scramble::Competition;
-            out.solves.push_back(std::move(s));
-        }
+        return true;
     }
-    out.format = "csTimer";
+    std::string skipType;
+    bool start_array(std::size_t) override {
+        if (session >= 0) {
+            if (depth == 2) {
+                if (!startSolve(true)) {
+                    return false;
+                }
+            } else if (depth == 3) {
+                ++field;
+            } else if (depth == 4 && field == 0) {
+                ++inResult;  // no number where one is wanted
+            }
+        }
+        ++depth;
+        return true;
+    }
+    bool end_array() override {
+        --depth;
+        if (session >= 0 && depth == 1) {  // the session's end
+            if (!cube && solves > 0) {
+                skipped[session] = std::to_string(solves) + " of " + where +
+                                   ", whose puzzle is not the 3x3x3 (" + skipType + ")";
+            }
+            session = -1;
+        } else if (session >= 0 && depth == 2 && cube) {
+            return endSolve();
+        }
+        return true;
+    }
+    bool endSolve() {
+        if (!shaped || field < 3 || !havePenalty || !haveMs || !haveScramble || !haveDate ||
+            inResult < 1) {
+            return fail(at() + " is not [[penalty, time], scramble, comment, date]");
+        }
+        Solve s;
+        if (penalty != 0 && penalty != 2000 && penalty != -1) {
+            return fail(at() + ": the penalty " + fixed(penalty, 0) + " is not 0, 2000 or -1");
+        }
+        s.penalty = penalty == 0      ? Penalty::None
+                    : penalty == 2000 ? Penalty::PlusTwo
+                                      : Penalty::Dnf;
+        if (!(ms >= 0 && ms / 1000 <= Solves::kLongest)) {
+            return fail(at() + ": the time " + fixed(ms, 0) + " ms is not one");
+        }
+        s.seconds = std::round(ms) / 1000;
+        if (!(date >= 0 && date < 253402300800.0)) {  // before the year 10000
+            return fail(at() + ": the date " + fixed(date, 0) + " is not one");
+        }
+        s.date = static_cast<std::time_t>(date);
+        if (future(s.date, now)) {
+            return fail(at() + ": the date " + utcDateText(s.date) + " is in the future");
+        }
+        s.scramble = scrambleTurns(scramble);
+        s.kind = s.scramble.empty() ? Scramble::Unknown : Scramble::Competition;
+        std::string why;
+        if (!take(s, why)) {
+            return fail(why);
+        }
+        return true;
+    }
+};
+
+template <class Handler>
+bool readJson(Bytes& in, JsonBytes::State& state, Handler& handler, std::string& problem) {
+    const bool ok = nlohmann::json::sax_parse(JsonBytes(&state), JsonBytes(), &handler);
+    problem = !in.problem().empty()      ? in.problem()
+              : !state.problem.empty()   ? state.problem
+              : !handler.problem.empty() ? handler.problem
+                                         : "";
+    return ok && problem.empty();
+}
+
+bool readCsTimer(Bytes& in, std::time_t now, const TakeSolve& take, Imported& out,
+                 std::string& problem) {
+    // First the sessions' names and puzzles, which csTimer writes after the solves.
+    JsonBytes::State first{&in, false, false, 0, {}};
+    SessionNames names(first);
+    if (!readJson(in, first, names, problem)) {
+        return false;
+    }
+    if (!names.data.empty()) {
+        SessionData data(names.sessions);
+        nlohmann::json::sax_parse(names.data, &data);
+    }
+    if (!in.rewind()) {
+        problem = in.problem();
+        return false;
+    }
+    JsonBytes::State second{&in, false, false, 0, {}};
+    SessionSolves solves(second, names.sessions, now, take);
+    if (!readJson(in, second, solves, problem)) {
+        return false;
+    }
+    if (!solves.rootIsObject || !solves.anySession) {
+        problem = "line 1: not csTimer's export (no sessions)";
+        return false;
+    }
+    for (auto& [number, text] : solves.skipped) {
+        out.skipped.push_back(std::move(text));
+    }
     return true;
 }
 
 }  // namespace
+
+bool readSolves(ImportSource& source, std::time_t now, const TakeSolve& take, Imported& out,
+                std::string& problem, const std::function<bool()>& stop) {
+    out.format.clear();
+    out.skipped.clear();
+    problem.clear();
+    Bytes in(source, stop);
+    // csTimer's export is an object; anything else must be the CSV.
+    while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\r' || in.peek() == '\n') {
+        in.get();
+    }
+    const bool ok = in.peek() == '{'
+                        ? (out.format = "csTimer", readCsTimer(in, now, take, out, problem))
+                        : (out.format = "Gyrelle CSV", readCsv(in, now, take, problem));
+    if (!ok && problem.empty()) {
+        problem = in.problem();
+    }
+    return ok && problem.empty();
+}
+
+bool readImport(const std::string& text, std::time_t now, Imported& out, std::string& problem) {
+    out.solves.clear();
+    platform::TextSource source(text);
+    return readSolves(
+        source, now,
+        [&](Solve& s, std::string&) {
+            out.solves.push_back(std::move(s));
+            return true;
+        },
+        out, problem);
+}
+
+Merge::Key Merge::keyOf(const Solve& s) {
+    return {s.date, std::llround(s.seconds * 1000)};
+}
+
+Merge::Merge(const std::vector<Solve>& kept, long room) : kept_(kept), room_(room) {
+    keptKeys_.reserve(kept.size());
+    for (const Solve& s : kept) {
+        keptKeys_.push_back(keyOf(s));
+    }
+    std::sort(keptKeys_.begin(), keptKeys_.end());
+}
+
+bool Merge::add(const Solve& s, std::string& problem) {
+    const Key key = keyOf(s);
+    if (std::binary_search(keptKeys_.begin(), keptKeys_.end(), key)) {
+        ++alreadyKept;
+    } else if (takenKeys_.count(key)) {
+        ++repeated;
+    } else if (s.seconds <= 0 && s.penalty != Penalty::Dnf) {
+        ++noTime;  // no solve takes no time: a placeholder, or a fault
+    } else {
+        room_ -= long(solveLine(s).size());
+        if (room_ < 0) {
+            full = true;
+            problem = "its solves would make the records larger than any Gyrelle reads (" +
+                      std::to_string(kLargestRecordsFile >> 20) + " MB)";
+            return false;
+        }
+        takenKeys_.insert(key);
+        taken_.push_back(s);
+        ++taken;
+    }
+    return true;
+}
+
+std::vector<Solve> Merge::result() const {
+    std::vector<Solve> all;
+    all.reserve(kept_.size() + taken_.size());
+    all.insert(all.end(), kept_.begin(), kept_.end());
+    all.insert(all.end(), taken_.begin(), taken_.end());
+    // In the order they ended; of one date, the kept ones first.
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Solve& a, const Solve& b) { return a.date < b.date; });
+    return all;
+}
+
+Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& incoming) {
+    Merge merge(kept);
+    std::string unused;
+    for (const Solve& s : incoming) {
+        merge.add(s, unused);
+    }
+    return {merge.result(), merge.taken, merge.alreadyKept, merge.repeated, merge.noTime, false};
+}
+
+bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve>& kept, long room,
+                  Imported& about, Merged& merged, std::string& problem,
+                  const std::function<bool()>& stop) {
+    Merge merge(kept, room);
+    const bool read = readSolves(
+        source, now, [&](Solve& s, std::string& why) { return merge.add(s, why); }, about, problem,
+        stop);
+    merged = {read ? merge.result() : std::vector<Solve>{},
+              merge.taken,
+              merge.alreadyKept,
+              merge.repeated,
+              merge.noTime,
+              merge.full};
+    return read;
+}
 
 std::string recordsCsv(const std::vector<Solve>& solves) {
     std::string text = std::string(kHeader) + "\n";
@@ -539,79 +927,6 @@ std::string recordsCsv(const std::vector<Solve>& solves) {
                 (s.assisted ? "yes" : "no") + "\n";
     }
     return text;
-}
-
-bool readImport(const std::string& all, std::time_t now, Imported& out, std::string& problem) {
-    out = {};
-    if (long(all.size()) > kLargestImport) {
-        problem = "it is larger than any records (" + std::to_string(all.size() >> 20) + " MB)";
-        return false;
-    }
-    if (all.starts_with("\xFF\xFE") || all.starts_with("\xFE\xFF")) {
-        problem = "line 1: it is UTF-16 text; save it as UTF-8";
-        return false;
-    }
-    if (const int line = firstLineNotUtf8(all)) {
-        problem = "line " + std::to_string(line) + ": it is not UTF-8 text";
-        return false;
-    }
-    const std::string text = all.starts_with("\xEF\xBB\xBF") ? all.substr(3) : all;
-    const size_t start = text.find_first_not_of(" \t\r\n");
-    if (start != std::string::npos && text[start] == '{') {
-        return csTimer(text, now, out, problem);
-    }
-    const size_t end = text.find('\n');
-    std::string first = text.substr(0, end);
-    if (!first.empty() && first.back() == '\r') {
-        first.pop_back();
-    }
-    if (first != kHeader) {
-        problem = "line 1: neither Gyrelle's CSV (its header) nor csTimer's export";
-        return false;
-    }
-    std::vector<Row> rows;
-    if (!csvRows(text, end == std::string::npos ? text.size() : end + 1, 2, rows, problem)) {
-        return false;
-    }
-    for (const Row& row : rows) {
-        if (row.fields.size() == 1 && row.fields[0].empty()) {
-            continue;  // a blank line
-        }
-        Solve s;
-        if (!csvSolve(row, now, s, problem)) {
-            return false;
-        }
-        out.solves.push_back(std::move(s));
-    }
-    out.format = "Gyrelle CSV";
-    return true;
-}
-
-Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& incoming) {
-    auto key = [](const Solve& s) {
-        return std::pair{s.date, static_cast<long long>(std::llround(s.seconds * 1000))};
-    };
-    Merged m;
-    std::set<std::pair<std::time_t, long long>> keys;
-    for (const Solve& s : kept) {
-        keys.insert(key(s));
-    }
-    m.solves = kept;
-    std::set<std::pair<std::time_t, long long>> taken;
-    for (const Solve& s : incoming) {
-        if (keys.count(key(s))) {
-            ++m.alreadyKept;
-        } else if (!taken.insert(key(s)).second) {
-            ++m.repeated;
-        } else {
-            m.solves.push_back(s);
-            ++m.taken;
-        }
-    }
-    // In the order they ended; of one date, the kept ones first.
-    std::stable_sort(m.solves.begin(), m.solves.end(),
-                     [](const Solve& a, const Solve& b) { return a.date < b.date; });
-    return m;
 }
 
 std::string importReport(const Imported& imported, const Merged& merged) {

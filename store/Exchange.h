@@ -1,11 +1,16 @@
 #pragma once
 
+#include <climits>
 #include <ctime>
-#include <map>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "game/Solves.h"
+#include "platform/Files.h"
 
 namespace gyrelle::store {
 
@@ -36,26 +41,71 @@ std::string recordsCsv(const std::vector<Solve>& solves);
 // The most bytes a file to import may have: about a million solves of either kind.
 constexpr long kLargestImport = 100L * 1024 * 1024;
 
+// Where an import's bytes come from, a piece at a time: nothing is read whole.
+using ImportSource = platform::ByteSource;
+
+// What a file holds: its kind and solves, and what was passed over ("4 in the 2x2x2
+// session \"warm-up\""), a line each.
 struct Imported {
     std::string format;  // "Gyrelle CSV" or "csTimer"
     std::vector<Solve> solves;
-    // What was passed over, and why ("4 in the 2x2x2 session \"warm-up\""), a line each.
     std::vector<std::string> skipped;
 };
-// Reads `text` as either kind; false, with `problem` naming the line and what is wrong
-// ("line 12: the time \"1:23\" is not a number of seconds"), when it is not wholly one:
-// then nothing of it is to be used. A date later than `now` (give or take ten minutes of
-// clocks that disagree) is wrong.
+
+// Reads `source` as either kind, a piece at a time, handing each solve to `take`, which
+// may end the reading with a problem of its own. False, with `problem` naming the line
+// and what is wrong ("line 12: the time \"1:23\" is not a number of seconds"), when it is
+// not wholly one (then nothing of it is to be used), or when `stop` said so between two
+// pieces. A date later than `now` (give or take ten minutes of clocks that disagree) is
+// wrong. `out.solves` is left as it is.
+using TakeSolve = std::function<bool(Solve& solve, std::string& problem)>;
+bool readSolves(ImportSource& source, std::time_t now, const TakeSolve& take, Imported& out,
+                std::string& problem, const std::function<bool()>& stop = {});
+// Every solve of `text` into `out.solves`.
 bool readImport(const std::string& text, std::time_t now, Imported& out, std::string& problem);
 
-// The solves `kept` with those of `incoming` that are not among them (the same date and
-// the same time to the millisecond), in the order they ended; how many were taken, and
-// how many were passed over as kept already or as repeated in `incoming`.
+// Solves merged with those kept as they come: a solve already kept (the same date and the
+// same time to the millisecond), one repeated in what comes, and one of no time (0 s) are
+// passed over; what is taken may make the records' solve lines `room` bytes longer at
+// most, so that the records are never more than the game reads back.
+class Merge {
+  public:
+    explicit Merge(const std::vector<Solve>& kept, long room = LONG_MAX);
+    // False, with `problem`, when the records would grow past their room.
+    bool add(const Solve& solve, std::string& problem);
+    // The solves kept with those taken, in the order they ended; of one date, the kept
+    // ones first.
+    std::vector<Solve> result() const;
+    size_t taken = 0, alreadyKept = 0, repeated = 0, noTime = 0;
+    bool full = false;
+
+  private:
+    using Key = std::pair<std::time_t, long long>;
+    struct Hash {
+        size_t operator()(const Key& k) const {
+            return std::hash<long long>()(static_cast<long long>(k.first) * 1000003 ^ k.second);
+        }
+    };
+    static Key keyOf(const Solve& s);
+    const std::vector<Solve>& kept_;
+    std::vector<Key> keptKeys_;  // sorted
+    std::vector<Solve> taken_;
+    std::unordered_set<Key, Hash> takenKeys_;
+    long room_;
+};
+
 struct Merged {
     std::vector<Solve> solves;
-    size_t taken = 0, alreadyKept = 0, repeated = 0;
+    size_t taken = 0, alreadyKept = 0, repeated = 0, noTime = 0;
+    bool full = false;  // more were taken than the records hold: none is to be used
 };
 Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& incoming);
+
+// The solves of `source` merged with `kept` (as Merge, within `room`); false with
+// `problem` as readSolves says it, and then nothing is to be used.
+bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve>& kept, long room,
+                  Imported& about, Merged& merged, std::string& problem,
+                  const std::function<bool()>& stop = {});
 
 // What an import took and passed over, in a sentence or two: "Took 37 solves (csTimer).
 // Passed over: 3 already kept; 1 repeated in the file."

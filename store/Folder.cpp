@@ -37,32 +37,61 @@ constexpr Kept kKept[] = {{Folder::kCube, kLargestStateFile},
 constexpr long kLargestSaving =
     kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile + kLargestSettingsFile + 1024;
 
-bool writeText(const std::string& path, const std::string& text, std::string& error) {
-    return platform::replaceFileWith(path, text, error);
+// The game's own files, never written or read through a link: set aside copies of every
+// kept file and of `saving`, `saving` itself, the lock and the records before an import.
+const std::vector<std::string>& ownFiles() {
+    static const std::vector<std::string> own = [] {
+        std::vector<std::string> names{Folder::kLock, Folder::kSaving,
+                                       std::string(Folder::kSaving) + ".bad",
+                                       Folder::kBeforeImport};
+        for (const Kept& k : kKept) {
+            names.push_back(std::string(k.name) + ".bad");
+        }
+        return names;
+    }();
+    return own;
+}
+
+// Every file a save of the game's may write, and so have a temporary of.
+std::vector<std::string> writtenFiles() {
+    std::vector<std::string> names = ownFiles();
+    for (const Kept& k : kKept) {
+        names.push_back(k.name);
+    }
+    return names;
+}
+
+bool writeText(const std::string& path, const std::string& text, std::string& error,
+               platform::Links links) {
+    if (!platform::replaceFileWith(path, text, error, links)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
 }
 
 // The file at `path` opened for reading if it is a regular one of at most `largest` bytes
 // (no `what` is larger); else null, with `reading` saying why, unless there is no file
-// at all. Only a regular file: opening a FIFO put there would wait for ever.
-std::FILE* openFile(const std::string& path, long largest, const char* what, Reading& reading) {
+// at all. A file that is there but cannot be read is the player's all the same: kept
+// aside before the game writes its own. Only a regular file: opening a FIFO put there
+// would wait for ever.
+std::FILE* openFile(const std::string& path, long largest, const char* what, Reading& reading,
+                    platform::Links links = platform::Links::Follow) {
     reading = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string problem;
+    bool exists = false;
+    const int fd = platform::openRegularFile(path, largest, what, problem, &exists, links);
     if (fd < 0) {
-        if (errno != ENOENT) {
-            reading = Reading::refused(std::strerror(errno), false);
+        if (exists) {
+            const bool regular = platform::unusable(path, links).empty();
+            reading = Reading::refused(problem, regular);
         }
         return nullptr;
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        reading = Reading::refused("it is not a regular file", false);
-    } else if (st.st_size > largest) {
-        reading = Reading::refused("it is larger than " + std::string(what));
-    } else if (std::FILE* in = fdopen(fd, "r")) {
+    if (std::FILE* in = fdopen(fd, "r")) {
         return in;
-    } else {
-        reading = Reading::refused(std::strerror(errno), false);
     }
+    reading = Reading::refused(std::strerror(errno));
     close(fd);
     return nullptr;
 }
@@ -94,20 +123,66 @@ std::string Folder::path(const char* name) const {
     return dir_ + "/" + name;
 }
 
+bool Folder::refuse(const char* name, const std::string& why) {
+    refusal_ = path(name) + " " + why;
+    writable_ = false;
+    return false;
+}
+
 bool Folder::lock() {
-    lockFd_ = ::open(path(kLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Only the lock itself, never what a link there leads to: a link, a folder or a FIFO
+    // at its place would be no lock at all, and two games would write over each other.
+    if (const std::string why = platform::unusable(path(kLock), platform::Links::Refuse);
+        !why.empty()) {
+        return refuse(kLock, why);
+    }
+    lockFd_ =
+        ::open(path(kLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat st {};
+    if (lockFd_ < 0 && errno != EROFS) {
+        return refuse(kLock, std::string("cannot be opened (") + std::strerror(errno) + ")");
+    }
+    if (lockFd_ >= 0 && (fstat(lockFd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+        return refuse(kLock, "is not a regular file");
+    }
     if (lockFd_ >= 0 && flock(lockFd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         writable_ = false;
         return false;
     }
-    // Where no lock can be had at all (a folder that cannot be written in, a file system
-    // without locks) two games cannot be told apart; the saves say what goes wrong.
+    // Where no lock can be had at all (a read-only file system, one without locks) two
+    // games cannot be told apart; the saves say what goes wrong.
+    for (const std::string& name : ownFiles()) {
+        if (const std::string why = platform::unusable(path(name.c_str()), platform::Links::Refuse);
+            !why.empty()) {
+            return refuse(name.c_str(), why);
+        }
+    }
     return true;
+}
+
+bool Folder::retake() {
+    if (writable_ || refusal_.empty()) {
+        return writable_;
+    }
+    if (lockFd_ >= 0) {
+        close(lockFd_);
+        lockFd_ = -1;
+    }
+    refusal_.clear();
+    writable_ = true;
+    if (!lock()) {
+        return false;
+    }
+    pending_.clear();
+    recover();
+    unfinished_ = true;  // what the files hold is older than the game: all of it again
+    return writable_;
 }
 
 void Folder::recover() {
     Reading reading;
-    std::FILE* in = openFile(path(kSaving), kLargestSaving, "any save", reading);
+    std::FILE* in =
+        openFile(path(kSaving), kLargestSaving, "any save", reading, platform::Links::Refuse);
     std::map<std::string, std::string> texts;
     const bool whole = in && readSaving(in, texts);
     if (in) {
@@ -119,10 +194,7 @@ void Folder::recover() {
         }
         return;
     }
-    for (const Kept& k : kKept) {
-        platform::removeStaleTemporaries(path(k.name), kStaleTemporary);
-    }
-    platform::removeStaleTemporaries(path(kSaving), kStaleTemporary);
+    platform::removeStaleTemporaries(dir_, writtenFiles(), kStaleTemporary);
     if (!whole) {
         if (!reading.whole() || in) {
             std::string error;
@@ -132,12 +204,16 @@ void Folder::recover() {
                 "%s was not used: %s%s", path(kSaving).c_str(),
                 reading.whole() ? "it is not a whole save" : reading.problem.c_str(),
                 kept ? "; it is kept as saving.bad" : "");
+            if (!kept && (in || reading.keepAside)) {
+                // Replaced by the next save, its bytes would be lost without a word.
+                refuse(kSaving, "cannot be kept aside (" + error + ")");
+            }
         }
         return;
     }
     std::string error;
     for (const auto& [name, text] : texts) {
-        if (!writeText(path(name.c_str()), text, error)) {
+        if (!writeText(path(name.c_str()), text, error, platform::Links::Follow)) {
             platform::logMessage("the save cut short in %s could not be completed: %s",
                                  dir_.c_str(), error.c_str());
             pending_ = std::move(texts);
@@ -202,30 +278,51 @@ std::FILE* Folder::open(const char* name, long largest, const char* what, Readin
 }
 
 bool Folder::setAside(const char* name, std::string& error) {
-    return platform::moveAside(path(name), ".bad", error);
+    if (!platform::moveAside(path(name), ".bad", error)) {
+        error = path(name) + ": " + error;
+        return false;
+    }
+    return true;
 }
 
-bool Folder::replace(const Texts& files, std::string& error) {
+bool Folder::keepCopy(const char* name, const char* copy, std::string& error) const {
+    if (auto it = pending_.find(name); it != pending_.end()) {
+        return writeText(path(copy), it->second, error, platform::Links::Refuse);
+    }
+    struct stat st {};
+    if (stat(path(name).c_str(), &st) != 0 && errno == ENOENT) {
+        return true;  // none yet: nothing to keep
+    }
+    return platform::copyFile(path(name), path(copy), error);
+}
+
+bool Folder::replace(const Texts& files, std::string& error, bool* committed) {
+    if (committed) {
+        *committed = false;
+    }
     if (!writable_) {
-        error = "another game has " + dir_;
+        error = refusal_.empty() ? "another game has " + dir_ : refusal_;
         return false;
     }
     if (files.size() == 1 && !unfinished_) {
-        return writeText(path(files[0].first), *files[0].second, error);
+        return writeText(path(files[0].first), *files[0].second, error, platform::Links::Follow);
     }
-    if (!writeText(path(kSaving), savingText(files), error)) {
+    if (!writeText(path(kSaving), savingText(files), error, platform::Links::Refuse)) {
         return false;
     }
     // From here on the save is made: a crash leaves `saving` for the next start, and
     // until it is gone every save is a whole one through it.
     unfinished_ = true;
+    if (committed) {
+        *committed = true;
+    }
     for (const auto& [name, text] : files) {
-        if (!writeText(path(name), *text, error)) {
+        if (!writeText(path(name), *text, error, platform::Links::Follow)) {
             return false;
         }
     }
     if (unlink(path(kSaving).c_str()) != 0) {
-        error = std::string("the save's record could not be removed: ") + std::strerror(errno);
+        error = path(kSaving) + " could not be removed: " + std::strerror(errno);
         return false;
     }
     if (!syncFolder(dir_, error)) {

@@ -34,6 +34,8 @@ class Folder {
     static constexpr char kSettings[] = "settings";
     static constexpr char kSaving[] = "saving";
     static constexpr char kLock[] = "lock";
+    // The records as they were before an import.
+    static constexpr char kBeforeImport[] = "records.before-import";
 
     enum class Access : char { Write, Read };
     // `dir`: an existing folder; with Read, one the game only looks into (--stats).
@@ -47,13 +49,23 @@ class Folder {
     std::string path(const char* name) const;
 
     // Takes the folder for this game alone, for as long as the Folder lives. False when
-    // another game has it: from then on this one only reads, and never writes.
+    // this game may not write in it: another game has it (elsewhere), or one of the
+    // game's own files (the lock, `saving`, a copy set aside) is a link or anything but
+    // a regular file (refusal says which, and what it is). From then on this one only
+    // reads, and never writes.
     bool lock();
     bool writable() const { return writable_; }
+    bool elsewhere() const { return !writable_ && refusal_.empty(); }
+    // "/…/saving is a symbolic link", or empty.
+    const std::string& refusal() const { return refusal_; }
+    // What was refused is looked at again: true once it is gone and the folder is this
+    // game's, a save cut short meanwhile completed.
+    bool retake();
 
     // At start, before anything is read: a save that was cut short is completed, and the
     // temporaries of saves cut short earlier are removed (only when writable). What went
-    // wrong is said in the log.
+    // wrong is said in the log. A `saving` that cannot be read is kept as saving.bad; one
+    // that cannot be kept so either is refused.
     void recover();
 
     // The file `name` opened for reading, as the last save left it; null when there is
@@ -61,15 +73,21 @@ class Folder {
     // than `largest` bytes (no `what` is larger), or not readable.
     std::FILE* open(const char* name, long largest, const char* what, Reading& reading) const;
 
-    // Renames the file `name` (a link's target, for a link) to the same name with ".bad",
-    // replacing any earlier one; false with `error` on failure.
+    // Keeps the file `name` as the same name with ".bad", replacing any earlier one: a
+    // regular file is renamed, a link's target copied (the link stays, its target the
+    // player's). False with `error` on failure, the file then as it was.
     bool setAside(const char* name, std::string& error);
+    // The file `name` as the last save left it, copied whole to `copy` (a file of the
+    // game's own, never written through a link); false with `error` on failure.
+    bool keepCopy(const char* name, const char* copy, std::string& error) const;
 
     // Replaces the files named with the texts given: after a crash at any instant, all or
     // none of them. A symbolic link is written through to its target. False, with
-    // `error`, when the save may not be on the disk.
+    // `error` naming the file, when the save may not be on the disk; `committed` then
+    // says whether it is whole in `saving` all the same, to be completed by the next
+    // save or start.
     using Texts = std::vector<std::pair<const char*, const std::string*>>;
-    bool replace(const Texts& files, std::string& error);
+    bool replace(const Texts& files, std::string& error, bool* committed = nullptr);
     // A save cut short may still wait to be completed: the next save must hold every
     // file, not only those that changed.
     bool wholeSaveNeeded() const { return unfinished_.load(); }
@@ -80,7 +98,9 @@ class Folder {
     static bool readSaving(std::FILE* in, std::map<std::string, std::string>& texts);
 
   private:
+    bool refuse(const char* name, const std::string& why);
     std::string dir_;
+    std::string refusal_;
     int lockFd_ = -1;
     bool writable_ = true;
     // The files of a save cut short that could not be completed here (another game has

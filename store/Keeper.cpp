@@ -1,6 +1,7 @@
 #include "store/Keeper.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,7 +47,10 @@ bool Keeper::Snapshot::operator==(const Snapshot& o) const {
 
 Keeper::Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string why,
                std::function<void()> written)
-    : game_(game), loop_(loop), why_(std::move(why)), written_(std::move(written)) {
+    : game_(game), loop_(loop), why_(std::move(why)), written_(std::move(written)), wallClock_([] {
+          return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+              .count();
+      }) {
     if (!dir.empty()) {
         folder_ = std::make_unique<Folder>(std::move(dir));
         writer_ = std::make_unique<Writer>(*folder_);
@@ -79,8 +83,15 @@ void Keeper::restore() {
         return;
     }
     if (!folder_->lock()) {
-        platform::logMessage("another Gyrelle has %s open: this one saves nothing",
-                             folder_->dir().c_str());
+        if (folder_->elsewhere()) {
+            platform::logMessage("another Gyrelle has %s open: this one saves nothing",
+                                 folder_->dir().c_str());
+        } else {
+            platform::logMessage(
+                "%s, which Gyrelle never writes through: remove it; until then "
+                "this game saves nothing",
+                folder_->refusal().c_str());
+        }
     }
     folder_->recover();
     // First: the inspection setting holds for a solve armed before the game ended.
@@ -232,6 +243,31 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     kept.assisted = records.assisted;
     kept.scramble = records.scramble;
     kept.penalty = records.penalty;
+    if (records.phase == Solves::Phase::Scrambled && records.inspection >= 0) {
+        // As long as it has been since it began, the game closed or not: a restart
+        // neither begins it again nor gives back the time away.
+        kept.inspected = std::max(0.0, wallClock_() - records.inspection);
+    }
+}
+
+SavedRecords Keeper::underWay() const {
+    const Solves& solves = game_.solves();
+    SavedRecords r;
+    r.phase = solves.phase();
+    r.cube = cubeFingerprint(game_.cube().stickers());
+    r.moves = solves.moves();
+    r.seconds = solves.seconds(loop_.now());
+    r.kind = solves.kind();
+    r.assisted = solves.isAssisted();
+    r.scramble = solves.scrambleText();
+    r.penalty = solves.penaltyTaken();
+    r.inspection = inspectionStart();
+    return r;
+}
+
+double Keeper::inspectionStart() const {
+    const double inspected = game_.solves().inspected(loop_.now());
+    return inspected < 0 ? -1 : wallClock_() - inspected;
 }
 
 Keeper::Texts Keeper::texts(bool records) const {
@@ -244,10 +280,11 @@ Keeper::Texts Keeper::texts(bool records) const {
         t.history = textOf([&](std::FILE* out) { writeHistory(out, game_.history(), stickers); });
     }
     if (records) {
-        t.records =
-            recordsFileText({solves.done(), solves.phase(), cubeFingerprint(stickers),
-                             solves.moves(), solves.seconds(loop_.now()), solves.kind(),
-                             solves.isAssisted(), solves.scrambleText(), solves.penaltyTaken()});
+        t.records = recordsFileText([&] {
+            SavedRecords r = underWay();
+            r.done = solves.done();
+            return r;
+        }());
     }
     return t;
 }
@@ -274,15 +311,24 @@ void Keeper::updateSolveLines() {
     solveLinesCount_ = done.size();
 }
 
-bool Keeper::save(bool atOnce) {
+bool Keeper::save(bool atOnce, bool* committed) {
+    if (committed) {
+        *committed = false;
+    }
     if (!folder_) {
         if (!why_.empty()) {
             platform::logMessage("could not save the cube: %s", why_.c_str());
         }
         return why_.empty();
     }
-    if (!folder_->writable()) {
-        return true;  // another game has the folder: this one was never to save
+    if (!folder_->writable() && !folder_->retake()) {
+        if (folder_->elsewhere()) {
+            return true;  // another game has the folder: this one was never to save
+        }
+        if (atOnce) {
+            platform::logMessage("could not save the game: %s", folder_->refusal().c_str());
+        }
+        return false;
     }
     // What a save written aside was thought to have put in the files did not reach them:
     // all of it again.
@@ -307,7 +353,15 @@ bool Keeper::save(bool atOnce) {
                 platform::logMessage("the %s that could not be read is kept as %s.bad", what,
                                      path.c_str());
             } else {
-                platform::logMessage("could not keep %s aside: %s", path.c_str(), error.c_str());
+                // Written over, the player's bytes would be gone: no save until they are kept.
+                *aside = true;
+                const std::string said =
+                    "could not keep " + path + " aside, so nothing is saved: " + error;
+                if (atOnce || said != asideSaid_) {
+                    platform::logMessage("%s", said.c_str());
+                }
+                asideSaid_ = said;
+                return false;
             }
         }
     }
@@ -330,78 +384,129 @@ bool Keeper::save(bool atOnce) {
         files.push_back({Folder::kHistory, {std::make_shared<std::string>(t.history)}});
         bytes += t.history.size();
     }
-    if (settingsKept_ && (whole || game_.settingsRevision() != saved_.settingsRevision)) {
+    // Settings that cannot be written (a FIFO or a folder in their place) stop no other file.
+    const std::string settingsPath = folder_->path(Folder::kSettings);
+    const std::string settingsUnusable = platform::unusable(settingsPath, platform::Links::Follow);
+    if (settingsKept_ && !settingsUnusable.empty() &&
+        (atOnce || game_.settingsRevision() != saidSettingsAt_)) {
+        saidSettingsAt_ = game_.settingsRevision();
+        platform::logMessage("could not keep the settings: %s %s; remove it to keep them",
+                             settingsPath.c_str(), settingsUnusable.c_str());
+    }
+    if (settingsKept_ && settingsUnusable.empty() &&
+        (whole || game_.settingsRevision() != saved_.settingsRevision)) {
         const std::string text = settingsText(game_.settings());
         files.push_back({Folder::kSettings, {std::make_shared<std::string>(text)}});
         bytes += text.size();
     }
+    bool recordsFit = true;
     if (records) {
         updateSolveLines();
         static const auto header = std::make_shared<const std::string>(kRecordsHeader);
-        const MagicCube::Stickers& stickers = game_.cube().stickers();
-        files.push_back({Folder::kRecords,
-                         {header, solveLines_,
-                          std::make_shared<std::string>(recordsTail({{},
-                                                                     solves.phase(),
-                                                                     cubeFingerprint(stickers),
-                                                                     solves.moves(),
-                                                                     solves.seconds(loop_.now()),
-                                                                     solves.kind(),
-                                                                     solves.isAssisted(),
-                                                                     solves.scrambleText(),
-                                                                     solves.penaltyTaken()}))}});
-        bytes += solveLines_->size();
+        auto tail = std::make_shared<std::string>(recordsTail(underWay()));
+        const size_t size = header->size() + solveLines_->size() + tail->size();
+        // Never a file the next start would refuse to read, and set aside whole.
+        recordsFit = size <= size_t(kLargestRecordsFile);
+        if (recordsFit) {
+            files.push_back({Folder::kRecords, {header, solveLines_, std::move(tail)}});
+            bytes += solveLines_->size();
+        } else if (atOnce || solves.revision() != saidRecordsAt_) {
+            saidRecordsAt_ = solves.revision();
+            platform::logMessage(
+                "could not keep the records in %s: at %zu bytes they would be larger than any "
+                "records Gyrelle reads (%ld); delete old solves (F2) to keep new ones",
+                folder_->path(Folder::kRecords).c_str(), size, kLargestRecordsFile);
+        }
     }
     if (!atOnce && bytes > kWrittenInBackground) {
         writer_->write(std::move(files));  // what failed is said, and written again, later
     } else {
         if (!writer_->finish()) {  // nothing of an earlier save may land after this one
             failed();
-            return save(atOnce);  // with every file, over the failed one
+            return save(atOnce, committed);  // with every file, over the failed one
         }
-        if (!writer_->writeAtOnce(files, atOnce)) {
+        if (!writer_->writeAtOnce(files, atOnce, committed)) {
             return false;  // said by the writer
         }
     }
     saved_ = snapshot();
     historyText_ = t.history.empty() ? historyText_ : t.history;
-    recordsDue_ = recordsDue_ && !records;
+    // Records too many to keep are tried again at the next save (after a deletion, say).
+    recordsDue_ = (records && !recordsFit) || (recordsDue_ && !records);
     if (written_) {
         written_();
     }
-    return !t.history.empty() && recordsKept_;  // else a file could not be kept, as said
+    // Else a file could not be kept, as said.
+    return !t.history.empty() && recordsKept_ && recordsFit;
 }
 
-bool Keeper::importSolves(std::vector<Solve> solves, std::string& error) {
+long Keeper::recordsRoom() const {
+    const Solves& solves = game_.solves();
+    long bytes = long(sizeof kRecordsHeader) - 1;
+    for (const Solve& s : solves.done()) {
+        bytes += long(solveLine(s).size());
+    }
+    return kLargestRecordsFile - bytes - long(recordsTail(underWay()).size());
+}
+
+Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& error) {
     if (!folder_ || !folder_->writable() || !recordsKept_) {
-        error = !folder_        ? (why_.empty() ? "nothing is kept here" : why_)
-                : !recordsKept_ ? "the records file cannot be read"
-                                : "another game has " + folder_->dir();
-        return false;
+        error = !folder_               ? (why_.empty() ? "nothing is kept here" : why_)
+                : !recordsKept_        ? "the records file cannot be read"
+                : folder_->elsewhere() ? "another game has " + folder_->dir()
+                                       : folder_->refusal();
+        return Import::NotMade;
     }
-    Reading reading;
-    if (std::FILE* in =
-            folder_->open(Folder::kRecords, kLargestRecordsFile, "any records", reading)) {
-        std::string text;
-        char buffer[1 << 16];
-        while (size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
-            text.append(buffer, n);
-        }
-        std::fclose(in);
-        if (!platform::replaceFileWith(folder_->path(Folder::kRecords) + ".before-import", text,
-                                       error)) {
-            return false;
-        }
-    } else if (!reading.whole()) {
-        error = reading.problem;
-        return false;
+    if (!folder_->keepCopy(Folder::kRecords, Folder::kBeforeImport, error)) {
+        return Import::NotMade;
     }
+    std::vector<Solve> before = game_.solves().done();
     game_.replaceSolves(std::move(solves));
-    if (!saveNow()) {
-        error = "the records could not be saved (said above)";
-        return false;
+    bool committed = false;
+    if (save(true, &committed)) {
+        return Import::Saved;
     }
-    return true;
+    if (committed) {
+        error = folder_->path(Folder::kSaving);
+        return Import::Unfinished;
+    }
+    // Nothing of it reached the disk: the game's solves as the files still hold them.
+    game_.replaceSolves(std::move(before));
+    error = "the records could not be saved (said above)";
+    return Import::NotMade;
+}
+
+Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::string& words,
+                                  const std::function<bool()>& stop) {
+    if (!folder_ || !folder_->writable() || !recordsKept_) {
+        return importSolves({}, words);  // which says why not
+    }
+    Imported about;
+    Merged merged;
+    std::string problem;
+    if (!store::importSolves(source, now, game_.solves().done(), recordsRoom(), about, merged,
+                             problem, stop)) {
+        words = problem;
+        return merged.full || (stop && stop()) ? Import::NotMade : Import::BadFile;
+    }
+    if (stop && stop()) {  // the last moment to change nothing
+        words = "the import was stopped";
+        return Import::NotMade;
+    }
+    const std::string report = importReport(about, merged);
+    if (merged.taken == 0) {
+        words = report;
+        return Import::Saved;
+    }
+    std::string error;
+    const Import done = importSolves(std::move(merged.solves), error);
+    words = done == Import::Saved ? report
+            : done == Import::Unfinished
+                ? report + " They wait in " + error +
+                      " (the save stopped, as said above): the next save or start of Gyrelle "
+                      "puts them in the records."
+                : error;
+    return done;
 }
 
 bool Keeper::saveNow() {
@@ -421,7 +526,7 @@ void Keeper::framing() {
     seenRevision_ = game_.cube().revision();
     std::memcpy(seenRotation_, rotation.q, sizeof seenRotation_);
     lastChange_ = loop_.now();
-    if (timer_ == nullptr && folder_ && folder_->writable()) {
+    if (timer_ == nullptr && mayWrite()) {
         arm(kSaveAfterRest);
     }
 }
@@ -452,7 +557,7 @@ void Keeper::tick() {
 }
 
 void Keeper::saveSoon() {
-    if (!folder_ || !folder_->writable() || snapshot() == saved_) {
+    if (!mayWrite() || snapshot() == saved_) {
         return;
     }
     const double now = loop_.now();

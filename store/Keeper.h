@@ -7,7 +7,9 @@
 
 #include "game/Game.h"
 #include "platform/RunLoop.h"
+#include "store/Exchange.h"
 #include "store/Folder.h"
+#include "store/RecordsFile.h"
 #include "store/StateFile.h"
 #include "store/Writer.h"
 
@@ -37,7 +39,12 @@ class Keeper : public Game::Listener {
     // Reads what was kept into the game. Another game having the folder is said here too:
     // then this one reads it and never writes.
     void restore();
-    bool lockedElsewhere() const { return folder_ && !folder_->writable(); }
+    bool lockedElsewhere() const { return folder_ && folder_->elsewhere(); }
+    // Why this game saves nothing until a file of its own is removed ("/…/saving is a
+    // symbolic link"), or empty. Each save looks again.
+    std::string refusal() const {
+        return folder_ && !folder_->writable() ? folder_->refusal() : std::string();
+    }
 
     // The player may be leaving: save now if anything changed, or as soon as saves may
     // follow one another.
@@ -47,12 +54,25 @@ class Keeper : public Game::Listener {
     bool saveNow();
 
     // The finished solves replaced by `solves` (an import merged with them), the records
-    // file as it was first kept as records.before-import; saved at once. False, with
-    // `error`: changing nothing when the records cannot be kept or that copy not made;
-    // with the solves replaced in the game, to be saved again later, when the save failed.
-    bool importSolves(std::vector<Solve> solves, std::string& error);
+    // file as it was first kept as records.before-import; saved at once. NotMade, with
+    // `error`, changes nothing: the records cannot be kept or that copy not made, or the
+    // save failed before anything of it reached the disk (the game then has its solves
+    // as before). Unfinished: the save is whole in `saving` but not in the records yet
+    // (`error` says why); the next save or start completes it.
+    enum class Import { Saved, Unfinished, NotMade, BadFile };
+    Import importSolves(std::vector<Solve> solves, std::string& error);
+    // The solves of `source` not kept yet, taken into the records as importSolves does;
+    // `words` what happened: what was taken and passed over (Saved; Unfinished, then with
+    // why), or why nothing was (NotMade; BadFile: the file is not wholly solves, or not
+    // one at all, and says where). `stop`, asked as the file is read, ends it with
+    // nothing changed.
+    Import importFrom(ImportSource& source, std::time_t now, std::string& words,
+                      const std::function<bool()>& stop = {});
     // The records file could be read (or there was none): solves can be added to it.
     bool recordsReadable() const { return recordsKept_; }
+    // How many bytes of solve lines the records file may still take: none is ever
+    // written larger than the game reads back.
+    long recordsRoom() const;
 
     // What the files would hold if saved now (the cube's lines, the history, the records:
     // left empty without `records`).
@@ -60,6 +80,9 @@ class Keeper : public Game::Listener {
         std::string cube, history, records;
     };
     Texts texts(bool records = true) const;
+
+    // Seconds since 1970, for what must outlast the game: when an inspection began.
+    void setWallClock(std::function<double()> clock) { wallClock_ = std::move(clock); }
 
     void solved(const Solve& record, bool best) override;
     // A change of the settings is kept soon, as the player may close the game next.
@@ -82,8 +105,16 @@ class Keeper : public Game::Listener {
     void restoreSettings();
     // `atOnce`: written before it returns, else a big save (over kWrittenInBackground
     // bytes) is written by the writer's thread.
-    bool save(bool atOnce = false);
+    bool save(bool atOnce = false, bool* committed = nullptr);
+    // The folder is this game's, or may become so once a file refused there is removed.
+    bool mayWrite() const {
+        return folder_ && (folder_->writable() || !folder_->refusal().empty());
+    }
     void updateSolveLines();
+    // When the armed solve's inspection began on the wall clock; negative for none.
+    double inspectionStart() const;
+    // The records without their finished solves: the solve armed or under way.
+    SavedRecords underWay() const;
     void arm(double seconds);
     void tick();
 
@@ -94,6 +125,7 @@ class Keeper : public Game::Listener {
     std::unique_ptr<Writer> writer_;  // with the folder, and gone before it
     std::string why_;                 // why nothing is kept, or empty by design
     std::function<void()> written_;
+    std::function<double()> wallClock_;
     bool keepAside_ = false;     // the state file read at start was not whole: keep it
     bool historyAside_ = false;  // nor was the history file
     bool recordsKept_ = true;    // false when the records file is there but unreadable
@@ -106,6 +138,10 @@ class Keeper : public Game::Listener {
     // The records file is written when the solves changed since the last save, or when
     // it must be whatever they hold (set aside, or holding a solve that was dropped).
     bool recordsDue_ = false;
+    std::string asideSaid_;  // the last failure to keep a file aside, said
+    unsigned long saidSettingsAt_ = -1;
+    unsigned long saidRecordsAt_ = -1;  // the solves' revision when they were too many  // the
+                                        // settings' revision when they could not be kept
     // The lines of the first solveLinesCount_ solves, as the records file holds them.
     std::shared_ptr<std::string> solveLines_ = std::make_shared<std::string>();
     size_t solveLinesCount_ = 0;

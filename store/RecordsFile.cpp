@@ -1,5 +1,6 @@
 #include "store/RecordsFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -33,7 +34,9 @@ bool moves(const std::string& word, int& value, int least) {
 // Decimal digits with an optional fraction and exponent (the program never changes the
 // C locale); not every C library parses floating point with from_chars.
 bool seconds(const std::string& word, double& value) {
-    if (word.empty() || word.find_first_not_of("0123456789.eE-") != std::string::npos) {
+    // No sign: "-0" is no time.
+    if (word.empty() || word[0] == '-' ||
+        word.find_first_not_of("0123456789.eE-") != std::string::npos) {
         return false;
     }
     // As the game writes them (digits, a point, three more), a million to a file: an
@@ -118,8 +121,12 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-// "<how>[ assisted][ +2|dnf][ turns]", as each line ends.
-std::string howText(Scramble kind, bool assisted, Penalty penalty, const std::string& scramble) {
+// The latest moment an inspection may have begun (seconds since 1970): the year 10000.
+constexpr double kLatestMoment = 253402300800.0;
+
+// "<how>[ assisted][ +2|dnf][ inspection <seconds since 1970>][ turns]", as each line ends.
+std::string howText(Scramble kind, bool assisted, Penalty penalty, const std::string& scramble,
+                    double inspection = -1) {
     std::string text = kKindName[static_cast<int>(kind)];
     if (assisted) {
         text += " assisted";
@@ -127,15 +134,31 @@ std::string howText(Scramble kind, bool assisted, Penalty penalty, const std::st
     if (penalty != Penalty::None) {
         text += penalty == Penalty::PlusTwo ? " +2" : " dnf";
     }
+    if (inspection >= 0) {
+        char moment[48];
+        std::snprintf(moment, sizeof moment, " inspection %.3f", inspection);
+        text += moment;
+    }
     if (kind == Scramble::Competition && !scramble.empty()) {
         text += " " + scramble;
     }
     return text;
 }
 
-// The words from `at` on as <how>; false when they are no such thing.
+// Digits with at most one point, up to kLatestMoment.
+bool moment(const std::string& word, double& value) {
+    if (word.empty() || word.find_first_not_of("0123456789.") != std::string::npos ||
+        std::count(word.begin(), word.end(), '.') > 1 || word.size() > 20) {
+        return false;
+    }
+    value = std::strtod(word.c_str(), nullptr);
+    return value <= kLatestMoment;
+}
+
+// The words from `at` on as <how>; false when they are no such thing. An inspection's
+// moment only where `inspection` asks for it.
 bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
-         Penalty& penalty, std::string& scramble) {
+         Penalty& penalty, std::string& scramble, double* inspection = nullptr) {
     if (at >= w.size()) {
         return false;
     }
@@ -153,6 +176,15 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
     if (next < w.size() && (w[next] == "+2" || w[next] == "dnf")) {
         penalty = w[next] == "+2" ? Penalty::PlusTwo : Penalty::Dnf;
         ++next;
+    }
+    if (inspection) {
+        *inspection = -1;
+    }
+    if (next < w.size() && w[next] == "inspection") {
+        if (!inspection || next + 1 >= w.size() || !moment(w[next + 1], *inspection)) {
+            return false;
+        }
+        next += 2;
     }
     scramble.clear();
     if (w.size() - next > kMostScrambleTurns) {
@@ -194,7 +226,10 @@ std::string recordsTail(const SavedRecords& records) {
     const std::string h =
         howText(records.kind, records.assisted, records.penalty, records.scramble);
     if (records.phase == Solves::Phase::Scrambled) {
-        return "scrambled " + records.cube + " " + h + "\nend\n";
+        return "scrambled " + records.cube + " " +
+               howText(records.kind, records.assisted, records.penalty, records.scramble,
+                       records.inspection) +
+               "\nend\n";
     }
     if (records.phase == Solves::Phase::Running) {
         return "solving " + records.cube + " " + std::to_string(records.moves) + " " +
@@ -226,8 +261,8 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
     const bool first = line == kFirstHeader;
     SavedRecords read;
     auto rest = [&](const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
-                    Penalty& penalty, std::string& scramble) {
-        return first ? w.size() == at : how(w, at, kind, assisted, penalty, scramble);
+                    Penalty& penalty, std::string& scramble, double* inspection = nullptr) {
+        return first ? w.size() == at : how(w, at, kind, assisted, penalty, scramble, inspection);
     };
     std::vector<std::string> w;
     std::string raw;  // the solve lines as they stand: a big file is not written out again
@@ -262,8 +297,9 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
                 raw.append(line).push_back('\n');
             }
         } else if (w[0] == "scrambled" && w.size() >= 2) {
-            ok = ok && isCubeFingerprint(w[1]) &&
-                 rest(w, 2, read.kind, read.assisted, read.penalty, read.scramble);
+            ok =
+                ok && isCubeFingerprint(w[1]) &&
+                rest(w, 2, read.kind, read.assisted, read.penalty, read.scramble, &read.inspection);
             read.phase = Solves::Phase::Scrambled;
             read.cube = w[1];
         } else if (w[0] == "solving" && w.size() >= 4) {

@@ -21,7 +21,9 @@ namespace gyrelle::store {
 // armed or in progress, which holds only for the cube it names. <how> is how the cube
 // was scrambled ("turns", "competition", "pasted", or "-" when not known), then
 // "assisted" when a hint or solve-for-me was used, then "+2" or "dnf" for a solve
-// started late after its inspection, then a competition scramble's turns (R U2 F' ...).
+// started late after its inspection, then (for a solve armed with an inspection) the
+// word "inspection" and when it began, in seconds since 1970 to the millisecond, then a
+// competition scramble's turns (R U2 F' ...).
 // <seconds> is the clock's time, without the penalty. Version 1 files (lines without
 // <how>) are still read: their solves' scrambles are not known, and none was assisted.
 // A file without penalties is as the previous version wrote it, and read by it.
@@ -38,6 +40,9 @@ struct SavedRecords {
     bool assisted = false;
     std::string scramble;
     Penalty penalty = Penalty::None;  // of a solve under way
+    // When the armed solve's inspection began, in seconds since 1970 (UTC); negative for
+    // none.
+    double inspection = -1;
 };
 
 void writeRecords(std::FILE* out, const SavedRecords& records);

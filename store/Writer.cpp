@@ -44,9 +44,9 @@ void Writer::write(std::vector<File> files) {
 #endif
 }
 
-bool Writer::writeAtOnce(std::vector<File>& files, bool sayAgain) {
+bool Writer::writeAtOnce(std::vector<File>& files, bool sayAgain, bool* committed) {
     finish();
-    return writeNow(files, sayAgain);
+    return writeNow(files, sayAgain, committed);
 }
 
 bool Writer::finish() {
@@ -73,7 +73,7 @@ void Writer::run() {
     }
 }
 
-bool Writer::writeNow(std::vector<File>& files, bool sayAgain) {
+bool Writer::writeNow(std::vector<File>& files, bool sayAgain, bool* committed) {
     std::vector<std::string> texts(files.size());
     Folder::Texts named;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -83,10 +83,9 @@ bool Writer::writeNow(std::vector<File>& files, bool sayAgain) {
         named.push_back({files[i].name, &texts[i]});
     }
     std::string error;
-    if (!folder_.replace(named, error)) {
+    if (!folder_.replace(named, error, committed)) {
         // Said once while it goes on failing the same way, however often the game saves.
-        const std::string said =
-            "could not save the cube to " + folder_.path(Folder::kCube) + ": " + error;
+        const std::string said = "could not save the game: " + error;
         if (sayAgain || said != lastSaid_) {
             platform::logMessage("%s", said.c_str());
         }

@@ -35,7 +35,8 @@ class Writer {
     void write(std::vector<File> files);
     // Writes on the calling thread, once nothing else is written; false when it failed.
     // A failure is said in the log when it differs from the last one said, or `sayAgain`.
-    bool writeAtOnce(std::vector<File>& files, bool sayAgain);
+    // `committed`: whether a failed save is whole in `saving` all the same.
+    bool writeAtOnce(std::vector<File>& files, bool sayAgain, bool* committed = nullptr);
     // Waits until nothing is being written or waits; false when a save handed over since
     // the last call failed (said in the log).
     bool finish();
@@ -44,7 +45,7 @@ class Writer {
 
   private:
     void run();
-    bool writeNow(std::vector<File>& files, bool sayAgain);
+    bool writeNow(std::vector<File>& files, bool sayAgain, bool* committed = nullptr);
 
     Folder& folder_;
     std::mutex mutex_;

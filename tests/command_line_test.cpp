@@ -207,7 +207,8 @@ TEST(CommandLine, RecordsGoOutAndComeBackIn) {
               "gyrelle: " + bad +
                   ": line 4: the time \"fast\" is not a number of seconds; nothing was imported\n");
     EXPECT_EQ(runCommandLine({"--import-records", home.c_str()}, err), 2);
-    EXPECT_EQ(err, "gyrelle: " + home + ": it is not a regular file; nothing was imported\n");
+    EXPECT_EQ(err,
+              "gyrelle: " + home + ": it is a folder, not a regular file; nothing was imported\n");
     EXPECT_EQ(fileText(dir + "/records"), after);
     {
         gyrelle::store::Folder game(dir);  // a game open on the folder

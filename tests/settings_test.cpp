@@ -229,18 +229,43 @@ TEST_F(SettingsKeeperTest, APenaltyIsKeptWithTheSolveUnderWay) {
     EXPECT_NE(file("records").find(" pasted +2\nend\n"), std::string::npos) << file("records");
 }
 
-// The inspection setting is read before the solve armed when the game ended: that solve
-// begins with an inspection at the first frame.
-TEST_F(SettingsKeeperTest, ASolveArmedBeforeTheEndIsInspectedAfterARestart) {
+// The inspection setting is read before the solve armed when the game ended, and that
+// solve's inspection goes on where it was: as long as it has been since it began, the
+// game closed (or killed: no save at its end) or not. Quitting never dodges a penalty,
+// and a restart never begins the 15 seconds again.
+TEST_F(SettingsKeeperTest, AnInspectionOutlastsARestartAndAKill) {
     std::ofstream(path("settings")) << "inspection = on\n";
-    auto first = open();
-    first->game.newGame();  // scrambles the solved cube
-    first->keeper->saveNow();
-    first.reset();
-    auto again = open();
-    ASSERT_EQ(again->game.solves().phase(), Solves::Phase::Scrambled);
-    frames(*again, 1);
-    EXPECT_NEAR(again->game.solves().inspected(now), 1.0 / 60, 1e-9);
+    struct Case {
+        double before, away;  // seconds inspected before the save, and closed after it
+        Penalty penalty;
+    };
+    for (const Case c : {Case{10, 4.5, Penalty::None}, Case{10, 6, Penalty::PlusTwo},
+                         Case{3, 16, Penalty::Dnf}, Case{16.5, 0, Penalty::PlusTwo}}) {
+        for (const char* name : {"records", "cube_state.dat", "history"}) {
+            fs::remove(path(name));
+        }
+        auto first = open();
+        first->game.newGame();  // scrambles the solved cube
+        frames(*first, 1);      // the inspection begins
+        advance(c.before);
+        const double inspected = first->game.solves().inspected(now);  // and a frame's
+        EXPECT_TRUE(first->keeper->saveNow());
+        const double began = wall() - inspected;
+        first.reset();  // killed: nothing more is saved
+        const std::string records = file("records");
+        const size_t at = records.find(" inspection ");
+        ASSERT_NE(at, std::string::npos) << records;
+        EXPECT_NEAR(std::strtod(records.c_str() + at + 12, nullptr), began, 0.002) << records;
+        away += c.away;
+        auto again = open();
+        ASSERT_EQ(again->game.solves().phase(), Solves::Phase::Scrambled);
+        EXPECT_NEAR(again->game.solves().inspected(now), inspected + c.away, 0.002) << c.before;
+        frames(*again, 1);  // the first frame does not begin it again
+        EXPECT_NEAR(again->game.solves().inspected(now), inspected + c.away + 1.0 / 60, 0.002);
+        again->game.type('r', false);
+        frames(*again, 10);
+        EXPECT_EQ(again->game.solves().penaltyTaken(), c.penalty) << c.before << " + " << c.away;
+    }
 }
 
 }  // namespace

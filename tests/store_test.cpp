@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "cube/Position.h"
 #include "platform/Files.h"
@@ -178,7 +179,7 @@ TEST_F(StateFileTest, AFifoInPlaceOfTheFileIsNotWaitedFor) {
     ASSERT_EQ(mkfifo(path().c_str(), 0600), 0);
     std::string log;
     expectDefaults(open(&log)->game);
-    EXPECT_EQ(log, path() + " was not read: it is not a regular file\n");
+    EXPECT_EQ(log, path() + " was not read: it is a FIFO, not a regular file\n");
 }
 
 // A saved cube is at most 64 KiB: one of exactly that size is read (what follows its
@@ -263,8 +264,9 @@ TEST_F(StateFileTest, OnlyARegularFileIsReplaced) {
             fs::remove_all(dir + "/saving");
             fs::remove(path(name));
             fs::create_symlink(elsewhere + "/" + thing, path(name));
-            attempt(name,
-                    "it is a link to " + elsewhere + "/" + thing + ", which is not a regular file");
+            attempt(name, "it is a link to " + elsewhere + "/" + thing + ", which is a " +
+                              (thing == std::string("fifo") ? "FIFO" : "folder") +
+                              ", not a regular file");
             EXPECT_TRUE(fs::is_symlink(path(name)));
             EXPECT_TRUE(fs::is_fifo(elsewhere + "/fifo"));
             EXPECT_TRUE(fs::is_directory(elsewhere + "/folder"));
@@ -275,29 +277,86 @@ TEST_F(StateFileTest, OnlyARegularFileIsReplaced) {
     }
     fs::remove_all(dir + "/saving");
     fs::create_directory(path("history"));
-    attempt("history", "it is not a regular file");
+    attempt("history", "it is a folder, not a regular file");
     EXPECT_TRUE(fs::is_directory(path("history")));
 }
 
 // A save cut short leaves its temporary; the next start clears those no save could
-// still be writing.
-TEST_F(StateFileTest, StaleTemporariesAreRemovedAtStart) {
-    for (const char* name : {"cube_state.dat.Ab3xZ9", "cube_state.dat.Qq1234", "cube_state.dat.bad",
-                             "history.Zz0099", "records.k2Lm9P", "saving.aB3dE5"}) {
-        std::ofstream(dir + "/" + name) << "x";
+// still be writing, and nothing else: not the player's own files named like a kept file
+// and a dot, not the temporaries of an older version, nothing beside a link's target.
+TEST_F(StateFileTest, StaleTemporariesAreRemovedAtStartAndNothingElse) {
+    // The real temporaries of every file the game writes, as its saves name them.
+    std::vector<std::string> temporaries;
+    spy::renamedFrom = &temporaries;
+    {
+        auto s = open();
+        s->game.newGame();
+        s->game.setSettings([&] {
+            Settings changed = s->game.settings();
+            changed.inspection = true;
+            return changed;
+        }());
+        EXPECT_TRUE(s->keeper->saveNow());  // saving, the cube, history, records, settings
+        std::string words;
+        platform::TextSource csv(
+            "date,seconds,penalty,result,moves,turns_per_second,"
+            "scramble_kind,scramble,assisted\n"
+            "2026-01-01T00:00:00Z,9.000,,9.000,,,turns,,no\n");
+        EXPECT_EQ(s->keeper->importFrom(csv, 1798761600, words), store::Keeper::Import::Saved)
+            << words;  // and the records before it
+    }
+    // history.bad, copied from a link's target.
+    const std::string elsewhere = dir + "/elsewhere";
+    fs::create_directory(elsewhere);
+    std::ofstream(elsewhere + "/history.txt") << "not a history";
+    fs::remove(path("history"));
+    fs::create_symlink(elsewhere + "/history.txt", path("history"));
+    open()->keeper->saveNow();
+    spy::renamedFrom = nullptr;
+    std::set<std::string> names;
+    for (const std::string& t : temporaries) {
+        names.insert(t.substr(t.rfind('/') + 1));
+    }
+    for (const char* kept : {"saving", "cube_state.dat", "history", "records", "settings",
+                             "records.before-import", "history.bad"}) {
+        EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+            return n.starts_with("." + std::string(kept) + ".gyrelle-");
+        })) << kept;
+    }
+    // Beside a link's target, outside the folder, the player's look-alikes.
+    fs::rename(path(), elsewhere + "/cube.txt");
+    fs::create_symlink(elsewhere + "/cube.txt", path());
+    std::vector<std::string> theirs = {
+        "records.backup", "history.backup",        "settings.backup", "cube_state.dat.backup",
+        "records.202612", "cube_state.dat.Ab3xZ9", "saving.aB3dE5"};
+    for (const std::string& name : names) {
+        if (!name.starts_with(".history.txt")) {  // made beside the link's target
+            std::ofstream(path(name)) << "left by a save cut short";
+        }
+    }
+    for (const std::string& name : theirs) {
+        std::ofstream(path(name)) << "the player's";
+    }
+    for (const char* name : {"cube.txt.old001", ".cube.txt.gyrelle-Qq1234"}) {
+        std::ofstream(elsewhere + "/" + name) << "the player's";
     }
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
-    for (const char* name : {"cube_state.dat.Ab3xZ9", "cube_state.dat.bad", "history.Zz0099",
-                             "records.k2Lm9P", "saving.aB3dE5"}) {
-        fs::last_write_time(dir + "/" + name, old);
+    for (const auto& e : fs::recursive_directory_iterator(dir)) {
+        if (e.is_regular_file()) {
+            fs::last_write_time(e.path(), old);
+        }
     }
+    std::ofstream(path(".records.gyrelle-Zz0099")) << "a save being written now";
     open();
-    EXPECT_FALSE(fs::exists(dir + "/cube_state.dat.Ab3xZ9"));
-    EXPECT_FALSE(fs::exists(dir + "/history.Zz0099"));
-    EXPECT_FALSE(fs::exists(dir + "/records.k2Lm9P"));
-    EXPECT_FALSE(fs::exists(dir + "/saving.aB3dE5"));
-    EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.Qq1234"));  // maybe another game's, now
-    EXPECT_TRUE(fs::exists(dir + "/cube_state.dat.bad"));
+    for (const std::string& name : names) {
+        EXPECT_FALSE(fs::exists(path(name))) << name;
+    }
+    EXPECT_TRUE(fs::exists(path(".records.gyrelle-Zz0099")));  // maybe another game's, now
+    for (const std::string& name : theirs) {
+        EXPECT_EQ(file(name), "the player's") << name;
+    }
+    EXPECT_TRUE(fs::exists(elsewhere + "/cube.txt.old001"));
+    EXPECT_TRUE(fs::exists(elsewhere + "/.cube.txt.gyrelle-Qq1234"));
 }
 
 // The old file stays whole when the new one cannot be written completely.
@@ -381,7 +440,7 @@ TEST_F(StateFileTest, ASaveSyncsEachFileRenamesItThenSyncsTheFolder) {
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(session->keeper->saveNow());
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "could not save the cube to " + path() +
+              "could not save the game: " + path() +
                   ": the new file may not outlive a crash: Input/output error\n");
 }
 
@@ -591,9 +650,10 @@ TEST_F(HistoryFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
         std::string log;
         auto again = open(&log);
         EXPECT_EQ(again->game.history().entries().size(), size == (2u << 20) ? 1u : 0u);
-        EXPECT_EQ(log, size == (2u << 20)
-                           ? ""
-                           : path("history") + " was not used: it is larger than any history\n");
+        EXPECT_EQ(log,
+                  size == (2u << 20)
+                      ? ""
+                      : path("history") + " was not used: it is larger than any history (2 MB)\n");
     }
 }
 
@@ -725,7 +785,7 @@ TEST_F(RecordsFileTest, ABigSaveIsWrittenAsideAndAFailedOneAgainWhole) {
     session->keeper->saveSoon();
     advance(1.5);
     EXPECT_FALSE(session->keeper->saveNow());
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("which is not a regular file"),
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("which is a FIFO, not a regular file"),
               std::string::npos);
     fs::remove(path("history"));
     EXPECT_TRUE(session->keeper->saveNow());
@@ -758,7 +818,7 @@ TEST_F(RecordsFileTest, AFileOfExactlyTheLargestSizeIsReadAndOneByteMoreIsNot) {
             EXPECT_EQ(session->game.solves().done().size(), 1u);
         } else {
             EXPECT_EQ(log, path("records") +
-                               " was not read: it is larger than any records; it "
+                               " was not read: it is larger than any records (64 MB); it "
                                "is kept as " +
                                path("records") + ".bad and new records begin\n");
             EXPECT_TRUE(session->game.solves().done().empty());
@@ -815,7 +875,7 @@ TEST_F(SavingTest, AFailureIsSaidOnceWhileItRepeatsAndAgainAtTheEnd) {
     }
     const std::string played = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(played.begin(), played.end(), '\n'), 1) << played;
-    EXPECT_NE(played.find("it is not a regular file"), std::string::npos) << played;
+    EXPECT_NE(played.find("it is a folder, not a regular file"), std::string::npos) << played;
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(session->keeper->saveNow());
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), played);

@@ -196,7 +196,7 @@ class EAGLView : public platform::View,
     void showMenu();
     void showSettings();
     void showRecords();
-    void importRecords(const std::string& bytes, std::string problem = {});
+    void importRecords(platform::ByteSource& bytes, const std::string& problem = {});
     void say(const std::string& words);
     // The strip, the title and the clock's timer as the solve now is.
     void showSolveStatus();

@@ -45,7 +45,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->menuButton_->setAction([self] { self->showMenu(); });
     view->addSubview(view->menuButton_.get());
     view->makeToolbar();
-    platform.onFileDropped([self](const std::string& bytes, const std::string& problem) {
+    platform.onFileDropped([self](platform::ByteSource& bytes, const std::string& problem) {
         self->importRecords(bytes, problem);
     });
     view->hintMark_ = std::make_unique<HintMark>(kScreen);
@@ -92,10 +92,14 @@ void EAGLView::restoreState() {
     keeper_ = std::make_unique<store::Keeper>(game_, platform_.runLoop(), dir, why,
                                               [&platform] { platform.documentsWritten(); });
     keeper_->restore();
-    if (keeper_->lockedElsewhere()) {
+    const std::string refusal = keeper_->refusal();
+    if (keeper_->lockedElsewhere() || !refusal.empty()) {
         auto question = std::make_unique<platform::AlertView>(
-            "", "Gyrelle is already open with this folder. Play here without saving?", this, "Quit",
-            "Play");
+            "",
+            refusal.empty() ? "Gyrelle is already open with this folder. Play here without saving?"
+                            : "Gyrelle saves nothing while " + refusal +
+                                  ": remove it to keep your game. Play without saving?",
+            this, "Quit", "Play");
         folderQuestion_ = question.get();
         platform_.window().showAlert(std::move(question));
     }

@@ -9,6 +9,7 @@
 #include "cube/Position.h"
 #include "overlay/InfoView.h"
 #include "overlay/RecordsView.h"
+#include "platform/Signals.h"
 #include "store/Exchange.h"
 #include "view/EAGLView.h"
 
@@ -109,7 +110,7 @@ void EAGLView::showRecords() {
              }});
         items.push_back({"Import", [self] {
                              self->say(self->platform_.askForFile(
-                                 [self](const std::string& bytes, const std::string& problem) {
+                                 [self](platform::ByteSource& bytes, const std::string& problem) {
                                      self->importRecords(bytes, problem);
                                  }));
                          }});
@@ -137,17 +138,16 @@ void EAGLView::say(const std::string& words) {
 // What a file chosen in the browser, or dropped on the window, holds, merged into the
 // records as the command line's --import-records does; what was taken and passed over is
 // said.
-void EAGLView::importRecords(const std::string& bytes, std::string problem) {
-    store::Imported imported;
-    std::string message;
-    if (!problem.empty() || !store::readImport(bytes, std::time(nullptr), imported, problem)) {
-        message = "Nothing was imported: " + problem;
-    } else {
-        const store::Merged merged = store::mergeSolves(game_.solves().done(), imported.solves);
-        std::string error;
-        message = merged.taken > 0 && !keeper_->importSolves(merged.solves, error)
-                      ? "Nothing was imported: " + error
-                      : store::importReport(imported, merged);
+void EAGLView::importRecords(platform::ByteSource& bytes, const std::string& problem) {
+    std::string message = "Nothing was imported: " + problem;
+    if (problem.empty()) {
+        std::string words;
+        const auto stop = [] { return platform::terminationRequested() != 0; };
+        const store::Keeper::Import done =
+            keeper_->importFrom(bytes, std::time(nullptr), words, stop);
+        message = done == store::Keeper::Import::Saved || done == store::Keeper::Import::Unfinished
+                      ? words
+                      : "Nothing was imported: " + words;
     }
     showPanel(std::make_unique<MessageView>(bounds(), message));
     platform_.tell(message);

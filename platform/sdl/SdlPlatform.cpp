@@ -426,17 +426,19 @@ std::string SdlPlatform::askForFile(FileTaker take) {
            "import it.";
 }
 
-// As large as any records may be (store::kLargestImport); a larger file is not read.
+// Read as it is taken, never waited for: a FIFO or a device dropped is refused.
 void SdlPlatform::dropFile(const char* path) {
     if (!dropped_) {
         return;
     }
-    std::string bytes, problem;
-    if (!readRegularFile(path, 100L * 1024 * 1024, "any records", bytes, problem)) {
-        problem = std::string(path) + ": " + problem;
-        bytes.clear();
+    FileSource file;
+    std::string problem;
+    if (!file.open(path, kLargestFileTaken, "any records", problem)) {
+        TextSource none("");
+        dropped_(none, std::string(path) + ": " + problem);
+        return;
     }
-    dropped_(bytes, problem);
+    dropped_(file, "");
 }
 
 }  // namespace gyrelle::platform

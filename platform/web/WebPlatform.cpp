@@ -339,21 +339,20 @@ std::string WebPlatform::askForFile(FileTaker take) {
         input.onchange = function() {
             var file = input.files[0];
             if (!file) return;
-            // As large as any records may be (store::kLargestImport); larger is not read.
-            if (file.size > 100 * 1024 * 1024) {
+            // As large as any records are made from; larger is not read.
+            if (file.size > $0) {
                 _gyrelleFileChosen(0, file.size);
                 return;
             }
+            // Kept here and read a piece at a time: the game's memory never holds it whole.
             file.arrayBuffer().then(function(buffer) {
-                var bytes = new Uint8Array(buffer);
-                var at = _malloc(bytes.length + 1);
-                HEAPU8.set(bytes, at);
-                _gyrelleFileChosen(at, bytes.length);
-                _free(at);
+                Module.gyrelleChosen = new Uint8Array(buffer);
+                _gyrelleFileChosen(1, buffer.byteLength);
+                Module.gyrelleChosen = null;
             });
         };
         input.click();
-    });
+    }, kLargestFileTaken);
     return {};  // the page says it, or the browser shows it
 }
 
@@ -387,9 +386,44 @@ void WebPlatform::addressChanged() {
 }
 // clang-format on
 
-void WebPlatform::fileChosen(const std::string& bytes, const std::string& problem) {
+namespace {
+
+// The bytes of the file chosen, as the page holds them, copied over a piece at a time.
+class ChosenFile : public ByteSource {
+  public:
+    long read(char* into, size_t most, std::string&) override {
+        const long n = EM_ASM_INT(
+            {
+                var bytes = Module.gyrelleChosen;
+                var n = Math.min($2, bytes.length - $1);
+                HEAPU8.set(bytes.subarray($1, $1 + n), $0);
+                return n;
+            },
+            into, static_cast<double>(at_), static_cast<double>(most));
+        at_ += static_cast<size_t>(n);
+        return n;
+    }
+    bool rewind() override {
+        at_ = 0;
+        return true;
+    }
+
+  private:
+    size_t at_ = 0;
+};
+
+}  // namespace
+
+void WebPlatform::fileChosen(bool held, size_t length) {
     if (takeFile_) {
-        takeFile_(bytes, problem);
+        ChosenFile chosen;
+        TextSource none("");
+        if (held) {
+            takeFile_(chosen, "");
+        } else {
+            takeFile_(none,
+                      "it is larger than any records (" + std::to_string(length >> 20) + " MB)");
+        }
     }
     finishEvent();
 }
@@ -398,12 +432,10 @@ void WebPlatform::fileChosen(const std::string& bytes, const std::string& proble
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void gyrelleFileChosen(const char* bytes, size_t length) {
+// `held`: the page holds the file's bytes (Module.gyrelleChosen); else it is too large.
+EMSCRIPTEN_KEEPALIVE void gyrelleFileChosen(int held, double length) {
     if (auto* p = gyrelle::platform::running) {
-        p->fileChosen(
-            bytes ? std::string(bytes, length) : std::string(),
-            bytes ? std::string()
-                  : "it is larger than any records (" + std::to_string(length >> 20) + " MB)");
+        p->fileChosen(held != 0, static_cast<size_t>(length));
     }
 }
 

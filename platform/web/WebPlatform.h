@@ -37,7 +37,8 @@ class WebPlatform : public WindowHost {
     std::string askForFile(FileTaker take) override;
     void tell(const std::string& text) override;
     // The bytes of the file the player chose (or why not), for what asked for it.
-    void fileChosen(const std::string& bytes, const std::string& problem);
+    // A file chosen to import: `held` when the page holds its bytes, else too large.
+    void fileChosen(bool held, size_t length);
     // The page's address holds "#position=CODE": set as a pasted position, and the
     // address cleared so that a reload plays on from the saved cube.
     void addressChanged();

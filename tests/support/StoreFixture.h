@@ -39,6 +39,7 @@ class StoreTest : public ::testing::Test {
     std::unique_ptr<Session> open(std::string* log = nullptr, const std::string& in = "") {
         auto s = std::make_unique<Session>();
         s->keeper = std::make_unique<store::Keeper>(s->game, loop, in.empty() ? dir : in, "");
+        s->keeper->setWallClock([this] { return wall(); });
         ::testing::internal::CaptureStderr();
         s->keeper->restore();
         const std::string said = ::testing::internal::GetCapturedStderr();
@@ -101,6 +102,11 @@ class StoreTest : public ::testing::Test {
 
     std::string dir;
     double now = 1000;
+    // The wall clock: 2026-12-08T00:00:00Z when `now` is 1000, and on by `away` more, the
+    // time a game was closed (the loop's clock of a new process has no idea of it).
+    static constexpr double kWallAtStart = 1796688000;
+    double away = 0;
+    double wall() const { return kWallAtStart + (now - 1000) + away; }
     platform::RunLoop loop{[this] { return now; }};
 };
 

@@ -10,6 +10,7 @@
 namespace gyrelle::testing::spy {
 
 std::vector<std::string>* calls = nullptr;
+std::vector<std::string>* renamedFrom = nullptr;
 bool failFolderSync = false;
 std::time_t fixedTime = 0;
 
@@ -70,6 +71,9 @@ extern "C" int rename(const char* from, const char* to) {
     static auto next = spy::real<int (*)(const char*, const char*)>("rename");
     if (spy::calls) {
         spy::calls->push_back(std::string("rename to ") + spy::nameOf(to));
+    }
+    if (spy::renamedFrom) {
+        spy::renamedFrom->push_back(from);
     }
     spy::moment();
     const int result = next(from, to);

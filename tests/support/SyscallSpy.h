@@ -10,6 +10,8 @@ namespace gyrelle::testing::spy {
 
 // While set: "fsync file", "fsync folder", "rename to <name>", "unlink <name>" in order.
 extern std::vector<std::string>* calls;
+// While set: the paths renamed from (a save's temporaries), in order.
+extern std::vector<std::string>* renamedFrom;
 // The next fsync of a folder fails with EIO.
 extern bool failFolderSync;
 // From now on the process is killed (SIGKILL) just before or just after one of those

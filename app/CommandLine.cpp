@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -54,15 +56,20 @@ int printSolution(const char* code, std::FILE* out, std::FILE* err) {
         return 2;
     }
     solver::Solver solver(solver::Preparation::shared().wait());
-    std::fprintf(out, "%s\n",
-                 solver::notation(*solver.solve(cube, solver::Solver::kMostTurns, true)).c_str());
+    const solver::Turns turns = *solver.solve(cube, solver::Solver::kMostTurns, true);
+    if (turns.empty()) {  // the line of turns stays, empty, for whoever reads it
+        std::fprintf(err, "gyrelle: the position is solved: no turn is needed\n");
+    }
+    std::fprintf(out, "%s\n", solver::notation(turns).c_str());
     return 0;
 }
 
 int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
     char* end = nullptr;
     const long n = count ? std::strtol(count, &end, 10) : 1;
-    if (count && (end == count || *end != '\0' || n < 1 || n > kMostScrambles)) {
+    // Digits alone: strtol would pass over spaces and take a sign.
+    if (count && (!std::isdigit(static_cast<unsigned char>(count[0])) || *end != '\0' ||
+                  n < 1 || n > kMostScrambles)) {
         std::fprintf(err, "gyrelle: --scramble takes a number from 1 to %ld\n", kMostScrambles);
         return 2;
     }
@@ -187,9 +194,8 @@ int importRecords(const char* path, std::FILE* out, std::FILE* err) {
             break;
     }
     if (const int signal = platform::terminationRequested()) {
-        std::fprintf(err,
-                     "gyrelle: stopped by %s before anything was written; nothing was imported\n",
-                     strsignal(signal));
+        std::fprintf(err, "gyrelle: stopped by %s; nothing was imported\n",
+                     signal == SIGINT ? "SIGINT" : signal == SIGHUP ? "SIGHUP" : "SIGTERM");
     } else {
         std::fprintf(err, "gyrelle: nothing was imported: %s\n", words.c_str());
     }

@@ -31,9 +31,14 @@ void catchTerminationSignals() {
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    sigset_t mask;
+    sigemptyset(&mask);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(signal, &action, nullptr);
+        sigaddset(&mask, signal);
     }
+    // Blocked by whoever started the game, one would wait until it ends, unsaved.
+    sigprocmask(SIG_UNBLOCK, &mask, nullptr);
     signal(SIGPIPE, SIG_IGN);
 }
 

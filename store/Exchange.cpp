@@ -939,6 +939,9 @@ std::string importReport(const Imported& imported, const Merged& merged) {
     if (merged.repeated) {
         over.push_back(std::to_string(merged.repeated) + " repeated in the file");
     }
+    if (merged.noTime) {
+        over.push_back(std::to_string(merged.noTime) + " of no time (0 seconds)");
+    }
     over.insert(over.end(), imported.skipped.begin(), imported.skipped.end());
     for (size_t i = 0; i < over.size(); ++i) {
         text += (i == 0 ? " Passed over: " : "; ") + over[i];

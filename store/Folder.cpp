@@ -130,14 +130,17 @@ bool Folder::refuse(const char* name, const std::string& why) {
 }
 
 bool Folder::lock() {
-    // Only the lock itself, never what a link there leads to: a link, a folder or a FIFO
-    // at its place would be no lock at all, and two games would write over each other.
-    if (const std::string why = platform::unusable(path(kLock), platform::Links::Refuse);
-        !why.empty()) {
-        return refuse(kLock, why);
+    // Never what a link there leads to: a link, a folder or a FIFO at the lock's place
+    // would be no lock at all, and two games would write over each other. Nothing is
+    // made (not even the lock) while one of the game's own names is taken so.
+    for (const std::string& name : ownFiles()) {
+        if (const std::string why = platform::unusable(path(name.c_str()), platform::Links::Refuse);
+            !why.empty()) {
+            return refuse(name.c_str(), why);
+        }
     }
-    lockFd_ =
-        ::open(path(kLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    lockFd_ = ::open(path(kLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                     0600);
     struct stat st {};
     if (lockFd_ < 0 && errno != EROFS) {
         return refuse(kLock, std::string("cannot be opened (") + std::strerror(errno) + ")");
@@ -151,12 +154,6 @@ bool Folder::lock() {
     }
     // Where no lock can be had at all (a read-only file system, one without locks) two
     // games cannot be told apart; the saves say what goes wrong.
-    for (const std::string& name : ownFiles()) {
-        if (const std::string why = platform::unusable(path(name.c_str()), platform::Links::Refuse);
-            !why.empty()) {
-            return refuse(name.c_str(), why);
-        }
-    }
     return true;
 }
 

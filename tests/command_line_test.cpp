@@ -8,6 +8,11 @@
 #include <sstream>
 #include <vector>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/CommandLine.h"
 #include "store/Folder.h"
 
@@ -122,7 +127,8 @@ TEST(CommandLine, SolveAndScramblePrintTurns) {
     EXPECT_EQ(runCommandLine({"--solve", "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB"},
                              err, nullptr, &out),
               0);
-    EXPECT_EQ(out, "\n");  // nothing to turn
+    EXPECT_EQ(out, "\n");  // nothing to turn, and said so
+    EXPECT_EQ(err, "gyrelle: the position is solved: no turn is needed\n");
     EXPECT_EQ(runCommandLine({"--solve", "UUU"}, err, nullptr, &out), 2);
     EXPECT_EQ(err, "gyrelle: Not a cube position: it must be 54 letters\n");
 
@@ -141,7 +147,8 @@ TEST(CommandLine, SolveAndScramblePrintTurns) {
         EXPECT_LE(each.size(), 21u) << line;
     }
     EXPECT_EQ(count, 100);
-    for (const char* bad : {"101", "0", "-1", "x", "5x"}) {
+    EXPECT_EQ(runCommandLine({"--scramble", "1"}, err, nullptr, &out), 0);  // the least
+    for (const char* bad : {"101", "0", "-1", "x", "5x", " 5", "+5", ""}) {
         EXPECT_EQ(runCommandLine({"--scramble", bad}, err, nullptr, &out), 2) << bad;
         EXPECT_EQ(err, "gyrelle: --scramble takes a number from 1 to 100\n");
         EXPECT_EQ(out, "");
@@ -221,5 +228,116 @@ TEST(CommandLine, RecordsGoOutAndComeBackIn) {
     EXPECT_EQ(err.substr(0, err.find('\n')), "gyrelle: --import-records needs a FILE");
     std::filesystem::remove_all(home);
 }
+
+// An import never waits: a FIFO is refused at once (before, the open waited for a
+// writer, and no signal ended it). A signal that comes before the solves are written ends
+// the real program's import with nothing changed.
+TEST(CommandLine, AnImportNeverWaitsAndASignalEndsItWithNothingChanged) {
+    char pattern[] = "/tmp/gyrelle-fifo-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern, dir = home + "/gyrelle";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    std::filesystem::create_directory(dir);
+    const std::string records =
+        "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 57 83.412 turns\nend\n";
+    std::ofstream(dir + "/records") << records;
+    const std::string fifo = home + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string err, out;
+    EXPECT_EQ(runCommandLine({"--import-records", fifo.c_str()}, err, nullptr, &out), 2);
+    EXPECT_EQ(err,
+              "gyrelle: " + fifo + ": it is a FIFO, not a regular file; nothing was imported\n");
+
+    const std::string csv = home + "/solves.csv";
+    std::ofstream(csv) << "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,"
+                          "scramble,assisted\n2025-12-08T00:00:00Z,9.000,,9.000,,,turns,,no\n";
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        int errors[2];
+        ASSERT_EQ(pipe(errors), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // The signal is there before the program's first line: it comes the moment
+            // the program can take it.
+            sigset_t mask;
+            sigemptyset(&mask);
+            sigaddset(&mask, signal);
+            sigprocmask(SIG_BLOCK, &mask, nullptr);
+            raise(signal);
+            dup2(errors[1], 2);
+            execl(GYRELLE_BINARY, GYRELLE_BINARY, "--import-records", csv.c_str(), nullptr);
+            _exit(127);
+        }
+        close(errors[1]);
+        std::string said;
+        char buffer[256];
+        for (ssize_t n; (n = read(errors[0], buffer, sizeof buffer)) > 0;) {
+            said.append(buffer, static_cast<size_t>(n));
+        }
+        close(errors[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << signal;
+        EXPECT_EQ(said, std::string("gyrelle: stopped by ") +
+                            (signal == SIGTERM  ? "SIGTERM"
+                             : signal == SIGINT ? "SIGINT"
+                                                : "SIGHUP") +
+                            "; nothing was imported\n");
+        EXPECT_EQ(fileText(dir + "/records"), records);
+        EXPECT_FALSE(std::filesystem::exists(dir + "/records.before-import"));
+    }
+    std::filesystem::remove_all(home);
+}
+
+// The largest file an import takes is taken (here a csTimer export of one solve, padded
+// with spaces); one byte more is refused before anything is read from it.
+TEST(CommandLine, AnImportOfExactlyTheLargestSizeIsTakenAndOneByteMoreIsNot) {
+    char pattern[] = "/tmp/gyrelle-largest-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern, file = home + "/cstimer.txt";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    const std::string solve = R"({"session1":[[[0,12345],"R U2 F'","",1765100000]])";
+    const long largest = 100L * 1024 * 1024;
+    for (long size : {largest, largest + 1}) {
+        {
+            std::ofstream out(file, std::ios::binary);
+            out << solve << std::string(static_cast<size_t>(size) - solve.size() - 1, ' ') << "}";
+        }
+        ASSERT_EQ(static_cast<long>(std::filesystem::file_size(file)), size);
+        std::filesystem::remove_all(home + "/gyrelle");
+        std::string err, out;
+        if (size == largest) {
+            EXPECT_EQ(runCommandLine({"--import-records", file.c_str()}, err, nullptr, &out), 0)
+                << err;
+            EXPECT_EQ(out, "Took 1 solve (csTimer).\n");
+        } else {
+            EXPECT_EQ(runCommandLine({"--import-records", file.c_str()}, err, nullptr, &out), 2);
+            EXPECT_EQ(err, "gyrelle: " + file +
+                               ": it is larger than any records (100 MB); nothing was imported\n");
+        }
+    }
+    std::filesystem::remove_all(home);
+}
+
+// Records that cannot be read are not exported: said, status 1, and no file written.
+TEST(CommandLine, RecordsThatCannotBeReadAreNotExported) {
+    char pattern[] = "/tmp/gyrelle-export-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern, dir = home + "/gyrelle";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/records") << "gyrelle records 2\nsolve yesterday\nend\n";
+    std::string err, out;
+    const std::string csv = home + "/out.csv";
+    EXPECT_EQ(runCommandLine({"--export-records", csv.c_str()}, err, nullptr, &out), 1);
+    EXPECT_EQ(err, "gyrelle: " + dir +
+                       "/records cannot be read: line 2 is malformed; nothing was exported\n");
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(std::filesystem::exists(csv));
+    EXPECT_EQ(runCommandLine({"--export-records", "-"}, err, nullptr, &out), 1);
+    EXPECT_EQ(out, "");
+    std::filesystem::remove_all(home);
+}
+
 
 }  // namespace

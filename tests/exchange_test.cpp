@@ -87,6 +87,14 @@ TEST(Exchange, EachBadInputIsNamedWithItsLine) {
         {head + "2026-12-01T00:00:00Z,1.0,,,5,,turns,,maybe\n",
          "line 2: assisted is \"maybe\", not yes or no"},
         {head + "2026-12-01T00:00:00Z,1.0,,,5,,turns,\"R,no\n", "line 2: a quote is not closed"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,\"turns\"x,,no\n",
+         "line 2: text after a quoted field"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,turns,\"R\" ,no\n",
+         "line 2: text after a quoted field"},
+        {head + "2026-12-01T00:00:00Z,1.0,,,5,,tu\"rns,,no\n", "line 2: a quote inside a field"},
+        {head + "2026-12-01T00:00:00Z,-0,,,5,,turns,,no\n",
+         "line 2: the time \"-0\" is not a number of seconds"},
+
         {head + good + "2026-12-01T00:00:00Z,1.0,,,5,,turns,,n\xE9\n",
          "line 3: it is not UTF-8 text"},
         {std::string("\xFF\xFE"
@@ -108,7 +116,16 @@ TEST(Exchange, EachBadInputIsNamedWithItsLine) {
     const std::string soon = head + "2026-12-08T00:10:00Z,1.0,,,5,,turns,,no\n";
     EXPECT_TRUE(readImport(soon, kNow, out, problem)) << problem;
     EXPECT_FALSE(readImport(soon, kNow - 1, out, problem));
-    // The largest file: one byte more is refused before anything is read from it.
+    // A row of 4096 bytes with its line feed is read (a scramble's turns may be far apart);
+    // one byte more is no solve's, and is not held to find that out.
+    for (size_t length : {4096u, 4097u}) {
+        const std::string start = "2026-12-01T00:00:00Z,1.0,,,5,,competition,R", end = " U2,no\n";
+        const std::string row = start + std::string(length - start.size() - end.size(), ' ') + end;
+        ASSERT_EQ(row.size(), length);
+        EXPECT_EQ(readImport(head + row, kNow, out, problem), length == 4096) << length;
+        EXPECT_EQ(problem, length == 4096 ? "" : "line 2: it is longer than any solve's row");
+    }
+    // The largest file: one byte more is refused as soon as it is read so far.
     const std::string huge(size_t(kLargestImport) + 1, '\n');
     EXPECT_FALSE(readImport(huge, kNow, out, problem));
     EXPECT_EQ(problem, "it is larger than any records (100 MB)");
@@ -176,6 +193,19 @@ TEST(Exchange, AMergeTakesOnlyWhatIsNotKept) {
     const Merged again = mergeSolves(m.solves, incoming);
     EXPECT_EQ(again.taken, 0u);
     EXPECT_EQ(again.solves.size(), 4u);
+    // No solve takes no time (a best of 0.000 was kept): passed over and said; a DNF may
+    // have none.
+    Solve none = some()[1];
+    none.date += 1000;
+    none.seconds = 0;
+    Solve dnf = none;
+    dnf.date += 1;
+    dnf.penalty = Penalty::Dnf;
+    const Merged zero = mergeSolves(kept, {none, dnf});
+    EXPECT_EQ(zero.noTime, 1u);
+    EXPECT_EQ(zero.taken, 1u);
+    EXPECT_EQ(importReport({"Gyrelle CSV", {}, {}}, zero),
+              "Took 1 solve (Gyrelle CSV). Passed over: 1 of no time (0 seconds).");
     // A thousandth of a second apart is another solve.
     Solve near = some()[1];
     near.seconds += 0.001;

@@ -68,8 +68,8 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
     char* end = nullptr;
     const long n = count ? std::strtol(count, &end, 10) : 1;
     // Digits alone: strtol would pass over spaces and take a sign.
-    if (count && (!std::isdigit(static_cast<unsigned char>(count[0])) || *end != '\0' ||
-                  n < 1 || n > kMostScrambles)) {
+    if (count && (!std::isdigit(static_cast<unsigned char>(count[0])) || *end != '\0' || n < 1 ||
+                  n > kMostScrambles)) {
         std::fprintf(err, "gyrelle: --scramble takes a number from 1 to %ld\n", kMostScrambles);
         return 2;
     }
@@ -190,12 +190,17 @@ int importRecords(const char* path, std::FILE* out, std::FILE* err) {
         case store::Keeper::Import::BadFile:
             std::fprintf(err, "gyrelle: %s: %s; nothing was imported\n", path, words.c_str());
             return 2;
+        case store::Keeper::Import::NotSaved:  // and the game that has them ends here
+            std::fprintf(err, "gyrelle: nothing was imported: the records could not be saved\n");
+            return 1;
         case store::Keeper::Import::NotMade:
             break;
     }
     if (const int signal = platform::terminationRequested()) {
         std::fprintf(err, "gyrelle: stopped by %s; nothing was imported\n",
-                     signal == SIGINT ? "SIGINT" : signal == SIGHUP ? "SIGHUP" : "SIGTERM");
+                     signal == SIGINT   ? "SIGINT"
+                     : signal == SIGHUP ? "SIGHUP"
+                                        : "SIGTERM");
     } else {
         std::fprintf(err, "gyrelle: nothing was imported: %s\n", words.c_str());
     }

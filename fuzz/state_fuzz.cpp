@@ -175,7 +175,7 @@ void checkSaving(const uint8_t* data, size_t size) {
         names.push_back(name);
     }
     for (const std::string& name : names) {
-        files.push_back({name.c_str(), &first[name]});
+        files.push_back({name.c_str(), {&first[name]}});
     }
     const std::string text = Folder::savingText(files);
     in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");

@@ -400,9 +400,10 @@ class JsonBytes {
         const int c = s_->in->get();
         State& s = *s_;
         if (s.inString) {
-            s.inString = s.escaped || c != '"';
+            const bool closing = !s.escaped && c == '"';
             s.escaped = !s.escaped && c == '\\';
-            ++s.run;
+            s.inString = !closing;
+            s.run += !closing;
         } else if (c == '"') {
             s.inString = true;
             s.run = 0;
@@ -846,7 +847,8 @@ Merge::Key Merge::keyOf(const Solve& s) {
     return {s.date, std::llround(s.seconds * 1000)};
 }
 
-Merge::Merge(const std::vector<Solve>& kept, long room) : kept_(kept), room_(room) {
+Merge::Merge(const std::vector<Solve>& kept, long room)
+    : kept_(kept), slots_(1024, 0), room_(room) {
     keptKeys_.reserve(kept.size());
     for (const Solve& s : kept) {
         keptKeys_.push_back(keyOf(s));
@@ -854,11 +856,25 @@ Merge::Merge(const std::vector<Solve>& kept, long room) : kept_(kept), room_(roo
     std::sort(keptKeys_.begin(), keptKeys_.end());
 }
 
+size_t Merge::slotOf(const Key& key) const {
+    const auto hash = static_cast<std::uint64_t>(key.first) * 0x9E3779B97F4A7C15ull ^
+                      static_cast<std::uint64_t>(key.second) * 0xC2B2AE3D27D4EB4Full;
+    for (size_t slot = (hash >> 20) & (slots_.size() - 1);;
+         slot = (slot + 1) & (slots_.size() - 1)) {
+        if (slots_[slot] == 0 || keyOf(taken_[slots_[slot] - 1]) == key) {
+            return slot;
+        }
+    }
+}
+
 bool Merge::add(const Solve& s, std::string& problem) {
     const Key key = keyOf(s);
     if (std::binary_search(keptKeys_.begin(), keptKeys_.end(), key)) {
         ++alreadyKept;
-    } else if (takenKeys_.count(key)) {
+        return true;
+    }
+    size_t slot = slotOf(key);
+    if (slots_[slot] != 0) {
         ++repeated;
     } else if (s.seconds <= 0 && s.penalty != Penalty::Dnf) {
         ++noTime;  // no solve takes no time: a placeholder, or a fault
@@ -870,18 +886,30 @@ bool Merge::add(const Solve& s, std::string& problem) {
                       std::to_string(kLargestRecordsFile >> 20) + " MB)";
             return false;
         }
-        takenKeys_.insert(key);
         taken_.push_back(s);
+        slots_[slot] = static_cast<std::uint32_t>(taken_.size());
         ++taken;
+        if (taken_.size() * 2 > slots_.size()) {
+            std::vector<std::uint32_t> all(slots_.size() * 2, 0);
+            all.swap(slots_);
+            for (std::uint32_t i : all) {
+                if (i != 0) {
+                    slots_[slotOf(keyOf(taken_[i - 1]))] = i;
+                }
+            }
+        }
     }
     return true;
 }
 
-std::vector<Solve> Merge::result() const {
+std::vector<Solve> Merge::result() {
     std::vector<Solve> all;
     all.reserve(kept_.size() + taken_.size());
     all.insert(all.end(), kept_.begin(), kept_.end());
-    all.insert(all.end(), taken_.begin(), taken_.end());
+    for (; !taken_.empty(); taken_.pop_front()) {
+        all.push_back(std::move(taken_.front()));
+    }
+    slots_.clear();
     // In the order they ended; of one date, the kept ones first.
     std::stable_sort(all.begin(), all.end(),
                      [](const Solve& a, const Solve& b) { return a.date < b.date; });

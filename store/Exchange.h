@@ -1,11 +1,12 @@
 #pragma once
 
 #include <climits>
+#include <cstdint>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -74,23 +75,24 @@ class Merge {
     // False, with `problem`, when the records would grow past their room.
     bool add(const Solve& solve, std::string& problem);
     // The solves kept with those taken, in the order they ended; of one date, the kept
-    // ones first.
-    std::vector<Solve> result() const;
+    // ones first. Once: the solves taken are given up as they are moved.
+    std::vector<Solve> result();
     size_t taken = 0, alreadyKept = 0, repeated = 0, noTime = 0;
     bool full = false;
 
   private:
     using Key = std::pair<std::time_t, long long>;
-    struct Hash {
-        size_t operator()(const Key& k) const {
-            return std::hash<long long>()(static_cast<long long>(k.first) * 1000003 ^ k.second);
-        }
-    };
     static Key keyOf(const Solve& s);
+    // The slot of `key` among those taken: the one holding it, or the empty one where it
+    // would go.
+    size_t slotOf(const Key& key) const;
     const std::vector<Solve>& kept_;
     std::vector<Key> keptKeys_;  // sorted
-    std::vector<Solve> taken_;
-    std::unordered_set<Key, Hash> takenKeys_;
+    // In pieces, so that growing never copies them all, and freed as they are moved on.
+    std::deque<Solve> taken_;
+    // Open addressing over taken_: 1 + its index, 0 for an empty slot; never more than
+    // half full.
+    std::vector<std::uint32_t> slots_;
     long room_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/Files.h"
@@ -68,6 +69,44 @@ bool writeText(const std::string& path, const std::string& text, std::string& er
         return false;
     }
     return true;
+}
+
+bool writePieces(std::FILE* out, const Folder::Pieces& pieces) {
+    for (const std::string* piece : pieces) {
+        if (std::fwrite(piece->data(), 1, piece->size(), out) != piece->size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeFile(const std::string& path, const Folder::Pieces& pieces, std::string& error) {
+    auto write = [](std::FILE* out, const void* p) {
+        return writePieces(out, *static_cast<const Folder::Pieces*>(p));
+    };
+    if (!platform::replaceFile(path, write, &pieces, error, platform::Links::Follow)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+size_t sizeOf(const Folder::Pieces& pieces) {
+    size_t n = 0;
+    for (const std::string* piece : pieces) {
+        n += piece->size();
+    }
+    return n;
+}
+
+// `saving` as it streams out: its header, each file's line and pieces, its end.
+bool writeSaving(std::FILE* out, const Folder::Texts& files) {
+    bool ok = std::fprintf(out, "%s\n", kSavingHeader) > 0;
+    for (const auto& [name, pieces] : files) {
+        ok = ok && std::fprintf(out, "file %s %zu\n", name, sizeOf(pieces)) > 0 &&
+             writePieces(out, pieces);
+    }
+    return ok && std::fputs("end\n", out) >= 0;
 }
 
 // The file at `path` opened for reading if it is a regular one of at most `largest` bytes
@@ -139,8 +178,8 @@ bool Folder::lock() {
             return refuse(name.c_str(), why);
         }
     }
-    lockFd_ = ::open(path(kLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                     0600);
+    lockFd_ =
+        ::open(path(kLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     struct stat st {};
     if (lockFd_ < 0 && errno != EROFS) {
         return refuse(kLock, std::string("cannot be opened (") + std::strerror(errno) + ")");
@@ -223,11 +262,16 @@ void Folder::recover() {
 }
 
 std::string Folder::savingText(const Texts& files) {
-    std::string saving = std::string(kSavingHeader) + "\n";
-    for (const auto& [name, text] : files) {
-        saving += "file " + std::string(name) + " " + std::to_string(text->size()) + "\n" + *text;
+    char* text = nullptr;
+    size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
+    if (out) {
+        writeSaving(out, files);
+        std::fclose(out);
     }
-    return saving + "end\n";
+    std::string saving(text ? text : "", length);
+    std::free(text);
+    return saving;
 }
 
 bool Folder::readSaving(std::FILE* in, std::map<std::string, std::string>& texts) {
@@ -302,9 +346,13 @@ bool Folder::replace(const Texts& files, std::string& error, bool* committed) {
         return false;
     }
     if (files.size() == 1 && !unfinished_) {
-        return writeText(path(files[0].first), *files[0].second, error, platform::Links::Follow);
+        return writeFile(path(files[0].first), files[0].second, error);
     }
-    if (!writeText(path(kSaving), savingText(files), error, platform::Links::Refuse)) {
+    auto write = [](std::FILE* out, const void* f) {
+        return writeSaving(out, *static_cast<const Texts*>(f));
+    };
+    if (!platform::replaceFile(path(kSaving), write, &files, error, platform::Links::Refuse)) {
+        error = path(kSaving) + ": " + error;
         return false;
     }
     // From here on the save is made: a crash leaves `saving` for the next start, and
@@ -313,8 +361,8 @@ bool Folder::replace(const Texts& files, std::string& error, bool* committed) {
     if (committed) {
         *committed = true;
     }
-    for (const auto& [name, text] : files) {
-        if (!writeText(path(name), *text, error, platform::Links::Follow)) {
+    for (const auto& [name, pieces] : files) {
+        if (!writeFile(path(name), pieces, error)) {
             return false;
         }
     }

@@ -86,7 +86,10 @@ class Folder {
     // `error` naming the file, when the save may not be on the disk; `committed` then
     // says whether it is whole in `saving` all the same, to be completed by the next
     // save or start.
-    using Texts = std::vector<std::pair<const char*, const std::string*>>;
+    // Each file's text in pieces, written one after the other: a big file is never
+    // copied whole to be written.
+    using Pieces = std::vector<const std::string*>;
+    using Texts = std::vector<std::pair<const char*, Pieces>>;
     bool replace(const Texts& files, std::string& error, bool* committed = nullptr);
     // A save cut short may still wait to be completed: the next save must hold every
     // file, not only those that changed.

@@ -460,7 +460,6 @@ Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& erro
     if (!folder_->keepCopy(Folder::kRecords, Folder::kBeforeImport, error)) {
         return Import::NotMade;
     }
-    std::vector<Solve> before = game_.solves().done();
     game_.replaceSolves(std::move(solves));
     bool committed = false;
     if (save(true, &committed)) {
@@ -470,10 +469,9 @@ Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& erro
         error = folder_->path(Folder::kSaving);
         return Import::Unfinished;
     }
-    // Nothing of it reached the disk: the game's solves as the files still hold them.
-    game_.replaceSolves(std::move(before));
+    // Nothing of it reached the disk: the game has them, and saves them as it can.
     error = "the records could not be saved (said above)";
-    return Import::NotMade;
+    return Import::NotSaved;
 }
 
 Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::string& words,
@@ -505,6 +503,9 @@ Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::st
                 ? report + " They wait in " + error +
                       " (the save stopped, as said above): the next save or start of Gyrelle "
                       "puts them in the records."
+            : done == Import::NotSaved
+                ? report + " They are not saved yet (" + error +
+                      "): the game saves them with the cube as soon as it can."
                 : error;
     return done;
 }

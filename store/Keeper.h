@@ -55,17 +55,17 @@ class Keeper : public Game::Listener {
 
     // The finished solves replaced by `solves` (an import merged with them), the records
     // file as it was first kept as records.before-import; saved at once. NotMade, with
-    // `error`, changes nothing: the records cannot be kept or that copy not made, or the
-    // save failed before anything of it reached the disk (the game then has its solves
-    // as before). Unfinished: the save is whole in `saving` but not in the records yet
-    // (`error` says why); the next save or start completes it.
-    enum class Import { Saved, Unfinished, NotMade, BadFile };
+    // `error`, changes nothing: the records cannot be kept or that copy not made.
+    // Unfinished: the save is whole in `saving` (`error` names it) but not in the records
+    // yet; the next save or start completes it. NotSaved: nothing of it reached the disk;
+    // the game has the solves, and its next saves try again.
+    enum class Import { Saved, Unfinished, NotSaved, NotMade, BadFile };
     Import importSolves(std::vector<Solve> solves, std::string& error);
     // The solves of `source` not kept yet, taken into the records as importSolves does;
-    // `words` what happened: what was taken and passed over (Saved; Unfinished, then with
-    // why), or why nothing was (NotMade; BadFile: the file is not wholly solves, or not
-    // one at all, and says where). `stop`, asked as the file is read, ends it with
-    // nothing changed.
+    // `words` what happened: what was taken and passed over (Saved; Unfinished and
+    // NotSaved, then with where they are), or why nothing was (NotMade; BadFile: the file
+    // is not wholly solves, or not one at all, and says where). `stop`, asked as the file is read,
+    // ends it with nothing changed.
     Import importFrom(ImportSource& source, std::time_t now, std::string& words,
                       const std::function<bool()>& stop = {});
     // The records file could be read (or there was none): solves can be added to it.

@@ -74,13 +74,13 @@ void Writer::run() {
 }
 
 bool Writer::writeNow(std::vector<File>& files, bool sayAgain, bool* committed) {
-    std::vector<std::string> texts(files.size());
     Folder::Texts named;
-    for (size_t i = 0; i < files.size(); ++i) {
-        for (const auto& piece : files[i].pieces) {
-            texts[i] += *piece;
+    for (const File& f : files) {
+        Folder::Pieces pieces;
+        for (const auto& piece : f.pieces) {
+            pieces.push_back(piece.get());
         }
-        named.push_back({files[i].name, &texts[i]});
+        named.push_back({f.name, std::move(pieces)});
     }
     std::string error;
     if (!folder_.replace(named, error, committed)) {

@@ -145,6 +145,11 @@ TEST(Exchange, CsTimersExportIsRead) {
         R"("sessionN":3}})";
     Imported out;
     std::string problem;
+    // A comment of exactly the longest value csTimer's export may hold.
+    ASSERT_TRUE(readImport(
+        "{\"session1\":[[[0,1],\"R\",\"" + std::string(4 << 20, 'x') + "\",1796083200]]}", kNow,
+        out, problem))
+        << problem;
     ASSERT_TRUE(readImport(json, kNow, out, problem)) << problem;
     EXPECT_EQ(out.format, "csTimer");
     ASSERT_EQ(out.solves.size(), 3u);
@@ -166,6 +171,10 @@ TEST(Exchange, CsTimersExportIsRead) {
               "line 1: solve 1 of session \"1\": the date 2100-01-01T00:00:00Z is in the future"},
              {"{\"session1\":[[[0,1],\"R\",\"\",1]\n", "line 2: it ends too soon"},
              {"{\"other\":1}", "line 1: not csTimer's export (no sessions)"},
+             {"{\"session1\":[[[0,1],\"R\",\"" + std::string((4 << 20) + 1, 'x') + "\",1]]}",
+              "line 1: a value longer than any of csTimer's (4 MB)"},
+             {"{\"session1\":[[[0," + std::string((4 << 20) + 1, '1') + "],\"R\",\"\",1]]}",
+              "line 1: a value longer than any of csTimer's (4 MB)"},
          }) {
         EXPECT_FALSE(readImport(bad, kNow, out, problem)) << bad;
         EXPECT_EQ(problem, want);

@@ -2,13 +2,14 @@
 // the game's own files (lock, saving, the copies set aside, the records before an import)
 // are never followed through a link nor used when they are anything but a regular file;
 // what cannot be read is kept, not written over; a save that stopped half-way says so.
+#include "store/Folder.h"
+
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/Files.h"
-#include "store/Folder.h"
 #include "tests/support/StoreFixture.h"
 
 namespace gyrelle::testing {
@@ -21,8 +22,8 @@ using OwnFilesTest = StoreTest;
 std::string listing(const std::string& dir) {
     std::string all;
     for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        all += e.path().string() + (e.is_symlink() ? " -> " + fs::read_symlink(e.path()).string()
-                                                   : "");
+        all += e.path().string() +
+               (e.is_symlink() ? " -> " + fs::read_symlink(e.path()).string() : "");
         if (e.is_regular_file() && !e.is_symlink()) {
             std::stringstream s;
             s << std::ifstream(e.path(), std::ios::binary).rdbuf();
@@ -47,7 +48,8 @@ TEST_F(OwnFilesTest, ALinkOrAnythingButAFileAtTheGamesOwnNamesIsRefused) {
         const char* said;
     };
     const Thing things[] = {
-        {"a link to a file", [&](const std::string& p) { fs::create_symlink(outside + "/target", p); },
+        {"a link to a file",
+         [&](const std::string& p) { fs::create_symlink(outside + "/target", p); },
          "is a symbolic link"},
         {"a dangling link", [&](const std::string& p) { fs::create_symlink(outside + "/none", p); },
          "is a symbolic link"},
@@ -85,8 +87,7 @@ TEST_F(OwnFilesTest, ALinkOrAnythingButAFileAtTheGamesOwnNamesIsRefused) {
             platform::TextSource csv(
                 "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,"
                 "assisted\n2026-01-01T00:00:00Z,9.000,,9.000,,,turns,,no\n");
-            EXPECT_EQ(s->keeper->importFrom(csv, 1798761600, words),
-                      store::Keeper::Import::NotMade)
+            EXPECT_EQ(s->keeper->importFrom(csv, 1798761600, words), store::Keeper::Import::NotMade)
                 << where;
             EXPECT_EQ(words, path(name) + " " + thing.said) << where;
             EXPECT_EQ(listing(dir) + listing(outside), before) << where;
@@ -143,13 +144,14 @@ TEST_F(OwnFilesTest, ThePlayersFilesFollowLinksAndTheirCopiesStayInTheFolder) {
     std::ofstream(dotfiles + "/records.bad") << "the player's own";
     std::string log;
     auto s = open(&log);
-    EXPECT_EQ(log, path("records") + " was not read: it does not begin with \"gyrelle records "
-                                     "2\"; it is kept as " +
+    EXPECT_EQ(log, path("records") +
+                       " was not read: it does not begin with \"gyrelle records "
+                       "2\"; it is kept as " +
                        path("records") + ".bad and new records begin\n");
     EXPECT_EQ(file("records.bad"), "not records");
     EXPECT_FALSE(fs::is_symlink(path("records.bad")));
-    EXPECT_EQ(listing(dotfiles), dotfiles + "/records: not records\n" + dotfiles +
-                                     "/records.bad: the player's own\n");
+    EXPECT_EQ(listing(dotfiles),
+              dotfiles + "/records: not records\n" + dotfiles + "/records.bad: the player's own\n");
     s->game.setSettings([&] {
         Settings changed = s->game.settings();
         changed.stickerLetters = true;
@@ -173,8 +175,8 @@ TEST_F(OwnFilesTest, SettingsThatCannotBeWrittenStopNoOtherFile) {
         fs::remove_all(path("settings"));
         fifo ? (void)mkfifo(path("settings").c_str(), 0600)
              : (void)fs::create_directory(path("settings"));
-        const std::string said = path("settings") + (fifo ? " is a FIFO" : " is a folder") +
-                                 ", not a regular file";
+        const std::string said =
+            path("settings") + (fifo ? " is a FIFO" : " is a folder") + ", not a regular file";
         std::string log;
         auto s = open(&log);
         EXPECT_EQ(log, path("settings") + " was not read: it" +
@@ -263,8 +265,7 @@ TEST_F(OwnFilesTest, AnImportWhoseSaveStoppedHalfWaySaysWhereItsSolvesWait) {
             "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,"
             "assisted\n2026-01-01T00:00:00Z,9.000,,9.000,,,turns,,no\n");
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(s->keeper->importFrom(csv, 1798761600, words),
-                  store::Keeper::Import::Unfinished);
+        EXPECT_EQ(s->keeper->importFrom(csv, 1798761600, words), store::Keeper::Import::Unfinished);
         ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(words, "Took 1 solve (Gyrelle CSV). They wait in " + path("saving") +
                              " (the save stopped, as said above): the next save or start of "
@@ -309,9 +310,10 @@ TEST_F(OwnFilesTest, TheRecordsAreReadBackAtTheirLargestAndNeverWrittenPastIt) {
     const std::string before = file("records");
     auto import = [&](const char* seconds, std::string& words) {
         auto s = open();
-        const std::string text = std::string("date,seconds,penalty,result,moves,"
-                                             "turns_per_second,scramble_kind,scramble,assisted\n"
-                                             "2026-06-01T00:00:00Z,") +
+        const std::string text = std::string(
+                                     "date,seconds,penalty,result,moves,"
+                                     "turns_per_second,scramble_kind,scramble,assisted\n"
+                                     "2026-06-01T00:00:00Z,") +
                                  seconds + ",,,,,turns,,no\n";
         platform::TextSource csv(text);
         ::testing::internal::CaptureStderr();
@@ -347,8 +349,9 @@ TEST_F(OwnFilesTest, TheRecordsAreReadBackAtTheirLargestAndNeverWrittenPastIt) {
 // An import stopped while its file is read (a signal, in the program) changes nothing.
 TEST_F(OwnFilesTest, AnImportStoppedHalfWayChangesNothing) {
     auto s = open();
-    std::string csv = "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,"
-                      "scramble,assisted\n";
+    std::string csv =
+        "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,"
+        "scramble,assisted\n";
     for (int i = 0; i < 20000; ++i) {  // about twenty pieces of 64 KB
         csv += "2026-01-01T00:00:" + std::to_string(10 + i % 50) + "Z," + std::to_string(i + 1) +
                ".000,,,,,turns,,no\n";

@@ -145,9 +145,9 @@ void EAGLView::importRecords(platform::ByteSource& bytes, const std::string& pro
         const auto stop = [] { return platform::terminationRequested() != 0; };
         const store::Keeper::Import done =
             keeper_->importFrom(bytes, std::time(nullptr), words, stop);
-        message = done == store::Keeper::Import::Saved || done == store::Keeper::Import::Unfinished
-                      ? words
-                      : "Nothing was imported: " + words;
+        message = done == store::Keeper::Import::NotMade || done == store::Keeper::Import::BadFile
+                      ? "Nothing was imported: " + words
+                      : words;
     }
     showPanel(std::make_unique<MessageView>(bounds(), message));
     platform_.tell(message);

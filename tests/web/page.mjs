@@ -14,8 +14,11 @@ const types = {
 // Serves the folder `root` on a free port of 127.0.0.1. While `stalled()` says so, every
 // request is taken and never answered, as on a stalled network or a login page's Wi-Fi.
 // `rewrite(name, bytes)` may serve other bytes for a file (a new version of the site).
+// Every request's address, as asked, is kept in `requests`.
 export async function serve(root, stalled = () => false, rewrite = (name, data) => data) {
+  const requests = [];
   const server = http.createServer((request, response) => {
+    requests.push(request.url);
     if (stalled()) {
       return;
     }
@@ -36,7 +39,7 @@ export async function serve(root, stalled = () => false, rewrite = (name, data) 
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, server };
+  return { url: `http://127.0.0.1:${server.address().port}/`, server, requests };
 }
 
 // Headless, as root too, with WebGL on the software rasteriser SwiftShader.

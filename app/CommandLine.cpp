@@ -77,11 +77,7 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
     std::random_device device;
     const std::function<std::uint32_t()> random = [&] { return device(); };
     for (long i = 0; i < n; ++i) {
-        solver::Cubies cube;
-        do {
-            cube = solver::randomPosition(random);
-        } while (solver::withinOneTurn(cube));
-        const solver::Turns turns = *solver.solve(cube);
+        const solver::Turns turns = *solver.solve(solver::competitionPosition(random));
         std::fprintf(out, "%s\n", solver::notation(solver::inverse(turns)).c_str());
     }
     return 0;

@@ -123,10 +123,7 @@ void Game::think(double now) {
                         return static_cast<std::uint32_t>((*device)());
                     };
                 }
-                do {
-                    drawn_ = solver::randomPosition(random_);
-                } while (solver::withinOneTurn(drawn_));
-                c = drawn_;
+                c = drawn_ = solver::competitionPosition(random_);
             } else {
                 c.fromCode(positionNow());
             }

@@ -113,20 +113,33 @@ Rect Window::touchArea(const View& button) const {
     return area;
 }
 
-// Only the container's own buttons (the content view's, or a question's), and only while
-// nothing else that takes touches (a panel, the instructions) lies in it: a touch near a
-// button under a panel belongs to the panel.
+// Only the container's own buttons (the content view's, or a question's), and only those
+// that nothing else taking touches (a panel, the instructions) lies over: a touch near a
+// button under a panel belongs to the panel, one on a button beside it (in the bars) to
+// the button.
 View* Window::touchTargetAt(const View& container, Point p) const {
+    auto frameOf = [this](const View& v) {
+        const Point origin = v.convertPoint({0, 0}, this);
+        return Rect{origin.x, origin.y, v.frame().width, v.frame().height};
+    };
+    std::vector<Rect> covers;
+    for (View* sub : container.subviews()) {
+        if (sub->alpha() > 0.01f && !sub->isTouchTarget() && sub->acceptsTouches()) {
+            covers.push_back(frameOf(*sub));
+        }
+    }
     View* found = nullptr;
     float nearest = HUGE_VALF;
     for (View* sub : container.subviews()) {
-        if (sub->alpha() <= 0.01f) {
+        if (sub->alpha() <= 0.01f || !sub->isTouchTarget()) {
             continue;
         }
-        if (!sub->isTouchTarget()) {
-            if (sub->acceptsTouches()) {
-                return nullptr;
-            }
+        const Rect f = frameOf(*sub);
+        const bool covered = std::any_of(covers.begin(), covers.end(), [&](const Rect& c) {
+            return f.x < c.x + c.width && c.x < f.x + f.width && f.y < c.y + c.height &&
+                   c.y < f.y + f.height;
+        });
+        if (covered) {
             continue;
         }
         const Rect a = touchArea(*sub);
@@ -147,6 +160,10 @@ View* Window::hitTest(Point p) {
             if (View* target = touchTargetAt(*content_, p)) {
                 hit = target;
             }
+        }
+        // Beside the content view (in the bars around it): its, when it asks for them.
+        if (hit == nullptr && content_ && content_->takesTouchesBeside()) {
+            hit = content_;
         }
         return hit;
     }

@@ -64,6 +64,9 @@ class View {
     // A target a finger must be able to hit: touched within a larger area than its frame
     // where it is small (Window::touchArea).
     virtual bool isTouchTarget() const { return false; }
+    // The window's content view: a touch beside it (in the bars around it) is its too,
+    // when this says so.
+    virtual bool takesTouchesBeside() const { return false; }
 
     // A key pressed while this view has the keyboard; false when it means nothing here.
     virtual bool keyDown(const KeyPress&) { return false; }

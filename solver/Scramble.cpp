@@ -47,6 +47,14 @@ Cubies randomPosition(const std::function<std::uint32_t()>& random) {
     return c;
 }
 
+Cubies competitionPosition(const std::function<std::uint32_t()>& random) {
+    Cubies c;
+    do {
+        c = randomPosition(random);
+    } while (withinOneTurn(c));
+    return c;
+}
+
 bool withinOneTurn(const Cubies& cube) {
     if (cube == Cubies()) {
         return true;

@@ -15,4 +15,8 @@ Cubies randomPosition(const std::function<std::uint32_t()>& random);
 // The position is solved, or one face turn from it.
 bool withinOneTurn(const Cubies& cube);
 
+// A competition scramble's position: drawn as randomPosition, and drawn again while it is
+// within one turn of solved, as competitions require.
+Cubies competitionPosition(const std::function<std::uint32_t()>& random);
+
 }  // namespace gyrelle::solver

@@ -618,6 +618,64 @@ TEST_F(HintTest, ACompetitionScrambleIsOneStepWithItsTurns) {
     EXPECT_EQ(game.solves().scrambleText(), text) << "redone with its turns";
 }
 
+// A draw that lands within one turn of solved is drawn again. The random source, scripted:
+// first the numbers that leave each shuffle's every place as it is (a draw of j = i at
+// each step of the corners' seven and the edges' eleven) with no twist and no flip (the
+// solved cube), then a generator's.
+TEST_F(HintTest, ACompetitionDrawWithinOneTurnOfSolvedIsDrawnAgain) {
+    std::vector<std::uint32_t> script;
+    for (std::uint32_t i = 7; i > 0; --i) {
+        script.push_back(i);
+    }
+    for (std::uint32_t i = 11; i > 0; --i) {
+        script.push_back(i);
+    }
+    script.push_back(0);  // no twist
+    script.push_back(0);  // no flip
+    std::mt19937 rng(7);
+    size_t drawn = 0;
+    game.setRandom([&] {
+        return drawn < script.size() ? script[drawn++]
+                                     : (++drawn, static_cast<std::uint32_t>(rng()));
+    });
+    game.competitionScramble();
+    think();
+    EXPECT_GT(drawn, script.size()) << "the solved cube was not drawn again";
+    EXPECT_FALSE(cube().isSolved());
+    solver::Cubies c;
+    ASSERT_TRUE(c.fromCode(positionCode(cube().stickers())));
+    EXPECT_FALSE(solver::withinOneTurn(c));
+    // One turn from solved, on its own: drawn again too.
+    for (int t = 0; t < 18; t += 5) {
+        EXPECT_TRUE(solver::withinOneTurn(solver::faceTurn(t))) << t;
+        EXPECT_FALSE(
+            solver::withinOneTurn(solver::faceTurn(t).times(solver::faceTurn((t + 3) % 18))))
+            << t;
+    }
+}
+
+// Half way through a half turn of the plan (one quarter of it made, either way) the hint
+// asks for the other quarter the same way, and the plan holds.
+TEST_F(HintTest, AHintHalfWayThroughAPlannedHalfTurnAsksForItsOtherQuarter) {
+    game.addListener(&hints);
+    for (bool prime : {false, true}) {
+        setTurned({3, 3});  // a half turn from solved: the plan is its undoing
+        game.hint();
+        think();
+        ASSERT_EQ(hints.last.power, 2);
+        const int face = hints.last.face;
+        turned(gyrelle::faceTurn(face, prime));
+        game.hint();
+        think();
+        EXPECT_EQ(hints.last.face, face) << prime;
+        EXPECT_EQ(hints.last.power, prime ? 3 : 1) << prime;
+        EXPECT_EQ(hints.last.remaining, 1) << prime;
+        EXPECT_EQ(game.plan().size(), 1u) << "the plan holds";
+        follow(hints.last);
+        EXPECT_TRUE(cube().isSolved()) << prime;
+    }
+}
+
 // Where no thread builds the tables, the frames build them a slice at a time, saying so;
 // then the search, then the hint.
 TEST_F(GameTest, TheSolverPreparesAndThinksFrameByFrame) {

@@ -334,6 +334,28 @@ TEST(Solver, SolvesEveryPositionWithinTwentyOneTurns) {
     expectSolves(s, flipSpot);
 }
 
+// A bound is a bound exactly: a position whose shortest solution has as many turns as the
+// bound is solved within it, and with one turn less there is none. The checkerboard (U2
+// R2 F2 D2 L2 B2) takes six turns at best, all in phase 2; R U F three, from phase 1.
+TEST(Solver, AnAnswerAsLongAsItsBoundIsFoundAndOneTurnLessIsNot) {
+    solver::Solver s(tables());
+    Cubies checker, ruf;
+    for (int t : {1, 4, 7, 10, 13, 16}) {
+        checker = checker.times(solver::faceTurn(t));
+    }
+    for (int t : {3, 0, 6}) {  // R U F
+        ruf = ruf.times(solver::faceTurn(t));
+    }
+    for (const auto& [cube, least] : {std::pair{checker, 6}, std::pair{ruf, 3}}) {
+        const std::optional<solver::Turns> at = s.solve(cube, least);
+        ASSERT_TRUE(at.has_value()) << least;
+        EXPECT_EQ(at->size(), static_cast<size_t>(least));
+        expectSolves(s, cube);
+        EXPECT_FALSE(s.solve(cube, least - 1).has_value()) << least;
+        EXPECT_FALSE(s.solve(cube, least - 1, true).has_value()) << least;
+    }
+}
+
 // A slice at a time, the search answers as it does at once, and stops at each slice.
 TEST(Solver, ASliceAtATimeAnswersAsAtOnce) {
     solver::Solver whole(tables()), sliced(tables());

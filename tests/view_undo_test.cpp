@@ -1,5 +1,6 @@
 // The undo button on the real view: shown while there is something to undo, its touch
 // undoes and does nothing else, hidden under the overlay; and Ctrl+Z through the window.
+#include "solver/Preparation.h"
 #include "tests/support/HeadlessView.h"
 
 namespace gyrelle::testing {
@@ -35,6 +36,33 @@ TEST_F(UndoButtonTest, ShowsWithSomethingToUndoAndTakesItsTouch) {
     EXPECT_FALSE(undoShown());
     tap({160, 240});  // closes the overlay
     EXPECT_TRUE(undoShown());
+}
+
+// The button is a second way to undo: it stops solve-for-me first, as Ctrl+Z (any key)
+// and any touch do, and then undoes.
+TEST_F(UndoButtonTest, ItStopsSolveForMeAsCtrlZDoes) {
+    static solver::Preparation tables;
+    tables.wait();
+    game().setSolverTables(&tables);
+    for (bool button : {true, false}) {
+        game().answerReset(true);
+        swipe(atSlot(0), {atSlot(1)});
+        up(atSlot(1));
+        frames(5);
+        game().type('r', false);
+        frames(5);
+        game().solveForMe();
+        for (int i = 0; i < 600 && game().history().position() == 2; ++i) {
+            frames(1);
+        }
+        ASSERT_TRUE(game().solvingForMe());
+        frames(5);  // its first turn lands
+        const size_t made = game().history().position();
+        button ? tap({12, 467}) : ctrl('z');
+        EXPECT_FALSE(game().solvingForMe()) << (button ? "the button" : "Ctrl+Z");
+        frames(120);
+        EXPECT_EQ(game().history().position(), made - 1) << (button ? "the button" : "Ctrl+Z");
+    }
 }
 
 TEST_F(UndoButtonTest, CtrlZUndoesCtrlShiftZAndCtrlYRedo) {

@@ -118,6 +118,8 @@ class EAGLView : public platform::View,
     // The wheel scrolls what a panel shows.
     bool scrollWheel(float lines) override { return panel_ && panel_->scrollWheel(lines); }
     bool panelShown() const { return panel_ != nullptr; }
+    // A panel or a message closes with a touch anywhere, in the bars around the view too.
+    bool takesTouchesBeside() const override { return panel_ != nullptr; }
 
     // Saved state: read back while the view is built; saved as the game is played, soon
     // when the player may be leaving (saveSoon), and at the end (terminate, false when

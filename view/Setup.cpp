@@ -33,12 +33,15 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->infoButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
     view->infoButton_->setBackgroundColor(platform::colors::black);
-    view->infoButton_->setAction([self] { self->infoButtonCB(); });
+    view->infoButton_->setAction([self] {
+        self->game_.stopSolving();  // as any touch
+        self->infoButtonCB();
+    });
     view->addSubview(view->infoButton_.get());
     view->undoButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::Undo, kUndoButtonFrame);
     view->undoButton_->setBackgroundColor(platform::colors::black);
-    view->undoButton_->setAction([self] { self->game_.undo(); });
+    view->undoButton_->setAction([self] { self->game_.undo(); });  // which stops solve-for-me
     view->menuButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::Menu, kMenuButtonFrame);
     view->menuButton_->setBackgroundColor(platform::colors::black);

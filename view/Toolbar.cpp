@@ -158,7 +158,13 @@ void EAGLView::makeToolbar() {
         auto b = std::make_unique<platform::Button>(platform::Button::Style::Text, platform::Rect{},
                                                     a.shortLabel);
         b->setLabelSize(kLabelSize);
-        b->setAction(std::move(a.action));
+        b->setAction([this, act = std::move(a.action)] {
+            // A message closes with any touch, one on a button beside it too.
+            if (dynamic_cast<MessageView*>(panel_.get())) {
+                closePanel();
+            }
+            act();
+        });
         toolbar_.push_back(std::move(b));
     }
 }

@@ -687,6 +687,58 @@ await test('records are exported and the same file imported changes nothing', as
     ? null : `said "${notice}"`;
 });
 
+// A phone upright: a notice lies in the bar above the picture, never over the toolbar
+// (before, "The address of this position is copied" hid New, Undo, Redo, Hint and Solve
+// for twelve seconds); a message closes with a tap in the bars too; and while the
+// import's message shows, the toolbar still answers: Records, then Export, downloads.
+await test('on a phone a notice covers no control, and a message closes with a tap anywhere',
+           async () => {
+  const phone = (p) => ({ x: p.x * 1.21875, y: 129.5 + p.y * 1.21875 });
+  const button = (row, i) => phone({ x: 12 + i * 60 + 28, y: 491.75 + row * 43.38 + 19.69 });
+  const centre = phone(onPage(frontSticker(0, 0)));
+  const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
+  await fresh(3, null, { width: 390, height: 844 });
+  if (!await shows(centre, isRed, 40)) return 'no cube';
+  await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  await tap(button(1, 4));  // Share
+  const notice = await page.waitForFunction(() => {
+    const n = document.getElementById('notice');
+    if (!n.textContent) return null;
+    const r = n.getBoundingClientRect();
+    return { top: r.top, bottom: r.bottom, left: r.left, right: r.right };
+  }, null, { timeout: 5000 }).then((h) => h.jsonValue()).catch(() => null);
+  if (!notice) return 'Share said nothing';
+  if (notice.top < 0 || notice.bottom > 129.5) {
+    return `the notice lies at ${JSON.stringify(notice)}, not in the bar above the picture`;
+  }
+  // A code that is none: its message, closed by a tap in the bar above the picture.
+  await page.evaluate(() => { location.hash = '#position=UUX'; });
+  if (!await shows(centre, dimmed)) return 'no message for a code that is none';
+  await tap({ x: 195, y: 60 });
+  if (!await shows(centre, isRed)) return 'a tap in the bar above did not close the message';
+  // The import's message, then Records and Export from the toolbar.
+  const dir = fs.mkdtempSync('/tmp/gyrelle-web-');
+  const csv = path.join(dir, 'solves.csv');
+  fs.writeFileSync(csv, 'date,seconds,penalty,result,moves,turns_per_second,scramble_kind,' +
+                        'scramble,assisted\n2026-01-01T00:00:00Z,9.000,,9.000,,,turns,,no\n');
+  await tap(button(1, 1));  // Records
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 5000 }),
+                                       tap(phone({ x: 243, y: 24 }))]);
+  await chooser.setFiles(csv);
+  if (!await shows(centre, dimmed)) return 'no message after the import';
+  const said = await page.evaluate(() => document.getElementById('notice').textContent);
+  if (said !== 'Took 1 solve (Gyrelle CSV).') return `the import said "${said}"`;
+  await tap(button(1, 1));  // Records, while the message shows
+  const [download] = await Promise.all([
+    page.waitForEvent('download', { timeout: 5000 }).catch(() => null),
+    (async () => { await page.waitForTimeout(300); await tap(phone({ x: 169, y: 24 })); })()]);
+  if (!download) return 'Records then Export downloaded nothing while the message showed';
+  const saved = path.join(dir, 'out.csv');
+  await download.saveAs(saved);
+  return fs.readFileSync(saved, 'utf8').includes('2026-01-01T00:00:00Z,9.000,') ? null
+      : 'the download lacks the solve imported';
+});
+
 await browser.close();
 server.close();
 if (problems.length) console.log('page errors:', problems.join('; '));

@@ -174,5 +174,20 @@ TEST(ColourVision, TheSafeSchemesAreToldApartInEveryKindOfSight) {
     }
 }
 
+// The colour-blind scheme is Okabe and Ito's palette, as they published it (Color
+// Universal Design, 2008: vermillion 213,94,0; bluish green 0,158,115; reddish purple
+// 204,121,167; blue 0,114,178; yellow 240,228,66), each on the face of the classic colour
+// it stands for (faces 0..5: F red, U green, B orange, D blue, L white, R yellow), white
+// kept. A mistyped value could stay apart from the others and pass every test above.
+TEST(ColourVision, TheColourBlindSchemeIsOkabeAndItosPaletteAsPublished) {
+    const std::array<Rgb, 6> want = {Rgb{213, 94, 0},    Rgb{0, 158, 115},   Rgb{204, 121, 167},
+                                     Rgb{0, 114, 178},   Rgb{255, 255, 255}, Rgb{240, 228, 66}};
+    const std::array<Rgb, 6> none{};
+    const std::array<Rgb, 6> have = schemeColours(ColourScheme::ColourBlind, none);
+    for (int face = 0; face < 6; ++face) {
+        EXPECT_TRUE(have[face] == want[face]) << "face " << face;
+    }
+}
+
 }  // namespace
 }  // namespace gyrelle

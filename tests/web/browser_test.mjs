@@ -139,25 +139,41 @@ await test('a swipe by touch turns the bottom layer', async () => {
 
 // The browser takes the GPU back (another app, memory pressure) and gives it again: the
 // picture returns, and the pick still finds the stickers. On a screen of two pixels to
-// the point.
+// the point, in the colour-blind scheme: the window's picture then differs from the one
+// the pick reads, so a pick that lost its own framebuffer (a view not laid out again)
+// and read the window's finds no sticker.
 await test('a lost graphics context comes back, and a swipe still turns', async () => {
   await fresh(2);
-  await page.evaluate(() => {
-    window.lose = document.getElementById('canvas').getContext('webgl2')
-                          .getExtension('WEBGL_lose_context');
+  const key = (k) => page.evaluate((k) => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: k, code: k.length > 1 ? k : 'Key' + k.toUpperCase() }));
+  }, k);
+  for (const k of ['F3', 'c', 'c', 'Escape']) await key(k);  // classic, high contrast, colour-blind
+  const vermillion = ([r, g, b]) => r === 213 && g === 94 && b === 0;
+  if (!await shows(onPage(frontSticker(-1, -1)), vermillion)) return 'no colour-blind scheme';
+  // A touch on a sticker: the pick makes its framebuffer, which the loss takes with it.
+  await tap(onPage(frontSticker(1, 1)));
+  await page.waitForTimeout(500);  // past a double tap's interval: one tap, which turns nothing
+  // Lost, and once the page has been told so, given back.
+  await page.evaluate(() => new Promise((resolve) => {
+    const canvas = document.getElementById('canvas');
+    window.lose = canvas.getContext('webgl2').getExtension('WEBGL_lose_context');
+    canvas.addEventListener('webglcontextlost', () => setTimeout(resolve, 0), { once: true });
     window.lose.loseContext();
-  });
-  await page.waitForTimeout(300);
+  }));
   await page.evaluate(() => window.lose.restoreContext());
   const from = onPage(frontSticker(-1, -1)), to = onPage(frontSticker(0, -1));
-  if (!await shows(from, isRed)) return 'no picture after the context came back';
+  if (!await shows(from, vermillion)) return 'no picture after the context came back';
   await touch('touchStart', [from]);
   await touch('touchMove', [from]);
   for (let i = 1; i <= 4; ++i) {
     await touch('touchMove', [{ x: from.x + (to.x - from.x) * i / 4, y: from.y + (to.y - from.y) * i / 4 }]);
   }
   await touch('touchEnd', []);
-  return await shows(from, isWhite) ? null : 'the swipe did not turn the bottom layer';
+  if (!await shows(from, isWhite)) return 'the swipe did not turn the bottom layer';
+  // The bottom layer alone: the whole cube did not turn (as a drag of the background does).
+  const shot = await picture();
+  return [frontSticker(0, 0), frontSticker(1, 1)].every((p) => vermillion(pixel(shot, onPage(p))))
+    ? null : 'the swipe turned the whole cube, as a touch on no sticker does';
 });
 
 await test('two fingers twisted turn the cube about the screen normal', async () => {

@@ -1,6 +1,8 @@
-// The browser build in headless Chromium: the first frame cold (a new browser) and on a
-// reload, and the browser's CPU over a spell at rest, with the game's page open and with
-// a blank page. Usage: node web_bench.mjs BUILD_DIRECTORY (its site/) [SECONDS] [ROUNDS]
+// The browser build in headless Chromium: the first frame cold (a new browser), on a
+// reload, and installed on a stalled network; the longest wait between two frames while
+// the solver gets ready and answers a hint; and the browser's CPU over a spell at rest,
+// with the game's page open and with a blank page.
+// Usage: node web_bench.mjs BUILD_DIRECTORY (its site/) [SECONDS] [ROUNDS]
 import fs from 'node:fs';
 import path from 'node:path';
 
@@ -9,7 +11,8 @@ import { decodePng, launchChromium, serve } from '../tests/web/page.mjs';
 const root = path.join(path.resolve(process.argv[2] || 'build-web'), 'site');
 const seconds = Number(process.argv[3] || 10);
 const rounds = Number(process.argv[4] || 3);
-const { url, server } = await serve(root);
+let stalled = false;
+const { url, server } = await serve(root, () => stalled);
 
 // CPU seconds of every Chromium process there is (the only browser on this machine).
 function chromiumCpu() {
@@ -38,7 +41,35 @@ async function firstFrame(page) {
   }
 }
 
-const figures = { cold: [], warm: [], game: [], blank: [] };
+// The longest wait between two of the page's frames from F and H (a hint) until the hint
+// marks its face in magenta, the solver's tables built a slice a frame meanwhile.
+async function hintGap(page) {
+  await page.evaluate(() => {
+    window.gaps = { longest: 0, last: performance.now() };
+    const tick = (t) => {
+      window.gaps.longest = Math.max(window.gaps.longest, t - window.gaps.last);
+      window.gaps.last = t;
+      requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+    for (const key of ['f', 'h']) {
+      window.dispatchEvent(new KeyboardEvent('keydown', { key, code: 'Key' + key.toUpperCase() }));
+    }
+  });
+  const magenta = ([r, g, b]) => r > 200 && g < 60 && b > 200;
+  for (const end = Date.now() + 60000; Date.now() < end;) {
+    const shot = decodePng(await page.screenshot());
+    let marked = false;
+    for (let y = 100; y < 380 && !marked; y += 2) {
+      for (let x = 20; x < 300 && !marked; x += 2) marked = magenta(shot.at(x, y));
+    }
+    if (marked) break;
+    await page.waitForTimeout(50);
+  }
+  return page.evaluate(() => window.gaps.longest);
+}
+
+const figures = { cold: [], warm: [], stalled: [], gap: [], game: [], blank: [] };
 for (let round = 0; round < rounds; ++round) {
   const browser = await launchChromium();
   const page = await (await browser.newContext({ viewport: { width: 320, height: 480 } })).newPage();
@@ -48,6 +79,14 @@ for (let round = 0; round < rounds; ++round) {
   begin = Date.now();
   await page.reload();
   figures.warm.push(Date.now() - begin + await firstFrame(page));
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null,
+                             { timeout: 30000 });
+  stalled = true;
+  begin = Date.now();
+  await page.goto(url, { waitUntil: 'commit', timeout: 5000 }).catch(() => {});
+  figures.stalled.push(Date.now() - begin + await firstFrame(page));
+  stalled = false;
+  figures.gap.push(await hintGap(page));
   for (const [name, target] of [['game', url], ['blank', 'about:blank']]) {
     if (target !== url) await page.goto(target);
     await page.waitForTimeout(2000);  // settle
@@ -67,6 +106,10 @@ const size = (f) => `${(fs.statSync(path.join(root, f)).size / 1024).toFixed(0)}
 console.log(`browser build, ${rounds} rounds; min / median / max`);
 console.log(`| first frame, new browser, ms | ${spread(figures.cold)} |`);
 console.log(`| first frame, reload, ms | ${spread(figures.warm)} |`);
+const median = (v) => [...v].sort((a, b) => a - b)[Math.floor(v.length / 2)];
+const target = (v, limit) => `<= ${limit} | ${median(v) <= limit ? 'met' : 'MISSED'}`;
+console.log(`| first frame installed, stalled network, ms | ${spread(figures.stalled)} | ${target(figures.stalled, 1000)} |`);
+console.log(`| longest frame gap, solver readied for a hint, ms | ${spread(figures.gap)} | ${target(figures.gap, 250)} |`);
 console.log(`| browser CPU at rest over ${seconds} s, game open, % | ${spread(figures.game)} |`);
 console.log(`| browser CPU at rest over ${seconds} s, blank page, % | ${spread(figures.blank)} |`);
 console.log(`| gyrelle.js, gyrelle.wasm | ${size('gyrelle.js')}, ${size('gyrelle.wasm')} |`);

@@ -104,28 +104,8 @@ double quitBehindBacklog(const std::string& game, std::vector<std::string> env,
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    auto key = [&](KeySym sym, bool press, unsigned state) {
-        XKeyEvent e{};
-        e.type = press ? KeyPress : KeyRelease;
-        e.display = dpy;
-        e.window = w;
-        e.root = DefaultRootWindow(dpy);
-        e.same_screen = True;
-        e.keycode = XKeysymToKeycode(dpy, sym);
-        e.state = state;
-        XSendEvent(dpy, w, True, press ? KeyPressMask : KeyReleaseMask,
-                   reinterpret_cast<XEvent*>(&e));
-    };
     kill(pid, SIGSTOP);
-    for (int i = 0; i < 50000; ++i) {
-        key(XK_k, true, 0);
-        key(XK_k, false, 0);
-    }
-    if (!signal) {
-        key(XK_Control_L, true, 0);
-        key(XK_q, true, ControlMask);
-    }
-    XSync(dpy, False);
+    sendBacklog(dpy, w, !signal);
     const auto begin = Clock::now();
     kill(pid, SIGCONT);
     if (signal) {

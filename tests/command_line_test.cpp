@@ -1,17 +1,16 @@
 // The command line: --help, --version, --position, and --stats, which reads the records
 // through the store alone and writes nothing.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
-
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/CommandLine.h"
 #include "store/Folder.h"
@@ -166,6 +165,20 @@ std::string fileText(const std::string& path) {
     return s.str();
 }
 
+// A home of the test's own for the game's files ($XDG_DATA_HOME), with its folder,
+// removed at the end.
+struct DataHome {
+    std::string home, dir;
+    DataHome() {
+        char pattern[] = "/tmp/gyrelle-cli-XXXXXX";
+        home = mkdtemp(pattern) ? pattern : "/nonexistent";
+        dir = home + "/gyrelle";
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        std::filesystem::create_directory(dir);
+    }
+    ~DataHome() { std::filesystem::remove_all(home); }
+};
+
 // Export, then import: nothing new. A csTimer export adds its solves, and the records as
 // they were are kept aside; a bad file changes nothing; a game open on the folder is asked
 // to close first.
@@ -233,11 +246,8 @@ TEST(CommandLine, RecordsGoOutAndComeBackIn) {
 // writer, and no signal ended it). A signal that comes before the solves are written ends
 // the real program's import with nothing changed.
 TEST(CommandLine, AnImportNeverWaitsAndASignalEndsItWithNothingChanged) {
-    char pattern[] = "/tmp/gyrelle-fifo-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string home = pattern, dir = home + "/gyrelle";
-    setenv("XDG_DATA_HOME", pattern, 1);
-    std::filesystem::create_directory(dir);
+    const DataHome data;
+    const std::string &home = data.home, &dir = data.dir;
     const std::string records =
         "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 57 83.412 turns\nend\n";
     std::ofstream(dir + "/records") << records;
@@ -286,16 +296,14 @@ TEST(CommandLine, AnImportNeverWaitsAndASignalEndsItWithNothingChanged) {
         EXPECT_EQ(fileText(dir + "/records"), records);
         EXPECT_FALSE(std::filesystem::exists(dir + "/records.before-import"));
     }
-    std::filesystem::remove_all(home);
 }
 
 // The largest file an import takes is taken (here a csTimer export of one solve, padded
 // with spaces); one byte more is refused before anything is read from it.
 TEST(CommandLine, AnImportOfExactlyTheLargestSizeIsTakenAndOneByteMoreIsNot) {
-    char pattern[] = "/tmp/gyrelle-largest-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string home = pattern, file = home + "/cstimer.txt";
-    setenv("XDG_DATA_HOME", pattern, 1);
+    const DataHome data;
+    const std::string& home = data.home;
+    const std::string file = home + "/cstimer.txt";
     const std::string solve = R"({"session1":[[[0,12345],"R U2 F'","",1765100000]])";
     const long largest = 100L * 1024 * 1024;
     for (long size : {largest, largest + 1}) {
@@ -316,16 +324,12 @@ TEST(CommandLine, AnImportOfExactlyTheLargestSizeIsTakenAndOneByteMoreIsNot) {
                                ": it is larger than any records (100 MB); nothing was imported\n");
         }
     }
-    std::filesystem::remove_all(home);
 }
 
 // Records that cannot be read are not exported: said, status 1, and no file written.
 TEST(CommandLine, RecordsThatCannotBeReadAreNotExported) {
-    char pattern[] = "/tmp/gyrelle-export-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string home = pattern, dir = home + "/gyrelle";
-    setenv("XDG_DATA_HOME", pattern, 1);
-    std::filesystem::create_directory(dir);
+    const DataHome data;
+    const std::string &home = data.home, &dir = data.dir;
     std::ofstream(dir + "/records") << "gyrelle records 2\nsolve yesterday\nend\n";
     std::string err, out;
     const std::string csv = home + "/out.csv";
@@ -336,8 +340,6 @@ TEST(CommandLine, RecordsThatCannotBeReadAreNotExported) {
     EXPECT_FALSE(std::filesystem::exists(csv));
     EXPECT_EQ(runCommandLine({"--export-records", "-"}, err, nullptr, &out), 1);
     EXPECT_EQ(out, "");
-    std::filesystem::remove_all(home);
 }
-
 
 }  // namespace

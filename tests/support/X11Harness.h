@@ -165,6 +165,32 @@ inline Window findWindow(Display* dpy, Window w, const char* title, pid_t pid = 
     return found;
 }
 
+// Piles up behind a stopped game a backlog of 50,000 presses and releases of a key that
+// does nothing (K), then, with `ctrlQ`, Ctrl+Q at its end: sent to its window `w`.
+inline void sendBacklog(Display* dpy, Window w, bool ctrlQ) {
+    auto key = [&](KeySym sym, bool press, unsigned state) {
+        XKeyEvent e{};
+        e.type = press ? KeyPress : KeyRelease;
+        e.display = dpy;
+        e.window = w;
+        e.root = DefaultRootWindow(dpy);
+        e.same_screen = True;
+        e.keycode = XKeysymToKeycode(dpy, sym);
+        e.state = state;
+        XSendEvent(dpy, w, True, press ? KeyPressMask : KeyReleaseMask,
+                   reinterpret_cast<XEvent*>(&e));
+    };
+    for (int i = 0; i < 50000; ++i) {
+        key(XK_k, true, 0);
+        key(XK_k, false, 0);
+    }
+    if (ctrlQ) {
+        key(XK_Control_L, true, 0);
+        key(XK_q, true, ControlMask);
+    }
+    XSync(dpy, False);
+}
+
 struct Rgb {
     unsigned char r, g, b;
     bool operator==(const Rgb&) const = default;

@@ -149,5 +149,30 @@ TEST_F(FolderQuestionTest, ASecondGameOnTheFolderAsksToQuitOrPlayWithoutSaving) 
     EXPECT_TRUE(platform.quitAsked());
 }
 
+// One of the game's own files that it must not write through (here `saving`, a link) is
+// named in the question; the game plays without saving, and saves again at its end once
+// the link is gone.
+TEST_F(FolderQuestionTest, AFileTheGameMustNotWriteThroughIsNamedInTheQuestion) {
+    view.reset();  // the folder is free
+    std::filesystem::create_symlink(dir + "-elsewhere", dir + "/saving");
+    ::testing::internal::CaptureStderr();
+    auto game = EAGLView::create(platform);
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(platform.window().alertCount(), 1);
+    EXPECT_EQ(platform.window().frontAlert()->message(),
+              "Gyrelle saves nothing while " + dir +
+                  "/saving is a symbolic link: remove it to keep your game. Play without saving?");
+    platform.window().keyDown({platform::Key::Return});  // Play
+    EXPECT_FALSE(platform.quitAsked());
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(game->terminate());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "could not save the game: " + dir + "/saving is a symbolic link\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/cube_state.dat"));
+    std::filesystem::remove(dir + "/saving");
+    EXPECT_TRUE(game->terminate());
+    EXPECT_TRUE(std::filesystem::exists(dir + "/cube_state.dat"));
+}
+
 }  // namespace
 }  // namespace gyrelle::testing

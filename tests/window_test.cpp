@@ -462,6 +462,55 @@ TEST_F(WindowTest, TypedTurnsAndThePositionThroughTheClipboard) {
     quitWith(SIGTERM);
 }
 
+// An inspection across a real kill: the game killed (SIGKILL: nothing saved at its end)
+// while its scramble is inspected, started again 18 seconds after the inspection began;
+// the first turn then is a DNF, as it would have been had the game stayed open (before,
+// the restart began the 15 seconds again and the turn was clean).
+TEST_F(WindowTest, AnInspectionGoesOnAcrossAKill) {
+    std::filesystem::create_directories(dataHome + "/gyrelle");
+    std::ofstream(dataHome + "/gyrelle/settings") << "inspection = on\n";
+    auto records = [&] {
+        std::stringstream s;
+        s << std::ifstream(dataHome + "/gyrelle/records").rdbuf();
+        return s.str();
+    };
+    ASSERT_TRUE(launch());
+    xdo({"key", "--window", id, "ctrl+n"});  // scrambles the solved cube
+    // Saved two seconds after the cube comes to rest, with when the inspection began.
+    double began = -1;
+    for (auto end = Clock::now() + std::chrono::seconds(60); began < 0 && Clock::now() < end;) {
+        const std::string r = records();
+        if (const size_t at = r.find(" inspection "); at != std::string::npos) {
+            began = std::strtod(r.c_str() + at + 12, nullptr);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    ASSERT_GT(began, 0) << records();
+    kill(pid, SIGKILL);
+    waitFor(pid, 10);
+    auto wall = [] {
+        return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    };
+    while (wall() < began + 18) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(launch());
+    xdo({"key", "--window", id, "f"});  // the first turn
+    bool dnf = false;
+    for (auto end = Clock::now() + std::chrono::seconds(60); !dnf && Clock::now() < end;) {
+        const std::string r = records();
+        const size_t at = r.find("\nsolving ");
+        dnf = at != std::string::npos && r.find(" dnf", at) < r.find('\n', at + 1);
+        if (!dnf) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    EXPECT_TRUE(dnf) << records();
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+}
+
 // One turn from solved: the turn that solves it is said in the title and recorded.
 TEST_F(WindowTest, TheTurnThatSolvesTheCubeIsSaidAndRecorded) {
     ASSERT_TRUE(launch({"--position", "UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB"}));

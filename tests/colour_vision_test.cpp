@@ -180,8 +180,8 @@ TEST(ColourVision, TheSafeSchemesAreToldApartInEveryKindOfSight) {
 // it stands for (faces 0..5: F red, U green, B orange, D blue, L white, R yellow), white
 // kept. A mistyped value could stay apart from the others and pass every test above.
 TEST(ColourVision, TheColourBlindSchemeIsOkabeAndItosPaletteAsPublished) {
-    const std::array<Rgb, 6> want = {Rgb{213, 94, 0},    Rgb{0, 158, 115},   Rgb{204, 121, 167},
-                                     Rgb{0, 114, 178},   Rgb{255, 255, 255}, Rgb{240, 228, 66}};
+    const std::array<Rgb, 6> want = {Rgb{213, 94, 0},  Rgb{0, 158, 115},   Rgb{204, 121, 167},
+                                     Rgb{0, 114, 178}, Rgb{255, 255, 255}, Rgb{240, 228, 66}};
     const std::array<Rgb, 6> none{};
     const std::array<Rgb, 6> have = schemeColours(ColourScheme::ColourBlind, none);
     for (int face = 0; face < 6; ++face) {

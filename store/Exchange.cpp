@@ -1,7 +1,6 @@
 #include "store/Exchange.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -426,6 +425,19 @@ class JsonBytes {
     State* s_ = nullptr;
 };
 
+// The number a name of csTimer's ends in after `prefix` ("session12", "12"), or -1.
+long numberAfter(const std::string& name, std::string_view prefix) {
+    long n = -1;
+    const char* end = name.data() + name.size();
+    if (name.size() > prefix.size() && name.starts_with(prefix)) {
+        if (auto [p, e] = std::from_chars(name.data() + prefix.size(), end, n);
+            e != std::errc() || p != end) {
+            n = -1;
+        }
+    }
+    return n;
+}
+
 // What every handler does alike: the depth, and a parse error said as the file's line.
 struct JsonHandler : nlohmann::json_sax<nlohmann::json> {
     explicit JsonHandler(JsonBytes::State& state) : state(state) {}
@@ -533,13 +545,7 @@ struct SessionData : nlohmann::json_sax<nlohmann::json> {
     bool binary(binary_t&) override { return true; }
     bool start_object(std::size_t) override {
         if (depth == 1) {
-            session = -1;
-            const char* end = lastKey.data() + lastKey.size();
-            long n = 0;
-            if (auto [p, e] = std::from_chars(lastKey.data(), end, n);
-                e == std::errc() && p == end) {
-                session = n;
-            }
+            session = numberAfter(lastKey, "");
         }
         if (depth == 2) {
             inOpt = lastKey == "opt";
@@ -585,7 +591,7 @@ struct SessionSolves : JsonHandler {
     std::string where;  // "session \"main\""
     bool cube = true;   // a 3x3x3 session, whose solves are taken
     size_t solves = 0;  // of it
-    std::string key1;
+    std::string type;   // its scramble type, as csTimer names it ("222so")
     // The solve being read: its fields, as far as they are the form wanted.
     int solveLine = 0;
     int field = -1;      // which of the solve's items is read (-1: none yet)
@@ -678,36 +684,18 @@ struct SessionSolves : JsonHandler {
         return true;
     }
     bool key(string_t& k) override {
-        if (depth == 1) {
-            key1 = k;
-            session = -1;
-            long n = 0;
-            const char* end = k.data() + k.size();
-            if (k.starts_with("session") && k.size() > 7) {
-                if (auto [p, e] = std::from_chars(k.data() + 7, end, n);
-                    e == std::errc() && p == end) {
-                    session = n;
-                }
-            }
-            if (session >= 0) {
-                anySession = true;
-                std::string number = std::to_string(n), type;
-                const std::string& name =
-                    about.count(n) && !about.at(n).name.empty() ? about.at(n).name : number;
-                if (auto it = about.find(n); it != about.end()) {
-                    type = it->second.type;
-                }
-                where = "session " + quoted(name);
-                cube = cubeSession(type);
-                solves = 0;
-                if (!cube) {
-                    skipType = type;
-                }
-            }
+        if (depth == 1 && (session = numberAfter(k, "session")) >= 0) {
+            anySession = true;
+            const auto it = about.find(session);
+            const SessionNames::About named =
+                it != about.end() ? it->second : SessionNames::About{};
+            where = "session " + quoted(named.name.empty() ? std::to_string(session) : named.name);
+            type = named.type;
+            cube = cubeSession(type);
+            solves = 0;
         }
         return true;
     }
-    std::string skipType;
     bool start_array(std::size_t) override {
         if (session >= 0) {
             if (depth == 2) {
@@ -728,7 +716,7 @@ struct SessionSolves : JsonHandler {
         if (session >= 0 && depth == 1) {  // the session's end
             if (!cube && solves > 0) {
                 skipped[session] = std::to_string(solves) + " of " + where +
-                                   ", whose puzzle is not the 3x3x3 (" + skipType + ")";
+                                   ", whose puzzle is not the 3x3x3 (" + type + ")";
             }
             session = -1;
         } else if (session >= 0 && depth == 2 && cube) {

@@ -404,16 +404,16 @@ bool Keeper::save(bool atOnce, bool* committed) {
         updateSolveLines();
         static const auto header = std::make_shared<const std::string>(kRecordsHeader);
         auto tail = std::make_shared<std::string>(recordsTail(underWay()));
-        const size_t size = header->size() + solveLines_->size() + tail->size();
+        const long size = recordsBytes(*tail);
         // Never a file the next start would refuse to read, and set aside whole.
-        recordsFit = size <= size_t(kLargestRecordsFile);
+        recordsFit = size <= kLargestRecordsFile;
         if (recordsFit) {
             files.push_back({Folder::kRecords, {header, solveLines_, std::move(tail)}});
             bytes += solveLines_->size();
         } else if (atOnce || solves.revision() != saidRecordsAt_) {
             saidRecordsAt_ = solves.revision();
             platform::logMessage(
-                "could not keep the records in %s: at %zu bytes they would be larger than any "
+                "could not keep the records in %s: at %ld bytes they would be larger than any "
                 "records Gyrelle reads (%ld); delete old solves (F2) to keep new ones",
                 folder_->path(Folder::kRecords).c_str(), size, kLargestRecordsFile);
         }
@@ -440,21 +440,26 @@ bool Keeper::save(bool atOnce, bool* committed) {
     return !t.history.empty() && recordsKept_ && recordsFit;
 }
 
-long Keeper::recordsRoom() const {
-    const Solves& solves = game_.solves();
-    long bytes = long(sizeof kRecordsHeader) - 1;
-    for (const Solve& s : solves.done()) {
-        bytes += long(solveLine(s).size());
-    }
-    return kLargestRecordsFile - bytes - long(recordsTail(underWay()).size());
+long Keeper::recordsBytes(const std::string& tail) const {
+    return long(sizeof kRecordsHeader) - 1 + long(solveLines_->size()) + long(tail.size());
+}
+
+long Keeper::recordsRoom() {
+    updateSolveLines();  // as a save would write them
+    return kLargestRecordsFile - recordsBytes(recordsTail(underWay()));
+}
+
+bool Keeper::mayImport(std::string& why) const {
+    why = !folder_               ? (why_.empty() ? "nothing is kept here" : why_)
+          : !recordsKept_        ? "the records file cannot be read"
+          : folder_->writable()  ? ""
+          : folder_->elsewhere() ? "another game has " + folder_->dir()
+                                 : folder_->refusal();
+    return why.empty();
 }
 
 Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& error) {
-    if (!folder_ || !folder_->writable() || !recordsKept_) {
-        error = !folder_               ? (why_.empty() ? "nothing is kept here" : why_)
-                : !recordsKept_        ? "the records file cannot be read"
-                : folder_->elsewhere() ? "another game has " + folder_->dir()
-                                       : folder_->refusal();
+    if (!mayImport(error)) {
         return Import::NotMade;
     }
     if (!folder_->keepCopy(Folder::kRecords, Folder::kBeforeImport, error)) {
@@ -476,8 +481,8 @@ Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& erro
 
 Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::string& words,
                                   const std::function<bool()>& stop) {
-    if (!folder_ || !folder_->writable() || !recordsKept_) {
-        return importSolves({}, words);  // which says why not
+    if (!mayImport(words)) {
+        return Import::NotMade;
     }
     Imported about;
     Merged merged;

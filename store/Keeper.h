@@ -72,7 +72,7 @@ class Keeper : public Game::Listener {
     bool recordsReadable() const { return recordsKept_; }
     // How many bytes of solve lines the records file may still take: none is ever
     // written larger than the game reads back.
-    long recordsRoom() const;
+    long recordsRoom();
 
     // What the files would hold if saved now (the cube's lines, the history, the records:
     // left empty without `records`).
@@ -115,6 +115,10 @@ class Keeper : public Game::Listener {
     double inspectionStart() const;
     // The records without their finished solves: the solve armed or under way.
     SavedRecords underWay() const;
+    // The records file's size with the solves' lines as kept and `tail` after them.
+    long recordsBytes(const std::string& tail) const;
+    // Solves may be imported here; else false with `why`.
+    bool mayImport(std::string& why) const;
     void arm(double seconds);
     void tick();
 

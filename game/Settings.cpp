@@ -4,72 +4,93 @@ namespace gyrelle {
 
 namespace {
 
+// clang-format off
 // Home faces 0..5: +z, +y, -z, -y, -x, +x; at the start F, U, B, D, L, R.
-constexpr std::array<Rgb, 6> kClassic = {
-    {{245, 0, 0}, {0, 200, 0}, {255, 140, 0}, {0, 0, 255}, {255, 255, 255}, {235, 245, 0}}};
+constexpr SchemeRow kSchemes[] = {
+    {"classic", "Classic",
+     {{{245, 0, 0}, {0, 200, 0}, {255, 140, 0}, {0, 0, 255}, {255, 255, 255}, {235, 245, 0}}},
+     false, {255, 0, 255}},
+    // Pure, saturated colours as far apart as six can be, from one another and from the
+    // dark body, in normal sight and in the three simulated colour blindnesses alike (the
+    // set of twenty-odd saturated colours whose least CIEDE2000 difference in all four is
+    // largest, 19: see tests/colour_vision_test.cpp): red, teal, purple, sky blue, white,
+    // yellow.
+    {"high-contrast", "High contrast",
+     {{{255, 0, 0}, {0, 128, 128}, {128, 0, 255}, {86, 180, 233}, {255, 255, 255}, {255, 220, 0}}},
+     false, {190, 190, 190}},
+    // Okabe and Ito, "Color Universal Design" (2008): eight colours chosen to stay apart
+    // for protanopes, deuteranopes and tritanopes alike, widely used in science's figures.
+    // Six of them, each standing in for the classic colour it is nearest to: vermillion for
+    // red, bluish green for green, reddish purple for orange, blue for blue, yellow for
+    // yellow; white is kept (a face a player finds first, and far from every other in
+    // lightness).
+    {"colour-blind", "Colour-blind safe",
+     {{{213, 94, 0}, {0, 158, 115}, {204, 121, 167}, {0, 114, 178}, {255, 255, 255}, {240, 228, 66}}},
+     false, {200, 160, 255}},
+    {"custom", "My colours", {}, true, {255, 0, 255}},
+};
+// The marks were chosen, as the schemes were, by the least CIEDE2000 difference from the
+// six faces and black in all four sights: magenta 13.5 from the classic faces (but 9 and
+// less from the others' purples), light grey 14.6 from the high-contrast ones, lavender
+// 16.1 from Okabe and Ito's.
 
-// Pure, saturated colours as far apart as six can be, from one another and from the dark
-// body, in normal sight and in the three simulated colour blindnesses alike (the set of
-// twenty-odd saturated colours whose least CIEDE2000 difference in all four is largest,
-// 19: see tests/colour_vision_test.cpp): red, teal, purple, sky blue, white, yellow.
-constexpr std::array<Rgb, 6> kHighContrast = {
-    {{255, 0, 0}, {0, 128, 128}, {128, 0, 255}, {86, 180, 233}, {255, 255, 255}, {255, 220, 0}}};
-
-// Okabe and Ito, "Color Universal Design" (2008): eight colours chosen to stay apart for
-// protanopes, deuteranopes and tritanopes alike, widely used in science's figures. Six of
-// them, each standing in for the classic colour it is nearest to: vermillion for red,
-// bluish green for green, reddish purple for orange, blue for blue, yellow for yellow;
-// white is kept (a face a player finds first, and far from every other in lightness).
-constexpr std::array<Rgb, 6> kColourBlind = {
-    {{213, 94, 0}, {0, 158, 115}, {204, 121, 167}, {0, 114, 178}, {255, 255, 255}, {240, 228, 66}}};
+constexpr SettingRow kSettings[] = {
+    // kind, key in the file, panel's label, panel's key, keys panel's word, field, default,
+    // what the panel says of it
+    {SettingRow::Kind::Scheme, "colours", "Colours", 'c', "colours", nullptr, false, nullptr},
+    {SettingRow::Kind::FaceColours, "colour_", nullptr, 0, nullptr, nullptr, false, nullptr},
+    {SettingRow::Kind::Switch, "sticker_letters", "Sticker letters", 'l', "letters",
+     &Settings::stickerLetters, false, nullptr},
+    {SettingRow::Kind::Switch, "inspection", "Inspection", 'i', "inspection",
+     &Settings::inspection, false,
+     "15 seconds to look after a scramble; the clock starts at the first turn or when they "
+     "end. Later than 15 s is +2, later than 17 s a DNF."},
+};
+// clang-format on
 
 }  // namespace
 
-std::array<Rgb, 6> Settings::defaultFaceColours() {
-    return kClassic;
+std::span<const SchemeRow> schemeRows() {
+    return kSchemes;
+}
+
+int schemeCount() {
+    return static_cast<int>(std::size(kSchemes));
+}
+
+// A scheme past the table's (none is read or stepped to) is the first.
+const SchemeRow& schemeRow(ColourScheme scheme) {
+    const int i = static_cast<int>(scheme);
+    return kSchemes[i >= 0 && i < schemeCount() ? i : 0];
+}
+
+std::span<const SettingRow> settingRows() {
+    return kSettings;
+}
+
+Settings::Settings() : scheme(ColourScheme::Classic), faceColours(kSchemes[0].colours) {
+    for (const SettingRow& row : kSettings) {
+        if (row.flag) {
+            this->*row.flag = row.byDefault;
+        }
+    }
 }
 
 std::array<Rgb, 6> schemeColours(ColourScheme scheme, const std::array<Rgb, 6>& custom) {
-    switch (scheme) {
-        case ColourScheme::HighContrast:
-            return kHighContrast;
-        case ColourScheme::ColourBlind:
-            return kColourBlind;
-        case ColourScheme::Custom:
-            return custom;
-        case ColourScheme::Classic:
-            break;
-    }
-    return kClassic;
+    const SchemeRow& row = schemeRow(scheme);
+    return row.playersOwn ? custom : row.colours;
 }
 
-// Chosen, as the schemes were, by the least CIEDE2000 difference from the six faces and
-// black in all four sights: magenta 13.5 from the classic faces (but 9 and less from the
-// others' purples), light grey 14.6 from the high-contrast ones, lavender 16.1 from Okabe
-// and Ito's.
 Rgb hintMarkColour(ColourScheme scheme) {
-    switch (scheme) {
-        case ColourScheme::HighContrast:
-            return {190, 190, 190};
-        case ColourScheme::ColourBlind:
-            return {200, 160, 255};
-        case ColourScheme::Classic:
-        case ColourScheme::Custom:
-            break;
-    }
-    return {255, 0, 255};
+    return schemeRow(scheme).mark;
 }
 
 const char* schemeKey(ColourScheme scheme) {
-    const char* const kKeys[kColourSchemes] = {"classic", "high-contrast", "colour-blind",
-                                               "custom"};
-    return kKeys[static_cast<int>(scheme)];
+    return schemeRow(scheme).key;
 }
 
 const char* schemeName(ColourScheme scheme) {
-    const char* const kNames[kColourSchemes] = {"Classic", "High contrast", "Colour-blind safe",
-                                                "My colours"};
-    return kNames[static_cast<int>(scheme)];
+    return schemeRow(scheme).name;
 }
 
 const std::vector<std::pair<const char*, Rgb>>& faceColourChoices() {

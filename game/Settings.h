@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,39 +14,70 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-// How the six faces are coloured on the screen. The colour pick never sees these: it
-// reads a picture of the stickers' own colours.
+// How the six faces are coloured on the screen: a row of schemeRows(). The colour pick
+// never sees these: it reads a picture of the stickers' own colours.
 enum class ColourScheme : char {
     Classic,       // the stickers' own 54 shades, as the game has always drawn them
     HighContrast,  // bright colours far apart in lightness, on the dark body
     ColourBlind,   // Okabe and Ito's palette, told apart without red-green or blue-yellow
     Custom,        // the player's colour for each face
 };
-constexpr int kColourSchemes = 4;
 
-// What the player chose, kept in the `settings` file beside the cube.
+// A colour scheme: its name in the settings file and on the settings panel, the colours of
+// the home faces 0..5 (Classic: the faces' base colours, whose stickers are drawn in their
+// own shades of them) unless they are the player's own, and the colour of the hint's
+// mark, one its faces, the dark body and the black around the cube all stand apart from.
+struct SchemeRow {
+    const char* key;
+    const char* name;
+    std::array<Rgb, 6> colours;
+    bool playersOwn;  // the colours are Settings::faceColours
+    Rgb mark;
+};
+std::span<const SchemeRow> schemeRows();
+const SchemeRow& schemeRow(ColourScheme scheme);
+int schemeCount();
+
+// What the player chose, kept in the `settings` file beside the cube; every field but the
+// unknown lines is a row of settingRows().
 struct Settings {
-    ColourScheme scheme = ColourScheme::Classic;
-    // The Custom scheme's colour of each home face (0..5, the cube's face slots).
-    std::array<Rgb, 6> faceColours = defaultFaceColours();
+    Settings();
+
+    ColourScheme scheme;
+    // The player's own colour of each home face (0..5, the cube's face slots).
+    std::array<Rgb, 6> faceColours;
     // Each sticker shows its face's letter (U R F D L B), so colour is never the only cue.
-    bool stickerLetters = false;
+    bool stickerLetters;
     // Fifteen seconds to look before the clock starts, with +2 and DNF as competitions.
-    bool inspection = false;
+    bool inspection;
     // Lines of the file this version does not know, kept as they were when written back.
     std::vector<std::pair<std::string, std::string>> unknown;
 
-    static std::array<Rgb, 6> defaultFaceColours();
     bool operator==(const Settings&) const = default;
 };
 
-// The six colours the scheme gives the home faces 0..5 (Classic: the faces' base colours,
-// whose stickers are drawn in their own shades of them).
+// A setting: its key in the settings file, its label on the settings panel and the key
+// that steps it there (lower case), the word the keys panel says for it, for a switch its
+// field and its default, and a line the panel says of it (or null).
+struct SettingRow {
+    enum class Kind : char {
+        Scheme,       // one of the schemes, by its key; the colours step through them
+        FaceColours,  // six keys, the key and a face's letter: "#rrggbb"; a face's button each
+        Switch,       // on or off
+    };
+    Kind kind;
+    const char* key;
+    const char* label;
+    char panelKey;
+    const char* keyWord;
+    bool Settings::*flag;
+    bool byDefault;
+    const char* note;
+};
+std::span<const SettingRow> settingRows();
+
 std::array<Rgb, 6> schemeColours(ColourScheme scheme, const std::array<Rgb, 6>& custom);
-// The colour of the hint's mark in the scheme: one its faces, the dark body and the black
-// around the cube all stand apart from (magenta for the classic colours and one's own).
 Rgb hintMarkColour(ColourScheme scheme);
-// The scheme's name in the settings file and on the settings panel.
 const char* schemeKey(ColourScheme scheme);
 const char* schemeName(ColourScheme scheme);
 // The colours the settings panel offers a face, in the order a tap steps through them.

@@ -22,9 +22,9 @@ void InfoText::touchesEnded(const platform::TouchSet& touches, const platform::E
     }
 }
 
-Panel::Panel(platform::Rect frame) : View(frame) {
+Panel::Panel(platform::Rect frame, float alpha) : View(frame) {
     setBackgroundColor(platform::colors::black);
-    setAlpha(0.625f);
+    setAlpha(alpha);
 }
 
 InfoText* Panel::makeText(platform::Rect frame, std::string text, platform::Color color,
@@ -45,7 +45,7 @@ void Panel::touchesEnded(const platform::TouchSet& touches, const platform::Even
     }
 }
 
-InfoView::InfoView(platform::Rect frame) : Panel(frame) {
+InfoView::InfoView(platform::Rect frame) : Panel(frame, kSeenThrough) {
     makeText({0, 10, 320, 35}, "Gyrelle", platform::colors::yellow, {"Arial", 28})
         ->setTextAlignment(platform::TextAlignment::Center);
     makeText({0, 50, 320, 30}, "Pennowick Software", platform::colors::red, {"Arial", 14})
@@ -67,23 +67,30 @@ InfoView::InfoView(platform::Rect frame) : Panel(frame) {
     makeText({0, 80, 320, 400}, instructions, platform::colors::white, {"Arial", 16});
 }
 
-KeysView::KeysView(platform::Rect frame) : Panel(frame) {
-    makeText({0, 10, 320, 35}, "Keys", platform::colors::yellow, {"Arial", 28})
+KeysView::KeysView(platform::Rect frame, const std::vector<Line>& lines, const std::string& after)
+    : Panel(frame) {
+    makeText({0, 10, frame.width, 35}, "Keys", platform::colors::yellow, {"Arial", 28})
         ->setTextAlignment(platform::TextAlignment::Center);
-    makeText({0, 50, 320, 430},
-             "F B U D R L  turn the face in front, at the back, up, down, right, left; with "
-             "Shift the other way\n"
-             "M E S  turn a middle slice, as L, D, F\n"
-             "X Y Z, arrows  turn the whole cube\n"
-             "Ctrl+Z, Ctrl+Y  undo, redo\n"
-             "Ctrl+N  new game: scramble, or ask to reset\n"
-             "Ctrl+C, Ctrl+V  copy, paste the position\n"
-             "F1 or ?  these keys;  F2  records;  F3  settings\n"
-             "Ctrl+Q  save and quit\n\n"
-             "Mouse: drag from a sticker onto the next to turn its slice; drag the background, "
-             "or right-drag, to turn the cube; Ctrl+drag to twist it; double-click a face to "
-             "bring it up.",
-             platform::colors::white, {"Arial", 15});
+    // Keys on the left, what they do beside them, a line or more as the words need;
+    // the text's blocks are inset by 8 points. Lines as long as a narrow font's worst.
+    constexpr float kKeysWidth = 120, kLine = 15, kSize = 12;
+    constexpr size_t kKeysPerLine = 17, kHelpPerLine = 30;
+    auto linesOf = [](const std::string& text, size_t perLine) {
+        return static_cast<float>(std::max<size_t>(1, (text.size() + perLine - 1) / perLine));
+    };
+    float y = 48;
+    for (const Line& line : lines) {
+        const float height =
+            std::max(linesOf(line.keys, kKeysPerLine), linesOf(line.help, kHelpPerLine)) * kLine +
+            8;
+        makeText({0, y - 4, kKeysWidth, height}, line.keys, platform::colors::yellow,
+                 {"Arial", kSize});
+        makeText({kKeysWidth - 8, y - 4, frame.width - kKeysWidth + 8, height}, line.help,
+                 platform::colors::white, {"Arial", kSize});
+        y += height - 8;
+    }
+    makeText({0, y + 4, frame.width, frame.height - y - 4}, after, platform::colors::white,
+             {"Arial", kSize});
 }
 
 MenuView::MenuView(platform::Rect frame, std::vector<Item> items) : Panel(frame) {

@@ -45,7 +45,10 @@ class InfoText : public platform::View {
 // passed on to the GL view, which closes it.
 class Panel : public platform::View {
   public:
-    explicit Panel(platform::Rect frame);
+    // The information overlay lets the cube show through; a panel to read over bright
+    // stickers barely does.
+    static constexpr float kSeenThrough = 0.625f, kReadable = 0.95f;
+    explicit Panel(platform::Rect frame, float alpha = kReadable);
 
     InfoText* makeText(platform::Rect frame, std::string text, platform::Color color, Font font);
     const std::vector<std::unique_ptr<InfoText>>& texts() const { return texts_; }
@@ -62,10 +65,13 @@ class InfoView : public Panel {
     explicit InfoView(platform::Rect frame);
 };
 
-// The keys and mouse controls, for F1 and "?".
+// The keys and mouse controls, for F1 and "?": a line for each command, then `after`.
 class KeysView : public Panel {
   public:
-    explicit KeysView(platform::Rect frame);
+    struct Line {
+        std::string keys, help;
+    };
+    KeysView(platform::Rect frame, const std::vector<Line>& lines, const std::string& after);
 };
 
 // What fingers cannot reach by keys on a phone: one big button a line, each doing its

@@ -1,5 +1,7 @@
 #include "overlay/SettingsView.h"
 
+#include <algorithm>
+
 namespace gyrelle {
 
 namespace {
@@ -31,24 +33,61 @@ SettingsView::SettingsView(platform::Rect frame, Settings settings,
         buttons_.push_back(button({x, y, kWidth, kHeight}, std::move(action)));
         return buttons_.back().get();
     };
-    scheme_ = add(60, [this] { nextScheme(); });
-    // Six swatches across, 44 points each with 8 between.
-    for (int i = 0; i < 6; ++i) {
-        buttons_.push_back(button({(frame.width - 6 * 44 - 5 * 8) / 2 + i * 52, 120, 44, 44},
-                                  [this, i] { nextFaceColour(homeFaceOf(kFaceLetters[i])); }));
-        faces_[i] = buttons_.back().get();
-        faces_[i]->setLabel(std::string(1, kFaceLetters[i]));
+    // A line of 60 points each, as many as leave room for the words and Done.
+    constexpr float kDoneTop = 400, kLeastWords = 40;
+    const float lines = static_cast<float>(settingRows().size());
+    const float apart = std::min(60.0f, (kDoneTop - kLeastWords - 60) / lines);
+    float y = 60;
+    std::string words;
+    for (const SettingRow& row : settingRows()) {
+        switch (row.kind) {
+            case SettingRow::Kind::Scheme:
+                scheme_ = add(y, [this] { nextScheme(); });
+                break;
+            case SettingRow::Kind::FaceColours:
+                // Six swatches across, 44 points each with 8 between.
+                for (int i = 0; i < 6; ++i) {
+                    buttons_.push_back(
+                        button({(frame.width - 6 * 44 - 5 * 8) / 2 + i * 52, y, 44, 44},
+                               [this, i] { nextFaceColour(homeFaceOf(kFaceLetters[i])); }));
+                    faces_[i] = buttons_.back().get();
+                    faces_[i]->setLabel(std::string(1, kFaceLetters[i]));
+                }
+                break;
+            case SettingRow::Kind::Switch:
+                switches_.emplace_back(&row, add(y, [this, &row] { step(row); }));
+                break;
+        }
+        if (row.note) {
+            words += std::string(row.label) + ": " + row.note + "\n";
+        }
+        y += apart;
     }
-    letters_ = add(180, [this] { keyDown({platform::Key::Letter, 'l'}); });
-    inspection_ = add(240, [this] { keyDown({platform::Key::Letter, 'i'}); });
-    makeText({0, 300, frame.width, 90},
-             "Inspection: 15 seconds to look after a scramble; the clock starts at the first "
-             "turn or when they end. Later than 15 s is +2, later than 17 s a DNF.\n"
-             "Keys: C colours, L letters, I inspection.",
+    makeText({0, y, frame.width, kDoneTop - y}, words + "Keys: " + keysText() + ".",
              platform::colors::white, {"Arial", 13});
-    done_ = add(400, std::move(done));
+    done_ = add(kDoneTop, std::move(done));
     done_->setLabel("Done");
     show();
+}
+
+std::string SettingsView::keysText() {
+    std::string text;
+    for (const SettingRow& row : settingRows()) {
+        if (row.panelKey) {
+            text += (text.empty() ? "" : ", ") +
+                    std::string(1, static_cast<char>(row.panelKey - 'a' + 'A')) + " " + row.keyWord;
+        }
+    }
+    return text;
+}
+
+platform::Button& SettingsView::switchButton(bool Settings::*flag) const {
+    for (const auto& [row, button] : switches_) {
+        if (row->flag == flag) {
+            return *button;
+        }
+    }
+    return *done_;
 }
 
 void SettingsView::change(Settings next) {
@@ -59,7 +98,7 @@ void SettingsView::change(Settings next) {
 
 void SettingsView::nextScheme() {
     Settings next = settings_;
-    next.scheme = static_cast<ColourScheme>((static_cast<int>(next.scheme) + 1) % kColourSchemes);
+    next.scheme = static_cast<ColourScheme>((static_cast<int>(next.scheme) + 1) % schemeCount());
     change(next);
 }
 
@@ -81,11 +120,21 @@ void SettingsView::nextFaceColour(int face) {
     change(next);
 }
 
+void SettingsView::step(const SettingRow& row) {
+    if (row.kind == SettingRow::Kind::Scheme) {
+        nextScheme();
+    } else if (row.flag) {
+        Settings next = settings_;
+        next.*row.flag = !(next.*row.flag);
+        change(next);
+    }
+}
+
 void SettingsView::show() {
     scheme_->setLabel(std::string("Colours: ") + schemeName(settings_.scheme));
-    letters_->setLabel(std::string("Sticker letters: ") +
-                       (settings_.stickerLetters ? "on" : "off"));
-    inspection_->setLabel(std::string("Inspection: ") + (settings_.inspection ? "on" : "off"));
+    for (const auto& [row, button] : switches_) {
+        button->setLabel(std::string(row->label) + ": " + (settings_.*row->flag ? "on" : "off"));
+    }
     const std::array<Rgb, 6> colours = schemeColours(settings_.scheme, settings_.faceColours);
     for (int i = 0; i < 6; ++i) {
         const Rgb c = colours[homeFaceOf(kFaceLetters[i])];
@@ -100,22 +149,13 @@ bool SettingsView::keyDown(const platform::KeyPress& key) {
     if (key.ctrl || key.alt || key.key != platform::Key::Letter) {
         return false;
     }
-    Settings next = settings_;
-    switch (key.letter) {
-        case 'c':
-            nextScheme();
+    for (const SettingRow& row : settingRows()) {
+        if (row.panelKey && row.panelKey == key.letter) {
+            step(row);
             return true;
-        case 'l':
-            next.stickerLetters = !next.stickerLetters;
-            break;
-        case 'i':
-            next.inspection = !next.inspection;
-            break;
-        default:
-            return false;
+        }
     }
-    change(next);
-    return true;
+    return false;
 }
 
 }  // namespace gyrelle

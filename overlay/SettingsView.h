@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "game/Settings.h"
@@ -18,13 +20,16 @@ class SettingsView : public Panel {
     SettingsView(platform::Rect frame, Settings settings,
                  std::function<void(const Settings&)> change, std::function<void()> done);
 
-    // C steps the colours on, L the letters, I the inspection.
+    // Each setting's key steps it: C the colours on, L the letters, I the inspection.
     bool keyDown(const platform::KeyPress& key) override;
+    // "C colours, L letters, I inspection"
+    static std::string keysText();
 
     const Settings& settings() const { return settings_; }
     platform::Button& schemeButton() const { return *scheme_; }
-    platform::Button& lettersButton() const { return *letters_; }
-    platform::Button& inspectionButton() const { return *inspection_; }
+    // The button of the switch at `flag`.
+    platform::Button& switchButton(bool Settings::*flag) const;
+    platform::Button& inspectionButton() const { return switchButton(&Settings::inspection); }
     platform::Button& doneButton() const { return *done_; }
     // The faces' buttons, U R F D L B, in the colours shown: a tap steps that face on
     // through the colours offered, in the player's own scheme.
@@ -32,6 +37,7 @@ class SettingsView : public Panel {
 
   private:
     void change(Settings next);
+    void step(const SettingRow& row);
     void nextScheme();
     void nextFaceColour(int face);
     void show();
@@ -40,9 +46,9 @@ class SettingsView : public Panel {
     Settings settings_;
     std::function<void(const Settings&)> change_;
     std::vector<std::unique_ptr<platform::Button>> buttons_;
-    platform::Button* scheme_;
-    platform::Button* letters_;
-    platform::Button* inspection_;
+    platform::Button* scheme_ = nullptr;
+    // Each switch's row and button.
+    std::vector<std::pair<const SettingRow*, platform::Button*>> switches_;
     platform::Button* done_;
     platform::Button* faces_[6];
 };

@@ -18,6 +18,10 @@ enum class Key {
     Question,  // "?"
 };
 
+// Whose keys the game may have: a desktop window has them all, a browser keeps some for
+// itself (Ctrl+N, Ctrl+Shift+N).
+enum class Keyboard : char { Desktop, Browser };
+
 struct KeyPress {
     Key key = Key::Other;
     char letter = 0;

@@ -8,6 +8,7 @@
 #include "platform/AlertView.h"
 #include "platform/Files.h"
 #include "platform/GLContext.h"
+#include "platform/Keys.h"
 #include "platform/RunLoop.h"
 
 namespace gyrelle::platform {
@@ -69,6 +70,7 @@ class Platform {
     // A line for the player beside the picture (a browser's status line), as well as any
     // message the view shows; nothing where there is none.
     virtual void tell(const std::string& text) { (void)text; }
+    virtual Keyboard keyboard() const { return Keyboard::Desktop; }
     // Seconds on a clock that only moves forward.
     double absoluteTime() { return runLoop().now(); }
 };

@@ -8,11 +8,6 @@ namespace gyrelle::store {
 
 namespace {
 
-constexpr char kScheme[] = "colours";
-constexpr char kLetters[] = "sticker_letters";
-constexpr char kInspection[] = "inspection";
-// The custom colours' keys: colour_ and the face's letter.
-constexpr char kColourKey[] = "colour_";
 constexpr size_t kLongestLine = 1024;
 // Keys of other versions kept: with the longest lines, still within the largest file.
 constexpr size_t kMostUnknown = 50;
@@ -61,80 +56,113 @@ bool readHex(const std::string& value, Rgb& c) {
     return true;
 }
 
-// The face whose custom colour `key` names, or -1.
-int faceOfKey(const std::string& key) {
-    const size_t n = sizeof kColourKey - 1;
-    if (key.size() != n + 1 || key.compare(0, n, kColourKey) != 0) {
-        return -1;
+// The faces as the file names them, in the order it writes them.
+constexpr char kFaceLetters[] = "URFDLB";
+
+// The row `key` names, and for a face's colour the home face; null for an unknown key.
+const SettingRow* rowOf(const std::string& key, int& face) {
+    for (const SettingRow& row : settingRows()) {
+        const size_t n = std::strlen(row.key);
+        if (row.kind == SettingRow::Kind::FaceColours) {
+            if (key.size() == n + 1 && key.compare(0, n, row.key) == 0 &&
+                (face = homeFaceOf(key[n])) >= 0) {
+                return &row;
+            }
+        } else if (key == row.key) {
+            return &row;
+        }
     }
-    return homeFaceOf(key[n]);
+    return nullptr;
+}
+
+// What a row takes, as a line of the file's problems says it.
+std::string wantedBy(const SettingRow& row) {
+    switch (row.kind) {
+        case SettingRow::Kind::Scheme: {
+            std::string wanted;
+            const int n = schemeCount();
+            for (int i = 0; i < n; ++i) {
+                wanted += (i == 0      ? ""
+                           : i + 1 < n ? ", "
+                                       : " or ") +
+                          std::string(schemeKey(static_cast<ColourScheme>(i)));
+            }
+            return wanted;
+        }
+        case SettingRow::Kind::FaceColours:
+            return "a colour as #rrggbb";
+        case SettingRow::Kind::Switch:
+            break;
+    }
+    return "on or off";
 }
 
 // Sets what `key` names to `value`; false, changing nothing, for a value it cannot take
 // (with `wanted` saying what it takes). An unknown key is kept as it is.
 bool apply(Settings& s, const std::string& key, const std::string& value, std::string& wanted) {
-    auto onOff = [&](bool& flag) {
-        wanted = "on or off";
-        if (value == "on" || value == "off") {
-            flag = value == "on";
-            return true;
-        }
-        return false;
-    };
-    if (key == kScheme) {
-        wanted = "classic, high-contrast, colour-blind or custom";
-        for (int i = 0; i < kColourSchemes; ++i) {
-            if (value == schemeKey(static_cast<ColourScheme>(i))) {
-                s.scheme = static_cast<ColourScheme>(i);
+    int face = -1;
+    const SettingRow* row = rowOf(key, face);
+    if (!row) {
+        for (auto& [k, v] : s.unknown) {
+            if (k == key) {
+                v = value;
                 return true;
             }
         }
-        return false;
+        s.unknown.emplace_back(key, value);
+        return true;
     }
-    if (key == kLetters) {
-        return onOff(s.stickerLetters);
+    wanted = wantedBy(*row);
+    switch (row->kind) {
+        case SettingRow::Kind::Scheme:
+            for (int i = 0; i < schemeCount(); ++i) {
+                if (value == schemeKey(static_cast<ColourScheme>(i))) {
+                    s.scheme = static_cast<ColourScheme>(i);
+                    return true;
+                }
+            }
+            return false;
+        case SettingRow::Kind::FaceColours:
+            return readHex(value, s.faceColours[face]);
+        case SettingRow::Kind::Switch:
+            if (value == "on" || value == "off") {
+                s.*row->flag = value == "on";
+                return true;
+            }
+            return false;
     }
-    if (key == kInspection) {
-        return onOff(s.inspection);
-    }
-    if (const int face = faceOfKey(key); face >= 0) {
-        wanted = "a colour as #rrggbb";
-        return readHex(value, s.faceColours[face]);
-    }
-    for (auto& [k, v] : s.unknown) {
-        if (k == key) {
-            v = value;
-            return true;
-        }
-    }
-    s.unknown.emplace_back(key, value);
-    return true;
+    return false;
 }
 
 // The value of the known `key` in `s`, as the file writes it.
 std::string valueIn(const Settings& s, const std::string& key) {
-    if (key == kScheme) {
-        return schemeKey(s.scheme);
+    int face = -1;
+    const SettingRow* row = rowOf(key, face);
+    switch (row->kind) {
+        case SettingRow::Kind::Scheme:
+            return schemeKey(s.scheme);
+        case SettingRow::Kind::FaceColours:
+            return hexOf(s.faceColours[face]);
+        case SettingRow::Kind::Switch:
+            break;
     }
-    if (key == kLetters) {
-        return s.stickerLetters ? "on" : "off";
-    }
-    if (key == kInspection) {
-        return s.inspection ? "on" : "off";
-    }
-    return hexOf(s.faceColours[faceOfKey(key)]);
+    return s.*row->flag ? "on" : "off";
 }
 
 }  // namespace
 
 std::string settingsText(const Settings& s) {
-    std::string text = std::string(kScheme) + " = " + schemeKey(s.scheme) + "\n";
-    for (const char letter : {'U', 'R', 'F', 'D', 'L', 'B'}) {
-        const std::string key = kColourKey + std::string(1, letter);
-        text += key + " = " + hexOf(s.faceColours[faceOfKey(key)]) + "\n";
+    std::string text;
+    for (const SettingRow& row : settingRows()) {
+        if (row.kind == SettingRow::Kind::FaceColours) {
+            for (const char* letter = kFaceLetters; *letter; ++letter) {
+                const std::string key = row.key + std::string(1, *letter);
+                text += key + " = " + valueIn(s, key) + "\n";
+            }
+        } else {
+            text += std::string(row.key) + " = " + valueIn(s, row.key) + "\n";
+        }
     }
-    text += std::string(kLetters) + " = " + (s.stickerLetters ? "on" : "off") + "\n";
-    text += std::string(kInspection) + " = " + (s.inspection ? "on" : "off") + "\n";
     for (const auto& [key, value] : s.unknown) {
         text += key + " = " + value + "\n";
     }

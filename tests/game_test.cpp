@@ -8,12 +8,14 @@
 //   HintTest   hints followed and left, solve-for-me, competition scrambles, the
 //              solver's tables built and searched a frame at a time; fair scrambles
 #include <cmath>
+#include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
 #include "cube/Notation.h"
 #include "cube/Position.h"
-#include "game/Keys.h"
+#include "game/Commands.h"
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
 #include "tests/support/GameFixture.h"
@@ -198,6 +200,84 @@ TEST_F(KeysTest, EachKeyAsksForWhatItsTableSays) {
         EXPECT_EQ(got.kind, c.kind) << c.key.letter << int(c.key.key);
         EXPECT_EQ(got.letter, c.letter) << c.key.letter << int(c.key.key);
         EXPECT_EQ(got.prime, c.prime) << c.key.letter << int(c.key.key);
+    }
+}
+
+// A browser keeps Ctrl+N and Ctrl+Shift+N: there Alt+N and Alt+C stand in, and only there;
+// Ctrl+Q is the window's own; Shift with Ctrl is passed over where no key names it.
+TEST_F(KeysTest, TheBrowsersKeysAndTheWindowsOwnAreAsTheRowsSay) {
+    using platform::Key;
+    using Kind = Command::Kind;
+    struct Case {
+        platform::KeyPress key;
+        Kind desktop, browser;
+    };
+    const Case cases[] = {
+        {{Key::Letter, 'n', false, false, true}, Kind::None, Kind::NewGame},
+        {{Key::Letter, 'c', false, false, true}, Kind::None, Kind::CompetitionScramble},
+        {{Key::Letter, 'n', false, true}, Kind::NewGame, Kind::None},
+        {{Key::Letter, 'n', true, true}, Kind::CompetitionScramble, Kind::None},
+        {{Key::Letter, 'n', true, false, true}, Kind::None, Kind::NewGame},  // Alt+Shift+N
+        {{Key::Letter, 'q', false, true}, Kind::None, Kind::None},
+        {{Key::Letter, 'c', true, true}, Kind::Copy, Kind::Copy},
+        {{Key::Letter, 'y', true, true}, Kind::Redo, Kind::Redo},
+        {{Key::Letter, 'z', true, true}, Kind::Redo, Kind::Redo},
+        {{Key::F3, 0, true}, Kind::ShowSettings, Kind::ShowSettings},
+        {{Key::Question, 0, true}, Kind::ShowKeys, Kind::ShowKeys},
+        {{Key::Left, 0, true}, Kind::Move, Kind::Move},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(commandOf(c.key, Keyboard::Desktop).kind, c.desktop) << c.key.letter;
+        EXPECT_EQ(commandOf(c.key, Keyboard::Browser).kind, c.browser) << c.key.letter;
+    }
+}
+
+// Every command is a line of the README's keys table, its keys as the keys panel shows
+// them, on the desktop and (where they differ) in a browser; and every command with a
+// button has its labels in the README's account of the toolbar and the menu.
+TEST_F(KeysTest, TheReadmesTableListsEveryCommand) {
+    std::ifstream readme(GYRELLE_SOURCE_DIR "/README.md");
+    ASSERT_TRUE(readme) << "README.md";
+    std::multimap<std::string, std::string> table;  // keys, browser's keys
+    std::string toolbar, menu, line;
+    bool inTable = false;
+    while (std::getline(readme, line)) {
+        if (line.find("toolbar beside the cube") != std::string::npos) {
+            toolbar = line;
+        } else if (line.find("a menu of the same") != std::string::npos) {
+            menu = line;
+        } else if (line.rfind("| key | in a browser", 0) == 0) {
+            inTable = true;
+        } else if (inTable && line.rfind("| ", 0) == 0) {
+            std::vector<std::string> cells;
+            std::istringstream row(line.substr(1));
+            for (std::string cell; std::getline(row, cell, '|');) {
+                const size_t begin = cell.find_first_not_of(' ');
+                cells.push_back(begin == std::string::npos
+                                    ? ""
+                                    : cell.substr(begin, cell.find_last_not_of(' ') + 1 - begin));
+            }
+            table.emplace(cells.at(0), cells.at(1));
+        } else if (inTable && line.rfind("|---", 0) != 0) {
+            inTable = false;
+        }
+    }
+    ASSERT_GT(table.size(), 10u);
+    for (const CommandRow& row : commandRows()) {
+        std::string keys = keysText(row, Keyboard::Desktop);
+        std::string browser = keysText(row, Keyboard::Browser);
+        browser = browser == keys ? "" : browser.empty() ? "—" : browser;
+        keys = keys.empty() ? "—" : keys;
+        bool listed = false;
+        for (auto [at, end] = table.equal_range(keys); at != end; ++at) {
+            listed |= at->second == browser;
+        }
+        EXPECT_TRUE(listed) << "| " << keys << " | " << browser << " |  (" << row.help << ")";
+        if (row.shortLabel) {
+            EXPECT_NE(toolbar.find(std::string(" ") + row.shortLabel), std::string::npos)
+                << row.shortLabel;
+            EXPECT_NE(menu.find(std::string(" ") + row.label), std::string::npos) << row.label;
+        }
     }
 }
 

@@ -60,7 +60,7 @@ TEST(SettingsFile, AHandWrittenFileIsReadAsMeant) {
     EXPECT_TRUE(s.inspection);
     EXPECT_TRUE(s.stickerLetters);
     EXPECT_EQ(s.scheme, ColourScheme::ColourBlind);
-    EXPECT_EQ(s.faceColours, Settings::defaultFaceColours());  // colour_f is not colour_F
+    EXPECT_EQ(s.faceColours, Settings{}.faceColours);  // colour_f is not colour_F
     const std::vector<std::pair<std::string, std::string>> unknown = {{"future", "3"},
                                                                       {"colour_f", "#123456"}};
     EXPECT_EQ(s.unknown, unknown);

@@ -47,6 +47,15 @@ TEST_F(KeysTest, APasteThatIsNoPositionSaysSoUntilAKey) {
 TEST_F(KeysTest, F1ShowsTheKeysAndF2TheRecordsUntilAKeyOrATouch) {
     press(platform::Key::F1);
     ASSERT_TRUE(view->panelShown());
+    // Every command's keys, those the old panel forgot too, and the settings panel's.
+    std::string shown;
+    for (const auto& text : panel()->texts()) {
+        shown += "|" + text->text();
+    }
+    for (const char* keys : {"|H|", "|Shift+H|", "|Ctrl+Shift+N|", "|Ctrl+Shift+Z, Ctrl+Y|",
+                             "|F1, ?|", "|Ctrl+Q|", "|Left, Right, Up, Down|", "I inspection"}) {
+        EXPECT_NE(shown.find(keys), std::string::npos) << keys;
+    }
     tap({160, 240});
     EXPECT_FALSE(view->panelShown());
     press(platform::Key::Question);

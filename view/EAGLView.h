@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "game/Commands.h"
 #include "game/Game.h"
 #include "overlay/HintMark.h"
 #include "overlay/InfoView.h"
@@ -187,12 +188,10 @@ class EAGLView : public platform::View,
     void placeHintMark();
     void nameHint();
     void hideHint();
-    // An action of the toolbar and the menu: its button's label, the menu's, and what it does.
-    struct Action {
-        std::string shortLabel, label;
-        std::function<void()> action;
-    };
-    std::vector<Action> actions();
+    // What a command does, by key, button or menu alike.
+    void perform(const Command& command);
+    bool offers(const CommandRow& row) const;
+    void showKeys();
     void makeToolbar();
     void placeToolbar();
     void showMenu();

@@ -1,5 +1,7 @@
-// Keys, as commandOf reads them, and the panels they open.
-#include "game/Keys.h"
+// Keys, as commandOf reads them, what every command does, and the panels they open.
+#include "cube/Position.h"
+#include "game/Commands.h"
+#include "overlay/SettingsView.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle {
@@ -11,51 +13,92 @@ bool EAGLView::keyDown(const platform::KeyPress& key) {
         }
         return true;
     }
-    const Command command = commandOf(key);
-    if (game_.solvingForMe() && command.kind != Command::Kind::SolveForMe) {
-        game_.stopSolving();  // any key stops it, and does what it does
+    const Command command = commandOf(key, platform_.keyboard());
+    if (command.kind == Command::Kind::None) {
+        game_.stopSolving();  // any key stops it
+        return false;
+    }
+    perform(command);
+    return true;
+}
+
+// What each command does, by key, button or menu alike: each stops solve-for-me first
+// (but for the one that does that), as any key or touch does.
+void EAGLView::perform(const Command& command) {
+    using Kind = Command::Kind;
+    if (command.kind != Kind::SolveForMe) {
+        game_.stopSolving();
     }
     switch (command.kind) {
-        case Command::Kind::None:
-            return false;
-        case Command::Kind::Move:
+        case Kind::None:
+            break;
+        case Kind::Move:
             game_.type(command.letter, command.prime);
             break;
-        case Command::Kind::Undo:
+        case Kind::Undo:
             game_.undo();
             break;
-        case Command::Kind::Redo:
+        case Kind::Redo:
             game_.redo();
             break;
-        case Command::Kind::NewGame:
+        case Kind::NewGame:
             game_.newGame();
             break;
-        case Command::Kind::CompetitionScramble:
+        case Kind::CompetitionScramble:
             game_.competitionScramble();
             break;
-        case Command::Kind::Hint:
+        case Kind::Hint:
             game_.hint();
             break;
-        case Command::Kind::SolveForMe:
+        case Kind::SolveForMe:
             game_.solvingForMe() ? game_.stopSolving() : game_.solveForMe();
             break;
-        case Command::Kind::Copy:
+        case Kind::Copy:
             game_.copy();
             break;
-        case Command::Kind::Paste:
+        case Kind::Paste:
             paste();
             break;
-        case Command::Kind::ShowKeys:
-            showPanel(std::make_unique<KeysView>(bounds()));
+        case Kind::ShowKeys:
+            showKeys();
             break;
-        case Command::Kind::ShowRecords:
+        case Kind::ShowRecords:
             showRecords();
             break;
-        case Command::Kind::ShowSettings:
+        case Kind::ShowSettings:
             showSettings();
             break;
+        case Kind::Share:  // the page's address with the position in it, or the code
+            say(platform_.share(positionCode(game_.cube().stickers())));
+            break;
+        case Kind::Quit:
+            platform_.quit();
+            break;
     }
-    return true;
+}
+
+// A command a player may ask for here: sharing only where the platform shares.
+bool EAGLView::offers(const CommandRow& row) const {
+    return row.kind != Command::Kind::Share || platform_.canShare();
+}
+
+// Every command with its keys on this keyboard, and the settings panel's own.
+void EAGLView::showKeys() {
+    std::vector<KeysView::Line> lines;
+    for (const CommandRow& row : commandRows()) {
+        const std::string keys = keysText(row, platform_.keyboard());
+        // A command with neither keys nor a button here is not to be had here (quit, in
+        // a browser).
+        if (offers(row) && !(keys.empty() && !row.shortLabel)) {
+            lines.push_back({keys.empty() ? "toolbar, menu" : keys, row.help});
+        }
+    }
+    showPanel(std::make_unique<KeysView>(
+        bounds(), lines,
+        "In the settings: " + SettingsView::keysText() + "." +
+            "\n\nMouse: drag from a sticker onto the next to turn its slice; drag the "
+            "background, or right-drag, to turn the cube; Ctrl+drag to twist it; double-click "
+            "a face to bring it up."));
 }
 
 void EAGLView::paste() {

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <ctime>
 
-#include "cube/Position.h"
 #include "overlay/InfoView.h"
 #include "overlay/RecordsView.h"
 #include "platform/Signals.h"
@@ -64,41 +63,6 @@ std::vector<platform::Rect> toolbarFrames(platform::Rect reach, float leastSide,
     return frames;
 }
 
-// What each action does, for the toolbar and the menu alike: as a touch, it stops
-// solve-for-me first (but for the button that does that).
-std::vector<EAGLView::Action> EAGLView::actions() {
-    EAGLView* self = this;
-    auto stopping = [self](auto act) {
-        return [self, act] {
-            self->game_.stopSolving();
-            act();
-        };
-    };
-    std::vector<Action> all = {
-        {"New", "New game", stopping([self] { self->game_.newGame(); })},
-        {"Undo", "Undo", stopping([self] { self->game_.undo(); })},
-        {"Redo", "Redo", stopping([self] { self->game_.redo(); })},
-        {"Hint", "Hint", stopping([self] { self->game_.hint(); })},
-        {"Solve", "Solve for me",
-         [self] {
-             self->game_.solvingForMe() ? self->game_.stopSolving() : self->game_.solveForMe();
-         }},
-        {"Scramble", "Competition scramble",
-         stopping([self] { self->game_.competitionScramble(); })},
-        {"Records", "Records", stopping([self] { self->showRecords(); })},
-        {"Settings", "Settings", [self] { self->showSettings(); }},
-        {"Help", "Help",
-         stopping([self] { self->showPanel(std::make_unique<KeysView>(self->bounds())); })},
-    };
-    if (platform_.canShare()) {  // the page's address with the position in it, or the code
-        all.push_back({"Share", "Share this position", stopping([self] {
-                           self->say(
-                               self->platform_.share(positionCode(self->game_.cube().stickers())));
-                       })});
-    }
-    return all;
-}
-
 void EAGLView::showRecords() {
     EAGLView* self = this;
     std::vector<RecordsView::Item> items;
@@ -153,17 +117,21 @@ void EAGLView::importRecords(platform::ByteSource& bytes, const std::string& pro
     platform_.tell(message);
 }
 
+// A button for each command that has one, in the table's order.
 void EAGLView::makeToolbar() {
-    for (Action& a : actions()) {
+    for (const CommandRow& row : commandRows()) {
+        if (!row.shortLabel || !offers(row)) {
+            continue;
+        }
         auto b = std::make_unique<platform::Button>(platform::Button::Style::Text, platform::Rect{},
-                                                    a.shortLabel);
+                                                    row.shortLabel);
         b->setLabelSize(kLabelSize);
-        b->setAction([this, act = std::move(a.action)] {
+        b->setAction([this, kind = row.kind] {
             // A message closes with any touch, one on a button beside it too.
             if (dynamic_cast<MessageView*>(panel_.get())) {
                 closePanel();
             }
-            act();
+            perform({kind});
         });
         toolbar_.push_back(std::move(b));
     }
@@ -185,20 +153,19 @@ void EAGLView::placeToolbar() {
     }
 }
 
+// The toolbar's commands, what fingers first had from the menu first.
 void EAGLView::showMenu() {
     game_.stopSolving();  // a touch, as any other
-    EAGLView* self = this;
-    std::vector<Action> all = actions();
     std::vector<MenuView::Item> items;
-    // What fingers first had from it first, then the rest in the toolbar's order.
-    for (size_t i : {3, 4, 5, 0, 1, 2, 6, 7, 8, 9}) {
-        if (i >= all.size()) {
-            continue;
+    for (const bool first : {true, false}) {
+        for (const CommandRow& row : commandRows()) {
+            if (row.shortLabel && row.menuFirst == first && offers(row)) {
+                items.push_back({row.label, [this, kind = row.kind] {
+                                     closePanel();
+                                     perform({kind});
+                                 }});
+            }
         }
-        items.push_back({all[i].label, [self, act = std::move(all[i].action)] {
-                             self->closePanel();
-                             act();
-                         }});
     }
     showPanel(std::make_unique<MenuView>(bounds(), std::move(items)));
 }

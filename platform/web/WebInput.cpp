@@ -226,19 +226,6 @@ bool WebInput::key(const EmscriptenKeyboardEvent& event) {
     } else if (letter) {
         press.key = Key::Letter;
         press.letter = letter;
-        if (press.alt && !press.ctrl && !press.shift && press.letter == 'n') {
-            // Browsers keep Ctrl+N for a new window: Alt+N stands in for it here.
-            press.alt = false;
-            press.ctrl = true;
-        } else if (press.alt && !press.ctrl && !press.shift && press.letter == 'c') {
-            // And Ctrl+Shift+N for a private one, while Windows takes Alt+Shift for the
-            // keyboard layout: the competition scramble is Alt+C.
-            press = {.key = Key::Letter,
-                     .letter = 'n',
-                     .shift = true,
-                     .ctrl = true,
-                     .repeat = press.repeat};
-        }
     } else {
         return false;
     }

@@ -31,6 +31,7 @@ class WebPlatform : public WindowHost {
     void setClipboardText(const std::string& text) override;
     void documentsWritten() override;
     bool canShare() const override { return true; }
+    Keyboard keyboard() const override { return Keyboard::Browser; }
     std::string share(const std::string& code) override;
     bool exchangesFiles() const override { return true; }
     std::string offerFile(const std::string& name, const std::string& text) override;

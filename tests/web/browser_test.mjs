@@ -635,8 +635,8 @@ await test('an address with #position= opens that position', async () => {
     }
   });
   const centre = onPage(frontSticker(0, 0));
-  const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
-  if (!await shows(centre, dimmed)) return 'no message for a code that is none';
+  const covered = ([r, g, b]) => r > 5 && r < 25 && g < 10 && b < 10;  // under a message
+  if (!await shows(centre, covered)) return 'no message for a code that is none';
   if (await page.evaluate(() => location.hash) !== '') return 'the address kept the bad code';
   // Into the open page: it starts again with the position.
   await Promise.all([page.waitForEvent('load'),
@@ -712,7 +712,7 @@ await test('on a phone a notice covers no control, and a message closes with a t
   const phone = (p) => ({ x: p.x * 1.21875, y: 129.5 + p.y * 1.21875 });
   const button = (row, i) => phone({ x: 12 + i * 60 + 28, y: 491.75 + row * 43.38 + 19.69 });
   const centre = phone(onPage(frontSticker(0, 0)));
-  const dimmed = ([r, g, b]) => r > 60 && r < 120 && g < 20 && b < 20;
+  const covered = ([r, g, b]) => r > 5 && r < 25 && g < 10 && b < 10;  // under a message
   await fresh(3, null, { width: 390, height: 844 });
   if (!await shows(centre, isRed, 40)) return 'no cube';
   await context.grantPermissions(['clipboard-read', 'clipboard-write']);
@@ -729,7 +729,7 @@ await test('on a phone a notice covers no control, and a message closes with a t
   }
   // A code that is none: its message, closed by a tap in the bar above the picture.
   await page.evaluate(() => { location.hash = '#position=UUX'; });
-  if (!await shows(centre, dimmed)) return 'no message for a code that is none';
+  if (!await shows(centre, covered)) return 'no message for a code that is none';
   await tap({ x: 195, y: 60 });
   if (!await shows(centre, isRed)) return 'a tap in the bar above did not close the message';
   // The import's message, then Records and Export from the toolbar.
@@ -741,7 +741,7 @@ await test('on a phone a notice covers no control, and a message closes with a t
   const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 5000 }),
                                        tap(phone({ x: 243, y: 24 }))]);
   await chooser.setFiles(csv);
-  if (!await shows(centre, dimmed)) return 'no message after the import';
+  if (!await shows(centre, covered)) return 'no message after the import';
   const said = await page.evaluate(() => document.getElementById('notice').textContent);
   if (said !== 'Took 1 solve (Gyrelle CSV).') return `the import said "${said}"`;
   await tap(button(1, 1));  // Records, while the message shows

@@ -29,7 +29,7 @@ class HintViewTest : public HeadlessViewTest {
         }
         frames(1);
     }
-    std::string strip() { return view->statusStrip().text(); }
+    std::string strip() { return view->controller().statusStrip().text(); }
 
     // What the compositor would paint in magenta: the outline's lines and the arrowheads,
     // in window points.
@@ -122,46 +122,6 @@ TEST_F(HintViewTest, TheHintNamesTheKeyAsTheFaceLiesNowAndMarksItOverThePicture)
     EXPECT_TRUE(cube().isSolved());
     EXPECT_EQ(strip(), "");
     EXPECT_TRUE(mark().lines.empty());
-}
-
-// Whatever letter turned a face, the hint to take it back names that letter: the key to
-// type, as the keys read the cube where it lies.
-TEST_F(HintViewTest, EachFaceIsNamedByTheKeyThatTurnsIt) {
-    for (char letter : {'f', 'b', 'u', 'd', 'l', 'r'}) {
-        press(letter);
-        frames(5);
-        press('h');
-        think();
-        EXPECT_EQ(strip(), std::string("Hint: ") + char(letter - 'a' + 'A') + "' \u2014 1 to go");
-        press(letter, true);
-        frames(5);
-        ASSERT_TRUE(cube().isSolved()) << letter;
-    }
-}
-
-// Two turns: the menu's Hint says the last one back first; its Solve for me plays both
-// back, one at a time, and the cube is solved.
-TEST_F(HintViewTest, TheMenuGivesAFingerTheHintAndSolveForMe) {
-    press('u');
-    frames(5);
-    press('r');
-    frames(5);
-    // Nine items, 48 points high, 4.8 apart from the top: the first two centred at 28.8 and 81.6.
-    const platform::Point menu{302, 12}, hint{160, 29}, solve{160, 82};
-    tap(menu);
-    ASSERT_TRUE(view->panelShown());
-    tap(hint);
-    EXPECT_FALSE(view->panelShown());
-    think();
-    EXPECT_EQ(strip(), "Hint: R' \u2014 2 to go");
-    view->startAnimation();  // as the application does: frames from the clock
-    tap(menu);
-    tap(solve);
-    platform.advance(0.3);
-    EXPECT_FALSE(cube().isSolved()) << "a turn at a time";
-    platform.advance(3);
-    EXPECT_TRUE(cube().isSolved());
-    EXPECT_EQ(game().history().entries().size(), 4u) << "each turn one step of its own";
 }
 
 }  // namespace

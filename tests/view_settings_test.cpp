@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "control/Toolbar.h"
 #include "overlay/SettingsView.h"
 #include "tests/support/HeadlessView.h"
-#include "view/Toolbar.h"
 
 namespace gyrelle::testing {
 namespace {
@@ -63,11 +63,11 @@ TEST_F(SettingsViewTest, TheWindowShowsTheSchemeAndThePickReadsTheStickers) {
     EXPECT_EQ(at(shown, left), (Rgba{255, 255, 255, 255}));
     EXPECT_EQ(at(classic, front), (Rgba{245, 0, 0, 255}));
     EXPECT_EQ(at(classic, top), (Rgba{1, 200, 0, 255}));
-    const platform::Color mark = view->hintMark().color();
+    const platform::Color mark = view->controller().hintMark().color();
     EXPECT_FLOAT_EQ(mark.green * 255, 160) << "lavender";
     set(ColourScheme::Classic);
     EXPECT_EQ(shownPicture(), classic);
-    EXPECT_EQ(view->hintMark().color().green, 0) << "magenta again";
+    EXPECT_EQ(view->controller().hintMark().color().green, 0) << "magenta again";
 }
 
 // The same swipe turns the same slice under every scheme: the pick never sees them.
@@ -171,14 +171,14 @@ TEST_F(SettingsViewTest, ThePanelChangesTheSettingsByKeysAndByTouch) {
 TEST_F(SettingsViewTest, TheInspectionCountsDownInTheStrip) {
     game().newGame();
     frames(1);
-    EXPECT_EQ(view->statusStrip().text(), "");
+    EXPECT_EQ(view->controller().statusStrip().text(), "");
     game().answerReset(true);
     Settings s;
     s.inspection = true;
     game().setSettings(s);
     game().newGame();
     frames(1);
-    const StatusStrip& strip = view->statusStrip();
+    const StatusStrip& strip = view->controller().statusStrip();
     EXPECT_EQ(strip.text(), "Inspection: 15");
     EXPECT_FLOAT_EQ(strip.countdown(), 1);
     platform.advance(8.05);
@@ -240,13 +240,13 @@ TEST(Toolbar, ItFindsTheSpaceTheLetterboxLeaves) {
 // In the window the toolbar's buttons are touched where they are drawn: a touch on Undo
 // undoes; on Settings, the panel; none of them is there in a window without bars.
 TEST_F(SettingsViewTest, TheToolbarIsTouchedWhereItIsDrawn) {
-    for (const auto& b : view->toolbar()) {
+    for (const auto& b : view->controller().toolbar()) {
         EXPECT_EQ(b->superview(), nullptr) << "no room at 320 x 480";
     }
     const float phone = 320.0f / 1170;
     platform.window().setTouchReach({0, -388 * phone, 320, 2532 * phone}, 144 * phone);
     view->layoutSubviews();
-    const auto& bar = view->toolbar();
+    const auto& bar = view->controller().toolbar();
     ASSERT_EQ(bar.size(), 9u);
     std::vector<std::string> labels;
     for (const auto& b : bar) {

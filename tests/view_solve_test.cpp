@@ -13,7 +13,7 @@ class SolveTest : public HeadlessViewTest {
         frames(4);
     }
     std::string strip() {
-        const StatusStrip& s = view->statusStrip();
+        const StatusStrip& s = view->controller().statusStrip();
         EXPECT_EQ(s.superview() != nullptr, !s.text().empty());
         std::string title = s.text();
         if (size_t dot = title.find(" \u00b7 "); dot != std::string::npos) {

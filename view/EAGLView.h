@@ -1,35 +1,25 @@
 #pragma once
 
-// EAGLView, the one full-screen GL view. It turns touches, keys and shakes into the
-// game's actions and draws the game; the rules are the Game's, the files the Keeper's.
-// Its parts, one source file each:
-//   Setup.cpp     construction, fixed GL state, framebuffers, the information button
-//   Timer.cpp     the frame timer
-//   Frame.cpp     one frame: motion step, the picture drawn and shown, the turn step
-//   Touch.cpp     the colour pick and the gestures
-//   Shake.cpp     the accelerometer's shake and the questions' answers
-//   Keyboard.cpp  keys and the panels they open
-//   Status.cpp    what the game tells: the undo button, the solve's words, the title
-//   Hint.cpp      the hint's words and mark, the menu of what keys do on a phone
-//   Settings.cpp  the look the settings ask for, and their panel
-//   Toolbar.cpp   the buttons for every action, in the space beside the picture
+// EAGLView, the one full-screen GL view. It draws the game and turns touches into its
+// actions; the rules are the Game's, the files the Keeper's, and everything over the
+// picture but the information button and its overlay the Controller's, which gets the
+// keys and shakes that reach the view. Its parts, one source file each:
+//   Setup.cpp      construction, fixed GL state, framebuffers, the information button
+//   Timer.cpp      the frame timer
+//   Frame.cpp      one frame: motion step, the picture drawn and shown, the turn step
+//   Touch.cpp      the colour pick and the gestures
+//   Questions.cpp  the accelerometer's samples and the questions' answers, handed on
+//   Settings.cpp   the look the settings ask for, resets logged
 #include <GLES/gl.h>
 
-#include <cmath>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "game/Commands.h"
-#include "game/Game.h"
-#include "overlay/HintMark.h"
+#include "control/Controller.h"
 #include "overlay/InfoView.h"
-#include "overlay/StatusStrip.h"
 #include "platform/Button.h"
 #include "platform/Platform.h"
 #include "platform/View.h"
-#include "store/Keeper.h"
 #include "view/CubeRenderer.h"
 
 namespace gyrelle {
@@ -52,9 +42,11 @@ class EAGLView : public platform::View,
     static std::unique_ptr<EAGLView> create(platform::Platform& platform);
     ~EAGLView() override;
 
-    // The session this view shows and plays.
-    Game& game() { return game_; }
-    const Game& game() const { return game_; }
+    // The session this view shows and plays, the controller's.
+    Game& game() { return controller_->game(); }
+    const Game& game() const { return controller_->game(); }
+    Controller& controller() { return *controller_; }
+    const Controller& controller() const { return *controller_; }
 
     // Frame timer: one drawView per tick.
     void startAnimation();
@@ -114,33 +106,23 @@ class EAGLView : public platform::View,
     // The information button's action: opens the overlay.
     void infoButtonCB();
 
-    // Keys: what commandOf makes of them; while a panel shows, any key closes it.
-    bool keyDown(const platform::KeyPress& key) override;
-    // The wheel scrolls what a panel shows.
-    bool scrollWheel(float lines) override { return panel_ && panel_->scrollWheel(lines); }
-    bool panelShown() const { return panel_ != nullptr; }
+    // Keys, and the wheel: the controller's.
+    bool keyDown(const platform::KeyPress& key) override { return controller_->keyDown(key); }
+    bool scrollWheel(float lines) override { return controller_->scrollWheel(lines); }
+    bool panelShown() const { return controller_->panelShown(); }
     // A panel or a message closes with a touch anywhere, in the bars around the view too.
-    bool takesTouchesBeside() const override { return panel_ != nullptr; }
+    bool takesTouchesBeside() const override { return controller_->panelShown(); }
 
-    // Saved state: read back while the view is built; saved as the game is played, soon
-    // when the player may be leaving (saveSoon), and at the end (terminate, false when
-    // the cube could not be kept).
-    void restoreState();
-    void saveSoon();
-    bool terminate();
+    // Saved state, the controller's keeper's: read back while the view is built; saved as
+    // the game is played, soon when the player may be leaving (saveSoon), and at the end
+    // (terminate, false when the cube could not be kept).
+    void restoreState() { controller_->restoreState(); }
+    void saveSoon() { controller_->saveSoon(); }
+    bool terminate() { return controller_->terminate(); }
 
     // What a player sees over the picture, for tests to look at.
     const platform::Button& infoButton() const { return *infoButton_; }
-    const platform::Button& undoButton() const { return *undoButton_; }
-    const platform::Button& menuButton() const { return *menuButton_; }
-    // New game, undo, redo, hint, solve, scramble, records, settings, help: in the
-    // window's bars where there is room (then subviews), else behind the menu button.
-    const std::vector<std::unique_ptr<platform::Button>>& toolbar() const { return toolbar_; }
     const InfoView* infoView() const { return infoView_.get(); }
-    const StatusStrip& statusStrip() const { return *statusStrip_; }
-    const HintMark& hintMark() const { return *hintMark_; }
-    // The key that turns face slot `face` as it lies on the screen now: F B U D R L.
-    char keyOfFace(int face) const;
 
   private:
     explicit EAGLView(platform::Platform& platform);
@@ -168,44 +150,14 @@ class EAGLView : public platform::View,
     void keepAsLastStep(const Quaternion& qdelta, bool premultiply);
     void makeTop(const platform::Touch& touch);
 
-    // The panel of keys (F1), the records (F2) or a short message; any key or touch
-    // closes it.
-    void showPanel(std::unique_ptr<Panel> panel);
-    void closePanel();
-    void paste();
-
-    // What the game tells.
+    // What the game tells the view.
     void cubeReset() override;
-    void resetAsked() override;
-    void historyChanged() override;
-    void solveChanged() override;
-    void solved(const Solve& record, bool best) override;
-    void copied(const std::string& code) override;
-    void hinted(int face, int power, int remaining) override;
-    void thinkingChanged() override;
     void settingsChanged() override;
-    // The hint's mark over the face it turns, as the cube lies now.
-    void placeHintMark();
-    void nameHint();
-    void hideHint();
-    // What a command does, by key, button or menu alike.
-    void perform(const Command& command);
-    bool offers(const CommandRow& row) const;
-    void showKeys();
-    void makeToolbar();
-    void placeToolbar();
-    void showMenu();
-    void showSettings();
-    void showRecords();
-    void importRecords(platform::ByteSource& bytes, const std::string& problem = {});
-    void say(const std::string& words);
-    // The strip, the title and the clock's timer as the solve now is.
-    void showSolveStatus();
-    void updateUndoButton();
+    // The overlay closes; the information button comes back.
+    void closeOverlay();
 
     platform::Platform& platform_;
-    Game game_;
-    std::unique_ptr<store::Keeper> keeper_;
+    std::unique_ptr<Controller> controller_;
 
     // The context and the pick's framebuffer, made at the first pick after a layout.
     std::unique_ptr<platform::GLContext> context_;
@@ -238,34 +190,9 @@ class EAGLView : public platform::View,
     Shown shown_;
 
     Gesture gesture_;
-    // Not the accelerometer: the running estimate of gravity that a shake stands out
-    // from (x, y, z in g). And the time the last accepted shake was acted on.
-    double myAccelerometer[3] = {};
-    double lastTime = -HUGE_VAL;
 
     std::unique_ptr<platform::Button> infoButton_;
     std::unique_ptr<InfoView> infoView_;
-    // In the lower left corner while there is something to undo.
-    std::unique_ptr<platform::Button> undoButton_;
-    // In the top strip's right end: the menu of what keys do, for fingers.
-    std::unique_ptr<platform::Button> menuButton_;
-    std::vector<std::unique_ptr<platform::Button>> toolbar_;
-    std::unique_ptr<Panel> panel_;
-    // Asked at start when another game has the folder: quit, or play without saving.
-    const platform::AlertView* folderQuestion_ = nullptr;
-
-    // The solve's line at the top, and how the last solve ended, shown for a while.
-    std::unique_ptr<StatusStrip> statusStrip_;
-    platform::Timer* statusTimer_ = nullptr;  // while there are words to show
-    std::string result_;
-    double resultUntil_ = 0;
-    // The hint: its words and the face it marks (-1 for none), until the cube changes.
-    std::string hint_;
-    int hintFace_ = -1;
-    int hintPower_ = 0;
-    int hintRemaining_ = 0;
-    char hintKey_ = 0;  // the key that turns that face now
-    std::unique_ptr<HintMark> hintMark_;
 };
 
 }  // namespace gyrelle

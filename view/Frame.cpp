@@ -11,36 +11,31 @@
 namespace gyrelle {
 
 bool EAGLView::pictureShown() const {
-    return shown_.valid && shown_.cubeRevision == game_.cube().revision() &&
-           std::memcmp(shown_.rotation, game_.motion().currentRotation.q, sizeof shown_.rotation) ==
-               0;
+    return shown_.valid && shown_.cubeRevision == game().cube().revision() &&
+           std::memcmp(shown_.rotation, game().motion().currentRotation.q,
+                       sizeof shown_.rotation) == 0;
 }
 
 void EAGLView::drawView() {
-    game_.stepMotion();
+    game().stepMotion();
 
     // At rest nothing need be drawn: the window already shows this very picture. A
     // turn being animated changes the cube's revision at every step, so each of its
     // frames is drawn.
     if (!pictureShown()) {
         shown_.valid = true;
-        shown_.cubeRevision = game_.cube().revision();
-        std::memcpy(shown_.rotation, game_.motion().currentRotation.q, sizeof shown_.rotation);
-        shown_.cube = game_.cube();
-        shown_.orientation = game_.motion().currentRotation;
+        shown_.cubeRevision = game().cube().revision();
+        std::memcpy(shown_.rotation, game().motion().currentRotation.q, sizeof shown_.rotation);
+        shown_.cube = game().cube();
+        shown_.orientation = game().motion().currentRotation;
         shown_.inFramebuffer = false;
         ++framesDrawn_;
-        if (hintFace_ >= 0) {
-            placeHintMark();  // the cube turned under it
-            if (keyOfFace(hintFace_) != hintKey_) {
-                nameHint();
-            }
-        }
+        controller_->cubeMoved();
         context_->setCurrent();
         context_->showPicture();
     }
     // Exactly one step per frame; at rest it does nothing.
-    game_.stepTurn(platform_.absoluteTime());
+    game().stepTurn(platform_.absoluteTime());
 }
 
 void EAGLView::drawPicture() {
@@ -88,7 +83,7 @@ void EAGLView::drawCube(const Look& look) {
 }
 
 bool EAGLView::still() const {
-    return game_.still() && pictureShown();
+    return game().still() && pictureShown();
 }
 
 void EAGLView::restIfStill() {

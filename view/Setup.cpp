@@ -12,11 +12,8 @@ namespace gyrelle {
 namespace {
 const platform::Rect kScreen{0, 0, static_cast<float>(EAGLView::kScreenPoints.width),
                              static_cast<float>(EAGLView::kScreenPoints.height)};
-// The information button in the lower right corner, the undo button in the lower left.
+// The information button in the lower right corner.
 const platform::Rect kInfoButtonFrame{295, 455, 25, 25};
-const platform::Rect kUndoButtonFrame{0, 455, 25, 25};
-// The menu in the right end of the strip above the cube, as high as the strip.
-const platform::Rect kMenuButtonFrame{284, 0, 36, 24};
 constexpr double kAccelerometerInterval = 0.04;  // seconds: 25 samples a second
 }  // namespace
 
@@ -34,32 +31,16 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
         std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
     view->infoButton_->setBackgroundColor(platform::colors::black);
     view->infoButton_->setAction([self] {
-        self->game_.stopSolving();  // as any touch
+        self->game().stopSolving();  // as any touch
         self->infoButtonCB();
     });
     view->addSubview(view->infoButton_.get());
-    view->undoButton_ =
-        std::make_unique<platform::Button>(platform::Button::Style::Undo, kUndoButtonFrame);
-    view->undoButton_->setBackgroundColor(platform::colors::black);
-    view->undoButton_->setAction([self] { self->game_.undo(); });  // which stops solve-for-me
-    view->menuButton_ =
-        std::make_unique<platform::Button>(platform::Button::Style::Menu, kMenuButtonFrame);
-    view->menuButton_->setBackgroundColor(platform::colors::black);
-    view->menuButton_->setAction([self] { self->showMenu(); });
-    view->addSubview(view->menuButton_.get());
-    view->makeToolbar();
-    platform.onFileDropped([self](platform::ByteSource& bytes, const std::string& problem) {
-        self->importRecords(bytes, problem);
-    });
-    view->hintMark_ = std::make_unique<HintMark>(kScreen);
+    view->controller_ = std::make_unique<Controller>(platform, *view, *view);
     view->animationInterval = kActiveInterval;
-    view->statusStrip_ = std::make_unique<StatusStrip>(kScreen.width);
 
     view->cubeReset();  // the game begins with the solved cube
-    view->game_.addListener(self);
+    view->game().addListener(self);
     view->restoreState();
-    view->showSolveStatus();
-    view->updateUndoButton();
     view->setupView();
     platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
     platform.accelerometer().setDelegate(self);
@@ -68,18 +49,16 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
 }
 
 EAGLView::~EAGLView() {
-    platform_.onFileDropped({});
     platform_.runLoop().removePassObservers(this);
     platform_.window().forgetDelegate(this);
     if (platform_.accelerometer().delegate() == this) {
         platform_.accelerometer().setDelegate(nullptr);
     }
     stopAnimation();
-    if (statusTimer_) {
-        statusTimer_->invalidate();
+    if (controller_) {
+        game().removeListener(this);
+        controller_.reset();
     }
-    keeper_.reset();
-    game_.removeListener(this);
     if (context_) {
         context_->setPictureSource(nullptr);
         context_->setCurrent();
@@ -88,41 +67,19 @@ EAGLView::~EAGLView() {
     }
 }
 
-void EAGLView::restoreState() {
-    std::string why;
-    const std::string dir = platform_.documentsDirectory(why);
-    platform::Platform& platform = platform_;
-    keeper_ = std::make_unique<store::Keeper>(game_, platform_.runLoop(), dir, why,
-                                              [&platform] { platform.documentsWritten(); });
-    keeper_->restore();
-    const std::string refusal = keeper_->refusal();
-    if (keeper_->lockedElsewhere() || !refusal.empty()) {
-        auto question = std::make_unique<platform::AlertView>(
-            "",
-            refusal.empty() ? "Gyrelle is already open with this folder. Play here without saving?"
-                            : "Gyrelle saves nothing while " + refusal +
-                                  ": remove it to keep your game. Play without saving?",
-            this, "Quit", "Play");
-        folderQuestion_ = question.get();
-        platform_.window().showAlert(std::move(question));
-    }
-}
-
-void EAGLView::saveSoon() {
-    keeper_->saveSoon();
-}
-
-bool EAGLView::terminate() {
-    return keeper_->saveNow();
-}
-
 void EAGLView::infoButtonCB() {
     infoButton_->removeFromSuperview();
     if (!infoView_) {
         infoView_ = std::make_unique<InfoView>(kScreen);
     }
     addSubview(infoView_.get());
-    updateUndoButton();
+    controller_->setOverlayShown(true);
+}
+
+void EAGLView::closeOverlay() {
+    infoView_->removeFromSuperview();
+    addSubview(infoButton_.get());
+    controller_->setOverlayShown(false);
 }
 
 void EAGLView::setupView() {
@@ -157,7 +114,7 @@ void EAGLView::layoutSubviews() {
     const platform::Size backing = platform_.layer().pixelSize();
     backingWidth = backing.width;
     backingHeight = backing.height;
-    placeToolbar();
+    controller_->placeToolbar();
     drawView();
 }
 

@@ -62,8 +62,8 @@ void EAGLView::colourPick(const platform::Touch& touch, unsigned char* rgba) {
 }
 
 void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::Event& event) {
-    game_.stopSolving();  // any touch stops solve-for-me
-    game_.motion().stopSpin();
+    game().stopSolving();  // any touch stops solve-for-me
+    game().motion().stopSpin();
     gesture_.bTouchesIgnore = 0;
     gesture_.bFirstTouch = 1;
     gesture_.bSingleTouch = touches.count() <= 1 ? 1 : 0;
@@ -73,7 +73,7 @@ void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::E
     }
     colourPick(*touch, gesture_.rgbTouchStart);
     gesture_.stickerStart = gesture_.bSingleTouch
-                                ? game_.cube().getStickerLocationWithColor(gesture_.rgbTouchStart)
+                                ? game().cube().getStickerLocationWithColor(gesture_.rgbTouchStart)
                                 : -1;
 }
 
@@ -132,8 +132,8 @@ void EAGLView::touchesMoved(const platform::TouchSet&, const platform::Event& ev
 
 void EAGLView::swipeStep(const platform::Touch& touch) {
     colourPick(touch, gesture_.rgbTouchEnd);
-    int s = game_.cube().getStickerLocationWithColor(gesture_.rgbTouchEnd);
-    if (game_.swipe(gesture_.stickerStart, s)) {
+    int s = game().cube().getStickerLocationWithColor(gesture_.rgbTouchEnd);
+    if (game().swipe(gesture_.stickerStart, s)) {
         gesture_.bTouchesIgnore = 1;
     }
 }
@@ -144,7 +144,7 @@ void EAGLView::backgroundDragStep(float dx, float dy) {
     if (!determineAxisLockAxis(lock)) {
         return;
     }
-    Motion& m = game_.motion();
+    Motion& m = game().motion();
     Quaternion qdelta;
     qdelta.setAxis(lock, static_cast<float>(kBackgroundTurnRate * dx));
     keepAsLastStep(qdelta, true);
@@ -155,7 +155,7 @@ void EAGLView::backgroundDragStep(float dx, float dy) {
 }
 
 void EAGLView::twistStep(int c) {
-    Motion& m = game_.motion();
+    Motion& m = game().motion();
     const float normal[3] = {0, 0, 1};
     Quaternion qdelta;
     qdelta.setAxis(normal, static_cast<float>(static_cast<double>(c) * kTwistRate));
@@ -167,7 +167,7 @@ void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int 
     if (dx == 0 && dy == 0) {
         return;  // no axis: the last increment would be applied again
     }
-    Motion& m = game_.motion();
+    Motion& m = game().motion();
     const float axis[3] = {dy, dx, 0};
     const float length = std::sqrt(sx * sx + sy * sy);
     const float degrees = static_cast<float>(static_cast<double>(length) * kDragRate);
@@ -182,14 +182,14 @@ void EAGLView::inScreenAxisDragStep(float dx, float dy, float sx, float sy, int 
 
 // The step a release may leave spinning, how it applies, and when it was made.
 void EAGLView::keepAsLastStep(const Quaternion& qdelta, bool premultiply) {
-    Motion& m = game_.motion();
+    Motion& m = game().motion();
     m.qdeltacontinue.setEqualTo(qdelta);
     m.bContinuePremultiply = premultiply ? 1 : 0;
     gesture_.movedAt = platform_.absoluteTime();
 }
 
 bool EAGLView::determineAxisLockAxis(float* axis) {
-    const int index = game_.motion().faceTowards(1, 1.0f);
+    const int index = game().motion().faceTowards(1, 1.0f);
     if (index < 0) {
         platform::logMessage("ERROR: bad determineAxisLockAxis!!!!!!");
         return false;
@@ -213,18 +213,14 @@ void EAGLView::fromVecToVec(const float* a, const float* b, float* axis, float* 
 }
 
 void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& event) {
-    if (panel_) {  // the keys or a message: the touch that closes it does nothing else
-        closePanel();
+    if (controller_->closePanelOnTouch()) {  // the touch that closes it does nothing else
         return;
     }
     if (infoView_ && infoView_->superview()) {
-        // The touch that closes the overlay does nothing else.
-        infoView_->removeFromSuperview();
-        addSubview(infoButton_.get());
-        updateUndoButton();
+        closeOverlay();  // the touch that closes the overlay does nothing else
         return;
     }
-    Motion& m = game_.motion();
+    Motion& m = game().motion();
     m.bContinueToRotate = 0;
     if (gesture_.bTouchesIgnore) {
         return;
@@ -243,8 +239,8 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
         return;
     }
     colourPick(*touch, gesture_.rgbTouchEnd);
-    if (game_.swipe(gesture_.stickerStart,
-                    game_.cube().getStickerLocationWithColor(gesture_.rgbTouchEnd))) {
+    if (game().swipe(gesture_.stickerStart,
+                     game().cube().getStickerLocationWithColor(gesture_.rgbTouchEnd))) {
         return;  // the swipe reached its neighbour at the release
     }
     if (touch->tapCount() == 2) {
@@ -254,11 +250,11 @@ void EAGLView::touchesEnded(const platform::TouchSet&, const platform::Event& ev
 
 // A double tap on a face turns the whole cube until that face is up.
 void EAGLView::makeTop(const platform::Touch&) {
-    const int f = game_.cube().getFaceWithColor(gesture_.rgbTouchEnd);
+    const int f = game().cube().getFaceWithColor(gesture_.rgbTouchEnd);
     if (f < 0) {
         return;
     }
-    Motion& m = game_.motion();
+    Motion& m = game().motion();
     float n[3];
     m.currentRotation.rotateVector(faceNormals[f], n);
     float turnAxis[3];

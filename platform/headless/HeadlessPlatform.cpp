@@ -13,7 +13,7 @@ void* eglLookUp(const char* name) {
 }  // namespace
 
 HeadlessPlatform::HeadlessPlatform(Size points)
-    : layer_(points), runLoop_([this] { return now_; }), window_(points) {
+    : HeadlessServicesOf<Platform>(points), layer_(points) {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (getPlatformDisplay == nullptr) {
@@ -96,21 +96,6 @@ void HeadlessPlatform::deleteScreen() {
         screen_ = 0;
         screenSize_ = {};
     }
-}
-
-void HeadlessPlatform::advance(double seconds) {
-    runLoop_.finishPass();  // what was done since, as if it came as events
-    const double end = now_ + seconds;
-    for (;;) {
-        double wait = runLoop_.secondsUntilNextTimer();
-        if (std::isinf(wait) || now_ + wait > end) {
-            break;
-        }
-        now_ += wait;
-        runLoop_.fireDueTimers();
-        runLoop_.finishPass();
-    }
-    now_ = end;
 }
 
 std::vector<unsigned char> HeadlessPlatform::screenImage() {

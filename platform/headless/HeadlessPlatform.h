@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessServices.h"
 
 namespace gyrelle::platform {
 
@@ -22,7 +23,7 @@ class HeadlessLayer : public Layer {
 // Runs the GL view without a display: one EGL context with no surface at all, drawing
 // into framebuffer objects (one stands in for the window), and a run loop on a clock
 // stepped by hand. Several views may each have a context of it at once.
-class HeadlessPlatform : public Platform, public GLContext::Host {
+class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::Host {
   public:
     // A screen of `points`, drawn one pixel per point until the layer says otherwise.
     explicit HeadlessPlatform(Size points);
@@ -33,21 +34,6 @@ class HeadlessPlatform : public Platform, public GLContext::Host {
 
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
-    RunLoop& runLoop() override { return runLoop_; }
-    // None unless a test gives one: then nothing is kept, by design, or for `why`.
-    std::string documentsDirectory(std::string& why) override {
-        why = documentsMissing_;
-        return documents_;
-    }
-    Window& window() override { return window_; }
-    Accelerometer& accelerometer() override { return accelerometer_; }
-    std::string clipboardText() override { return clipboard_; }
-    void setClipboardText(const std::string& text) override { clipboard_ = text; }
-    void quit() override { quitAsked_ = true; }
-    void setDocumentsDirectory(std::string dir, std::string whyNone = {}) {
-        documents_ = std::move(dir);
-        documentsMissing_ = std::move(whyNone);
-    }
 
     bool makeCurrent() override;
     bool isCurrent() const override;
@@ -56,11 +42,7 @@ class HeadlessPlatform : public Platform, public GLContext::Host {
     void showPicture(GLContext& context) override;
 
     HeadlessLayer& headlessLayer() { return layer_; }
-    // Moves the clock on and fires what falls due, one timer tick at a time.
-    void advance(double seconds);
-    double now() const { return now_; }
     int presentCount() const { return presents_; }
-    bool quitAsked() const { return quitAsked_; }
     // What a window would show now: RGBA rows from the bottom, the layer's size.
     std::vector<unsigned char> screenImage();
 
@@ -71,19 +53,11 @@ class HeadlessPlatform : public Platform, public GLContext::Host {
     EGLContext context_ = EGL_NO_CONTEXT;
     FramebufferApi oes_;
     HeadlessLayer layer_;
-    double now_ = 1000;  // seconds since an imaginary boot
-    RunLoop runLoop_;
-    Window window_;
-    Accelerometer accelerometer_{runLoop_};
     int presents_ = 0;
-    bool quitAsked_ = false;
     // The framebuffer that stands in for the window, made at the first picture.
     GLuint screen_ = 0;
     GLuint screenBuffers_[2] = {};
     Size screenSize_;
-    std::string documents_;
-    std::string documentsMissing_;
-    std::string clipboard_;
 };
 
 }  // namespace gyrelle::platform

@@ -1,16 +1,10 @@
 // Every action for fingers and the mouse: the toolbar in the space beside the picture,
 // and the menu in the top strip that holds the same where there is none.
-#include "view/Toolbar.h"
+#include "control/Toolbar.h"
 
 #include <algorithm>
-#include <cmath>
-#include <ctime>
 
-#include "overlay/InfoView.h"
-#include "overlay/RecordsView.h"
-#include "platform/Signals.h"
-#include "store/Exchange.h"
-#include "view/EAGLView.h"
+#include "control/Controller.h"
 
 namespace gyrelle {
 
@@ -63,62 +57,8 @@ std::vector<platform::Rect> toolbarFrames(platform::Rect reach, float leastSide,
     return frames;
 }
 
-void EAGLView::showRecords() {
-    EAGLView* self = this;
-    std::vector<RecordsView::Item> items;
-    if (platform_.exchangesFiles()) {
-        items.push_back(
-            {"Export", [self] {
-                 self->say(self->platform_.offerFile(
-                     "gyrelle-records.csv", store::recordsCsv(self->game_.solves().done())));
-             }});
-        items.push_back({"Import", [self] {
-                             self->say(self->platform_.askForFile(
-                                 [self](platform::ByteSource& bytes, const std::string& problem) {
-                                     self->importRecords(bytes, problem);
-                                 }));
-                         }});
-    }
-    // Each change is the game's at once, and saved soon.
-    RecordsView::Changes changes{
-        [self](size_t i, const Solve& s) {
-            self->game_.editSolve(i, s), self->keeper_->saveSoon();
-        },
-        [self](size_t i) { self->game_.deleteSolve(i), self->keeper_->saveSoon(); },
-        [self](size_t i, const Solve& s) {
-            self->game_.insertSolve(i, s), self->keeper_->saveSoon();
-        }};
-    showPanel(std::make_unique<RecordsView>(bounds(), game_.solves().done(), std::move(changes),
-                                            std::move(items)));
-}
-
-// Words the platform gives (where a file went, what to do next), over the cube.
-void EAGLView::say(const std::string& words) {
-    if (!words.empty()) {
-        showPanel(std::make_unique<MessageView>(bounds(), words));
-    }
-}
-
-// What a file chosen in the browser, or dropped on the window, holds, merged into the
-// records as the command line's --import-records does; what was taken and passed over is
-// said.
-void EAGLView::importRecords(platform::ByteSource& bytes, const std::string& problem) {
-    std::string message = "Nothing was imported: " + problem;
-    if (problem.empty()) {
-        std::string words;
-        const auto stop = [] { return platform::terminationRequested() != 0; };
-        const store::Keeper::Import done =
-            keeper_->importFrom(bytes, std::time(nullptr), words, stop);
-        message = done == store::Keeper::Import::NotMade || done == store::Keeper::Import::BadFile
-                      ? "Nothing was imported: " + words
-                      : words;
-    }
-    showPanel(std::make_unique<MessageView>(bounds(), message));
-    platform_.tell(message);
-}
-
 // A button for each command that has one, in the table's order.
-void EAGLView::makeToolbar() {
+void Controller::makeToolbar() {
     for (const CommandRow& row : commandRows()) {
         if (!row.shortLabel || !offers(row)) {
             continue;
@@ -137,8 +77,8 @@ void EAGLView::makeToolbar() {
     }
 }
 
-void EAGLView::placeToolbar() {
-    const platform::Window& window = platform_.window();
+void Controller::placeToolbar() {
+    const platform::Window& window = services_.window();
     const std::vector<platform::Rect> frames = toolbarFrames(
         window.touchReach(), window.leastTouchSide(), static_cast<int>(toolbar_.size()));
     for (size_t i = 0; i < toolbar_.size(); ++i) {
@@ -146,15 +86,15 @@ void EAGLView::placeToolbar() {
             toolbar_[i]->removeFromSuperview();
         } else {
             toolbar_[i]->setFrame(frames[i]);
-            if (toolbar_[i]->superview() != this) {
-                addSubview(toolbar_[i].get());
+            if (toolbar_[i]->superview() != &surface_) {
+                surface_.addSubview(toolbar_[i].get());
             }
         }
     }
 }
 
 // The toolbar's commands, what fingers first had from the menu first.
-void EAGLView::showMenu() {
+void Controller::showMenu() {
     game_.stopSolving();  // a touch, as any other
     std::vector<MenuView::Item> items;
     for (const bool first : {true, false}) {
@@ -167,7 +107,7 @@ void EAGLView::showMenu() {
             }
         }
     }
-    showPanel(std::make_unique<MenuView>(bounds(), std::move(items)));
+    showPanel(std::make_unique<MenuView>(surface_.bounds(), std::move(items)));
 }
 
 }  // namespace gyrelle

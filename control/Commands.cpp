@@ -1,0 +1,197 @@
+// Keys, as commandOf reads them, what every command does, and the panels they open.
+#include <ctime>
+
+#include "control/Controller.h"
+#include "cube/Position.h"
+#include "overlay/RecordsView.h"
+#include "overlay/SettingsView.h"
+#include "platform/Signals.h"
+#include "store/Exchange.h"
+
+namespace gyrelle {
+
+bool Controller::keyDown(const platform::KeyPress& key) {
+    if (panel_) {  // any key it does not use closes it, and does nothing else
+        if (!panel_->keyDown(key)) {
+            closePanel();
+        }
+        return true;
+    }
+    const Command command = commandOf(key, services_.keyboard());
+    if (command.kind == Command::Kind::None) {
+        game_.stopSolving();  // any key stops it
+        return false;
+    }
+    perform(command);
+    return true;
+}
+
+// What each command does, by key, button or menu alike: each stops solve-for-me first
+// (but for the one that does that), as any key or touch does.
+void Controller::perform(const Command& command) {
+    using Kind = Command::Kind;
+    if (command.kind != Kind::SolveForMe) {
+        game_.stopSolving();
+    }
+    switch (command.kind) {
+        case Kind::None:
+            break;
+        case Kind::Move:
+            game_.type(command.letter, command.prime);
+            break;
+        case Kind::Undo:
+            game_.undo();
+            break;
+        case Kind::Redo:
+            game_.redo();
+            break;
+        case Kind::NewGame:
+            game_.newGame();
+            break;
+        case Kind::CompetitionScramble:
+            game_.competitionScramble();
+            break;
+        case Kind::Hint:
+            game_.hint();
+            break;
+        case Kind::SolveForMe:
+            game_.solvingForMe() ? game_.stopSolving() : game_.solveForMe();
+            break;
+        case Kind::Copy:
+            game_.copy();
+            break;
+        case Kind::Paste:
+            paste();
+            break;
+        case Kind::ShowKeys:
+            showKeys();
+            break;
+        case Kind::ShowRecords:
+            showRecords();
+            break;
+        case Kind::ShowSettings:
+            showSettings();
+            break;
+        case Kind::Share:  // the page's address with the position in it, or the code
+            say(services_.share(positionCode(game_.cube().stickers())));
+            break;
+        case Kind::Quit:
+            services_.quit();
+            break;
+    }
+}
+
+// A command a player may ask for here: sharing only where the platform shares.
+bool Controller::offers(const CommandRow& row) const {
+    return row.kind != Command::Kind::Share || services_.canShare();
+}
+
+// Every command with its keys on this keyboard, and the settings panel's own.
+void Controller::showKeys() {
+    std::vector<KeysView::Line> lines;
+    for (const CommandRow& row : commandRows()) {
+        const std::string keys = keysText(row, services_.keyboard());
+        // A command with neither keys nor a button here is not to be had here (quit, in
+        // a browser).
+        if (offers(row) && !(keys.empty() && !row.shortLabel)) {
+            lines.push_back({keys.empty() ? "toolbar, menu" : keys, row.help});
+        }
+    }
+    showPanel(std::make_unique<KeysView>(
+        surface_.bounds(), lines,
+        "In the settings: " + SettingsView::keysText() + "." +
+            "\n\nMouse: drag from a sticker onto the next to turn its slice; drag the "
+            "background, or right-drag, to turn the cube; Ctrl+drag to twist it; double-click "
+            "a face to bring it up."));
+}
+
+void Controller::paste() {
+    std::string problem;
+    if (!game_.setPosition(services_.clipboardText(), problem)) {
+        showPanel(std::make_unique<MessageView>(surface_.bounds(), problem));
+    }
+}
+
+void Controller::showPanel(std::unique_ptr<Panel> panel) {
+    if (panel_) {
+        panel_->removeFromSuperview();
+    }
+    panel_ = std::move(panel);
+    surface_.addSubview(panel_.get());
+}
+
+void Controller::closePanel() {
+    panel_->removeFromSuperview();
+    panel_.reset();
+}
+
+void Controller::showRecords() {
+    Controller* self = this;
+    std::vector<RecordsView::Item> items;
+    if (services_.exchangesFiles()) {
+        items.push_back(
+            {"Export", [self] {
+                 self->say(self->services_.offerFile(
+                     "gyrelle-records.csv", store::recordsCsv(self->game_.solves().done())));
+             }});
+        items.push_back({"Import", [self] {
+                             self->say(self->services_.askForFile(
+                                 [self](platform::ByteSource& bytes, const std::string& problem) {
+                                     self->importRecords(bytes, problem);
+                                 }));
+                         }});
+    }
+    // Each change is the game's at once, and saved soon.
+    RecordsView::Changes changes{
+        [self](size_t i, const Solve& s) {
+            self->game_.editSolve(i, s), self->keeper_->saveSoon();
+        },
+        [self](size_t i) { self->game_.deleteSolve(i), self->keeper_->saveSoon(); },
+        [self](size_t i, const Solve& s) {
+            self->game_.insertSolve(i, s), self->keeper_->saveSoon();
+        }};
+    showPanel(std::make_unique<RecordsView>(surface_.bounds(), game_.solves().done(),
+                                            std::move(changes), std::move(items)));
+}
+
+// Words the platform gives (where a file went, what to do next), over the cube.
+void Controller::say(const std::string& words) {
+    if (!words.empty()) {
+        showPanel(std::make_unique<MessageView>(surface_.bounds(), words));
+    }
+}
+
+// What a file chosen in the browser, or dropped on the window, holds, merged into the
+// records as the command line's --import-records does; what was taken and passed over is
+// said.
+void Controller::importRecords(platform::ByteSource& bytes, const std::string& problem) {
+    std::string message = "Nothing was imported: " + problem;
+    if (problem.empty()) {
+        std::string words;
+        const auto stop = [] { return platform::terminationRequested() != 0; };
+        const store::Keeper::Import done =
+            keeper_->importFrom(bytes, std::time(nullptr), words, stop);
+        message = done == store::Keeper::Import::NotMade || done == store::Keeper::Import::BadFile
+                      ? "Nothing was imported: " + words
+                      : words;
+    }
+    showPanel(std::make_unique<MessageView>(surface_.bounds(), message));
+    services_.tell(message);
+}
+
+bool Controller::closePanelOnTouch() {
+    if (!panel_) {
+        return false;
+    }
+    closePanel();
+    return true;
+}
+
+void Controller::showSettings() {
+    game_.stopSolving();  // a touch, as any other
+    showPanel(std::make_unique<SettingsView>(
+        surface_.bounds(), game_.settings(), [this](const Settings& s) { game_.setSettings(s); },
+        [this] { closePanel(); }));
+}
+
+}  // namespace gyrelle

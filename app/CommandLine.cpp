@@ -120,9 +120,9 @@ int printRecords(std::FILE* out, std::FILE* err) {
         return 1;
     }
     std::fputs(recordsText(records.done).c_str(), out);
-    if (records.phase == Solves::Phase::Running) {
-        std::fprintf(out, "Under way: %s, %s\n", movesText(records.moves).c_str(),
-                     clockText(records.seconds).c_str());
+    if (records.solve.phase == Solves::Phase::Running) {
+        std::fprintf(out, "Under way: %s, %s\n", movesText(records.solve.moves).c_str(),
+                     clockText(records.solve.seconds).c_str());
     }
     return 0;
 }

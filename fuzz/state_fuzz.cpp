@@ -31,8 +31,7 @@ using namespace gyrelle::store;
 // What the game has before it reads a file: the solved cube at the start-up orientation.
 SavedState defaults() {
     const Motion start;
-    return {MagicCube().stickers(), start.currentRotation, start.qdeltacontinue,
-            start.bContinueToRotate, start.bContinuePremultiply};
+    return {MagicCube().stickers(), start.kept()};
 }
 
 SavedState read(const void* data, size_t size) {
@@ -195,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkImport(data, size);
     checkSaving(data, size);
     const SavedState first = read(data, size);
-    if (!finite(first.currentRotation) || !finite(first.qdeltacontinue)) {
+    if (!finite(first.motion.currentRotation) || !finite(first.motion.qdeltacontinue)) {
         std::abort();  // a non-finite orientation would hide the cube for good
     }
     char* text = nullptr;
@@ -206,15 +205,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const SavedState again = read(text, length);
     std::free(text);
     if (std::memcmp(first.stickers.data(), again.stickers.data(), sizeof first.stickers) != 0 ||
-        first.bContinueToRotate != again.bContinueToRotate ||
-        first.bContinuePremultiply != again.bContinuePremultiply) {
+        first.motion.bContinueToRotate != again.motion.bContinueToRotate ||
+        first.motion.bContinuePremultiply != again.motion.bContinuePremultiply) {
         std::abort();
     }
-    expectSame(again.currentRotation, first.currentRotation);
+    expectSame(again.motion.currentRotation, first.motion.currentRotation);
     // With no spin (a zero vector part) the file repeats the orientation instead.
-    const Quaternion& spin = first.qdeltacontinue;
+    const Quaternion& spin = first.motion.qdeltacontinue;
     if (spin.q[0] != 0 || spin.q[1] != 0 || spin.q[2] != 0) {
-        expectSame(again.qdeltacontinue, spin);
+        expectSame(again.motion.qdeltacontinue, spin);
     }
     return 0;
 }

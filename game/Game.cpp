@@ -241,26 +241,12 @@ void Game::celebrate() {
     motion_.startMakeTop(down, 2 * std::numbers::pi_v<float>);
 }
 
-void Game::restore(const Kept& kept, double now) {
+void Game::restore(const Kept& kept, double now, double wallNow) {
     cube_.setStickers(kept.stickers);
-    motion_.currentRotation = kept.motion.currentRotation;
-    motion_.qdeltacontinue = kept.motion.qdeltacontinue;
-    motion_.bContinueToRotate = kept.motion.bContinueToRotate;
-    motion_.bContinuePremultiply = kept.motion.bContinuePremultiply;
+    motion_.restore(kept.motion);
     history_.restore(kept.history.entries(), kept.history.position());
     solves_.setDone(kept.done);
-    if (kept.phase == Solves::Phase::Scrambled) {
-        solves_.scrambled(kept.kind, kept.scramble);
-        if (kept.inspected >= 0) {
-            solves_.resumeInspection(kept.inspected, now);
-        }
-    } else if (kept.phase == Solves::Phase::Running) {
-        solves_.resume(kept.moves, kept.seconds, now);
-    }
-    if (kept.phase != Solves::Phase::None) {
-        solves_.setKind(kept.kind, kept.assisted, kept.scramble);
-        solves_.setPenalty(kept.phase == Solves::Phase::Running ? kept.penalty : Penalty::None);
-    }
+    solves_.resume(kept.solve, now, wallNow);
     tell([](Listener& l) { l.historyChanged(); });
     tell([](Listener& l) { l.solveChanged(); });
 }

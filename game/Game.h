@@ -142,21 +142,13 @@ class Game {
     // history (which must end at these stickers) and the solves.
     struct Kept {
         MagicCube::Stickers stickers;
-        Motion motion;
+        Motion::Kept motion;
         History history;
         std::vector<Solve> done;
-        Solves::Phase phase = Solves::Phase::None;  // of a solve on these very stickers
-        int moves = 0;
-        double seconds = 0;
-        Scramble kind = Scramble::Unknown;
-        bool assisted = false;
-        std::string scramble;
-        Penalty penalty = Penalty::None;
-        // Seconds of the armed solve's inspection already gone, or negative for none: a
-        // restart neither begins it again nor gives back the time it was closed.
-        double inspected = -1;
+        Solves::UnderWay solve;  // on these very stickers
     };
-    void restore(const Kept& kept, double now);
+    // At `now`, `wallNow` on the wall's clock (an inspection counts the time away).
+    void restore(const Kept& kept, double now, double wallNow);
 
     // The finished solves replaced (imported, merged; corrected or deleted): told as a
     // change of the solve.

@@ -44,6 +44,23 @@ struct Motion {
     // A make-top's turn per frame (the last one shorter), and the radians still to go.
     Quaternion qMakeTop;
     float fMakeTopDistance = 0;
+
+    // What outlasts a restart: the orientation and the spin, whole.
+    struct Kept {
+        Quaternion currentRotation;
+        Quaternion qdeltacontinue;
+        signed char bContinueToRotate = 0;
+        signed char bContinuePremultiply = 0;
+    };
+    Kept kept() const {
+        return {currentRotation, qdeltacontinue, bContinueToRotate, bContinuePremultiply};
+    }
+    void restore(const Kept& k) {
+        currentRotation = k.currentRotation;
+        qdeltacontinue = k.qdeltacontinue;
+        bContinueToRotate = k.bContinueToRotate;
+        bContinuePremultiply = k.bContinuePremultiply;
+    }
 };
 
 }  // namespace gyrelle

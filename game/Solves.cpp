@@ -110,6 +110,29 @@ void Solves::resume(int moves, double seconds, double now) {
     ++revision_;
 }
 
+Solves::UnderWay Solves::underWay(double now, double wallNow) const {
+    const double gone = inspected(now);
+    return {phase_,    moves_,    seconds(now),   kind_,
+            assisted_, scramble_, penaltyTaken(), gone < 0 ? -1 : wallNow - gone};
+}
+
+void Solves::resume(const UnderWay& solve, double now, double wallNow) {
+    if (solve.phase == Phase::Scrambled) {
+        scrambled(solve.kind, solve.scramble);
+        if (solve.inspectionStart >= 0) {
+            // As long as it has been since it began, the game closed or not: a restart
+            // neither begins it again nor gives back the time away.
+            resumeInspection(std::max(0.0, wallNow - solve.inspectionStart), now);
+        }
+    } else if (solve.phase == Phase::Running) {
+        resume(solve.moves, solve.seconds, now);
+    }
+    if (solve.phase != Phase::None) {
+        setKind(solve.kind, solve.assisted, solve.scramble);
+        setPenalty(solve.phase == Phase::Running ? solve.penalty : Penalty::None);
+    }
+}
+
 bool Solves::lastWasBest() const {
     // A DNF is no result at all: it neither is a best nor stands in one's way.
     auto counts = [](const Solve& s) { return !s.assisted && s.penalty != Penalty::Dnf; };

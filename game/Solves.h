@@ -49,6 +49,24 @@ class Solves {
     static constexpr double kPlusTwoUntil = 17;
 
     enum class Phase { None, Scrambled, Running };
+
+    // A solve armed or under way, whole, as it outlasts a restart: its phase, its clock,
+    // what it is and its penalty, and when its inspection began on the wall's clock
+    // (seconds since 1970; negative for none), so that time away counts.
+    struct UnderWay {
+        Phase phase = Phase::None;
+        int moves = 0;
+        double seconds = 0;
+        Scramble kind = Scramble::Unknown;
+        bool assisted = false;
+        std::string scramble;
+        Penalty penalty = Penalty::None;
+        double inspectionStart = -1;
+    };
+    // The solve at `now`, `wallNow` on the wall's clock; and one read back, going on.
+    UnderWay underWay(double now, double wallNow) const;
+    void resume(const UnderWay& solve, double now, double wallNow);
+
     Phase phase() const { return phase_; }
     int moves() const { return moves_; }
     // The clock: from the first turn, or from the end of an inspection not cut short.

@@ -38,11 +38,14 @@ bool Keeper::Snapshot::operator==(const Snapshot& o) const {
     const SavedState& a = state;
     const SavedState& b = o.state;
     return std::memcmp(a.stickers.data(), b.stickers.data(), sizeof a.stickers) == 0 &&
-           std::memcmp(a.currentRotation.q, b.currentRotation.q, sizeof a.currentRotation.q) == 0 &&
-           std::memcmp(a.qdeltacontinue.q, b.qdeltacontinue.q, sizeof a.qdeltacontinue.q) == 0 &&
-           a.bContinueToRotate == b.bContinueToRotate &&
-           a.bContinuePremultiply == b.bContinuePremultiply && historyChanges == o.historyChanges &&
-           solvesRevision == o.solvesRevision && settingsRevision == o.settingsRevision;
+           std::memcmp(a.motion.currentRotation.q, b.motion.currentRotation.q,
+                       sizeof a.motion.currentRotation.q) == 0 &&
+           std::memcmp(a.motion.qdeltacontinue.q, b.motion.qdeltacontinue.q,
+                       sizeof a.motion.qdeltacontinue.q) == 0 &&
+           a.motion.bContinueToRotate == b.motion.bContinueToRotate &&
+           a.motion.bContinuePremultiply == b.motion.bContinuePremultiply &&
+           historyChanges == o.historyChanges && solvesRevision == o.solvesRevision &&
+           settingsRevision == o.settingsRevision;
 }
 
 Keeper::Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string why,
@@ -68,8 +71,7 @@ Keeper::~Keeper() {
 
 Keeper::Snapshot Keeper::snapshot() const {
     const Motion& m = game_.motion();
-    return {{game_.cube().stickers(), m.currentRotation, m.qdeltacontinue, m.bContinueToRotate,
-             m.bContinuePremultiply},
+    return {{game_.cube().stickers(), m.kept()},
             game_.history().changes(),
             game_.solves().revision(),
             game_.settingsRevision()};
@@ -99,7 +101,7 @@ void Keeper::restore() {
 
     Game::Kept kept;
     kept.stickers = game_.cube().stickers();
-    kept.motion = game_.motion();
+    kept.motion = game_.motion().kept();
     SavedState state = snapshot().state;
     const std::string cubePath = folder_->path(Folder::kCube);
     Reading reading;
@@ -109,10 +111,7 @@ void Keeper::restore() {
         std::fclose(in);
         if (reading.outcome != Reading::Outcome::Refused) {
             kept.stickers = state.stickers;
-            kept.motion.currentRotation = state.currentRotation;
-            kept.motion.qdeltacontinue = state.qdeltacontinue;
-            kept.motion.bContinueToRotate = state.bContinueToRotate;
-            kept.motion.bContinuePremultiply = state.bContinuePremultiply;
+            kept.motion = state.motion;
         }
         if (!reading.whole()) {
             platform::logMessage(
@@ -137,7 +136,7 @@ void Keeper::restore() {
                              reading.problem.c_str());
     }
     restoreRecords(kept);
-    game_.restore(kept, loop_.now());
+    game_.restore(kept, loop_.now(), wallClock_());
     solveLinesRewrites_ = game_.solves().rewrites();  // the lines read are those solves
     saved_ = snapshot();
     restored_ = true;
@@ -225,7 +224,7 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     }
     recordsDue_ = aside;
     kept.done = std::move(records.done);
-    if (records.phase == Solves::Phase::None) {
+    if (records.solve.phase == Solves::Phase::None) {
         return;
     }
     MagicCube cube;
@@ -236,38 +235,14 @@ void Keeper::restoreRecords(Game::Kept& kept) {
         recordsDue_ = true;
         return;
     }
-    kept.phase = records.phase;
-    kept.moves = records.moves;
-    kept.seconds = records.seconds;
-    kept.kind = records.kind;
-    kept.assisted = records.assisted;
-    kept.scramble = records.scramble;
-    kept.penalty = records.penalty;
-    if (records.phase == Solves::Phase::Scrambled && records.inspection >= 0) {
-        // As long as it has been since it began, the game closed or not: a restart
-        // neither begins it again nor gives back the time away.
-        kept.inspected = std::max(0.0, wallClock_() - records.inspection);
-    }
+    kept.solve = records.solve;
 }
 
 SavedRecords Keeper::underWay() const {
-    const Solves& solves = game_.solves();
     SavedRecords r;
-    r.phase = solves.phase();
+    r.solve = game_.solves().underWay(loop_.now(), wallClock_());
     r.cube = cubeFingerprint(game_.cube().stickers());
-    r.moves = solves.moves();
-    r.seconds = solves.seconds(loop_.now());
-    r.kind = solves.kind();
-    r.assisted = solves.isAssisted();
-    r.scramble = solves.scrambleText();
-    r.penalty = solves.penaltyTaken();
-    r.inspection = inspectionStart();
     return r;
-}
-
-double Keeper::inspectionStart() const {
-    const double inspected = game_.solves().inspected(loop_.now());
-    return inspected < 0 ? -1 : wallClock_() - inspected;
 }
 
 Keeper::Texts Keeper::texts(bool records) const {

@@ -111,8 +111,6 @@ class Keeper : public Game::Listener {
         return folder_ && (folder_->writable() || !folder_->refusal().empty());
     }
     void updateSolveLines();
-    // When the armed solve's inspection began on the wall clock; negative for none.
-    double inspectionStart() const;
     // The records without their finished solves: the solve armed or under way.
     SavedRecords underWay() const;
     // The records file's size with the solves' lines as kept and `tail` after them.

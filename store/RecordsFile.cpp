@@ -223,17 +223,17 @@ std::string solveLine(const Solve& s) {
 }
 
 std::string recordsTail(const SavedRecords& records) {
-    const std::string h =
-        howText(records.kind, records.assisted, records.penalty, records.scramble);
-    if (records.phase == Solves::Phase::Scrambled) {
+    const std::string h = howText(records.solve.kind, records.solve.assisted, records.solve.penalty,
+                                  records.solve.scramble);
+    if (records.solve.phase == Solves::Phase::Scrambled) {
         return "scrambled " + records.cube + " " +
-               howText(records.kind, records.assisted, records.penalty, records.scramble,
-                       records.inspection) +
+               howText(records.solve.kind, records.solve.assisted, records.solve.penalty,
+                       records.solve.scramble, records.solve.inspectionStart) +
                "\nend\n";
     }
-    if (records.phase == Solves::Phase::Running) {
-        return "solving " + records.cube + " " + std::to_string(records.moves) + " " +
-               secondsText(records.seconds) + " " + h + "\nend\n";
+    if (records.solve.phase == Solves::Phase::Running) {
+        return "solving " + records.cube + " " + std::to_string(records.solve.moves) + " " +
+               secondsText(records.solve.seconds) + " " + h + "\nend\n";
     }
     return "end\n";
 }
@@ -288,7 +288,7 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
         }
         words(line, w);
         Solve s;
-        bool ok = read.phase == Solves::Phase::None;  // nothing follows that line but the end
+        bool ok = read.solve.phase == Solves::Phase::None;  // nothing follows that line but the end
         if (w[0] == "solve" && w.size() >= 4) {
             ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 0) && seconds(w[3], s.seconds) &&
                  rest(w, 4, s.kind, s.assisted, s.penalty, s.scramble);
@@ -297,16 +297,17 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
                 raw.append(line).push_back('\n');
             }
         } else if (w[0] == "scrambled" && w.size() >= 2) {
-            ok =
-                ok && isCubeFingerprint(w[1]) &&
-                rest(w, 2, read.kind, read.assisted, read.penalty, read.scramble, &read.inspection);
-            read.phase = Solves::Phase::Scrambled;
+            ok = ok && isCubeFingerprint(w[1]) &&
+                 rest(w, 2, read.solve.kind, read.solve.assisted, read.solve.penalty,
+                      read.solve.scramble, &read.solve.inspectionStart);
+            read.solve.phase = Solves::Phase::Scrambled;
             read.cube = w[1];
         } else if (w[0] == "solving" && w.size() >= 4) {
-            ok = ok && isCubeFingerprint(w[1]) && moves(w[2], read.moves, 1) &&
-                 seconds(w[3], read.seconds) &&
-                 rest(w, 4, read.kind, read.assisted, read.penalty, read.scramble);
-            read.phase = Solves::Phase::Running;
+            ok = ok && isCubeFingerprint(w[1]) && moves(w[2], read.solve.moves, 1) &&
+                 seconds(w[3], read.solve.seconds) &&
+                 rest(w, 4, read.solve.kind, read.solve.assisted, read.solve.penalty,
+                      read.solve.scramble);
+            read.solve.phase = Solves::Phase::Running;
             read.cube = w[1];
         } else {
             ok = false;

@@ -32,17 +32,10 @@ constexpr long kLargestRecordsFile = 64 * 1024 * 1024;
 
 struct SavedRecords {
     std::vector<Solve> done;
-    Solves::Phase phase = Solves::Phase::None;
-    std::string cube;  // the fingerprint of the cube it was armed or running on
-    int moves = 0;
-    double seconds = 0;
-    Scramble kind = Scramble::Unknown;  // of the solve armed or running
-    bool assisted = false;
-    std::string scramble;
-    Penalty penalty = Penalty::None;  // of a solve under way
-    // When the armed solve's inspection began, in seconds since 1970 (UTC); negative for
-    // none.
-    double inspection = -1;
+    // The solve armed or under way (its phase None for none), and the fingerprint of the
+    // cube it was armed or running on.
+    Solves::UnderWay solve;
+    std::string cube;
 };
 
 void writeRecords(std::FILE* out, const SavedRecords& records);

@@ -92,10 +92,10 @@ void writeSavedState(std::FILE* out, const SavedState& state) {
     // rotation with no axis repeats the line before, as it always has.
     float axis[3] = {1, 0, 0};
     float angle = 0;
-    writeRotation(out, "crot", state.currentRotation, axis, angle);
-    writeRotation(out, "drot", state.qdeltacontinue, axis, angle);
-    std::fprintf(out, "brot %d\n", state.bContinueToRotate);
-    std::fprintf(out, "prem %d\n", state.bContinuePremultiply);
+    writeRotation(out, "crot", state.motion.currentRotation, axis, angle);
+    writeRotation(out, "drot", state.motion.qdeltacontinue, axis, angle);
+    std::fprintf(out, "brot %d\n", state.motion.bContinueToRotate);
+    std::fprintf(out, "prem %d\n", state.motion.bContinuePremultiply);
 }
 
 Reading readSavedState(std::FILE* in, SavedState& state) {
@@ -111,10 +111,10 @@ Reading readSavedState(std::FILE* in, SavedState& state) {
     std::string problem;
     readStickers(in, state.stickers, problem);
     std::string next;
-    if (readRotation(in, "crot", state.currentRotation, next) &&
-        readRotation(in, "drot", state.qdeltacontinue, next) &&
-        readFlag(in, "brot", state.bContinueToRotate, next)) {
-        readFlag(in, "prem", state.bContinuePremultiply, next);
+    if (readRotation(in, "crot", state.motion.currentRotation, next) &&
+        readRotation(in, "drot", state.motion.qdeltacontinue, next) &&
+        readFlag(in, "brot", state.motion.bContinueToRotate, next)) {
+        readFlag(in, "prem", state.motion.bContinuePremultiply, next);
     }
     if (problem.empty()) {
         problem = next;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cube/MagicCube.h"
+#include "game/Motion.h"
 #include "math/Quaternion.h"
 #include "store/Reading.h"
 
@@ -11,10 +12,7 @@ namespace gyrelle::store {
 // What cube_state.dat holds: the stickers, the orientation and a running spin.
 struct SavedState {
     MagicCube::Stickers stickers;
-    Quaternion currentRotation;
-    Quaternion qdeltacontinue;
-    signed char bContinueToRotate = 0;
-    signed char bContinuePremultiply = 0;
+    Motion::Kept motion;
 };
 
 // A saved cube is about 1.5 KB; anything this large is not one.

@@ -505,10 +505,10 @@ TEST_F(SolveTest, ARestoredSolveGoesOnFromTheTimePlayed) {
     turnedOnce.rotateFace(1);
     kept.stickers = turnedOnce.stickers();
     kept.motion.bContinueToRotate = 1;
-    kept.phase = Solves::Phase::Running;
-    kept.moves = 3;
-    kept.seconds = 30;
-    game.restore(kept, now);
+    kept.solve.phase = Solves::Phase::Running;
+    kept.solve.moves = 3;
+    kept.solve.seconds = 30;
+    game.restore(kept, now, 0);
     EXPECT_EQ(game.solves().moves(), 3);
     EXPECT_NEAR(game.solves().seconds(now + 2), 32, 1e-9);
     EXPECT_TRUE(game.motion().bContinueToRotate);

@@ -81,12 +81,12 @@ TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
     r.done = {{1765063817, 57, 83.412, Scramble::Competition, false, "R U2 F' D"},
               {1765063900, 30, 20.5, Scramble::Turns, true},
               {1765064000, 12, 9.25, Scramble::Unknown, false}};
-    r.phase = Solves::Phase::Running;
+    r.solve.phase = Solves::Phase::Running;
     r.cube = "0123456789abcdef";
-    r.moves = 12;
-    r.seconds = 41.3;
-    r.kind = Scramble::Pasted;
-    r.assisted = true;
+    r.solve.moves = 12;
+    r.solve.seconds = 41.3;
+    r.solve.kind = Scramble::Pasted;
+    r.solve.assisted = true;
     const std::string text = store::recordsFileText(r);
     EXPECT_EQ(text,
               "gyrelle records 2\n"
@@ -186,7 +186,7 @@ TEST(RecordsFile, TheFirstVersionIsStillRead) {
     ASSERT_EQ(back.done.size(), 1u);
     EXPECT_EQ(back.done[0].kind, Scramble::Unknown);
     EXPECT_FALSE(back.done[0].assisted);
-    EXPECT_EQ(back.moves, 12);
+    EXPECT_EQ(back.solve.moves, 12);
     EXPECT_EQ(store::recordsFileText(back),
               "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 57 83.412 -\n"
               "solving 0123456789abcdef 12 41.300 -\nend\n");
@@ -311,11 +311,11 @@ TEST(Inspection, PenaltiesAreKeptInTheRecordsFile) {
     SavedRecords r;
     r.done = {{1765063817, 57, 83.412, Scramble::Competition, true, "R U2", Penalty::PlusTwo},
               {1765063900, 30, 20.5, Scramble::Turns, false, "", Penalty::Dnf}};
-    r.phase = Solves::Phase::Running;
+    r.solve.phase = Solves::Phase::Running;
     r.cube = "0123456789abcdef";
-    r.moves = 1;
-    r.kind = Scramble::Turns;
-    r.penalty = Penalty::PlusTwo;
+    r.solve.moves = 1;
+    r.solve.kind = Scramble::Turns;
+    r.solve.penalty = Penalty::PlusTwo;
     const std::string text = store::recordsFileText(r);
     EXPECT_EQ(text,
               "gyrelle records 2\n"
@@ -327,7 +327,7 @@ TEST(Inspection, PenaltiesAreKeptInTheRecordsFile) {
     ASSERT_TRUE(read(text, back, problem)) << problem;
     EXPECT_EQ(back.done[0].penalty, Penalty::PlusTwo);
     EXPECT_EQ(back.done[1].penalty, Penalty::Dnf);
-    EXPECT_EQ(back.penalty, Penalty::PlusTwo);
+    EXPECT_EQ(back.solve.penalty, Penalty::PlusTwo);
     EXPECT_EQ(store::recordsFileText(back), text);
     // Once only, and only in its place.
     EXPECT_FALSE(read("gyrelle records 2\nsolve 2025-12-06T23:30:17Z 5 1.000 turns +2 +2\nend\n",

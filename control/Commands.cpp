@@ -19,7 +19,7 @@ bool Controller::keyDown(const platform::KeyPress& key) {
     }
     const Command command = commandOf(key, services_.keyboard());
     if (command.kind == Command::Kind::None) {
-        game_.stopSolving();  // any key stops it
+        coach_.stopSolving();  // any key stops it
         return false;
     }
     perform(command);
@@ -31,7 +31,7 @@ bool Controller::keyDown(const platform::KeyPress& key) {
 void Controller::perform(const Command& command) {
     using Kind = Command::Kind;
     if (command.kind != Kind::SolveForMe) {
-        game_.stopSolving();
+        coach_.stopSolving();
     }
     switch (command.kind) {
         case Kind::None:
@@ -49,13 +49,13 @@ void Controller::perform(const Command& command) {
             game_.newGame();
             break;
         case Kind::CompetitionScramble:
-            game_.competitionScramble();
+            coach_.competitionScramble();
             break;
         case Kind::Hint:
-            game_.hint();
+            coach_.hint();
             break;
         case Kind::SolveForMe:
-            game_.solvingForMe() ? game_.stopSolving() : game_.solveForMe();
+            coach_.solvingForMe() ? coach_.stopSolving() : coach_.solveForMe();
             break;
         case Kind::Copy:
             game_.copy();
@@ -188,7 +188,7 @@ bool Controller::closePanelOnTouch() {
 }
 
 void Controller::showSettings() {
-    game_.stopSolving();  // a touch, as any other
+    coach_.stopSolving();  // a touch, as any other
     showPanel(std::make_unique<SettingsView>(
         surface_.bounds(), game_.settings(), [this](const Settings& s) { game_.setSettings(s); },
         [this] { closePanel(); }));

@@ -23,7 +23,7 @@ Controller::Controller(platform::Services& services, platform::View& surface,
     undoButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::Undo, kUndoButtonFrame);
     undoButton_->setBackgroundColor(platform::colors::black);
-    undoButton_->setAction([this] { game_.undo(); });  // which stops solve-for-me
+    undoButton_->setAction([this] { perform({Command::Kind::Undo}); });  // which stops solve-for-me
     menuButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::Menu, kMenuButtonFrame);
     menuButton_->setBackgroundColor(platform::colors::black);
@@ -36,6 +36,7 @@ Controller::Controller(platform::Services& services, platform::View& surface,
     hintMark_ = std::make_unique<HintMark>(kScreen);
     statusStrip_ = std::make_unique<StatusStrip>(kScreen.width);
     game_.addListener(this);
+    coach_.addListener(this);
 }
 
 Controller::~Controller() {
@@ -44,6 +45,7 @@ Controller::~Controller() {
         statusTimer_->invalidate();
     }
     keeper_.reset();
+    coach_.removeListener(this);
     game_.removeListener(this);
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "game/Coach.h"
 #include "game/Commands.h"
 #include "game/Game.h"
 #include "overlay/HintMark.h"
@@ -27,7 +28,7 @@
 
 namespace gyrelle {
 
-class Controller : private Game::Listener {
+class Controller : private Game::Listener, private Coach::Listener {
   public:
     // Over `surface` (the GL view, the phone's screen of 320 x 480 points), on `services`;
     // its questions are answered to `questions` (the GL view), which hands the answers on
@@ -38,6 +39,11 @@ class Controller : private Game::Listener {
 
     Game& game() { return game_; }
     const Game& game() const { return game_; }
+    // Hints, solve-for-me and competition scrambles, beside the game.
+    Coach& coach() { return coach_; }
+    const Coach& coach() const { return coach_; }
+    // Nothing moves, turns, waits or thinks: a frame would change nothing.
+    bool still() const { return game_.still() && coach_.still(); }
 
     // Saved state: read back once the views listen; saved as the game is played, soon
     // when the player may be leaving (saveSoon), and at the end (terminate, false when
@@ -113,6 +119,7 @@ class Controller : private Game::Listener {
     platform::View& surface_;
     platform::AlertViewDelegate& questions_;
     Game game_;
+    Coach coach_{game_};  // listens before the controller: the plan moves first
     std::unique_ptr<store::Keeper> keeper_;
 
     // Not the accelerometer: the running estimate of gravity that a shake stands out

@@ -95,7 +95,7 @@ void Controller::placeToolbar() {
 
 // The toolbar's commands, what fingers first had from the menu first.
 void Controller::showMenu() {
-    game_.stopSolving();  // a touch, as any other
+    coach_.stopSolving();  // a touch, as any other
     std::vector<MenuView::Item> items;
     for (const bool first : {true, false}) {
         for (const CommandRow& row : commandRows()) {

@@ -35,7 +35,7 @@ std::string titleOf(std::string words) {
 
 void Controller::historyChanged() {
     updateUndoButton();
-    if (!game_.solvingForMe()) {
+    if (!coach_.solvingForMe()) {
         hideHint();  // a hint is for the cube it was given on
     }
 }
@@ -69,10 +69,10 @@ void Controller::showSolveStatus() {
     std::string words;
     const double inspected = solves.inspected(now);
     float countdown = -1;
-    if (game_.thinking() != Game::Thinking::None &&
-        now >= game_.thinkingSince() + kPreparingShownAfter) {
-        words = game_.thinking() == Game::Thinking::Preparing ? "Preparing the solver\u2026"
-                                                              : "Thinking\u2026";
+    if (coach_.thinking() != Coach::Thinking::None &&
+        now >= coach_.thinkingSince() + kPreparingShownAfter) {
+        words = coach_.thinking() == Coach::Thinking::Preparing ? "Preparing the solver\u2026"
+                                                                : "Thinking\u2026";
     } else if (!hint_.empty()) {
         words = hint_;
     } else if (inspected >= 0 && inspected < Solves::kInspection) {
@@ -104,7 +104,7 @@ void Controller::showSolveStatus() {
     } else if (statusStrip_->superview() != &surface_) {
         surface_.addSubview(statusStrip_.get());
     }
-    if (words.empty() && game_.thinking() == Game::Thinking::None) {
+    if (words.empty() && coach_.thinking() == Coach::Thinking::None) {
         if (statusTimer_) {
             statusTimer_->invalidate();
             statusTimer_ = nullptr;
@@ -178,7 +178,7 @@ void Controller::hinted(int face, int power, int remaining) {
 void Controller::nameHint() {
     hintKey_ = keyOfFace(hintFace_);
     const char* const kPower[4] = {"", "", "2", "'"};
-    hint_ = std::string(game_.solvingForMe() ? "Solving: " : "Hint: ") + hintKey_ +
+    hint_ = std::string(coach_.solvingForMe() ? "Solving: " : "Hint: ") + hintKey_ +
             kPower[hintPower_] + " \u2014 " + std::to_string(hintRemaining_) + " to go";
     showSolveStatus();
 }

@@ -60,12 +60,10 @@ void Game::type(char letter, bool prime) {
 }
 
 void Game::undo() {
-    stopSolving();  // the player takes over
     queue({0, false, Request::Undo});
 }
 
 void Game::redo() {
-    stopSolving();
     queue({0, false, Request::Redo});
 }
 
@@ -169,7 +167,6 @@ void Game::perform(Request r) {
     }
     cube_.setStickers(back ? e.before() : e.after());
     back ? history_.undone() : history_.redone();
-    followPlan();
     tell([](Listener& l) { l.historyChanged(); });
     solveReplaced(e, !back);
 }
@@ -190,24 +187,29 @@ void Game::stepTurn(double now) {
             history_.turned(code);  // a new turn, or one the history moved on from
         }
         replaying_ = Request::None;
-        followPlan();
         tell([](Listener& l) { l.historyChanged(); });
         solveTurned(now);
     }
     startWaiting();
-    think(now);
+    tell([now](Listener& l) { l.stepped(now); });
 }
 
 bool Game::still() const {
     return !motion_.makingTop() && !motion_.bContinueToRotate && !cube_.animating() &&
-           waitingCount_ == 0 && want_ == Want::Nothing && !autoplay_;
+           waitingCount_ == 0;
 }
 
 void Game::replaced(History::Kind kind, const MagicCube::Stickers& before, std::string scramble) {
     history_.replaced(kind, before, cube_.stickers(), std::move(scramble));
-    followPlan();
     tell([](Listener& l) { l.historyChanged(); });
     solveReplaced(history_.toUndo(), true);
+}
+
+void Game::setDrawnPosition(const MagicCube::Stickers& stickers, std::string scramble) {
+    const MagicCube::Stickers before = cube_.stickers();
+    waitingCount_ = 0;
+    cube_.setStickers(stickers);
+    replaced(History::Kind::Competition, before, std::move(scramble));
 }
 
 void Game::solveTurned(double now) {

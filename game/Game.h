@@ -12,12 +12,6 @@
 #include "game/Motion.h"
 #include "game/Settings.h"
 #include "game/Solves.h"
-#include "solver/Cubies.h"
-#include "solver/Solver.h"
-
-namespace gyrelle::solver {
-class Preparation;
-}
 
 namespace gyrelle {
 
@@ -50,16 +44,8 @@ class Game {
         virtual void copied(const std::string& code) { (void)code; }
         // A frame is about to be drawn, its motion stepped: what it shows may be new.
         virtual void framing() {}
-        // The next turn of the plan that solves the cube: face slot `face` (0..5) a quarter
-        // turn clockwise as seen looking at it (`power` 1), a half turn (2) or counter-
-        // clockwise (3); `remaining` turns to go with it. A face of -1: no hint now.
-        virtual void hinted(int face, int power, int remaining) {
-            (void)face;
-            (void)power;
-            (void)remaining;
-        }
-        // What the game is thinking about changed (thinking()).
-        virtual void thinkingChanged() {}
+        // A frame's turn step is done, at `now`: what waits for frames may go on.
+        virtual void stepped(double now) { (void)now; }
         // The settings changed.
         virtual void settingsChanged() {}
     };
@@ -97,30 +83,14 @@ class Game {
     // The position as the code cube solvers read, once the moves typed before have played.
     void copy();
 
-    // --- The solver: hints, solve-for-me, fair scrambles ---
-    // The next turn of a plan that solves the cube, told to the listeners (hinted). The
-    // plan is made once and followed while the cube stays on it; made again only when the
-    // player leaves it. Any solve armed or under way is assisted from now on.
-    void hint();
-    // The rest of the plan played out, one turn at a time at a pace a person can follow,
-    // each turn undoable as any; until stopSolving. Assists as hint does.
-    void solveForMe();
-    void stopSolving();
-    bool solvingForMe() const { return autoplay_; }
-    // A position drawn from all that need two turns or more, each as likely as any (the
-    // operating system's random source), set at once as one step, with its scramble's
-    // turns (the inverse of a solution, at most 21) armed with the solve.
-    void competitionScramble();
-    // Where the solver's tables come from (by default the process's, built at first need)
-    // and the random source of competition scrambles (by default the system's).
-    void setSolverTables(solver::Preparation* tables) { tables_ = tables; }
-    void setRandom(std::function<std::uint32_t()> random) { random_ = std::move(random); }
-    // What it is thinking about, and since when (the `now` of the frame it began).
-    enum class Thinking { None, Preparing, Solving };
-    Thinking thinking() const { return thinking_; }
-    double thinkingSince() const { return thinkingSince_; }
-    // The plan's turns still to go; empty without a plan.
-    solver::Turns plan() const;
+    // --- For the coach (game/Coach.h) ---
+    // The solve armed or under way was helped (a hint, solve-for-me).
+    void assisted() { solves_.assisted(); }
+    // Actions wait for the cube to be still.
+    bool waiting() const { return waitingCount_ > 0; }
+    // A drawn position set at once, dropping what waits, as one undoable step of a
+    // competition scramble armed with `scramble`'s turns.
+    void setDrawnPosition(const MagicCube::Stickers& stickers, std::string scramble);
 
     // --- Time ---
     // Once per frame, before it is drawn: the whole cube's motion.
@@ -190,20 +160,6 @@ class Game {
     // A full turn about the screen's vertical, in make-top steps, back to where it was.
     void celebrate();
 
-    // What the solver is asked for, and the plan it made (game/Hints.cpp).
-    enum class Want : char { Nothing, Hint, SolveForMe, Competition };
-    void want(Want what);
-    // Each frame: builds the tables, solves a slice, plays solve-for-me's next turn.
-    void think(double now);
-    void planned(const solver::Turns& turns);
-    // After every change of the stickers: the plan goes on from where the cube is on it,
-    // or is dropped.
-    void followPlan();
-    void tellHint();
-    void playPlan(double now);
-    void setThinking(Thinking thinking, double now);
-    std::string positionNow() const;
-
     template <class Call>
     void tell(Call call) {
         for (Listener* l : listeners_) {
@@ -223,25 +179,6 @@ class Game {
     Request replaying_ = Request::None;  // the running turn is an undo or a redo...
     unsigned long replayingFrom_ = 0;    // ...of the history as it was then
     std::vector<Listener*> listeners_;
-
-    solver::Preparation* tables_ = nullptr;
-    std::function<std::uint32_t()> random_;
-    std::unique_ptr<solver::Solver> solver_;
-    Want want_ = Want::Nothing;
-    bool searching_ = false;
-    solver::Cubies drawn_;  // the competition position being solved
-    Thinking thinking_ = Thinking::None;
-    double thinkingSince_ = 0;
-    double now_ = 0;  // of the last frame
-    // The plan: its turns, the position before each (and after the last), where the cube
-    // is on it, and, half way through a half turn, which way the player turned.
-    solver::Turns plan_;
-    std::vector<std::string> planPositions_;
-    size_t planAt_ = 0;
-    int halfWay_ = 0;
-    bool autoplay_ = false;
-    int autoplayQuarters_ = 0;  // quarter turns left of the plan turn being played
-    double nextPlayAt_ = 0;
 };
 
 }  // namespace gyrelle

@@ -159,10 +159,10 @@ class HintTest : public ControllerTest {
         ControllerTest::SetUp();
         static solver::Preparation tables;
         tables.wait();
-        game().setSolverTables(&tables);
+        coach().setSolverTables(&tables);
     }
     void think() {
-        for (int i = 0; i < 10000 && game().thinking() != Game::Thinking::None; ++i) {
+        for (int i = 0; i < 10000 && coach().thinking() != Coach::Thinking::None; ++i) {
             frames(1);
         }
         frames(1);

@@ -524,7 +524,7 @@ class HintTest : public GameTest {
     void SetUp() override {
         GameTest::SetUp();
         tables().wait();
-        game.setSolverTables(&tables());
+        coach.setSolverTables(&tables());
     }
     static solver::Preparation& tables() {
         static solver::Preparation t;
@@ -539,16 +539,16 @@ class HintTest : public GameTest {
     }
     // Frames until what was asked is answered (a slice of search a frame).
     void think() {
-        for (int i = 0; i < 100000 && game.thinking() != Game::Thinking::None; ++i) {
+        for (int i = 0; i < 100000 && coach.thinking() != Coach::Thinking::None; ++i) {
             frames(1);
         }
-        ASSERT_EQ(game.thinking(), Game::Thinking::None);
+        ASSERT_EQ(coach.thinking(), Coach::Thinking::None);
     }
     // The last hint, as the turn it asks for: face slot and power.
     struct Hint {
         int face = -2, power = 0, remaining = 0;
     };
-    struct Hints : Game::Listener {
+    struct Hints : Coach::Listener {
         Hint last;
         int count = 0;
         void hinted(int face, int power, int remaining) override {
@@ -575,12 +575,12 @@ class HintTest : public GameTest {
 // Hints followed to the end solve the cube; each says one turn fewer to go; the plan is
 // made once (the same plan, hint after hint).
 TEST_F(HintTest, HintsFollowedToTheEndSolveTheCube) {
-    game.addListener(&hints);
+    coach.addListener(&hints);
     setTurned({1, 5, -7, 3, 9, -2, 4});
-    game.hint();
+    coach.hint();
     think();
     ASSERT_GE(hints.last.face, 0);
-    const solver::Turns plan = game.plan();
+    const solver::Turns plan = coach.plan();
     int remaining = hints.last.remaining;
     EXPECT_EQ(remaining, static_cast<int>(plan.size()));
     for (int guard = 0; !cube().isSolved() && guard < 30; ++guard) {
@@ -588,14 +588,14 @@ TEST_F(HintTest, HintsFollowedToTheEndSolveTheCube) {
         if (cube().isSolved()) {
             break;
         }
-        game.hint();
+        coach.hint();
         ASSERT_EQ(hints.last.remaining, --remaining);
-        const solver::Turns rest = game.plan();
+        const solver::Turns rest = coach.plan();
         ASSERT_TRUE(
             std::equal(rest.begin(), rest.end(), plan.end() - static_cast<long>(rest.size())));
     }
     EXPECT_TRUE(cube().isSolved());
-    game.hint();  // a solved cube has no hint
+    coach.hint();  // a solved cube has no hint
     think();
     EXPECT_EQ(hints.last.face, -1);
 }
@@ -603,25 +603,25 @@ TEST_F(HintTest, HintsFollowedToTheEndSolveTheCube) {
 // A player who leaves the plan gets a new one, from where the cube is; one who turns a
 // half turn of it a quarter at a time, or undoes and redoes, stays on it.
 TEST_F(HintTest, AHintAfterLeavingThePlanStartsFromWhereTheCubeIs) {
-    game.addListener(&hints);
+    coach.addListener(&hints);
     setTurned({1, 4, 8, -6, 2});
-    game.hint();
+    coach.hint();
     think();
-    const solver::Turns first = game.plan();
+    const solver::Turns first = coach.plan();
     ASSERT_FALSE(first.empty());
     follow(hints.last);
     game.undo();
     frames(5);
     game.redo();
     frames(5);
-    EXPECT_EQ(game.plan().size(), first.size() - 1) << "undo and redo stay on the plan";
+    EXPECT_EQ(coach.plan().size(), first.size() - 1) << "undo and redo stay on the plan";
     turned(7);  // off the plan
-    EXPECT_TRUE(game.plan().empty());
+    EXPECT_TRUE(coach.plan().empty());
     const int count = hints.count;
-    game.hint();
+    coach.hint();
     think();
     EXPECT_EQ(hints.count, count + 1);
-    const solver::Turns second = game.plan();
+    const solver::Turns second = coach.plan();
     solver::Cubies c;
     ASSERT_TRUE(c.fromCode(positionCode(cube().stickers())));
     for (int t : second) {
@@ -637,13 +637,13 @@ TEST_F(HintTest, SolveForMePlaysTheRestStopsAndIsUndoneTurnByTurn) {
     turned(2);  // the solve begins
     turned(-2);
     const size_t before = game.history().entries().size();
-    game.solveForMe();
-    EXPECT_TRUE(game.solvingForMe());
+    coach.solveForMe();
+    EXPECT_TRUE(coach.solvingForMe());
     think();
     play(60);  // a second: a turn, its pause, the next
     EXPECT_GE(game.history().entries().size(), before + 2);
     EXPECT_LE(game.history().entries().size(), before + 4) << "at a pace a person can follow";
-    game.stopSolving();
+    coach.stopSolving();
     frames(4);  // the turn under way lands
     const size_t entries = game.history().entries().size();
     play(120);
@@ -655,22 +655,22 @@ TEST_F(HintTest, SolveForMePlaysTheRestStopsAndIsUndoneTurnByTurn) {
     EXPECT_FALSE(same(stoppedAt)) << "its turn undone like any";
     game.redo();
     frames(5);
-    game.solveForMe();
+    coach.solveForMe();
     for (int i = 0; i < 3000 && !cube().isSolved(); ++i) {
         play(1);
     }
     EXPECT_TRUE(cube().isSolved());
     ASSERT_EQ(game.solves().done().size(), 1u);
     EXPECT_TRUE(game.solves().done()[0].assisted);
-    EXPECT_FALSE(game.solvingForMe());
+    EXPECT_FALSE(coach.solvingForMe());
 }
 
 // A competition scramble: one undoable step to a position at least two turns from solved,
 // with the turns that make it armed with the solve and kept with its record.
 TEST_F(HintTest, ACompetitionScrambleIsOneStepWithItsTurns) {
     std::mt19937 rng(99);
-    game.setRandom([&] { return static_cast<std::uint32_t>(rng()); });
-    game.competitionScramble();
+    coach.setRandom([&] { return static_cast<std::uint32_t>(rng()); });
+    coach.competitionScramble();
     think();
     ASSERT_EQ(game.history().entries().size(), 1u);
     EXPECT_EQ(game.history().toUndo().kind, History::Kind::Competition);
@@ -714,11 +714,11 @@ TEST_F(HintTest, ACompetitionDrawWithinOneTurnOfSolvedIsDrawnAgain) {
     script.push_back(0);  // no flip
     std::mt19937 rng(7);
     size_t drawn = 0;
-    game.setRandom([&] {
+    coach.setRandom([&] {
         return drawn < script.size() ? script[drawn++]
                                      : (++drawn, static_cast<std::uint32_t>(rng()));
     });
-    game.competitionScramble();
+    coach.competitionScramble();
     think();
     EXPECT_GT(drawn, script.size()) << "the solved cube was not drawn again";
     EXPECT_FALSE(cube().isSolved());
@@ -737,20 +737,20 @@ TEST_F(HintTest, ACompetitionDrawWithinOneTurnOfSolvedIsDrawnAgain) {
 // Half way through a half turn of the plan (one quarter of it made, either way) the hint
 // asks for the other quarter the same way, and the plan holds.
 TEST_F(HintTest, AHintHalfWayThroughAPlannedHalfTurnAsksForItsOtherQuarter) {
-    game.addListener(&hints);
+    coach.addListener(&hints);
     for (bool prime : {false, true}) {
         setTurned({3, 3});  // a half turn from solved: the plan is its undoing
-        game.hint();
+        coach.hint();
         think();
         ASSERT_EQ(hints.last.power, 2);
         const int face = hints.last.face;
         turned(gyrelle::faceTurn(face, prime));
-        game.hint();
+        coach.hint();
         think();
         EXPECT_EQ(hints.last.face, face) << prime;
         EXPECT_EQ(hints.last.power, prime ? 3 : 1) << prime;
         EXPECT_EQ(hints.last.remaining, 1) << prime;
-        EXPECT_EQ(game.plan().size(), 1u) << "the plan holds";
+        EXPECT_EQ(coach.plan().size(), 1u) << "the plan holds";
         follow(hints.last);
         EXPECT_TRUE(cube().isSolved()) << prime;
     }
@@ -760,14 +760,14 @@ TEST_F(HintTest, AHintHalfWayThroughAPlannedHalfTurnAsksForItsOtherQuarter) {
 // then the search, then the hint.
 TEST_F(GameTest, TheSolverPreparesAndThinksFrameByFrame) {
     solver::Preparation slices(false);
-    game.setSolverTables(&slices);
+    coach.setSolverTables(&slices);
     frames(1);  // the game knows the time from its frames
-    game.hint();
-    EXPECT_EQ(game.thinking(), Game::Thinking::Preparing);
-    EXPECT_EQ(game.thinkingSince(), now);
-    EXPECT_FALSE(game.still()) << "frames go on while it thinks";
+    coach.hint();
+    EXPECT_EQ(coach.thinking(), Coach::Thinking::Preparing);
+    EXPECT_EQ(coach.thinkingSince(), now);
+    EXPECT_FALSE(game.still() && coach.still()) << "frames go on while it thinks";
     int frames = 0;
-    while (game.thinking() == Game::Thinking::Preparing && frames < 100000) {
+    while (coach.thinking() == Coach::Thinking::Preparing && frames < 100000) {
         now += 1.0 / 60;
         this->frames(1);
         ++frames;
@@ -775,10 +775,10 @@ TEST_F(GameTest, TheSolverPreparesAndThinksFrameByFrame) {
     EXPECT_GT(frames, 2) << "in slices";
     EXPECT_TRUE(slices.ready());
     EXPECT_EQ(told.solveChanges, 0);
-    while (game.thinking() != Game::Thinking::None) {
+    while (coach.thinking() != Coach::Thinking::None) {
         this->frames(1);
     }
-    EXPECT_TRUE(game.still());
+    EXPECT_TRUE(game.still() && coach.still());
 }
 
 // Over many draws from a fixed seed, every corner and edge is as likely in each place and

@@ -18,13 +18,13 @@ class HintViewTest : public HeadlessViewTest {
         HeadlessViewTest::SetUp();
         static solver::Preparation tables;
         tables.wait();
-        game().setSolverTables(&tables);
+        coach().setSolverTables(&tables);
     }
     void press(char letter, bool shift = false) {
         platform.window().keyDown({platform::Key::Letter, letter, shift});
     }
     void think() {
-        for (int i = 0; i < 10000 && game().thinking() != Game::Thinking::None; ++i) {
+        for (int i = 0; i < 10000 && coach().thinking() != Coach::Thinking::None; ++i) {
             frames(1);
         }
         frames(1);

@@ -43,7 +43,7 @@ TEST_F(UndoButtonTest, ShowsWithSomethingToUndoAndTakesItsTouch) {
 TEST_F(UndoButtonTest, ItStopsSolveForMeAsCtrlZDoes) {
     static solver::Preparation tables;
     tables.wait();
-    game().setSolverTables(&tables);
+    coach().setSolverTables(&tables);
     for (bool button : {true, false}) {
         game().answerReset(true);
         swipe(atSlot(0), {atSlot(1)});
@@ -51,15 +51,15 @@ TEST_F(UndoButtonTest, ItStopsSolveForMeAsCtrlZDoes) {
         frames(5);
         game().type('r', false);
         frames(5);
-        game().solveForMe();
+        coach().solveForMe();
         for (int i = 0; i < 600 && game().history().position() == 2; ++i) {
             frames(1);
         }
-        ASSERT_TRUE(game().solvingForMe());
+        ASSERT_TRUE(coach().solvingForMe());
         frames(5);  // its first turn lands
         const size_t made = game().history().position();
         button ? tap({12, 467}) : ctrl('z');
-        EXPECT_FALSE(game().solvingForMe()) << (button ? "the button" : "Ctrl+Z");
+        EXPECT_FALSE(coach().solvingForMe()) << (button ? "the button" : "Ctrl+Z");
         frames(120);
         EXPECT_EQ(game().history().position(), made - 1) << (button ? "the button" : "Ctrl+Z");
     }

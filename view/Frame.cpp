@@ -83,7 +83,7 @@ void EAGLView::drawCube(const Look& look) {
 }
 
 bool EAGLView::still() const {
-    return game().still() && pictureShown();
+    return controller_->still() && pictureShown();
 }
 
 void EAGLView::restIfStill() {

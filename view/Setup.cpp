@@ -31,7 +31,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
         std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
     view->infoButton_->setBackgroundColor(platform::colors::black);
     view->infoButton_->setAction([self] {
-        self->game().stopSolving();  // as any touch
+        self->controller().coach().stopSolving();  // as any touch
         self->infoButtonCB();
     });
     view->addSubview(view->infoButton_.get());

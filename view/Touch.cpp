@@ -62,7 +62,7 @@ void EAGLView::colourPick(const platform::Touch& touch, unsigned char* rgba) {
 }
 
 void EAGLView::touchesBegan(const platform::TouchSet& touches, const platform::Event& event) {
-    game().stopSolving();  // any touch stops solve-for-me
+    controller_->coach().stopSolving();  // any touch stops solve-for-me
     game().motion().stopSpin();
     gesture_.bTouchesIgnore = 0;
     gesture_.bFirstTouch = 1;

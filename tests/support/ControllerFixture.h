@@ -80,6 +80,7 @@ class ControllerTest : public ::testing::Test {
     const Panel* panel() { return dynamic_cast<const Panel*>(surface.subviews().back()); }
 
     Game& game() { return controller->game(); }
+    Coach& coach() { return controller->coach(); }
     const MagicCube& cube() { return controller->game().cube(); }
 
     platform::HeadlessServices services{{320, 480}};

@@ -1,12 +1,13 @@
 #pragma once
 
-// A game session on its own, with no view: frames stepped by hand on a clock of the
+// A game session on its own (and its coach), with no view: frames stepped by hand on a clock of the
 // test's, and what the game tells written down.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "game/Coach.h"
 #include "game/Game.h"
 #include "tests/support/Cubes.h"
 
@@ -45,6 +46,7 @@ class GameTest : public ::testing::Test {
     bool same(const MagicCube& other) const { return sameStickers(game.cube(), other); }
 
     Game game;
+    Coach coach{game};  // hints, solve-for-me and competition scrambles beside it
     Told told;
     double now = 1000;  // seconds, moved on by the tests
 };

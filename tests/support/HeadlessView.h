@@ -97,6 +97,7 @@ class HeadlessViewTest : public ::testing::Test {
         }
     }
     Game& game() { return view->game(); }
+    Coach& coach() { return view->controller().coach(); }
     const MagicCube& cube() { return view->game().cube(); }
     Motion& motion() { return view->game().motion(); }
 

@@ -1,11 +1,14 @@
-// The solver in the game: hints, solve-for-me and competition scrambles. What is asked
-// waits for the solver's tables (built once for the whole process) and for the cube to
-// be still; then each frame searches a slice, so that no frame waits for the answer.
+// The solver beside the game: hints, solve-for-me and competition scrambles. What is
+// asked waits for the solver's tables (built once for the whole process) and for the
+// cube to be still; then each frame searches a slice, so that no frame waits for the
+// answer.
+#include "game/Coach.h"
+
+#include <algorithm>
 #include <random>
 
 #include "cube/Notation.h"
 #include "cube/Position.h"
-#include "game/Game.h"
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
 
@@ -37,19 +40,44 @@ int faceOfTurn(const MagicCube& cube, int turn) {
 
 }  // namespace
 
-std::string Game::positionNow() const {
-    return positionCode(cube_.stickers());
+Coach::Coach(Game& game) : game_(game) {
+    game_.addListener(this);
 }
 
-solver::Turns Game::plan() const {
+Coach::~Coach() {
+    game_.removeListener(this);
+}
+
+void Coach::addListener(Listener* listener) {
+    listeners_.push_back(listener);
+}
+
+void Coach::removeListener(Listener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+bool Coach::still() const {
+    return want_ == Want::Nothing && !autoplay_;
+}
+
+void Coach::stepped(double now) {
+    now_ = now;
+    think(now);
+}
+
+std::string Coach::positionNow() const {
+    return positionCode(game_.cube().stickers());
+}
+
+solver::Turns Coach::plan() const {
     if (plan_.empty()) {
         return {};
     }
     return solver::Turns(plan_.begin() + static_cast<long>(planAt_), plan_.end());
 }
 
-void Game::hint() {
-    solves_.assisted();
+void Coach::hint() {
+    game_.assisted();
     if (!plan_.empty()) {
         tellHint();
         return;
@@ -57,8 +85,8 @@ void Game::hint() {
     want(Want::Hint);
 }
 
-void Game::solveForMe() {
-    solves_.assisted();
+void Coach::solveForMe() {
+    game_.assisted();
     autoplay_ = true;
     autoplayQuarters_ = 0;
     nextPlayAt_ = now_;
@@ -67,7 +95,7 @@ void Game::solveForMe() {
     }
 }
 
-void Game::stopSolving() {
+void Coach::stopSolving() {
     autoplay_ = false;
     autoplayQuarters_ = 0;
     if (want_ == Want::SolveForMe) {
@@ -77,12 +105,12 @@ void Game::stopSolving() {
     }
 }
 
-void Game::competitionScramble() {
+void Coach::competitionScramble() {
     stopSolving();
     want(Want::Competition);
 }
 
-void Game::want(Want what) {
+void Coach::want(Want what) {
     want_ = what;
     searching_ = false;
     if (!tables_) {
@@ -92,7 +120,7 @@ void Game::want(Want what) {
     setThinking(tables_->ready() ? Thinking::Solving : Thinking::Preparing, now_);
 }
 
-void Game::setThinking(Thinking thinking, double now) {
+void Coach::setThinking(Thinking thinking, double now) {
     if (thinking != thinking_) {
         thinking_ = thinking;
         thinkingSince_ = now;
@@ -100,8 +128,7 @@ void Game::setThinking(Thinking thinking, double now) {
     }
 }
 
-void Game::think(double now) {
-    now_ = now;
+void Coach::think(double now) {
     if (want_ != Want::Nothing) {
         if (!tables_->ready(kTablesSlice)) {
             setThinking(Thinking::Preparing, now);
@@ -112,7 +139,7 @@ void Game::think(double now) {
             solver_ = std::make_unique<solver::Solver>(tables_->tables());
         }
         if (!searching_) {
-            if (cube_.animating() || waitingCount_ > 0) {
+            if (game_.cube().animating() || game_.waiting()) {
                 return;  // the plan starts from the cube at rest
             }
             searching_ = true;
@@ -142,11 +169,7 @@ void Game::think(double now) {
             MagicCube::Stickers stickers;
             std::string problem;
             if (stickersOfCode(drawn_.code(), stickers, problem)) {
-                const MagicCube::Stickers before = cube_.stickers();
-                waitingCount_ = 0;
-                cube_.setStickers(stickers);
-                replaced(History::Kind::Competition, before,
-                         solver::notation(solver::inverse(turns)));
+                game_.setDrawnPosition(stickers, solver::notation(solver::inverse(turns)));
             }
             return;
         }
@@ -158,7 +181,7 @@ void Game::think(double now) {
     playPlan(now);
 }
 
-void Game::planned(const solver::Turns& turns) {
+void Coach::planned(const solver::Turns& turns) {
     plan_ = turns;
     planAt_ = 0;
     halfWay_ = 0;
@@ -175,7 +198,7 @@ void Game::planned(const solver::Turns& turns) {
     }
 }
 
-void Game::followPlan() {
+void Coach::followPlan() {
     if (plan_.empty()) {
         return;
     }
@@ -207,21 +230,21 @@ void Game::followPlan() {
     autoplay_ = false;
 }
 
-void Game::tellHint() {
+void Coach::tellHint() {
     if (plan_.empty() || planAt_ >= plan_.size()) {
         tell([](Listener& l) { l.hinted(-1, 0, 0); });
         return;
     }
     const int turn = plan_[planAt_];
-    const int face = faceOfTurn(cube_, turn);
+    const int face = faceOfTurn(game_.cube(), turn);
     const int power = halfWay_ ? halfWay_ : turn % 3 + 1;
     const int remaining = static_cast<int>(plan_.size() - planAt_);
     tell([&](Listener& l) { l.hinted(face, power, remaining); });
 }
 
-void Game::playPlan(double now) {
-    if (!autoplay_ || plan_.empty() || cube_.animating() || waitingCount_ > 0 ||
-        motion_.makingTop() || now < nextPlayAt_) {
+void Coach::playPlan(double now) {
+    if (!autoplay_ || plan_.empty() || game_.cube().animating() || game_.waiting() ||
+        game_.motion().makingTop() || now < nextPlayAt_) {
         return;
     }
     if (autoplayQuarters_ == 0) {
@@ -229,7 +252,8 @@ void Game::playPlan(double now) {
         autoplayQuarters_ = plan_[planAt_] % 3 == 1 && halfWay_ == 0 ? 2 : 1;
     }
     const int power = halfWay_ ? halfWay_ : plan_[planAt_] % 3 + 1;
-    cube_.startTurn(faceTurn(faceOfTurn(cube_, plan_[planAt_]), power == 3));
+    // Played as a player's turn is.
+    game_.turn(faceTurn(faceOfTurn(game_.cube(), plan_[planAt_]), power == 3));
     if (--autoplayQuarters_ == 0) {
         nextPlayAt_ = now + kSolvePace;
     }

@@ -36,6 +36,16 @@ int nextDepth(const Tables& t, Tables::Pruning table, int i, int from) {
     return from + kStep[from % 3][t.depthMod3(table, i)];
 }
 
+// The pruning step, for every table of both phases: the depth of the pair (`sym`'s class,
+// `seen` seen through `sym`'s symmetry) one turn from a pair at depth `from`, into
+// `depth`; false when it is `togo` or more, and the turn is pruned.
+template <int (Tables::*Seen)(int, int) const>
+bool step(const Tables& t, Tables::Pruning table, int sym, int seen, int from, int togo,
+          int& depth) {
+    depth = nextDepth(t, table, Tables::index(table, sym >> 3, (t.*Seen)(seen, sym & 7)), from);
+    return depth < togo;
+}
+
 bool isPhase2Turn(int turn) {
     const int face = turn / 3;
     return face == 0 || face == 3 || turn % 3 == 1;  // U, D, or a half turn
@@ -181,27 +191,16 @@ bool Solver::work(std::int64_t nodes) {
 // Fills in the flip and the pruning depths of `next`, one turn from `from`: false when
 // one says it is more than `togo` - 1 turns from the group.
 bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
-    const int slice = t_.sliceSym(next.slice);
-    next.twistSlice = nextDepth(
-        t_, Tables::TwistSlice,
-        Tables::index(Tables::TwistSlice, slice >> 3, t_.twistSeen(next.twist, slice & 7)),
-        from.twistSlice);
-    if (next.twistSlice >= togo) {
+    if (!step<&Tables::twistSeen>(t_, Tables::TwistSlice, t_.sliceSym(next.slice), next.twist,
+                                  from.twistSlice, togo, next.twistSlice)) {
         return false;
     }
-    next.flip = t_.flipMove(from.flip, turn);
+    next.flip = t_.flipMove(from.flip, turn);  // only for the turns the slices let through
     const int flip = t_.flipSym(next.flip);
-    next.flipSlice =
-        nextDepth(t_, Tables::FlipSlice,
-                  Tables::index(Tables::FlipSlice, flip >> 3, t_.sliceSeen(next.slice, flip & 7)),
-                  from.flipSlice);
-    if (next.flipSlice >= togo) {
-        return false;
-    }
-    next.twistFlip = nextDepth(
-        t_, Tables::TwistFlip,
-        t_.index(Tables::TwistFlip, flip >> 3, t_.twistSeen(next.twist, flip & 7)), from.twistFlip);
-    return next.twistFlip < togo;
+    return step<&Tables::sliceSeen>(t_, Tables::FlipSlice, flip, next.slice, from.flipSlice, togo,
+                                    next.flipSlice) &&
+           step<&Tables::twistSeen>(t_, Tables::TwistFlip, flip, next.twist, from.twistFlip, togo,
+                                    next.twistFlip);
 }
 
 // Depth first, with the path kept by hand rather than on the call stack, so that it can
@@ -300,30 +299,22 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         if (!mayFollow(last, turn)) {
             continue;
         }
+        // Each coordinate moved only when the tables before it let the turn through.
         Node2 next;
         next.order = t_.sliceOrderMove(node.order, p);
         next.corners = t_.cornerSymMove(node.corners, p);
-        next.cornerOrder = nextDepth(t_, Tables::CornerOrder,
-                                     t_.index(Tables::CornerOrder, next.corners >> 3,
-                                              t_.sliceOrderSeen(next.order, next.corners & 7)),
-                                     node.cornerOrder);
-        if (next.cornerOrder >= togo) {
+        if (!step<&Tables::sliceOrderSeen>(t_, Tables::CornerOrder, next.corners, next.order,
+                                           node.cornerOrder, togo, next.cornerOrder)) {
             continue;
         }
         next.edges = t_.edgeSymMove(node.edges, p);
-        next.edgeOrder = nextDepth(t_, Tables::EdgeOrder,
-                                   t_.index(Tables::EdgeOrder, next.edges >> 3,
-                                            t_.sliceOrderSeen(next.order, next.edges & 7)),
-                                   node.edgeOrder);
-        if (next.edgeOrder >= togo) {
+        if (!step<&Tables::sliceOrderSeen>(t_, Tables::EdgeOrder, next.edges, next.order,
+                                           node.edgeOrder, togo, next.edgeOrder)) {
             continue;
         }
         next.comb = t_.upCombMove(node.comb, p);
-        next.cornerComb = nextDepth(t_, Tables::CornerUpComb,
-                                    t_.index(Tables::CornerUpComb, next.corners >> 3,
-                                             t_.upCombSeen(next.comb, next.corners & 7)),
-                                    node.cornerComb);
-        if (next.cornerComb >= togo) {
+        if (!step<&Tables::upCombSeen>(t_, Tables::CornerUpComb, next.corners, next.comb,
+                                       node.cornerComb, togo, next.cornerComb)) {
             continue;
         }
         turns_[done] = turn;

@@ -7,6 +7,8 @@
 
 namespace gyrelle::platform {
 
+class TextRenderer;
+
 // What the GL view needs besides: an OpenGL ES 1.x context and the drawable it draws.
 class Platform : public Services {
   public:
@@ -14,6 +16,9 @@ class Platform : public Services {
     virtual std::unique_ptr<GLContext> createGLContext() = 0;
     // The GL view's drawable.
     virtual const Layer& layer() const = 0;
+    // What draws text into textures in the view's context (the game's font), once there
+    // is a window; null where there is none.
+    virtual TextRenderer* textRenderer() { return nullptr; }
 };
 
 }  // namespace gyrelle::platform

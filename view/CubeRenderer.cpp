@@ -24,72 +24,11 @@ const float squareNormals[8][3] = {
 namespace {
 const unsigned char kBody[4] = {50, 50, 50, 255};
 
-// The face letters on a grid of 5 x 7 cells, top row first.
-struct Glyph {
-    char letter;
-    const char* rows[7];
-};
-constexpr Glyph kGlyphs[6] = {
-    {'F', {"#####", "#....", "#....", "####.", "#....", "#....", "#...."}},
-    {'U', {"#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
-    {'B', {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."}},
-    {'D', {"####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."}},
-    {'L', {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}},
-    {'R', {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"}},
-};
-// A letter half a unit high on the 0.95 unit sticker, just in front of it.
-constexpr float kCell = 0.5f / 7;
+// A letter just in front of its sticker.
 constexpr float kLetterZ = 0.502f;
-constexpr int kMostLetterVertices = CubeRenderer::kMostLetterVertices;
-
-// Each letter's cells as triangles, runs of a row merged, centred on the sticker.
-struct Letters {
-    float vertices[6][kMostLetterVertices][3];
-    int counts[6] = {};
-    float normals[kMostLetterVertices][3];
-    Letters() {
-        for (auto& n : normals) {
-            n[0] = 0, n[1] = 0, n[2] = 1;
-        }
-        for (int g = 0; g < 6; ++g) {
-            int& n = counts[g];
-            for (int row = 0; row < 7; ++row) {
-                const char* cells = kGlyphs[g].rows[row];
-                for (int col = 0; col < 5;) {
-                    if (cells[col] != '#') {
-                        ++col;
-                        continue;
-                    }
-                    int end = col;
-                    while (end < 5 && cells[end] == '#') {
-                        ++end;
-                    }
-                    const float x0 = (col - 2.5f) * kCell, x1 = (end - 2.5f) * kCell;
-                    const float y1 = (3.5f - row) * kCell, y0 = y1 - kCell;
-                    const float quad[6][2] = {{x0, y0}, {x1, y0}, {x0, y1},
-                                              {x1, y0}, {x1, y1}, {x0, y1}};
-                    for (const auto& v : quad) {
-                        vertices[g][n][0] = v[0], vertices[g][n][1] = v[1];
-                        vertices[g][n][2] = kLetterZ;
-                        ++n;
-                    }
-                    col = end;
-                }
-            }
-        }
-    }
-};
-const Letters kLetters;
-
-// The glyph of home face `face`'s letter.
-int glyphOf(int face) {
-    for (int g = 0; g < 6; ++g) {
-        if (kGlyphs[g].letter == faceLetter(face)) {
-            return g;
-        }
-    }
-    return 0;
-}
+// Where the letter's texture is read, corner by corner as the quad is drawn: its rows
+// run from the top.
+constexpr GLfloat kLetterCorners[4][2] = {{0, 1}, {1, 1}, {0, 0}, {1, 0}};
 
 // Black on a light colour, white on a dark one (relative luminance, as WCAG has it).
 bool darkLetterOn(Rgb c) {
@@ -137,24 +76,36 @@ void CubeRenderer::drawFace(const Sticker& s, const Look& look, int direction) {
     }
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);  // sticker
     glDrawArrays(GL_TRIANGLE_STRIP, 4, 4);  // dark face around it
-    if (!look.letters) {
+    const LetterTexture& letter = letters_[face];
+    if (!look.letters || letter.id == 0) {
         return;
     }
-    const int g = glyphOf(face);
+    // The letter's texture in the ink, its coverage blended over the sticker.
     const unsigned char ink =
         darkLetterOn(look.exact ? Rgb{s.rgb[0], s.rgb[1], s.rgb[2]} : shown) ? 0 : 255;
-    for (int v = 0; v < kLetters.counts[g]; ++v) {
-        letterColors_[v][0] = letterColors_[v][1] = letterColors_[v][2] = ink;
-        letterColors_[v][3] = 255;
+    for (auto& colour : letterColors_) {
+        colour[0] = colour[1] = colour[2] = ink;
+        colour[3] = 255;
     }
+    const float w = letter.width / 2, h = letter.height / 2;
+    const GLfloat quad[4][3] = {
+        {-w, -h, kLetterZ}, {w, -h, kLetterZ}, {-w, h, kLetterZ}, {w, h, kLetterZ}};
     glPushMatrix();
     glRotatef(90.0f * static_cast<float>(letterTurns_[direction]), 0, 0, 1);
-    glVertexPointer(3, GL_FLOAT, 0, kLetters.vertices[g]);
-    glNormalPointer(GL_FLOAT, 0, kLetters.normals);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, letter.id);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, kLetterCorners);
+    glVertexPointer(3, GL_FLOAT, 0, quad);
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, letterColors_);
-    glDrawArrays(GL_TRIANGLES, 0, kLetters.counts[g]);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
     glVertexPointer(3, GL_FLOAT, 0, squareVertices);
-    glNormalPointer(GL_FLOAT, 0, squareNormals);
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, quadColors_);
     glPopMatrix();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <GLES/gl.h>
+
 #include <array>
 
 #include "cube/MagicCube.h"
@@ -25,11 +27,23 @@ struct Look {
 // The look the settings ask for.
 Look lookOf(const Settings& settings);
 
+// A face's letter as the game's font draws it: a texture, white on transparent, and its
+// size in the cube's units (a sticker is 0.95 across).
+struct LetterTexture {
+    GLuint id = 0;
+    float width = 0, height = 0;
+};
+
 // Draws the cube's 27 pieces, a turning slice turned by its animation angle.
 class CubeRenderer {
   public:
-    static constexpr int kMostLetterVertices = 7 * 3 * 6;  // three runs a row at most
+    // A letter's capitals stand this high on its sticker (units).
+    static constexpr float kLetterHeight = 0.5f;
     CubeRenderer();
+
+    // The letters of home faces 0..5, drawn on their stickers where the look asks for
+    // letters; none (id 0) draws none.
+    void setLetters(const std::array<LetterTexture, 6>& letters) { letters_ = letters; }
 
     // Needs a current GL context with the vertex, normal and colour arrays enabled, the
     // vertex and normal arrays pointing at squareVertices and squareNormals, and the
@@ -45,7 +59,8 @@ class CubeRenderer {
     // Per-vertex colours of the quads: 0..3 the sticker being drawn, 4..7 the body.
     unsigned char quadColors_[8][4];
     int letterTurns_[6] = {};
-    unsigned char letterColors_[kMostLetterVertices][4] = {};
+    std::array<LetterTexture, 6> letters_{};
+    unsigned char letterColors_[4][4] = {};
 };
 
 }  // namespace gyrelle

@@ -136,6 +136,10 @@ class EAGLView : public platform::View,
     void destroyFramebuffer();
     // The picture, as the window shows it (look_) or as the pick reads it (Look{}).
     void drawScene(const Look& look);
+    // The six letters in the game's font at the picture's size, made when first drawn
+    // after a layout; and let go.
+    void makeLetters();
+    void freeLetters();
     void drawCube(const Look& look);
     bool pictureShown() const;
     void restIfStill();
@@ -168,6 +172,8 @@ class EAGLView : public platform::View,
     GLuint depthRenderbuffer = 0;
     CubeRenderer renderer_;
     Look look_;  // how the window shows the stickers, from the settings
+    std::array<LetterTexture, 6> letters_{};
+    bool lettersMade_ = false;
 
     platform::Timer* animationTimer = nullptr;
     double animationInterval = 0;

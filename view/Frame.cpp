@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/gl/TextCache.h"
 #include "view/EAGLView.h"
 
 namespace gyrelle {
@@ -43,6 +44,9 @@ void EAGLView::drawPicture() {
 }
 
 void EAGLView::drawScene(const Look& look) {
+    if (look.letters) {
+        makeLetters();
+    }
     applyDrawingState();
     glLoadIdentity();
     glDepthFunc(GL_LEQUAL);
@@ -51,6 +55,44 @@ void EAGLView::drawScene(const Look& look) {
     if (shown_.valid) {
         drawCube(look);
     }
+}
+
+namespace {
+// A capital of a sans-serif font stands about this much of the font's size.
+constexpr float kCapitalHeight = 0.72f;
+}  // namespace
+
+void EAGLView::makeLetters() {
+    platform::TextRenderer* text = platform_.textRenderer();
+    if (lettersMade_ || !text || backingWidth <= 0) {
+        return;
+    }
+    lettersMade_ = true;
+    // View points per unit of the cube's frame are 64; pixels as the drawable has them.
+    const float pixelsPerUnit =
+        64.0f * static_cast<float>(backingWidth) / static_cast<float>(kScreenPoints.width);
+    const int size =
+        static_cast<int>(std::lround(CubeRenderer::kLetterHeight / kCapitalHeight * pixelsPerUnit));
+    for (int face = 0; face < 6; ++face) {
+        // The text's box is centred on the sticker: a capital's middle lies within a few
+        // hundredths of the box's in the usual fonts.
+        const platform::TextTexture t = text->render(std::string(1, faceLetter(face)), "Arial",
+                                                     size, 4 * size, platform::TextAlignment::Left);
+        letters_[face] = {t.id, static_cast<float>(t.width) / pixelsPerUnit,
+                          static_cast<float>(t.height) / pixelsPerUnit};
+    }
+    renderer_.setLetters(letters_);
+}
+
+void EAGLView::freeLetters() {
+    for (LetterTexture& letter : letters_) {
+        if (letter.id != 0) {
+            glDeleteTextures(1, &letter.id);
+        }
+        letter = {};
+    }
+    renderer_.setLetters(letters_);
+    lettersMade_ = false;
 }
 
 void EAGLView::pickPicture() {

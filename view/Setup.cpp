@@ -146,6 +146,7 @@ bool EAGLView::createFramebuffer() {
 }
 
 void EAGLView::destroyFramebuffer() {
+    freeLetters();  // made again at the new size
     // New buffers may get the old names back but hold nothing yet: draw the next frame.
     shown_.valid = false;
     shown_.inFramebuffer = false;

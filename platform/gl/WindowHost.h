@@ -19,6 +19,7 @@ class WindowHost : public Application, public GLContext::Host {
     // The one context of the window, or null while the view has one already.
     std::unique_ptr<GLContext> createGLContext() override;
     const Layer& layer() const override { return layer_; }
+    TextRenderer* textRenderer() override { return textRenderer_; }
     RunLoop& runLoop() override { return runLoop_; }
     Window& window() override { return *root_; }
     Accelerometer& accelerometer() override { return accelerometer_; }

@@ -42,6 +42,9 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     void showPicture(GLContext& context) override;
 
     HeadlessLayer& headlessLayer() { return layer_; }
+    // Text as a window would draw it, for a test that gives a renderer.
+    TextRenderer* textRenderer() override { return text_; }
+    void setTextRenderer(TextRenderer* text) { text_ = text; }
     int presentCount() const { return presents_; }
     // What a window would show now: RGBA rows from the bottom, the layer's size.
     std::vector<unsigned char> screenImage();
@@ -53,6 +56,7 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     EGLContext context_ = EGL_NO_CONTEXT;
     FramebufferApi oes_;
     HeadlessLayer layer_;
+    TextRenderer* text_ = nullptr;
     int presents_ = 0;
     // The framebuffer that stands in for the window, made at the first picture.
     GLuint screen_ = 0;

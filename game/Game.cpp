@@ -4,6 +4,7 @@
 #include "game/Game.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <numbers>
 
@@ -192,6 +193,17 @@ void Game::stepTurn(double now) {
     }
     startWaiting();
     tell([now](Listener& l) { l.stepped(now); });
+}
+
+// The one comparison of the orientation: fields a gesture writes directly change too.
+unsigned long Game::shownRevision() const {
+    if (cube_.revision() != shownCube_ ||
+        std::memcmp(motion_.currentRotation.q, shownRotation_, sizeof shownRotation_) != 0) {
+        shownCube_ = cube_.revision();
+        std::memcpy(shownRotation_, motion_.currentRotation.q, sizeof shownRotation_);
+        ++shownRevision_;
+    }
+    return shownRevision_;
 }
 
 bool Game::still() const {

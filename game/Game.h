@@ -103,6 +103,10 @@ class Game {
 
     // --- State ---
     const MagicCube& cube() const { return cube_; }
+    // Moves on whenever what a picture of the game shows changes: the cube (each change,
+    // each step of a turn) or its orientation, however it was changed. What draws or
+    // saves the game keeps the number it last saw.
+    unsigned long shownRevision() const;
     Motion& motion() { return motion_; }
     const Motion& motion() const { return motion_; }
     const History& history() const { return history_; }
@@ -179,6 +183,10 @@ class Game {
     Request replaying_ = Request::None;  // the running turn is an undo or a redo...
     unsigned long replayingFrom_ = 0;    // ...of the history as it was then
     std::vector<Listener*> listeners_;
+    // What shownRevision last saw.
+    mutable unsigned long shownRevision_ = 0;
+    mutable unsigned long shownCube_ = ~0UL;
+    mutable float shownRotation_[4] = {};
 };
 
 }  // namespace gyrelle

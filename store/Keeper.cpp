@@ -499,13 +499,10 @@ void Keeper::solved(const Solve&, bool) {
 }
 
 void Keeper::framing() {
-    const Quaternion& rotation = game_.motion().currentRotation;
-    if (game_.cube().revision() == seenRevision_ &&
-        std::memcmp(rotation.q, seenRotation_, sizeof seenRotation_) == 0) {
+    if (game_.shownRevision() == seenRevision_) {
         return;
     }
-    seenRevision_ = game_.cube().revision();
-    std::memcpy(seenRotation_, rotation.q, sizeof seenRotation_);
+    seenRevision_ = game_.shownRevision();
     lastChange_ = loop_.now();
     if (timer_ == nullptr && mayWrite()) {
         arm(kSaveAfterRest);

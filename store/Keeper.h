@@ -149,8 +149,7 @@ class Keeper : public Game::Listener {
     size_t solveLinesCount_ = 0;
     unsigned long solveLinesRewrites_ = 0;  // the solves' rewrites() they were made at
     // The cube as last noticed, for telling when it moves.
-    unsigned long seenRevision_ = 0;
-    float seenRotation_[4] = {};
+    unsigned long seenRevision_ = 0;  // the game's shownRevision at the last frame
     double lastChange_ = 0;
     double lastSave_ = -HUGE_VAL;
     bool wanted_ = false;  // a save was asked for and waits only for the interval

@@ -25,6 +25,31 @@ namespace {
 
 using UndoTest = GameTest;
 
+// What a picture shows moves one number on: each step of a turn, the orientation written
+// by a gesture or stepped by a spin, a position set; nothing else, however often read.
+TEST_F(UndoTest, TheShownRevisionMovesWithWhatAPictureShowsAndOnlyThen) {
+    unsigned long seen = game.shownRevision();
+    EXPECT_EQ(game.shownRevision(), seen);
+    frames(3);
+    EXPECT_EQ(game.shownRevision(), seen) << "frames of a cube at rest";
+    ASSERT_TRUE(game.turn(1));
+    for (int step = 1; step <= 4; ++step) {
+        frames(1);
+        EXPECT_GT(game.shownRevision(), seen) << "step " << step;
+        seen = game.shownRevision();
+    }
+    frames(2);
+    EXPECT_EQ(game.shownRevision(), seen) << "landed";
+    Quaternion quarter;
+    const float up[3] = {0, 1, 0};
+    quarter.setAxis(up, 0.1f);
+    game.motion().currentRotation.multiplyBy(quarter);  // as a drag writes it
+    EXPECT_GT(game.shownRevision(), seen);
+    seen = game.shownRevision();
+    game.answerReset(true);
+    EXPECT_GT(game.shownRevision(), seen);
+}
+
 // Slot 0 swiped onto slot 1: the front face's bottom row to the right, code +4.
 TEST_F(UndoTest, ATurnIsTakenBackAndAppliedAgainOverFourFrames) {
     const MagicCube solved = cube();

@@ -185,9 +185,8 @@ class EAGLView : public platform::View,
     // What the framebuffer shows: the cube at a revision, in an orientation. Equal
     // values, equal pixels, so a frame that would draw the same draws nothing.
     struct Shown {
-        bool valid = false;  // nothing drawn yet
-        unsigned long cubeRevision = 0;
-        float rotation[4] = {};
+        bool valid = false;          // nothing drawn yet, or not in this look
+        unsigned long revision = 0;  // the game's shownRevision drawn
         // The cube and orientation as drawn: a turn steps on after its frame is drawn.
         MagicCube cube;
         Quaternion orientation;

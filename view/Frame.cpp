@@ -12,9 +12,7 @@
 namespace gyrelle {
 
 bool EAGLView::pictureShown() const {
-    return shown_.valid && shown_.cubeRevision == game().cube().revision() &&
-           std::memcmp(shown_.rotation, game().motion().currentRotation.q,
-                       sizeof shown_.rotation) == 0;
+    return shown_.valid && shown_.revision == game().shownRevision();
 }
 
 void EAGLView::drawView() {
@@ -25,8 +23,7 @@ void EAGLView::drawView() {
     // frames is drawn.
     if (!pictureShown()) {
         shown_.valid = true;
-        shown_.cubeRevision = game().cube().revision();
-        std::memcpy(shown_.rotation, game().motion().currentRotation.q, sizeof shown_.rotation);
+        shown_.revision = game().shownRevision();
         shown_.cube = game().cube();
         shown_.orientation = game().motion().currentRotation;
         shown_.inFramebuffer = false;

@@ -1,9 +1,14 @@
 // The controller with no GL: shakes (a new game, or the reset question), keys and the
-// panels they open, the words a paste is answered with, the hint's words and the menu.
+// panels they open, the words a paste is answered with, the hint's words and the menu,
+// the settings panel and the inspection's countdown, where the toolbar goes, and the
+// question a second game on one folder asks.
 #include <cmath>
+#include <filesystem>
 
+#include "control/Toolbar.h"
 #include "cube/Position.h"
 #include "overlay/RecordsView.h"
+#include "overlay/SettingsView.h"
 #include "solver/Preparation.h"
 #include "tests/support/ControllerFixture.h"
 
@@ -208,6 +213,190 @@ TEST_F(HintTest, TheMenuGivesAFingerTheHintAndSolveForMe) {
     services.advance(3);
     EXPECT_TRUE(cube().isSolved());
     EXPECT_EQ(game().history().entries().size(), 4u) << "each turn one step of its own";
+}
+
+class ControllerSettingsTest : public ControllerTest {
+  protected:
+    void key(platform::Key k, char letter = 0) { services.window().keyDown({k, letter}); }
+};
+
+// F3 opens the panel; C, L and I change what they name at once; any other key closes
+// it. By touch: the buttons step the settings, Done closes.
+TEST_F(ControllerSettingsTest, ThePanelChangesTheSettingsByKeysAndByTouch) {
+    key(platform::Key::F3);
+    ASSERT_TRUE(controller->panelShown());
+    key(platform::Key::Letter, 'c');
+    EXPECT_EQ(game().settings().scheme, ColourScheme::HighContrast);
+    key(platform::Key::Letter, 'c');
+    EXPECT_EQ(game().settings().scheme, ColourScheme::ColourBlind);
+    key(platform::Key::Letter, 'i');
+    EXPECT_TRUE(game().settings().inspection);
+    key(platform::Key::Letter, 'l');
+    EXPECT_TRUE(game().settings().stickerLetters);
+    key(platform::Key::F3);
+    EXPECT_FALSE(controller->panelShown());
+
+    key(platform::Key::F3);
+    const auto* panel = dynamic_cast<const SettingsView*>(surface.subviews().back());
+    ASSERT_NE(panel, nullptr);
+    auto centre = [](const platform::View& v) {
+        const platform::Rect f = v.frame();
+        return platform::Point{f.x + f.width / 2, f.y + f.height / 2};
+    };
+    tap(centre(panel->inspectionButton()));
+    EXPECT_FALSE(game().settings().inspection);
+    // A face's button begins my colours from those shown, and steps that face on.
+    tap(centre(panel->faceButton(0)));  // U, the colour-blind bluish green
+    EXPECT_EQ(game().settings().scheme, ColourScheme::Custom);
+    EXPECT_EQ(game().settings().faceColours[0], (Rgb{213, 94, 0})) << "F kept";
+    EXPECT_NE(game().settings().faceColours[1], (Rgb{0, 158, 115})) << "U stepped on";
+    tap(centre(panel->doneButton()));
+    EXPECT_FALSE(controller->panelShown());
+}
+
+// Off by default; on, a scramble begins a 15 s countdown in the strip with the calls at 8
+// and 12 seconds, then the clock, +2 after 15 s and DNF after 17.
+TEST_F(ControllerSettingsTest, TheInspectionCountsDownInTheStrip) {
+    game().newGame();
+    frames(1);
+    EXPECT_EQ(controller->statusStrip().text(), "");
+    game().answerReset(true);
+    Settings s;
+    s.inspection = true;
+    game().setSettings(s);
+    game().newGame();
+    frames(1);
+    const StatusStrip& strip = controller->statusStrip();
+    EXPECT_EQ(strip.text(), "Inspection: 15");
+    EXPECT_FLOAT_EQ(strip.countdown(), 1);
+    services.advance(8.05);
+    EXPECT_EQ(strip.text(), "Inspection: 7 \u00b7 8 seconds");
+    services.advance(4);
+    EXPECT_EQ(strip.text(), "Inspection: 3 \u00b7 12 seconds");
+    EXPECT_NEAR(strip.countdown(), 2.95 / 15, 0.01);
+    services.advance(3.5);
+    EXPECT_EQ(strip.text(), "0 moves \u00b7 0:00.5 +2");
+    EXPECT_FLOAT_EQ(strip.countdown(), -1);
+    services.advance(2);
+    EXPECT_EQ(strip.text(), "0 moves \u00b7 0:02.5 DNF");
+}
+
+// Rows under the picture on a phone held upright, a column beside it in a wide window,
+// none in a window of the picture's own shape: each at least the least side, none over
+// the picture or another, all within reach.
+TEST(Toolbar, ItFindsTheSpaceTheLetterboxLeaves) {
+    // 390 x 844 CSS pixels at a ratio of 3: 1170 x 2532, the picture 1170 x 1755 between
+    // bars of 388 and 389 pixels; 48 CSS pixels a target.
+    const float phone = 320.0f / 1170;
+    const platform::Rect phoneReach{0, -388 * phone, 320, 2532 * phone};
+    std::vector<platform::Rect> f = toolbarFrames(phoneReach, 144 * phone, 9);
+    ASSERT_EQ(f.size(), 9u);
+    // 1280 x 720: the picture 480 x 720 between bars of 400; 44 pixels a target.
+    const float wide = 320.0f / 480;
+    const platform::Rect wideReach{-400 * wide, 0, 1280 * wide, 480};
+    std::vector<platform::Rect> g = toolbarFrames(wideReach, 44 * wide, 9);
+    ASSERT_EQ(g.size(), 9u);
+    for (const auto& [frames, reach, least] :
+         {std::tuple{f, phoneReach, 144 * phone}, std::tuple{g, wideReach, 44 * wide}}) {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const platform::Rect& a = frames[i];
+            EXPECT_GE(a.width, least);
+            EXPECT_GE(a.height, least);
+            EXPECT_TRUE(a.y >= 480 || a.x >= 320) << i << ": beside the picture";
+            EXPECT_TRUE(a.x >= reach.x && a.y >= reach.y &&
+                        a.x + a.width <= reach.x + reach.width &&
+                        a.y + a.height <= reach.y + reach.height);
+            for (size_t j = 0; j < i; ++j) {
+                const platform::Rect& b = frames[j];
+                EXPECT_FALSE(a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+                             b.y < a.y + a.height)
+                    << i << " and " << j;
+            }
+        }
+    }
+    EXPECT_GE(f[0].y, 480);  // the phone's under the picture, in two rows
+    EXPECT_EQ(f[5].y, f[8].y);
+    EXPECT_GT(f[5].y, f[4].y);
+    EXPECT_GE(g[0].x, 320);  // the wide window's in one column to its right
+    EXPECT_EQ(g[0].x, g[8].x);
+    EXPECT_TRUE(toolbarFrames({0, 0, 320, 480}, 44, 9).empty());
+    // Two rows of 36 with 4 between and 6 above and below: a bar of 88 takes them, of 87.9 not.
+    EXPECT_EQ(toolbarFrames({0, 0, 320, 568}, 30, 9).size(), 9u);
+    EXPECT_TRUE(toolbarFrames({0, 0, 320, 567.9f}, 30, 9).empty());
+}
+
+// A second game on one folder asks, in its window, whether to quit or play without
+// saving; every key and touch goes to that question first.
+class FolderQuestionTest : public ControllerTest {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/gyrelle-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        services.setDocumentsDirectory(dir);
+        ControllerTest::SetUp();
+    }
+    void TearDown() override {
+        ControllerTest::TearDown();
+        controller.reset();
+        std::filesystem::remove_all(dir);
+    }
+    // Another game on the same services, as a second window would be.
+    std::unique_ptr<Controller> another(Surface& surface) {
+        auto c = std::make_unique<Controller>(services, surface, surface);
+        surface.controller = c.get();
+        c->restoreState();
+        return c;
+    }
+    std::string dir;
+};
+
+TEST_F(FolderQuestionTest, ASecondGameOnTheFolderAsksToQuitOrPlayWithoutSaving) {
+    Surface surface2;
+    ::testing::internal::CaptureStderr();
+    auto second = another(surface2);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "another Gyrelle has " + dir + " open: this one saves nothing\n");
+    ASSERT_EQ(services.window().alertCount(), 1);
+    const platform::AlertView& q = *services.window().frontAlert();
+    EXPECT_EQ(q.message(), "Gyrelle is already open with this folder. Play here without saving?");
+    EXPECT_EQ(q.button(0).label(), "Quit");
+    EXPECT_EQ(q.button(1).label(), "Play");
+    services.window().keyDown({platform::Key::Return});  // Play
+    EXPECT_EQ(services.window().alertCount(), 0);
+    EXPECT_FALSE(services.quitAsked());
+    EXPECT_TRUE(second->game().cube().isSolved()) << "the answer is not a reset";
+    second.reset();
+
+    second = another(surface2);
+    services.window().keyDown({platform::Key::Escape});  // Quit
+    EXPECT_TRUE(services.quitAsked());
+}
+
+// One of the game's own files that it must not write through (here `saving`, a link) is
+// named in the question; the game plays without saving, and saves again at its end once
+// the link is gone.
+TEST_F(FolderQuestionTest, AFileTheGameMustNotWriteThroughIsNamedInTheQuestion) {
+    controller.reset();  // the folder is free
+    std::filesystem::create_symlink(dir + "-elsewhere", dir + "/saving");
+    Surface surface2;
+    ::testing::internal::CaptureStderr();
+    auto game = another(surface2);
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(services.window().alertCount(), 1);
+    EXPECT_EQ(services.window().frontAlert()->message(),
+              "Gyrelle saves nothing while " + dir +
+                  "/saving is a symbolic link: remove it to keep your game. Play without saving?");
+    services.window().keyDown({platform::Key::Return});  // Play
+    EXPECT_FALSE(services.quitAsked());
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(game->terminate());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "could not save the game: " + dir + "/saving is a symbolic link\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/cube_state.dat"));
+    std::filesystem::remove(dir + "/saving");
+    EXPECT_TRUE(game->terminate());
+    EXPECT_TRUE(std::filesystem::exists(dir + "/cube_state.dat"));
 }
 
 }  // namespace

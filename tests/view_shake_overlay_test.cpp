@@ -55,56 +55,5 @@ TEST_F(OverlayTest, TheClosingTouchDoesNothingElse) {
     EXPECT_TRUE(motion().bContinueToRotate) << "closing the overlay is not a touch on the cube";
 }
 
-// A second game on one folder asks, in its window, whether to quit or play without
-// saving; every key and touch goes to that question first.
-class FolderQuestionTest : public HeadlessViewWithFilesTest {};
-
-TEST_F(FolderQuestionTest, ASecondGameOnTheFolderAsksToQuitOrPlayWithoutSaving) {
-    ::testing::internal::CaptureStderr();
-    auto second = EAGLView::create(platform);
-    const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said,
-              "reset: solved\nanother Gyrelle has " + dir + " open: this one saves nothing\n");
-    ASSERT_EQ(platform.window().alertCount(), 1);
-    const platform::AlertView& q = *platform.window().frontAlert();
-    EXPECT_EQ(q.message(), "Gyrelle is already open with this folder. Play here without saving?");
-    EXPECT_EQ(q.button(0).label(), "Quit");
-    EXPECT_EQ(q.button(1).label(), "Play");
-    platform.window().keyDown({platform::Key::Return});  // Play
-    EXPECT_EQ(platform.window().alertCount(), 0);
-    EXPECT_FALSE(platform.quitAsked());
-    EXPECT_TRUE(second->game().cube().isSolved()) << "the answer is not a reset";
-    second.reset();
-
-    second = EAGLView::create(platform);
-    platform.window().keyDown({platform::Key::Escape});  // Quit
-    EXPECT_TRUE(platform.quitAsked());
-}
-
-// One of the game's own files that it must not write through (here `saving`, a link) is
-// named in the question; the game plays without saving, and saves again at its end once
-// the link is gone.
-TEST_F(FolderQuestionTest, AFileTheGameMustNotWriteThroughIsNamedInTheQuestion) {
-    view.reset();  // the folder is free
-    std::filesystem::create_symlink(dir + "-elsewhere", dir + "/saving");
-    ::testing::internal::CaptureStderr();
-    auto game = EAGLView::create(platform);
-    ::testing::internal::GetCapturedStderr();
-    ASSERT_EQ(platform.window().alertCount(), 1);
-    EXPECT_EQ(platform.window().frontAlert()->message(),
-              "Gyrelle saves nothing while " + dir +
-                  "/saving is a symbolic link: remove it to keep your game. Play without saving?");
-    platform.window().keyDown({platform::Key::Return});  // Play
-    EXPECT_FALSE(platform.quitAsked());
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(game->terminate());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "could not save the game: " + dir + "/saving is a symbolic link\n");
-    EXPECT_FALSE(std::filesystem::exists(dir + "/cube_state.dat"));
-    std::filesystem::remove(dir + "/saving");
-    EXPECT_TRUE(game->terminate());
-    EXPECT_TRUE(std::filesystem::exists(dir + "/cube_state.dat"));
-}
-
 }  // namespace
 }  // namespace gyrelle::testing

@@ -1,6 +1,7 @@
 #include "solver/Cubies.h"
 
 #include <array>
+#include <cstring>
 
 namespace gyrelle::solver {
 

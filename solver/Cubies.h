@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace gyrelle::solver {
@@ -27,6 +28,26 @@ struct Cubies {
     // The cube after `b` is applied to this one: places are taken from this cube as b moves
     // them.
     Cubies times(const Cubies& b) const;
+    // The same for one kind of piece only, in place: the corners, or the edges (inline:
+    // the tables are built on them).
+    void cornersTimes(const Cubies& b) {
+        std::uint8_t p[8], o[8];
+        for (int i = 0; i < 8; ++i) {
+            p[i] = cp[b.cp[i]];
+            o[i] = static_cast<std::uint8_t>((co[b.cp[i]] + b.co[i]) % 3);
+        }
+        std::memcpy(cp, p, 8);
+        std::memcpy(co, o, 8);
+    }
+    void edgesTimes(const Cubies& b) {
+        std::uint8_t p[12], o[12];
+        for (int i = 0; i < 12; ++i) {
+            p[i] = ep[b.ep[i]];
+            o[i] = static_cast<std::uint8_t>((eo[b.ep[i]] + b.eo[i]) % 2);
+        }
+        std::memcpy(ep, p, 12);
+        std::memcpy(eo, o, 12);
+    }
     // The inverse: this cube times it is solved.
     Cubies inverse() const;
     bool operator==(const Cubies& other) const;

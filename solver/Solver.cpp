@@ -32,17 +32,18 @@ bool mayFollow(int last, int turn) {
 // depths modulo 3, [from][the pair's], the same, one deeper or one nearer.
 constexpr int kStep[3][4] = {{0, 1, -1, 0}, {-1, 0, 1, 0}, {1, -1, 0, 0}};
 
-int nextDepth(const Tables& t, Tables::Pruning table, int i, int from) {
+int nextDepth(const PruningTables& t, PruningTables::Pruning table, int i, int from) {
     return from + kStep[from % 3][t.depthMod3(table, i)];
 }
 
 // The pruning step, for every table of both phases: the depth of the pair (`sym`'s class,
 // `seen` seen through `sym`'s symmetry) one turn from a pair at depth `from`, into
 // `depth`; false when it is `togo` or more, and the turn is pruned.
-template <int (Tables::*Seen)(int, int) const>
-bool step(const Tables& t, Tables::Pruning table, int sym, int seen, int from, int togo,
-          int& depth) {
-    depth = nextDepth(t, table, Tables::index(table, sym >> 3, (t.*Seen)(seen, sym & 7)), from);
+template <int (SymmetryClasses::*Seen)(int, int) const>
+bool step(const SymmetryClasses& c, const PruningTables& p, PruningTables::Pruning table, int sym,
+          int seen, int from, int togo, int& depth) {
+    depth =
+        nextDepth(p, table, PruningTables::index(table, sym >> 3, (c.*Seen)(seen, sym & 7)), from);
     return depth < togo;
 }
 
@@ -89,11 +90,15 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     for (int v = 0; v < 6; ++v) {
         const Cubies& c = seen_[v];
         Node1& n = start_[v];
-        n = {c.twist(), c.flip(), c.slice(), 0, 0, 0};
-        const int slice = t_.sliceSym(n.slice), flip = t_.flipSym(n.flip);
-        n.twistSlice = t_.depth(Tables::TwistSlice, slice >> 3, t_.twistSeen(n.twist, slice & 7));
-        n.flipSlice = t_.depth(Tables::FlipSlice, flip >> 3, t_.sliceSeen(n.slice, flip & 7));
-        n.twistFlip = t_.depth(Tables::TwistFlip, flip >> 3, t_.twistSeen(n.twist, flip & 7));
+        n = {{c.twist(), c.flip(), c.slice()}, 0, 0, 0};
+        const Phase1Coordinates& a = n.at;
+        const int slice = c_.sliceSym(a.slice), flip = c_.flipSym(a.flip);
+        n.twistSlice =
+            p_.depth(PruningTables::TwistSlice, slice >> 3, c_.twistSeen(a.twist, slice & 7));
+        n.flipSlice =
+            p_.depth(PruningTables::FlipSlice, flip >> 3, c_.sliceSeen(a.slice, flip & 7));
+        n.twistFlip =
+            p_.depth(PruningTables::TwistFlip, flip >> 3, c_.twistSeen(a.twist, flip & 7));
         least_[v] = std::max({n.twistSlice, n.flipSlice, n.twistFlip});
         twin_[v] = false;
         for (int u = 0; u < v; ++u) {
@@ -191,16 +196,17 @@ bool Solver::work(std::int64_t nodes) {
 // Fills in the flip and the pruning depths of `next`, one turn from `from`: false when
 // one says it is more than `togo` - 1 turns from the group.
 bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
-    if (!step<&Tables::twistSeen>(t_, Tables::TwistSlice, t_.sliceSym(next.slice), next.twist,
-                                  from.twistSlice, togo, next.twistSlice)) {
+    Phase1Coordinates& a = next.at;
+    if (!step<&SymmetryClasses::twistSeen>(c_, p_, PruningTables::TwistSlice, c_.sliceSym(a.slice),
+                                           a.twist, from.twistSlice, togo, next.twistSlice)) {
         return false;
     }
-    next.flip = t_.flipMove(from.flip, turn);  // only for the turns the slices let through
-    const int flip = t_.flipSym(next.flip);
-    return step<&Tables::sliceSeen>(t_, Tables::FlipSlice, flip, next.slice, from.flipSlice, togo,
-                                    next.flipSlice) &&
-           step<&Tables::twistSeen>(t_, Tables::TwistFlip, flip, next.twist, from.twistFlip, togo,
-                                    next.twistFlip);
+    a.flip = m_.flipMove(from.at.flip, turn);  // only for the turns the slices let through
+    const int flip = c_.flipSym(a.flip);
+    return step<&SymmetryClasses::sliceSeen>(c_, p_, PruningTables::FlipSlice, flip, a.slice,
+                                             from.flipSlice, togo, next.flipSlice) &&
+           step<&SymmetryClasses::twistSeen>(c_, p_, PruningTables::TwistFlip, flip, a.twist,
+                                             from.twistFlip, togo, next.twistFlip);
 }
 
 // Depth first, with the path kept by hand rather than on the call stack, so that it can
@@ -219,8 +225,8 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
             // In the group, and not by a turn of it: without that turn it was already
             // there, and that shorter way has been tried.
             const Node1& n = f.node;
-            if ((n.twist | n.flip | n.slice) == 0 &&
-                (done_ == 0 || !isPhase2Turn(turns_[done_ - 1])) && phase2Start(done_)) {
+            if (n.at.home() && (done_ == 0 || !isPhase2Turn(turns_[done_ - 1])) &&
+                phase2Start(done_)) {
                 return Outcome::Found;
             }
         } else {
@@ -231,8 +237,7 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                     continue;
                 }
                 Node1 next;
-                next.slice = t_.sliceMove(f.node.slice, turn);
-                next.twist = t_.twistMove(f.node.twist, turn);
+                next.at = f.node.at.applyButFlip(turn, m_);
                 if (!pruned(f.node, next, turn, togo)) {
                     continue;
                 }
@@ -262,19 +267,19 @@ bool Solver::phase2Start(int done) {
         c = c.times(faceTurn(turns_[i]));
     }
     Node2 n;
-    n.corners = t_.cornerSym(c.cornerPerm());
-    n.edges = t_.edgeSym(c.udEdgePerm());
-    n.order = c.sliceSorted() % Tables::kSliceOrders;
-    n.comb = Tables::upComb(c);
-    n.cornerOrder =
-        t_.depth(Tables::CornerOrder, n.corners >> 3, t_.sliceOrderSeen(n.order, n.corners & 7));
+    n.corners = c_.cornerSym(c.cornerPerm());
+    n.edges = c_.edgeSym(c.udEdgePerm());
+    n.order = c.sliceSorted() % MoveTables::kSliceOrders;
+    n.comb = MoveTables::upComb(c);
+    n.cornerOrder = p_.depth(PruningTables::CornerOrder, n.corners >> 3,
+                             c_.sliceOrderSeen(n.order, n.corners & 7));
     if (done + n.cornerOrder > most_) {
         return false;
     }
     n.edgeOrder =
-        t_.depth(Tables::EdgeOrder, n.edges >> 3, t_.sliceOrderSeen(n.order, n.edges & 7));
+        p_.depth(PruningTables::EdgeOrder, n.edges >> 3, c_.sliceOrderSeen(n.order, n.edges & 7));
     n.cornerComb =
-        t_.depth(Tables::CornerUpComb, n.corners >> 3, t_.upCombSeen(n.comb, n.corners & 7));
+        p_.depth(PruningTables::CornerUpComb, n.corners >> 3, c_.upCombSeen(n.comb, n.corners & 7));
     const int least = std::max({n.cornerOrder, n.edgeOrder, n.cornerComb});
     for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {
@@ -294,27 +299,30 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         return true;
     }
     const int last = done > 0 ? turns_[done - 1] : -1;
-    for (int p = 0; p < Tables::kPhase2Turns; ++p) {
-        const int turn = Tables::kPhase2Turn[p];
+    for (int p = 0; p < MoveTables::kPhase2Turns; ++p) {
+        const int turn = MoveTables::kPhase2Turn[p];
         if (!mayFollow(last, turn)) {
             continue;
         }
         // Each coordinate moved only when the tables before it let the turn through.
         Node2 next;
-        next.order = t_.sliceOrderMove(node.order, p);
-        next.corners = t_.cornerSymMove(node.corners, p);
-        if (!step<&Tables::sliceOrderSeen>(t_, Tables::CornerOrder, next.corners, next.order,
-                                           node.cornerOrder, togo, next.cornerOrder)) {
+        next.order = m_.sliceOrderMove(node.order, p);
+        next.corners = c_.cornerSymMove(node.corners, p);
+        if (!step<&SymmetryClasses::sliceOrderSeen>(c_, p_, PruningTables::CornerOrder,
+                                                    next.corners, next.order, node.cornerOrder,
+                                                    togo, next.cornerOrder)) {
             continue;
         }
-        next.edges = t_.edgeSymMove(node.edges, p);
-        if (!step<&Tables::sliceOrderSeen>(t_, Tables::EdgeOrder, next.edges, next.order,
-                                           node.edgeOrder, togo, next.edgeOrder)) {
+        next.edges = c_.edgeSymMove(node.edges, p);
+        if (!step<&SymmetryClasses::sliceOrderSeen>(c_, p_, PruningTables::EdgeOrder, next.edges,
+                                                    next.order, node.edgeOrder, togo,
+                                                    next.edgeOrder)) {
             continue;
         }
-        next.comb = t_.upCombMove(node.comb, p);
-        if (!step<&Tables::upCombSeen>(t_, Tables::CornerUpComb, next.corners, next.comb,
-                                       node.cornerComb, togo, next.cornerComb)) {
+        next.comb = m_.upCombMove(node.comb, p);
+        if (!step<&SymmetryClasses::upCombSeen>(c_, p_, PruningTables::CornerUpComb, next.corners,
+                                                next.comb, node.cornerComb, togo,
+                                                next.cornerComb)) {
             continue;
         }
         turns_[done] = turn;

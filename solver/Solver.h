@@ -32,7 +32,8 @@ class Solver {
     static constexpr int kMostTurns = 21;
 
     // `tables` must be built.
-    explicit Solver(const Tables& tables) : t_(tables) {}
+    explicit Solver(const Tables& tables)
+        : m_(tables.moves()), c_(tables.classes()), p_(tables.pruning()) {}
 
     // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
     // solved cube. Nothing only when no solution so short was found. With `shorten`, a
@@ -48,9 +49,10 @@ class Solver {
   private:
     // A node of each phase: its coordinates, and its depths in the phase's pruning tables.
     struct Node1 {
-        int twist, flip, slice, twistSlice, flipSlice, twistFlip;
+        Phase1Coordinates at;
+        int twistSlice, flipSlice, twistFlip;
     };
-    // Phase 2's permutations as `class << 3 | symmetry` (Tables).
+    // Phase 2's permutations as `class << 3 | symmetry` (SymmetryClasses).
     struct Node2 {
         int corners, edges, order, comb, cornerOrder, edgeOrder, cornerComb;
     };
@@ -74,7 +76,9 @@ class Solver {
     // Nodes a search for a shorter solution may take at least, however quick the first.
     static constexpr std::int64_t kLeastShortening = 5000;
 
-    const Tables& t_;
+    const MoveTables& m_;
+    const SymmetryClasses& c_;
+    const PruningTables& p_;
     Cubies seen_[6];
     Node1 start_[6];
     int least_[6] = {};

@@ -160,11 +160,18 @@ TEST(Tables, MoveAsThePiecesMove) {
         const Cubies c = turnedRandomly(rng, 25);
         const int turn = static_cast<int>(rng() % 18);
         const Cubies d = c.times(solver::faceTurn(turn));
-        ASSERT_EQ(t.twistMove(c.twist(), turn), d.twist());
-        ASSERT_EQ(t.flipMove(c.flip(), turn), d.flip());
-        ASSERT_EQ(t.sliceMove(c.slice(), turn), d.slice());
+        ASSERT_EQ(t.moves().twistMove(c.twist(), turn), d.twist());
+        ASSERT_EQ(t.moves().flipMove(c.flip(), turn), d.flip());
+        ASSERT_EQ(t.moves().sliceMove(c.slice(), turn), d.slice());
+        const solver::Phase1Coordinates at{c.twist(), c.flip(), c.slice()};
+        const solver::Phase1Coordinates next = at.apply(turn, t.moves());
+        ASSERT_TRUE(next.twist == d.twist() && next.flip == d.flip() && next.slice == d.slice());
+        ASSERT_EQ(next.home(), d.twist() + d.flip() + d.slice() == 0);
+        const solver::Phase1Coordinates partly = at.applyButFlip(turn, t.moves());
+        ASSERT_TRUE(partly.twist == d.twist() && partly.flip == c.flip() &&
+                    partly.slice == d.slice());
     }
-    using T = solver::Tables;
+    using T = solver::MoveTables;
     const std::vector<int> phase2(T::kPhase2Turn, T::kPhase2Turn + T::kPhase2Turns);
     auto seen = [](const Cubies& c, int s) {
         namespace sym = solver::symmetry;
@@ -172,26 +179,27 @@ TEST(Tables, MoveAsThePiecesMove) {
     };
     for (int k = 0; k < 200; ++k) {
         Cubies c = turnedRandomly(rng, 5, phase2);
-        int corners = t.cornerSym(c.cornerPerm()), edges = t.edgeSym(c.udEdgePerm());
+        int corners = t.classes().cornerSym(c.cornerPerm()),
+            edges = t.classes().edgeSym(c.udEdgePerm());
         for (int step = 0; step < 20; ++step) {
             const int p = static_cast<int>(rng() % T::kPhase2Turns);
             const int order = c.sliceSorted() % 24, comb = T::upComb(c);
             c = c.times(solver::faceTurn(phase2[p]));
-            ASSERT_EQ(t.sliceOrderMove(order, p), c.sliceSorted() % 24);
-            ASSERT_EQ(t.upCombMove(comb, p), T::upComb(c));
+            ASSERT_EQ(t.moves().sliceOrderMove(order, p), c.sliceSorted() % 24);
+            ASSERT_EQ(t.moves().upCombMove(comb, p), T::upComb(c));
             for (int* x : {&corners, &edges}) {
                 const bool isCorners = x == &corners;
-                *x = isCorners ? t.cornerSymMove(*x, p) : t.edgeSymMove(*x, p);
+                *x = isCorners ? t.classes().cornerSymMove(*x, p) : t.classes().edgeSymMove(*x, p);
                 const Cubies first = seen(c, *x & 7);
-                ASSERT_EQ(
-                    isCorners ? t.cornerSym(first.cornerPerm()) : t.edgeSym(first.udEdgePerm()),
-                    *x & ~7)
+                ASSERT_EQ(isCorners ? t.classes().cornerSym(first.cornerPerm())
+                                    : t.classes().edgeSym(first.udEdgePerm()),
+                          *x & ~7)
                     << (isCorners ? "corners" : "edges") << " after " << step;
             }
             const Cubies first = seen(c, corners & 7);
-            ASSERT_EQ(t.sliceOrderSeen(c.sliceSorted() % 24, corners & 7),
+            ASSERT_EQ(t.classes().sliceOrderSeen(c.sliceSorted() % 24, corners & 7),
                       first.sliceSorted() % 24);
-            ASSERT_EQ(t.upCombSeen(T::upComb(c), corners & 7), T::upComb(first));
+            ASSERT_EQ(t.classes().upCombSeen(T::upComb(c), corners & 7), T::upComb(first));
         }
     }
 }
@@ -201,7 +209,8 @@ TEST(Tables, MoveAsThePiecesMove) {
 // Each depth is exact; so are one turn's.
 TEST(Tables, EveryDepthIsTheFewestTurnsHome) {
     const solver::Tables& t = tables();
-    using T = solver::Tables;
+    using T = solver::MoveTables;
+    using P = solver::PruningTables;
     auto fewest = [](int size, int turns, auto&& next) {
         std::vector<std::uint8_t> depth(size, 255);
         std::vector<int> queue{0};
@@ -219,7 +228,8 @@ TEST(Tables, EveryDepthIsTheFewestTurnsHome) {
     };
     const std::vector<std::uint8_t> twistFlip =
         fewest(T::kTwists * T::kFlips, 18, [&](int i, int u) {
-            return t.twistMove(i / T::kFlips, u) * T::kFlips + t.flipMove(i % T::kFlips, u);
+            return t.moves().twistMove(i / T::kFlips, u) * T::kFlips +
+                   t.moves().flipMove(i % T::kFlips, u);
         });
     std::vector<int> cornerMove(T::kPerms * T::kPhase2Turns);
     for (int v = 0; v < T::kPerms; ++v) {
@@ -232,38 +242,45 @@ TEST(Tables, EveryDepthIsTheFewestTurnsHome) {
     }
     const std::vector<std::uint8_t> cornerOrder =
         fewest(T::kPerms * 24, T::kPhase2Turns, [&](int i, int p) {
-            return cornerMove[i / 24 * T::kPhase2Turns + p] * 24 + t.sliceOrderMove(i % 24, p);
+            return cornerMove[i / 24 * T::kPhase2Turns + p] * 24 +
+                   t.moves().sliceOrderMove(i % 24, p);
         });
     std::mt19937 rng(13);
     for (int k = 0; k < 20000; ++k) {
         const int twist = static_cast<int>(rng() % T::kTwists),
                   flip = static_cast<int>(rng() % T::kFlips);
-        const int f = t.flipSym(flip);
-        ASSERT_EQ(t.depth(T::TwistFlip, f >> 3, t.twistSeen(twist, f & 7)),
+        const int f = t.classes().flipSym(flip);
+        ASSERT_EQ(t.pruning().depth(P::TwistFlip, f >> 3, t.classes().twistSeen(twist, f & 7)),
                   twistFlip[twist * T::kFlips + flip]);
         const int perm = static_cast<int>(rng() % T::kPerms), order = static_cast<int>(rng() % 24);
-        const int c = t.cornerSym(perm);
-        ASSERT_EQ(t.depth(T::CornerOrder, c >> 3, t.sliceOrderSeen(order, c & 7)),
-                  cornerOrder[perm * 24 + order]);
+        const int c = t.classes().cornerSym(perm);
+        ASSERT_EQ(
+            t.pruning().depth(P::CornerOrder, c >> 3, t.classes().sliceOrderSeen(order, c & 7)),
+            cornerOrder[perm * 24 + order]);
     }
     for (int turn = 0; turn < 18; ++turn) {  // R: its corners twisted, its edges moved
         const Cubies c = solver::faceTurn(turn);
         const bool phase1 = turn / 3 != 0 && turn / 3 != 3 && turn % 3 != 1;
-        const int slice = t.sliceSym(c.slice()), flip = t.flipSym(c.flip());
-        EXPECT_EQ(std::max({t.depth(T::TwistSlice, slice >> 3, t.twistSeen(c.twist(), slice & 7)),
-                            t.depth(T::FlipSlice, flip >> 3, t.sliceSeen(c.slice(), flip & 7)),
-                            t.depth(T::TwistFlip, flip >> 3, t.twistSeen(c.twist(), flip & 7))}),
+        const int slice = t.classes().sliceSym(c.slice()), flip = t.classes().flipSym(c.flip());
+        EXPECT_EQ(std::max({t.pruning().depth(P::TwistSlice, slice >> 3,
+                                              t.classes().twistSeen(c.twist(), slice & 7)),
+                            t.pruning().depth(P::FlipSlice, flip >> 3,
+                                              t.classes().sliceSeen(c.slice(), flip & 7)),
+                            t.pruning().depth(P::TwistFlip, flip >> 3,
+                                              t.classes().twistSeen(c.twist(), flip & 7))}),
                   phase1 ? 1 : 0)
             << solver::turnName(turn);
         if (!phase1) {
-            const int corners = t.cornerSym(c.cornerPerm()), edges = t.edgeSym(c.udEdgePerm());
+            const int corners = t.classes().cornerSym(c.cornerPerm()),
+                      edges = t.classes().edgeSym(c.udEdgePerm());
             const int order = c.sliceSorted() % 24;
             EXPECT_EQ(
-                std::max(
-                    {t.depth(T::CornerOrder, corners >> 3, t.sliceOrderSeen(order, corners & 7)),
-                     t.depth(T::EdgeOrder, edges >> 3, t.sliceOrderSeen(order, edges & 7)),
-                     t.depth(T::CornerUpComb, corners >> 3,
-                             t.upCombSeen(T::upComb(c), corners & 7))}),
+                std::max({t.pruning().depth(P::CornerOrder, corners >> 3,
+                                            t.classes().sliceOrderSeen(order, corners & 7)),
+                          t.pruning().depth(P::EdgeOrder, edges >> 3,
+                                            t.classes().sliceOrderSeen(order, edges & 7)),
+                          t.pruning().depth(P::CornerUpComb, corners >> 3,
+                                            t.classes().upCombSeen(T::upComb(c), corners & 7))}),
                 1)
                 << solver::turnName(turn);
         }

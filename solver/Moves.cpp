@@ -1,0 +1,111 @@
+#include "solver/Moves.h"
+
+#include <algorithm>
+
+#include "solver/Cubies.h"
+
+namespace gyrelle::solver {
+
+namespace {
+// Entries of a table made between two looks at the clock.
+constexpr int kChunk = 1 << 10;
+}  // namespace
+
+MoveTables::MoveTables()
+    : twistMove_(new std::uint16_t[kTwists * 18]),
+      flipMove_(new std::uint16_t[kFlips * 18]),
+      sliceMove_(new std::uint16_t[kSlices * 18]) {}
+
+std::size_t MoveTables::bytes() const {
+    return sizeof(MoveTables) + 2 * 18 * (kTwists + kFlips + kSlices);
+}
+
+int MoveTables::upComb(const Cubies& c) {
+    int rank = 0, found = 0;
+    for (int place = 0; place < 8; ++place) {
+        if (c.ep[place] < 4) {
+            rank += choose(place, ++found);
+        }
+    }
+    return rank;
+}
+
+bool MoveTables::step(int stage) {
+    const int from = next_;
+    // An entry at a time: the coordinate set in a cube, the cube turned, the coordinate
+    // read back.
+    auto moves = [&](int size, auto&& entry) {
+        next_ = std::min(size, from + kChunk);
+        for (int v = from; v < next_; ++v) {
+            entry(v);
+        }
+        const bool done = next_ == size;
+        next_ = done ? 0 : next_;
+        return done;
+    };
+    switch (stage) {
+        case 0:
+            return moves(kTwists, [&](int v) {
+                Cubies c;
+                c.setTwist(v);
+                for (int t = 0; t < 18; ++t) {
+                    Cubies d = c;
+                    d.cornersTimes(faceTurn(t));
+                    twistMove_[v * 18 + t] = static_cast<std::uint16_t>(d.twist());
+                }
+            });
+        case 1:
+            return moves(kFlips, [&](int v) {
+                Cubies c;
+                c.setFlip(v);
+                for (int t = 0; t < 18; ++t) {
+                    Cubies d = c;
+                    d.edgesTimes(faceTurn(t));
+                    flipMove_[v * 18 + t] = static_cast<std::uint16_t>(d.flip());
+                }
+            });
+        case 2:
+            return moves(kSlices, [&](int v) {
+                Cubies c;
+                c.setSliceSorted(v * kSliceOrders);
+                for (int t = 0; t < 18; ++t) {
+                    Cubies d = c;
+                    d.edgesTimes(faceTurn(t));
+                    sliceMove_[v * 18 + t] = static_cast<std::uint16_t>(d.slice());
+                }
+            });
+        default:
+            break;
+    }
+    // Phase 2's small ones, at once.
+    for (int order = 0; order < kSliceOrders; ++order) {
+        Cubies c;
+        c.setSliceSorted(order);  // the middle-layer edges at home, in order `order`
+        for (int p = 0; p < kPhase2Turns; ++p) {
+            Cubies d = c;
+            d.edgesTimes(faceTurn(kPhase2Turn[p]));
+            sliceOrderMove_[order * kPhase2Turns + p] =
+                static_cast<std::uint16_t>(d.sliceSorted() % kSliceOrders);
+        }
+    }
+    // Each choice of four of the eight U and D places for the U edges.
+    for (int mask = 0; mask < 256; ++mask) {
+        if (__builtin_popcount(static_cast<unsigned>(mask)) != 4) {
+            continue;
+        }
+        Cubies c;
+        int up = 0, down = 4;
+        for (int place = 0; place < 8; ++place) {
+            c.ep[place] = static_cast<std::uint8_t>(mask >> place & 1 ? up++ : down++);
+        }
+        const int comb = upComb(c);
+        for (int p = 0; p < kPhase2Turns; ++p) {
+            Cubies d = c;
+            d.edgesTimes(faceTurn(kPhase2Turn[p]));
+            upCombMove_[comb * kPhase2Turns + p] = static_cast<std::uint16_t>(upComb(d));
+        }
+    }
+    return true;
+}
+
+}  // namespace gyrelle::solver

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace gyrelle::solver {
+
+struct Cubies;
+
+// How each coordinate of the two-phase method moves: phase 1's (the corners' twists, the
+// edges' flips, the middle-layer edges' places) under the 18 face turns, phase 2's small
+// ones (the middle-layer edges' order, the U edges' places among the U and D places)
+// under its 10 turns. Built a stage at a time.
+class MoveTables {
+  public:
+    static constexpr int kTwists = 2187, kFlips = 2048, kSlices = 495, kSliceOrders = 24;
+    static constexpr int kPerms = 40320, kUpCombs = 70;
+    // The phase-2 turns, as indices of the 18 face turns: U U2 U' D D2 D' R2 L2 F2 B2.
+    static constexpr int kPhase2Turns = 10;
+    static constexpr int kPhase2Turn[kPhase2Turns] = {0, 1, 2, 9, 10, 11, 4, 13, 7, 16};
+    static constexpr int kStages = 4;
+
+    MoveTables();
+
+    // Phase 1: the coordinate after face turn `turn` (0..17).
+    int twistMove(int twist, int turn) const { return twistMove_[twist * 18 + turn]; }
+    int flipMove(int flip, int turn) const { return flipMove_[flip * 18 + turn]; }
+    int sliceMove(int slice, int turn) const { return sliceMove_[slice * 18 + turn]; }
+    // Phase 2: the slice order and U edges' places after phase-2 turn `p` (0..9).
+    int sliceOrderMove(int order, int p) const { return sliceOrderMove_[order * kPhase2Turns + p]; }
+    int upCombMove(int comb, int p) const { return upCombMove_[comb * kPhase2Turns + p]; }
+    // The places of the four U edges among the eight U and D places of a cube whose U and
+    // D edges are there (0 at home).
+    static int upComb(const Cubies& cube);
+
+    // Builds on in `stage` (0..kStages - 1) for a chunk; true when the stage is done.
+    bool step(int stage);
+    std::size_t bytes() const;
+
+  private:
+    std::unique_ptr<std::uint16_t[]> twistMove_, flipMove_, sliceMove_;
+    std::uint16_t sliceOrderMove_[kSliceOrders * kPhase2Turns] = {};
+    std::uint16_t upCombMove_[kUpCombs * kPhase2Turns] = {};
+    int next_ = 0;  // the entry the stage goes on from
+};
+
+// Phase 1's coordinates of a cube, a value: what a turn makes of them, by the move tables.
+struct Phase1Coordinates {
+    int twist = 0, flip = 0, slice = 0;
+
+    Phase1Coordinates apply(int turn, const MoveTables& moves) const {
+        Phase1Coordinates c = applyButFlip(turn, moves);
+        c.flip = moves.flipMove(flip, turn);
+        return c;
+    }
+    // The same but for the flip, left as it was: a search moves it only for the turns
+    // the other two let through, and is the faster for it.
+    Phase1Coordinates applyButFlip(int turn, const MoveTables& moves) const {
+        return {moves.twistMove(twist, turn), flip, moves.sliceMove(slice, turn)};
+    }
+    // In the group phase 2 solves within.
+    bool home() const { return (twist | flip | slice) == 0; }
+};
+
+}  // namespace gyrelle::solver

@@ -1,0 +1,252 @@
+#include "solver/Pruning.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "solver/Symmetry.h"
+
+namespace gyrelle::solver {
+
+namespace {
+
+constexpr int kEmpty = 15;
+// Entries of a table handled between two looks at the clock.
+constexpr int kChunk = 1 << 14;
+
+int nibble(const std::uint8_t* t, int i) {
+    return (t[i >> 1] >> ((i & 1) * 4)) & 15;
+}
+
+void setNibble(std::uint8_t* t, int i, int value) {
+    const int shift = (i & 1) * 4;
+    t[i >> 1] = static_cast<std::uint8_t>((t[i >> 1] & ~(15 << shift)) | (value << shift));
+}
+
+}  // namespace
+
+int PruningTables::classCount(Pruning table) const {
+    switch (table) {
+        case TwistSlice:
+            return classes_.sliceClasses();
+        case FlipSlice:
+        case TwistFlip:
+            return classes_.flipClasses();
+        case EdgeOrder:
+            return classes_.edgeClasses();
+        default:
+            return classes_.cornerClasses();
+    }
+}
+
+std::size_t PruningTables::bytes() const {
+    std::size_t total = sizeof(PruningTables);
+    for (int t = 0; t < kPrunings; ++t) {
+        total += (static_cast<std::size_t>(size(static_cast<Pruning>(t))) + 3) / 4;
+    }
+    return total;
+}
+
+int PruningTables::neighbour(Pruning table, int cls, int seen, int t) const {
+    switch (table) {
+        case TwistSlice: {
+            const int m = classes_.sliceSym(moves_.sliceMove(classes_.sliceFirst(cls), t));
+            return (m >> 3) * M::kTwists + classes_.twistSeen(moves_.twistMove(seen, t), m & 7);
+        }
+        case FlipSlice: {
+            const int m = classes_.flipSym(moves_.flipMove(classes_.flipFirst(cls), t));
+            return (m >> 3) * M::kSlices + classes_.sliceSeen(moves_.sliceMove(seen, t), m & 7);
+        }
+        case TwistFlip: {
+            const int m = classes_.flipSym(moves_.flipMove(classes_.flipFirst(cls), t));
+            return (m >> 3) * M::kTwists + classes_.twistSeen(moves_.twistMove(seen, t), m & 7);
+        }
+        case CornerOrder: {
+            const int m = classes_.cornerClassMove(cls, t);
+            return (m >> 3) * M::kSliceOrders +
+                   classes_.sliceOrderSeen(moves_.sliceOrderMove(seen, t), m & 7);
+        }
+        case EdgeOrder: {
+            const int m = classes_.edgeClassMove(cls, t);
+            return (m >> 3) * M::kSliceOrders +
+                   classes_.sliceOrderSeen(moves_.sliceOrderMove(seen, t), m & 7);
+        }
+        default: {
+            const int m = classes_.cornerClassMove(cls, t);
+            return (m >> 3) * M::kUpCombs + classes_.upCombSeen(moves_.upCombMove(seen, t), m & 7);
+        }
+    }
+}
+
+// One chunk of spreading a depth through a pruning table. A class whose first some
+// symmetries leave as it is has pairs that are one position seen through those: they
+// are given their depth together, as a search may meet any of them.
+bool PruningTables::step(int stage) {
+    const Pruning table = static_cast<Pruning>(stage);
+    switch (table) {
+        case TwistSlice:
+            return spreadOn<TwistSlice>();
+        case FlipSlice:
+            return spreadOn<FlipSlice>();
+        case TwistFlip:
+            return spreadOn<TwistFlip>();
+        case CornerOrder:
+            return spreadOn<CornerOrder>();
+        case EdgeOrder:
+            return spreadOn<EdgeOrder>();
+        default:
+            return spreadOn<CornerUpComb>();
+    }
+}
+
+// The work of neighbour(), split: what a turn makes of the class's first, once for a
+// class, then of each seen coordinate.
+template <PruningTables::Pruning table>
+bool PruningTables::spreadOn() {
+    constexpr int turns = table <= TwistFlip ? 18 : M::kPhase2Turns;
+    constexpr int seenCount = seenSize(table);
+    const int count = size(table);
+    // Held here, not reached through this: the depths written as bytes could be anything
+    // to the compiler, which would fetch the tables again after each.
+    const MoveTables& moves = moves_;
+    const SymmetryClasses& classes = classes_;
+    auto seenMoved = [&moves, &classes](int seen, int t, int s) {
+        if constexpr (table == TwistSlice || table == TwistFlip) {
+            return classes.twistSeen(moves.twistMove(seen, t), s);
+        } else if constexpr (table == FlipSlice) {
+            return classes.sliceSeen(moves.sliceMove(seen, t), s);
+        } else if constexpr (table == CornerUpComb) {
+            return classes.upCombSeen(moves.upCombMove(seen, t), s);
+        } else {
+            return classes.sliceOrderSeen(moves.sliceOrderMove(seen, t), s);
+        }
+    };
+    // The symmetries that leave a class's first as it is, and a seen coordinate seen
+    // through one of them.
+    auto keepsOf = [&classes](int cls) {
+        if constexpr (table == TwistSlice) {
+            return classes.sliceKeeps(cls);
+        } else if constexpr (table <= TwistFlip) {
+            return classes.flipKeeps(cls);
+        } else if constexpr (table == EdgeOrder) {
+            return classes.edgeKeeps(cls);
+        } else {
+            return classes.cornerKeeps(cls);
+        }
+    };
+    auto seenAgainOf = [&classes](int seen, int s) {
+        if constexpr (table == TwistSlice || table == TwistFlip) {
+            return classes.twistSeen(seen, s);
+        } else if constexpr (table == FlipSlice) {
+            return classes.sliceSeen(seen, s);
+        } else if constexpr (table == CornerUpComb) {
+            return classes.upCombSeen(seen, s);
+        } else {
+            return classes.sliceOrderSeen(seen, s);
+        }
+    };
+    if (next_ == 0 && depth_ == 0 && filled_ == 0) {
+        whole_.reset(new std::uint8_t[(count + 1) / 2]);
+        std::memset(whole_.get(), 0xFF, (static_cast<std::size_t>(count) + 1) / 2);
+        setNibble(whole_.get(), 0, 0);
+        filled_ = 1;
+    }
+    if (next_ == 0) {  // a whole depth is spread one way
+        backward_ = filled_ > count / 2;
+    }
+    std::uint8_t* whole = whole_.get();
+    const int from = next_;
+    next_ = std::min(count, from + kChunk);
+    int base[turns], sym[turns];
+    for (int cls = from / seenCount; cls * seenCount < next_; ++cls) {
+        for (int t = 0; t < turns; ++t) {
+            const int m = neighbour(table, cls, 0, t);
+            base[t] = m - m % seenCount;
+            // The symmetry the turn's result is seen through: that of the first's move.
+            int s;
+            if constexpr (table == TwistSlice) {
+                s = classes_.sliceSym(moves_.sliceMove(classes_.sliceFirst(cls), t)) & 7;
+            } else if constexpr (table <= TwistFlip) {
+                s = classes_.flipSym(moves_.flipMove(classes_.flipFirst(cls), t)) & 7;
+            } else if constexpr (table == EdgeOrder) {
+                s = classes_.edgeClassMove(cls, t) & 7;
+            } else {
+                s = classes_.cornerClassMove(cls, t) & 7;
+            }
+            sym[t] = s;
+        }
+        const int end = std::min(next_, (cls + 1) * seenCount);
+        for (int i = std::max(from, cls * seenCount); i < end; ++i) {
+            const int d = nibble(whole, i);
+            if (backward_ ? d != kEmpty : d != depth_) {
+                continue;
+            }
+            const int seen = i - cls * seenCount;
+            for (int t = 0; t < turns; ++t) {
+                const int j = base[t] + seenMoved(seen, t, sym[t]);
+                if (backward_) {
+                    if (nibble(whole, j) == depth_) {
+                        setNibble(whole, i, depth_ + 1);
+                        ++filled_;
+                        grew_ = true;
+                        break;
+                    }
+                } else if (nibble(whole, j) == kEmpty) {
+                    const int keep = keepsOf(j / seenCount);
+                    setNibble(whole, j, depth_ + 1);
+                    ++filled_;
+                    for (int s = 1; s < symmetry::kCount; ++s) {
+                        if (keep >> s & 1) {
+                            const int k = j - j % seenCount + seenAgainOf(j % seenCount, s);
+                            if (nibble(whole, k) == kEmpty) {
+                                setNibble(whole, k, depth_ + 1);
+                                ++filled_;
+                            }
+                        }
+                    }
+                    grew_ = true;
+                }
+            }
+        }
+    }
+    if (next_ < count) {
+        return false;
+    }
+    if (grew_ && filled_ < count) {
+        ++depth_;
+        next_ = 0;
+        grew_ = false;
+        return false;
+    }
+    pruning_[table].reset(new std::uint8_t[(count + 3) / 4]);
+    std::uint8_t* packed = pruning_[table].get();
+    std::memset(packed, 0, (static_cast<std::size_t>(count) + 3) / 4);
+    for (int i = 0; i < count; ++i) {
+        packed[i >> 2] |= static_cast<std::uint8_t>((nibble(whole, i) % 3) << ((i & 3) * 2));
+    }
+    whole_.reset();
+    next_ = depth_ = filled_ = 0;
+    grew_ = false;
+    return true;
+}
+
+int PruningTables::depth(Pruning table, int cls, int seen) const {
+    const int turns = table <= TwistFlip ? 18 : M::kPhase2Turns;
+    const int seenCount = seenSize(table);
+    int i = index(table, cls, seen), d = 0;
+    while (i != 0) {
+        const int lower = (depthMod3(table, i) + 2) % 3;
+        int t = 0;
+        while (t < turns &&
+               depthMod3(table, neighbour(table, i / seenCount, i % seenCount, t)) != lower) {
+            ++t;  // a pair away from home has a neighbour one nearer
+        }
+        if (t == turns) {
+            return d;  // cannot be, for a pair of any position; and still no more than its depth
+        }
+        i = neighbour(table, i / seenCount, i % seenCount, t);
+        ++d;
+    }
+    return d;
+}
+
+}  // namespace gyrelle::solver

@@ -70,6 +70,7 @@ class SymmetryClasses {
     std::size_t bytes() const;
 
   private:
+    friend class PruningTables;  // its builder reads the tables straight
     // Values of a coordinate in classes: for each, `class << 3 | s`; for each class, its
     // first (the least), the symmetries that leave the first as it is (bit s), and for
     // phase 2 what each phase-2 turn makes of the first.

@@ -105,44 +105,41 @@ bool PruningTables::spreadOn() {
     constexpr int turns = table <= TwistFlip ? 18 : M::kPhase2Turns;
     constexpr int seenCount = seenSize(table);
     const int count = size(table);
-    // Held here, not reached through this: the depths written as bytes could be anything
-    // to the compiler, which would fetch the tables again after each.
-    const MoveTables& moves = moves_;
-    const SymmetryClasses& classes = classes_;
-    auto seenMoved = [&moves, &classes](int seen, int t, int s) {
+    // The tables' addresses held here: the depths written as bytes could be anything to
+    // the compiler, which would fetch them again after each write.
+    const std::uint16_t* move;  // what a turn makes of the seen coordinate
+    int moveStride;
+    const auto* seenThrough = [&] {  // a seen coordinate seen through a symmetry
         if constexpr (table == TwistSlice || table == TwistFlip) {
-            return classes.twistSeen(moves.twistMove(seen, t), s);
+            return classes_.twistSeen_.get();
         } else if constexpr (table == FlipSlice) {
-            return classes.sliceSeen(moves.sliceMove(seen, t), s);
+            return classes_.sliceSeen_.get();
         } else if constexpr (table == CornerUpComb) {
-            return classes.upCombSeen(moves.upCombMove(seen, t), s);
+            return &classes_.upCombSeen_[0];
         } else {
-            return classes.sliceOrderSeen(moves.sliceOrderMove(seen, t), s);
+            return &classes_.sliceOrderSeen_[0];
         }
+    }();
+    if constexpr (table == TwistSlice || table == TwistFlip) {
+        move = moves_.twistMove_.get(), moveStride = 18;
+    } else if constexpr (table == FlipSlice) {
+        move = moves_.sliceMove_.get(), moveStride = 18;
+    } else if constexpr (table == CornerUpComb) {
+        move = moves_.upCombMove_, moveStride = M::kPhase2Turns;
+    } else {
+        move = moves_.sliceOrderMove_, moveStride = M::kPhase2Turns;
+    }
+    // The symmetries that leave a class's first as it is.
+    const std::uint8_t* keeps = table == TwistSlice  ? classes_.slices_.keep.data()
+                                : table <= TwistFlip ? classes_.flips_.keep.data()
+                                : table == EdgeOrder ? classes_.edges_.keep.data()
+                                                     : classes_.corners_.keep.data();
+    auto seenMoved = [move, moveStride, seenThrough](int seen, int t, int s) {
+        return static_cast<int>(seenThrough[move[seen * moveStride + t] * 8 + s]);
     };
-    // The symmetries that leave a class's first as it is, and a seen coordinate seen
-    // through one of them.
-    auto keepsOf = [&classes](int cls) {
-        if constexpr (table == TwistSlice) {
-            return classes.sliceKeeps(cls);
-        } else if constexpr (table <= TwistFlip) {
-            return classes.flipKeeps(cls);
-        } else if constexpr (table == EdgeOrder) {
-            return classes.edgeKeeps(cls);
-        } else {
-            return classes.cornerKeeps(cls);
-        }
-    };
-    auto seenAgainOf = [&classes](int seen, int s) {
-        if constexpr (table == TwistSlice || table == TwistFlip) {
-            return classes.twistSeen(seen, s);
-        } else if constexpr (table == FlipSlice) {
-            return classes.sliceSeen(seen, s);
-        } else if constexpr (table == CornerUpComb) {
-            return classes.upCombSeen(seen, s);
-        } else {
-            return classes.sliceOrderSeen(seen, s);
-        }
+    auto keepsOf = [keeps](int cls) { return static_cast<int>(keeps[cls]); };
+    auto seenAgainOf = [seenThrough](int seen, int s) {
+        return static_cast<int>(seenThrough[seen * 8 + s]);
     };
     if (next_ == 0 && depth_ == 0 && filled_ == 0) {
         whole_.reset(new std::uint8_t[(count + 1) / 2]);

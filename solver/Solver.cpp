@@ -237,7 +237,8 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                     continue;
                 }
                 Node1 next;
-                next.at = f.node.at.applyButFlip(turn, m_);
+                next.at.slice = m_.sliceMove(f.node.at.slice, turn);
+                next.at.twist = m_.twistMove(f.node.at.twist, turn);
                 if (!pruned(f.node, next, turn, togo)) {
                     continue;
                 }

@@ -92,13 +92,13 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
         Node1& n = start_[v];
         n = {{c.twist(), c.flip(), c.slice()}, 0, 0, 0};
         const Phase1Coordinates& a = n.at;
-        const int slice = c_.sliceSym(a.slice), flip = c_.flipSym(a.flip);
-        n.twistSlice =
-            p_.depth(PruningTables::TwistSlice, slice >> 3, c_.twistSeen(a.twist, slice & 7));
-        n.flipSlice =
-            p_.depth(PruningTables::FlipSlice, flip >> 3, c_.sliceSeen(a.slice, flip & 7));
-        n.twistFlip =
-            p_.depth(PruningTables::TwistFlip, flip >> 3, c_.twistSeen(a.twist, flip & 7));
+        const int slice = classes().sliceSym(a.slice), flip = classes().flipSym(a.flip);
+        n.twistSlice = pruning().depth(PruningTables::TwistSlice, slice >> 3,
+                                       classes().twistSeen(a.twist, slice & 7));
+        n.flipSlice = pruning().depth(PruningTables::FlipSlice, flip >> 3,
+                                      classes().sliceSeen(a.slice, flip & 7));
+        n.twistFlip = pruning().depth(PruningTables::TwistFlip, flip >> 3,
+                                      classes().twistSeen(a.twist, flip & 7));
         least_[v] = std::max({n.twistSlice, n.flipSlice, n.twistFlip});
         twin_[v] = false;
         for (int u = 0; u < v; ++u) {
@@ -197,16 +197,17 @@ bool Solver::work(std::int64_t nodes) {
 // one says it is more than `togo` - 1 turns from the group.
 bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
     Phase1Coordinates& a = next.at;
-    if (!step<&SymmetryClasses::twistSeen>(c_, p_, PruningTables::TwistSlice, c_.sliceSym(a.slice),
-                                           a.twist, from.twistSlice, togo, next.twistSlice)) {
+    if (!step<&SymmetryClasses::twistSeen>(classes(), pruning(), PruningTables::TwistSlice,
+                                           classes().sliceSym(a.slice), a.twist, from.twistSlice,
+                                           togo, next.twistSlice)) {
         return false;
     }
-    a.flip = m_.flipMove(from.at.flip, turn);  // only for the turns the slices let through
-    const int flip = c_.flipSym(a.flip);
-    return step<&SymmetryClasses::sliceSeen>(c_, p_, PruningTables::FlipSlice, flip, a.slice,
-                                             from.flipSlice, togo, next.flipSlice) &&
-           step<&SymmetryClasses::twistSeen>(c_, p_, PruningTables::TwistFlip, flip, a.twist,
-                                             from.twistFlip, togo, next.twistFlip);
+    a.flip = moves().flipMove(from.at.flip, turn);  // only for the turns the slices let through
+    const int flip = classes().flipSym(a.flip);
+    return step<&SymmetryClasses::sliceSeen>(classes(), pruning(), PruningTables::FlipSlice, flip,
+                                             a.slice, from.flipSlice, togo, next.flipSlice) &&
+           step<&SymmetryClasses::twistSeen>(classes(), pruning(), PruningTables::TwistFlip, flip,
+                                             a.twist, from.twistFlip, togo, next.twistFlip);
 }
 
 // Depth first, with the path kept by hand rather than on the call stack, so that it can
@@ -237,8 +238,8 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                     continue;
                 }
                 Node1 next;
-                next.at.slice = m_.sliceMove(f.node.at.slice, turn);
-                next.at.twist = m_.twistMove(f.node.at.twist, turn);
+                next.at.slice = moves().sliceMove(f.node.at.slice, turn);
+                next.at.twist = moves().twistMove(f.node.at.twist, turn);
                 if (!pruned(f.node, next, turn, togo)) {
                     continue;
                 }
@@ -268,19 +269,19 @@ bool Solver::phase2Start(int done) {
         c = c.times(faceTurn(turns_[i]));
     }
     Node2 n;
-    n.corners = c_.cornerSym(c.cornerPerm());
-    n.edges = c_.edgeSym(c.udEdgePerm());
+    n.corners = classes().cornerSym(c.cornerPerm());
+    n.edges = classes().edgeSym(c.udEdgePerm());
     n.order = c.sliceSorted() % MoveTables::kSliceOrders;
     n.comb = MoveTables::upComb(c);
-    n.cornerOrder = p_.depth(PruningTables::CornerOrder, n.corners >> 3,
-                             c_.sliceOrderSeen(n.order, n.corners & 7));
+    n.cornerOrder = pruning().depth(PruningTables::CornerOrder, n.corners >> 3,
+                                    classes().sliceOrderSeen(n.order, n.corners & 7));
     if (done + n.cornerOrder > most_) {
         return false;
     }
-    n.edgeOrder =
-        p_.depth(PruningTables::EdgeOrder, n.edges >> 3, c_.sliceOrderSeen(n.order, n.edges & 7));
-    n.cornerComb =
-        p_.depth(PruningTables::CornerUpComb, n.corners >> 3, c_.upCombSeen(n.comb, n.corners & 7));
+    n.edgeOrder = pruning().depth(PruningTables::EdgeOrder, n.edges >> 3,
+                                  classes().sliceOrderSeen(n.order, n.edges & 7));
+    n.cornerComb = pruning().depth(PruningTables::CornerUpComb, n.corners >> 3,
+                                   classes().upCombSeen(n.comb, n.corners & 7));
     const int least = std::max({n.cornerOrder, n.edgeOrder, n.cornerComb});
     for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {
@@ -307,22 +308,22 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         }
         // Each coordinate moved only when the tables before it let the turn through.
         Node2 next;
-        next.order = m_.sliceOrderMove(node.order, p);
-        next.corners = c_.cornerSymMove(node.corners, p);
-        if (!step<&SymmetryClasses::sliceOrderSeen>(c_, p_, PruningTables::CornerOrder,
-                                                    next.corners, next.order, node.cornerOrder,
-                                                    togo, next.cornerOrder)) {
+        next.order = moves().sliceOrderMove(node.order, p);
+        next.corners = classes().cornerSymMove(node.corners, p);
+        if (!step<&SymmetryClasses::sliceOrderSeen>(
+                classes(), pruning(), PruningTables::CornerOrder, next.corners, next.order,
+                node.cornerOrder, togo, next.cornerOrder)) {
             continue;
         }
-        next.edges = c_.edgeSymMove(node.edges, p);
-        if (!step<&SymmetryClasses::sliceOrderSeen>(c_, p_, PruningTables::EdgeOrder, next.edges,
-                                                    next.order, node.edgeOrder, togo,
+        next.edges = classes().edgeSymMove(node.edges, p);
+        if (!step<&SymmetryClasses::sliceOrderSeen>(classes(), pruning(), PruningTables::EdgeOrder,
+                                                    next.edges, next.order, node.edgeOrder, togo,
                                                     next.edgeOrder)) {
             continue;
         }
-        next.comb = m_.upCombMove(node.comb, p);
-        if (!step<&SymmetryClasses::upCombSeen>(c_, p_, PruningTables::CornerUpComb, next.corners,
-                                                next.comb, node.cornerComb, togo,
+        next.comb = moves().upCombMove(node.comb, p);
+        if (!step<&SymmetryClasses::upCombSeen>(classes(), pruning(), PruningTables::CornerUpComb,
+                                                next.corners, next.comb, node.cornerComb, togo,
                                                 next.cornerComb)) {
             continue;
         }

@@ -32,8 +32,7 @@ class Solver {
     static constexpr int kMostTurns = 21;
 
     // `tables` must be built.
-    explicit Solver(const Tables& tables)
-        : m_(tables.moves()), c_(tables.classes()), p_(tables.pruning()) {}
+    explicit Solver(const Tables& tables) : t_(tables) {}
 
     // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
     // solved cube. Nothing only when no solution so short was found. With `shorten`, a
@@ -76,9 +75,10 @@ class Solver {
     // Nodes a search for a shorter solution may take at least, however quick the first.
     static constexpr std::int64_t kLeastShortening = 5000;
 
-    const MoveTables& m_;
-    const SymmetryClasses& c_;
-    const PruningTables& p_;
+    const Tables& t_;
+    const MoveTables& moves() const { return t_.moves(); }
+    const SymmetryClasses& classes() const { return t_.classes(); }
+    const PruningTables& pruning() const { return t_.pruning(); }
     Cubies seen_[6];
     Node1 start_[6];
     int least_[6] = {};

@@ -258,8 +258,9 @@ TEST_F(KeysTest, TheBrowsersKeysAndTheWindowsOwnAreAsTheRowsSay) {
 }
 
 // Every command is a line of the README's keys table, its keys as the keys panel shows
-// them, on the desktop and (where they differ) in a browser; and every command with a
-// button has its labels in the README's account of the toolbar and the menu.
+// them, on the desktop and (where they differ) in a browser; every command with a button
+// has its labels in the README's account of the toolbar and the menu; the manual page
+// names every key of more than a letter (the arrows as "arrow keys").
 TEST_F(KeysTest, TheReadmesTableListsEveryCommand) {
     std::ifstream readme(GYRELLE_SOURCE_DIR "/README.md");
     ASSERT_TRUE(readme) << "README.md";
@@ -288,6 +289,9 @@ TEST_F(KeysTest, TheReadmesTableListsEveryCommand) {
         }
     }
     ASSERT_GT(table.size(), 10u);
+    // The manual page names every key that is more than a letter.
+    std::stringstream manual;
+    manual << std::ifstream(GYRELLE_SOURCE_DIR "/data/gyrelle.6").rdbuf();
     for (const CommandRow& row : commandRows()) {
         std::string keys = keysText(row, Keyboard::Desktop);
         std::string browser = keysText(row, Keyboard::Browser);
@@ -298,6 +302,12 @@ TEST_F(KeysTest, TheReadmesTableListsEveryCommand) {
             listed |= at->second == browser;
         }
         EXPECT_TRUE(listed) << "| " << keys << " | " << browser << " |  (" << row.help << ")";
+        std::istringstream words(row.keys);
+        for (std::string key; words >> key;) {
+            if (key.size() > 1 && key != "Left" && key != "Right" && key != "Up" && key != "Down") {
+                EXPECT_NE(manual.str().find(key), std::string::npos) << key << " in gyrelle.6";
+            }
+        }
         if (row.shortLabel) {
             EXPECT_NE(toolbar.find(std::string(" ") + row.shortLabel), std::string::npos)
                 << row.shortLabel;

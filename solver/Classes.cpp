@@ -194,13 +194,9 @@ void SymmetryClasses::smallTables() {
         }
     }
     for (int mask = 0; mask < 256; ++mask) {
-        if (__builtin_popcount(static_cast<unsigned>(mask)) != 4) {
-            continue;
-        }
         Cubies c;
-        int up = 0, down = 4;
-        for (int place = 0; place < 8; ++place) {
-            c.ep[place] = static_cast<std::uint8_t>(mask >> place & 1 ? up++ : down++);
+        if (!M::upCombCube(mask, c)) {
+            continue;
         }
         for (int s = 0; s < symmetry::kCount; ++s) {
             upCombSeen_[M::upComb(c) * 8 + s] = static_cast<std::uint8_t>(M::upComb(seen(c, s)));

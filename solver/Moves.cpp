@@ -30,6 +30,18 @@ int MoveTables::upComb(const Cubies& c) {
     return rank;
 }
 
+bool MoveTables::upCombCube(int mask, Cubies& c) {
+    if (__builtin_popcount(static_cast<unsigned>(mask)) != 4) {
+        return false;
+    }
+    c = Cubies();
+    int up = 0, down = 4;
+    for (int place = 0; place < 8; ++place) {
+        c.ep[place] = static_cast<std::uint8_t>(mask >> place & 1 ? up++ : down++);
+    }
+    return true;
+}
+
 bool MoveTables::step(int stage) {
     const int from = next_;
     // An entry at a time: the coordinate set in a cube, the cube turned, the coordinate
@@ -90,13 +102,9 @@ bool MoveTables::step(int stage) {
     }
     // Each choice of four of the eight U and D places for the U edges.
     for (int mask = 0; mask < 256; ++mask) {
-        if (__builtin_popcount(static_cast<unsigned>(mask)) != 4) {
-            continue;
-        }
         Cubies c;
-        int up = 0, down = 4;
-        for (int place = 0; place < 8; ++place) {
-            c.ep[place] = static_cast<std::uint8_t>(mask >> place & 1 ? up++ : down++);
+        if (!upCombCube(mask, c)) {
+            continue;
         }
         const int comb = upComb(c);
         for (int p = 0; p < kPhase2Turns; ++p) {

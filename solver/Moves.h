@@ -33,6 +33,9 @@ class MoveTables {
     // The places of the four U edges among the eight U and D places of a cube whose U and
     // D edges are there (0 at home).
     static int upComb(const Cubies& cube);
+    // A cube whose U edges lie at the places of four-bit `mask` (of the eight U and D
+    // places), the D edges at the others; false for a mask of other than four bits.
+    static bool upCombCube(int mask, Cubies& cube);
 
     // Builds on in `stage` (0..kStages - 1) for a chunk; true when the stage is done.
     bool step(int stage);

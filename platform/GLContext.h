@@ -16,6 +16,7 @@ struct FramebufferApi {
     PFNGLDELETEFRAMEBUFFERSOESPROC deleteFramebuffers = nullptr;
     PFNGLBINDFRAMEBUFFEROESPROC bindFramebuffer = nullptr;
     PFNGLFRAMEBUFFERRENDERBUFFEROESPROC framebufferRenderbuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DOESPROC framebufferTexture2D = nullptr;
     PFNGLCHECKFRAMEBUFFERSTATUSOESPROC checkFramebufferStatus = nullptr;
     PFNGLGENRENDERBUFFERSOESPROC genRenderbuffers = nullptr;
     PFNGLDELETERENDERBUFFERSOESPROC deleteRenderbuffers = nullptr;
@@ -43,12 +44,9 @@ class LetterboxLayer : public Layer {
     PixelRect rect;
 };
 
-// What draws the GL view's picture into the bound framebuffer, in the viewport set.
-class PictureSource {
-  public:
-    virtual ~PictureSource() = default;
-    virtual void drawPicture() = 0;
-};
+// Draws `texture`, a picture of the viewport's size, into the viewport pixel for pixel.
+// Leaves texturing off and no texture bound.
+void drawPictureTexture(GLuint texture);
 
 // An OpenGL ES 1.x rendering context as the GL view holds it. What differs from one
 // platform to the next (how the context is made current, where a picture goes) is its
@@ -63,8 +61,9 @@ class GLContext {
         virtual bool isCurrent() const = 0;
         // Leaves no context current on this thread.
         virtual void clearCurrent() = 0;
-        // Shows the picture `context`'s source draws, with the views over it, where the
-        // player sees it; and again whenever the window must be drawn again.
+        // Shows `context`'s picture, with the views over it, where the player sees it.
+        // The host keeps showing it, whenever the window must be drawn again, until the
+        // next: it never asks the view for it.
         virtual void showPicture(GLContext& context) = 0;
         // `context` is going away.
         virtual void forget(GLContext& context) { (void)context; }
@@ -82,11 +81,15 @@ class GLContext {
     void clearCurrent() { host_.clearCurrent(); }
     // Allocates RGBA8 storage for the bound renderbuffer at the layer's pixel size.
     bool renderbufferStorage(const Layer& layer);
-    // A new picture is ready: the host has the source draw it where the player sees it.
-    void showPicture() { host_.showPicture(*this); }
-
-    void setPictureSource(PictureSource* source) { source_ = source; }
-    PictureSource* pictureSource() const { return source_; }
+    // A new picture is ready in `texture`, the layer's size: the host shows it. None (0)
+    // shows black.
+    void presentPicture(GLuint texture) {
+        picture_ = texture;
+        host_.showPicture(*this);
+    }
+    // The picture's texture is going away: nothing is shown of it again.
+    void withdrawPicture() { picture_ = 0; }
+    GLuint picture() const { return picture_; }
     const FramebufferApi& oes() const { return oes_; }
 
   private:
@@ -94,7 +97,7 @@ class GLContext {
 
     Host& host_;
     FramebufferApi oes_;
-    PictureSource* source_ = nullptr;
+    GLuint picture_ = 0;
 };
 
 }  // namespace gyrelle::platform

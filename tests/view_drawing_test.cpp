@@ -54,8 +54,8 @@ TEST_F(DrawingTest, BeforeTheFirstLayoutFramesShowNothingButStillAnimate) {
 TEST_F(DrawingTest, AFramebufferThatCannotBeMadeIsLogged) {
     platform.headlessLayer().setPixelSize({100000, 100000});
     ::testing::internal::CaptureStderr();
-    view->layoutSubviews();
-    view->pickPicture();  // made when a pick first needs it
+    view->layoutSubviews();  // the picture's, at the frame it draws
+    view->pickPicture();     // and the pick's
     EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind(
                   "failed to make complete framebuffer object 8c", 0),
               0u);

@@ -96,5 +96,36 @@ TEST_F(FrameTest, ThePickReadsThePictureOnScreen) {
     EXPECT_TRUE(picked() == screen);
 }
 
+// The window is drawn again from the picture it holds, the view not asked: a pick in
+// between, which draws the stickers' own colours, leaves it as it was shown.
+TEST_F(FrameTest, TheWindowIsDrawnAgainFromThePictureItHolds) {
+    Settings s = game().settings();
+    s.scheme = ColourScheme::ColourBlind;
+    game().setSettings(s);
+    frames(1);
+    const std::vector<unsigned char> shown = platform.screenImage();
+    const long drawn = view->framesDrawn();
+    const Pixel centre = onScreen(stickerPoint(4));
+    const Rgba picked = pixel(centre);
+    EXPECT_EQ(picked, rgbaOf(cube().stickers()[4]));
+    platform.showAgain();
+    const std::vector<unsigned char> again = platform.screenImage();
+    EXPECT_TRUE(again == shown);
+    EXPECT_EQ(view->framesDrawn(), drawn);
+    const size_t i = (size_t(centre.row) * view->backingSize().width + centre.column) * 4;
+    EXPECT_NE((Rgba{again[i], again[i + 1], again[i + 2], again[i + 3]}), picked);
+
+    // At a new size the picture is made anew, at that size, and shown.
+    platform.headlessLayer().setPixelSize({640, 960});
+    view->layoutSubviews();
+    platform.showAgain();
+    const std::vector<unsigned char> large = platform.screenImage();
+    ASSERT_EQ(large.size(), size_t(640) * 960 * 4);
+    const Pixel c = onScreen(stickerPoint(4));
+    const size_t j = (size_t(c.row) * 640 + c.column) * 4;
+    EXPECT_EQ((Rgba{large[j], large[j + 1], large[j + 2], large[j + 3]}),
+              (Rgba{again[i], again[i + 1], again[i + 2], again[i + 3]}));
+}
+
 }  // namespace
 }  // namespace gyrelle::testing

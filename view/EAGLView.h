@@ -25,7 +25,6 @@
 namespace gyrelle {
 
 class EAGLView : public platform::View,
-                 public platform::PictureSource,
                  public platform::AccelerometerDelegate,
                  public platform::AlertViewDelegate,
                  private Game::Listener {
@@ -56,12 +55,11 @@ class EAGLView : public platform::View,
     // Surface: new framebuffers at the layer's size, and a frame.
     void layoutSubviews() override;
 
-    // Frame. The picture of the last frame is drawn straight into the window (again
-    // whenever the window needs it), and into the view's framebuffer only when a pick
-    // reads it.
+    // Frame. The picture of a frame that changed anything is drawn into the picture's
+    // texture and presented: the window shows it until the next. The pick's own
+    // framebuffer is drawn only when a pick reads it.
     void drawView();
-    void drawPicture() override;
-    // The view's framebuffer holding the last frame's picture, bound for reading.
+    // The pick's framebuffer holding the last frame's picture, bound for reading.
     void pickPicture();
     // Nothing moves and the picture shown is the game as it is: a tick would do nothing.
     bool still() const;
@@ -132,7 +130,12 @@ class EAGLView : public platform::View,
     // The fixed GL state the cube is drawn with, set again before each picture: the
     // window's views are drawn in the same context.
     void applyDrawingState();
+    // The picture's framebuffer bound, made at the first frame after a layout; false
+    // when it cannot be had.
+    bool bindPictureFramebuffer();
     bool createFramebuffer();
+    // The depth buffer both framebuffers share, made by the first that needs it.
+    void attachDepth();
     void destroyFramebuffer();
     // The picture, as the window shows it (look_) or as the pick reads it (Look{}).
     void drawScene(const Look& look);
@@ -163,10 +166,14 @@ class EAGLView : public platform::View,
     platform::Platform& platform_;
     std::unique_ptr<Controller> controller_;
 
-    // The context and the pick's framebuffer, made at the first pick after a layout.
+    // The context; the picture's framebuffer, made at the first frame after a layout;
+    // the pick's, at the first pick.
     std::unique_ptr<platform::GLContext> context_;
     GLint backingWidth = 0;
     GLint backingHeight = 0;
+    GLuint pictureTexture_ = 0;
+    GLuint pictureFramebuffer_ = 0;
+    bool pictureComplete_ = false;
     GLuint viewRenderbuffer = 0;
     GLuint viewFramebuffer = 0;
     GLuint depthRenderbuffer = 0;

@@ -30,14 +30,16 @@ void EAGLView::drawView() {
         ++framesDrawn_;
         controller_->cubeMoved();
         context_->setCurrent();
-        context_->showPicture();
+        if (bindPictureFramebuffer()) {
+            glViewport(0, 0, backingWidth, backingHeight);
+            drawScene(look_);
+            context_->presentPicture(pictureTexture_);
+        } else {
+            context_->presentPicture(0);
+        }
     }
     // Exactly one step per frame; at rest it does nothing.
     game().stepTurn(platform_.absoluteTime());
-}
-
-void EAGLView::drawPicture() {
-    drawScene(look_);
 }
 
 void EAGLView::drawScene(const Look& look) {

@@ -25,7 +25,6 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     if (!view->context_ || !view->context_->setCurrent()) {
         return nullptr;
     }
-    view->context_->setPictureSource(view.get());
     EAGLView* self = view.get();
     view->infoButton_ =
         std::make_unique<platform::Button>(platform::Button::Style::InfoLight, kInfoButtonFrame);
@@ -60,7 +59,6 @@ EAGLView::~EAGLView() {
         controller_.reset();
     }
     if (context_) {
-        context_->setPictureSource(nullptr);
         context_->setCurrent();
         destroyFramebuffer();  // the context may outlive the view
         context_->clearCurrent();
@@ -106,8 +104,9 @@ void EAGLView::applyDrawingState() {
     glDisable(GL_TEXTURE_2D);
 }
 
-// The framebuffer the pick reads is made when a pick first needs it: a window that is
-// only looked at never holds its memory.
+// The framebuffers are made when first needed: the picture's at the first frame after
+// a layout, the pick's at the first pick, so a window that is only looked at never holds
+// the pick's memory.
 void EAGLView::layoutSubviews() {
     context_->setCurrent();
     destroyFramebuffer();
@@ -116,6 +115,44 @@ void EAGLView::layoutSubviews() {
     backingHeight = backing.height;
     controller_->placeToolbar();
     drawView();
+}
+
+namespace {
+bool complete(const platform::FramebufferApi& oes) {
+    const GLenum status = oes.checkFramebufferStatus(GL_FRAMEBUFFER_OES);
+    if (status != GL_FRAMEBUFFER_COMPLETE_OES) {
+        platform::logMessage("failed to make complete framebuffer object %x", status);
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool EAGLView::bindPictureFramebuffer() {
+    const platform::FramebufferApi& oes = context_->oes();
+    if (pictureFramebuffer_ == 0 && backingWidth > 0 && backingHeight > 0) {
+        glGenTextures(1, &pictureTexture_);
+        glBindTexture(GL_TEXTURE_2D, pictureTexture_);
+        // Shown pixel for pixel: never a texel between two.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, backingWidth, backingHeight, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);  // never bound while drawn into (see GLContext)
+        oes.genFramebuffers(1, &pictureFramebuffer_);
+        oes.bindFramebuffer(GL_FRAMEBUFFER_OES, pictureFramebuffer_);
+        oes.framebufferTexture2D(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D,
+                                 pictureTexture_, 0);
+        attachDepth();
+        pictureComplete_ = complete(oes);
+    }
+    if (!pictureComplete_) {
+        return false;
+    }
+    oes.bindFramebuffer(GL_FRAMEBUFFER_OES, pictureFramebuffer_);
+    return true;
 }
 
 bool EAGLView::createFramebuffer() {
@@ -127,22 +164,20 @@ bool EAGLView::createFramebuffer() {
     context_->renderbufferStorage(platform_.layer());
     oes.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES,
                                 viewRenderbuffer);
-    oes.getRenderbufferParameteriv(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_WIDTH_OES, &backingWidth);
-    oes.getRenderbufferParameteriv(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_HEIGHT_OES, &backingHeight);
+    attachDepth();
+    return complete(oes);
+}
 
-    oes.genRenderbuffers(1, &depthRenderbuffer);
-    oes.bindRenderbuffer(GL_RENDERBUFFER_OES, depthRenderbuffer);
-    oes.renderbufferStorage(GL_RENDERBUFFER_OES, GL_DEPTH_COMPONENT16_OES, backingWidth,
-                            backingHeight);
+void EAGLView::attachDepth() {
+    const platform::FramebufferApi& oes = context_->oes();
+    if (depthRenderbuffer == 0) {
+        oes.genRenderbuffers(1, &depthRenderbuffer);
+        oes.bindRenderbuffer(GL_RENDERBUFFER_OES, depthRenderbuffer);
+        oes.renderbufferStorage(GL_RENDERBUFFER_OES, GL_DEPTH_COMPONENT16_OES, backingWidth,
+                                backingHeight);
+    }
     oes.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_DEPTH_ATTACHMENT_OES, GL_RENDERBUFFER_OES,
                                 depthRenderbuffer);
-
-    if (oes.checkFramebufferStatus(GL_FRAMEBUFFER_OES) != GL_FRAMEBUFFER_COMPLETE_OES) {
-        platform::logMessage("failed to make complete framebuffer object %x",
-                             oes.checkFramebufferStatus(GL_FRAMEBUFFER_OES));
-        return false;
-    }
-    return true;
 }
 
 void EAGLView::destroyFramebuffer() {
@@ -150,15 +185,25 @@ void EAGLView::destroyFramebuffer() {
     // New buffers may get the old names back but hold nothing yet: draw the next frame.
     shown_.valid = false;
     shown_.inFramebuffer = false;
+    context_->withdrawPicture();
     const platform::FramebufferApi& oes = context_->oes();
-    oes.deleteFramebuffers(1, &viewFramebuffer);
-    viewFramebuffer = 0;
-    oes.deleteRenderbuffers(1, &viewRenderbuffer);
-    viewRenderbuffer = 0;
-    if (depthRenderbuffer) {
-        oes.deleteRenderbuffers(1, &depthRenderbuffer);
-        depthRenderbuffer = 0;
+    for (GLuint* framebuffer : {&pictureFramebuffer_, &viewFramebuffer}) {
+        if (*framebuffer != 0) {
+            oes.deleteFramebuffers(1, framebuffer);
+            *framebuffer = 0;
+        }
     }
+    for (GLuint* renderbuffer : {&viewRenderbuffer, &depthRenderbuffer}) {
+        if (*renderbuffer != 0) {
+            oes.deleteRenderbuffers(1, renderbuffer);
+            *renderbuffer = 0;
+        }
+    }
+    if (pictureTexture_ != 0) {
+        glDeleteTextures(1, &pictureTexture_);
+        pictureTexture_ = 0;
+    }
+    pictureComplete_ = false;
 }
 
 }  // namespace gyrelle

@@ -66,16 +66,16 @@ void WindowHost::composite() {
     }
     compositedGeneration_ = root_->displayGeneration();
     const Size drawable = drawableSize();
-    PictureSource* source = viewContext_ ? viewContext_->pictureSource() : nullptr;
-    if (source) {
-        viewContext_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);
+    if (viewContext_) {
+        viewContext_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);  // the window's
+    }
+    glViewport(0, 0, drawable.width, drawable.height);
+    glClearColor(0, 0, 0, 1);  // the bars, and the picture's place until there is one
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (const GLuint picture = viewContext_ ? viewContext_->picture() : 0) {
         const PixelRect& r = layer_.rect;
         glViewport(r.x, r.y, r.width, r.height);
-        source->drawPicture();  // which clears the whole window, bars and all
-    } else {
-        glViewport(0, 0, drawable.width, drawable.height);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        drawPictureTexture(picture);
     }
     compositor_->draw(*root_, drawable, layer_.rect);
     presentWindow();

@@ -66,33 +66,48 @@ void HeadlessPlatform::clearCurrent() {
 
 void HeadlessPlatform::showPicture(GLContext& context) {
     ++presents_;
+    shown_ = &context;
+    show(context);
+}
+
+void HeadlessPlatform::showAgain() {
+    if (shown_ && makeCurrent()) {
+        show(*shown_);
+    }
+}
+
+void HeadlessPlatform::forget(GLContext& context) {
+    if (shown_ == &context) {
+        shown_ = nullptr;
+    }
+}
+
+void HeadlessPlatform::show(GLContext& context) {
     const Size size = layer_.pixelSize();
     if (!(size == screenSize_)) {
         deleteScreen();
         oes_.genFramebuffers(1, &screen_);
         oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
-        GLenum formats[2] = {GL_RGBA8_OES, GL_DEPTH_COMPONENT16_OES};
-        GLenum attachments[2] = {GL_COLOR_ATTACHMENT0_OES, GL_DEPTH_ATTACHMENT_OES};
-        for (int i = 0; i < 2; ++i) {
-            oes_.genRenderbuffers(1, &screenBuffers_[i]);
-            oes_.bindRenderbuffer(GL_RENDERBUFFER_OES, screenBuffers_[i]);
-            oes_.renderbufferStorage(GL_RENDERBUFFER_OES, formats[i], size.width, size.height);
-            oes_.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, attachments[i], GL_RENDERBUFFER_OES,
-                                         screenBuffers_[i]);
-        }
+        oes_.genRenderbuffers(1, &screenBuffer_);
+        oes_.bindRenderbuffer(GL_RENDERBUFFER_OES, screenBuffer_);
+        oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, size.width, size.height);
+        oes_.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
+                                     GL_RENDERBUFFER_OES, screenBuffer_);
         screenSize_ = size;
     }
     oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
     glViewport(0, 0, size.width, size.height);
-    if (PictureSource* source = context.pictureSource()) {
-        source->drawPicture();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (const GLuint picture = context.picture()) {
+        drawPictureTexture(picture);
     }
 }
 
 void HeadlessPlatform::deleteScreen() {
     if (screen_ != 0) {
         oes_.deleteFramebuffers(1, &screen_);
-        oes_.deleteRenderbuffers(2, screenBuffers_);
+        oes_.deleteRenderbuffers(1, &screenBuffer_);
         screen_ = 0;
         screenSize_ = {};
     }

@@ -38,8 +38,13 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     bool makeCurrent() override;
     bool isCurrent() const override;
     void clearCurrent() override;
-    // What a window would show: the picture in a framebuffer of the layer's size.
+    // What a window would show: the context's picture in a framebuffer of the layer's
+    // size.
     void showPicture(GLContext& context) override;
+    // What a window does when it must be drawn again (a view over the picture changed,
+    // the window was uncovered): shows the picture it holds, and asks the view nothing.
+    void showAgain();
+    void forget(GLContext& context) override;
 
     HeadlessLayer& headlessLayer() { return layer_; }
     // Text as a window would draw it, for a test that gives a renderer.
@@ -50,6 +55,7 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     std::vector<unsigned char> screenImage();
 
   private:
+    void show(GLContext& context);
     void deleteScreen();
 
     EGLDisplay display_ = EGL_NO_DISPLAY;
@@ -58,9 +64,10 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     HeadlessLayer layer_;
     TextRenderer* text_ = nullptr;
     int presents_ = 0;
+    GLContext* shown_ = nullptr;  // whose picture the screen shows
     // The framebuffer that stands in for the window, made at the first picture.
     GLuint screen_ = 0;
-    GLuint screenBuffers_[2] = {};
+    GLuint screenBuffer_ = 0;
     Size screenSize_;
 };
 

@@ -176,6 +176,7 @@ void* lookUp(const char* name) {
         {"glBindFramebufferOES", reinterpret_cast<void*>(emscripten_glBindFramebuffer)},
         {"glFramebufferRenderbufferOES",
          reinterpret_cast<void*>(emscripten_glFramebufferRenderbuffer)},
+        {"glFramebufferTexture2DOES", reinterpret_cast<void*>(emscripten_glFramebufferTexture2D)},
         {"glCheckFramebufferStatusOES",
          reinterpret_cast<void*>(emscripten_glCheckFramebufferStatus)},
         {"glGenRenderbuffersOES", reinterpret_cast<void*>(emscripten_glGenRenderbuffers)},

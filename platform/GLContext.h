@@ -61,10 +61,15 @@ class GLContext {
         virtual bool isCurrent() const = 0;
         // Leaves no context current on this thread.
         virtual void clearCurrent() = 0;
-        // Shows `context`'s picture, with the views over it, where the player sees it.
-        // The host keeps showing it, whenever the window must be drawn again, until the
-        // next: it never asks the view for it.
+        // Binds where `context`'s next picture is drawn (the window's framebuffer, the
+        // viewport at the layer, the window clear of anything else); false when it
+        // cannot be.
+        virtual bool beginPicture(GLContext& context) = 0;
+        // `context`'s picture is drawn: shows it, with the views over it.
         virtual void showPicture(GLContext& context) = 0;
+        // `context` keeps its picture now (or none): a redraw of the window left waiting
+        // for the next picture is done now, from it.
+        virtual void pictureKept(GLContext& context) { (void)context; }
         // `context` is going away.
         virtual void forget(GLContext& context) { (void)context; }
     };
@@ -81,15 +86,32 @@ class GLContext {
     void clearCurrent() { host_.clearCurrent(); }
     // Allocates RGBA8 storage for the bound renderbuffer at the layer's pixel size.
     bool renderbufferStorage(const Layer& layer);
-    // A new picture is ready in `texture`, the layer's size: the host shows it. None (0)
-    // shows black.
-    void presentPicture(GLuint texture) {
-        picture_ = texture;
+    // A frame: the picture drawn between these two, where beginPicture binds, is shown.
+    bool beginPicture() { return host_.beginPicture(*this); }
+    void presentPicture() {
+        wanted_ = false;
         host_.showPicture(*this);
     }
-    // The picture's texture is going away: nothing is shown of it again.
-    void withdrawPicture() { picture_ = 0; }
-    GLuint picture() const { return picture_; }
+    // Between frames the view keeps its picture in `texture`, the layer's size, which the
+    // host shows whenever the window must be drawn again, never asking the view; none (0)
+    // shows black. While frames come (expectPictures) nothing is kept: the host leaves a
+    // redraw to the next frame and says so (pictureWanted), which draws one even if the
+    // cube did not move.
+    void keepPicture(GLuint texture) {
+        kept_ = texture;
+        coming_ = false;
+        host_.pictureKept(*this);
+    }
+    void expectPictures() {
+        kept_ = 0;
+        coming_ = true;
+    }
+    // The kept texture is going away.
+    void withdrawPicture() { kept_ = 0; }
+    GLuint keptPicture() const { return kept_; }
+    bool picturesComing() const { return coming_; }
+    void wantPicture() { wanted_ = true; }
+    bool pictureWanted() const { return wanted_; }
     const FramebufferApi& oes() const { return oes_; }
 
   private:
@@ -97,7 +119,9 @@ class GLContext {
 
     Host& host_;
     FramebufferApi oes_;
-    GLuint picture_ = 0;
+    GLuint kept_ = 0;
+    bool coming_ = false;
+    bool wanted_ = false;
 };
 
 }  // namespace gyrelle::platform

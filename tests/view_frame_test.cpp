@@ -96,9 +96,9 @@ TEST_F(FrameTest, ThePickReadsThePictureOnScreen) {
     EXPECT_TRUE(picked() == screen);
 }
 
-// The window is drawn again from the picture it holds, the view not asked: a pick in
-// between, which draws the stickers' own colours, leaves it as it was shown.
-TEST_F(FrameTest, TheWindowIsDrawnAgainFromThePictureItHolds) {
+// The window is drawn again from the picture the view keeps, the view not asked: a pick
+// in between, which draws the stickers' own colours, leaves it as it was shown.
+TEST_F(FrameTest, TheWindowIsDrawnAgainFromTheKeptPictureOrTheNextFrame) {
     Settings s = game().settings();
     s.scheme = ColourScheme::ColourBlind;
     game().setSettings(s);
@@ -108,7 +108,7 @@ TEST_F(FrameTest, TheWindowIsDrawnAgainFromThePictureItHolds) {
     const Pixel centre = onScreen(stickerPoint(4));
     const Rgba picked = pixel(centre);
     EXPECT_EQ(picked, rgbaOf(cube().stickers()[4]));
-    platform.showAgain();
+    EXPECT_TRUE(platform.showAgain());
     const std::vector<unsigned char> again = platform.screenImage();
     EXPECT_TRUE(again == shown);
     EXPECT_EQ(view->framesDrawn(), drawn);
@@ -118,12 +118,29 @@ TEST_F(FrameTest, TheWindowIsDrawnAgainFromThePictureItHolds) {
     // At a new size the picture is made anew, at that size, and shown.
     platform.headlessLayer().setPixelSize({640, 960});
     view->layoutSubviews();
-    platform.showAgain();
+    EXPECT_TRUE(platform.showAgain());
     const std::vector<unsigned char> large = platform.screenImage();
     ASSERT_EQ(large.size(), size_t(640) * 960 * 4);
     const Pixel c = onScreen(stickerPoint(4));
     const size_t j = (size_t(c.row) * 640 + c.column) * 4;
     EXPECT_EQ((Rgba{large[j], large[j + 1], large[j + 2], large[j + 3]}),
+              (Rgba{again[i], again[i + 1], again[i + 2], again[i + 3]}));
+
+    // While frames come nothing is kept: a redraw waits for the next frame, which draws
+    // the same picture again; at rest the picture is kept once more.
+    view->startAnimation();
+    EXPECT_FALSE(platform.showAgain());
+    const int presents = platform.presentCount();
+    const long frames = view->framesDrawn();
+    platform.advance(1.0 / 60 + 1e-6);
+    EXPECT_EQ(platform.presentCount(), presents + 1);
+    EXPECT_EQ(view->framesDrawn(), frames);
+    EXPECT_TRUE(std::isinf(platform.runLoop().secondsUntilNextTimer()));  // at rest
+    std::vector<unsigned char> rested = platform.screenImage();
+    EXPECT_TRUE(platform.showAgain());
+    EXPECT_EQ(platform.presentCount(), presents + 1);
+    EXPECT_TRUE(platform.screenImage() == rested);
+    EXPECT_EQ((Rgba{rested[j], rested[j + 1], rested[j + 2], rested[j + 3]}),
               (Rgba{again[i], again[i + 1], again[i + 2], again[i + 3]}));
 }
 

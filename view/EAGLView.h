@@ -55,9 +55,10 @@ class EAGLView : public platform::View,
     // Surface: new framebuffers at the layer's size, and a frame.
     void layoutSubviews() override;
 
-    // Frame. The picture of a frame that changed anything is drawn into the picture's
-    // texture and presented: the window shows it until the next. The pick's own
-    // framebuffer is drawn only when a pick reads it.
+    // Frame. The picture of a frame that changed anything is drawn straight into the
+    // window and presented. Between frames (the timer stopped) it is kept in a texture
+    // the window shows again whenever it must. The pick's own framebuffer is drawn only
+    // when a pick reads it.
     void drawView();
     // The pick's framebuffer holding the last frame's picture, bound for reading.
     void pickPicture();
@@ -130,7 +131,9 @@ class EAGLView : public platform::View,
     // The fixed GL state the cube is drawn with, set again before each picture: the
     // window's views are drawn in the same context.
     void applyDrawingState();
-    // The picture's framebuffer bound, made at the first frame after a layout; false
+    // The picture shown, drawn into the kept picture's texture and handed to the context.
+    void keepPicture();
+    // The kept picture's framebuffer bound, made when first kept after a layout; false
     // when it cannot be had.
     bool bindPictureFramebuffer();
     bool createFramebuffer();
@@ -166,8 +169,8 @@ class EAGLView : public platform::View,
     platform::Platform& platform_;
     std::unique_ptr<Controller> controller_;
 
-    // The context; the picture's framebuffer, made at the first frame after a layout;
-    // the pick's, at the first pick.
+    // The context; the kept picture's framebuffer, made when first kept after a layout;
+    // the pick's, at the first pick. They share the depth buffer.
     std::unique_ptr<platform::GLContext> context_;
     GLint backingWidth = 0;
     GLint backingHeight = 0;

@@ -20,26 +20,41 @@ void EAGLView::drawView() {
 
     // At rest nothing need be drawn: the window already shows this very picture. A
     // turn being animated changes the cube's revision at every step, so each of its
-    // frames is drawn.
-    if (!pictureShown()) {
-        shown_.valid = true;
-        shown_.revision = game().shownRevision();
-        shown_.cube = game().cube();
-        shown_.orientation = game().motion().currentRotation;
-        shown_.inFramebuffer = false;
-        ++framesDrawn_;
-        controller_->cubeMoved();
+    // frames is drawn. The window may want the same picture again (a view over it
+    // changed while frames come).
+    const bool moved = !pictureShown();
+    if (moved || context_->pictureWanted()) {
+        if (moved) {
+            shown_.valid = true;
+            shown_.revision = game().shownRevision();
+            shown_.cube = game().cube();
+            shown_.orientation = game().motion().currentRotation;
+            shown_.inFramebuffer = false;
+            ++framesDrawn_;
+            controller_->cubeMoved();
+        }
         context_->setCurrent();
-        if (bindPictureFramebuffer()) {
-            glViewport(0, 0, backingWidth, backingHeight);
+        if (context_->beginPicture()) {
             drawScene(look_);
-            context_->presentPicture(pictureTexture_);
-        } else {
-            context_->presentPicture(0);
+        }
+        context_->presentPicture();
+        if (!animationTimer) {  // no frame comes after this one
+            keepPicture();
         }
     }
     // Exactly one step per frame; at rest it does nothing.
     game().stepTurn(platform_.absoluteTime());
+}
+
+void EAGLView::keepPicture() {
+    context_->setCurrent();
+    if (!shown_.valid || !bindPictureFramebuffer()) {
+        context_->keepPicture(0);
+        return;
+    }
+    glViewport(0, 0, backingWidth, backingHeight);
+    drawScene(look_);
+    context_->keepPicture(pictureTexture_);
 }
 
 void EAGLView::drawScene(const Look& look) {

@@ -53,7 +53,7 @@ EAGLView::~EAGLView() {
     if (platform_.accelerometer().delegate() == this) {
         platform_.accelerometer().setDelegate(nullptr);
     }
-    stopAnimation();
+    setAnimationTimer(nullptr);
     if (controller_) {
         game().removeListener(this);
         controller_.reset();
@@ -104,9 +104,9 @@ void EAGLView::applyDrawingState() {
     glDisable(GL_TEXTURE_2D);
 }
 
-// The framebuffers are made when first needed: the picture's at the first frame after
-// a layout, the pick's at the first pick, so a window that is only looked at never holds
-// the pick's memory.
+// The framebuffers are made when first needed: the kept picture's when the view first
+// rests after a layout, the pick's at the first pick, so a window that is only looked at
+// never holds the pick's memory.
 void EAGLView::layoutSubviews() {
     context_->setCurrent();
     destroyFramebuffer();

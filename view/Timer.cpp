@@ -5,6 +5,7 @@ namespace gyrelle {
 
 void EAGLView::startAnimation() {
     resting_ = false;
+    context_->expectPictures();
     setAnimationTimer(platform_.runLoop().scheduledTimer(animationInterval, [this] {
         drawView();
         restIfStill();
@@ -12,7 +13,10 @@ void EAGLView::startAnimation() {
 }
 
 void EAGLView::stopAnimation() {
-    setAnimationTimer(nullptr);
+    if (animationTimer) {
+        setAnimationTimer(nullptr);
+        keepPicture();  // what the window shows between frames
+    }
 }
 
 void EAGLView::setAnimationTimer(platform::Timer* timer) {
@@ -25,7 +29,7 @@ void EAGLView::setAnimationTimer(platform::Timer* timer) {
 void EAGLView::setAnimationInterval(double interval) {
     animationInterval = interval;
     if (animationTimer) {
-        stopAnimation();
+        setAnimationTimer(nullptr);
         startAnimation();
     }
 }

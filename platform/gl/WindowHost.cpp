@@ -51,7 +51,7 @@ void WindowHost::endPass(int activeTouches) {
         root_->collectAnswered();
     }
     // Views over the picture changed (a question, the overlay, the button) while the
-    // picture itself did not: show them without drawing the cube again.
+    // picture itself did not: show them over the kept picture, or with the next frame.
     if (root_->displayGeneration() != compositedGeneration_) {
         composite();
     }
@@ -60,11 +60,36 @@ void WindowHost::endPass(int activeTouches) {
     }
 }
 
+bool WindowHost::beginPicture(GLContext& context) {
+    if (!makeCurrent()) {
+        return false;
+    }
+    context.oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);  // the window's
+    const PixelRect& r = layer_.rect;
+    glViewport(r.x, r.y, r.width, r.height);  // and the view clears the whole window
+    return true;
+}
+
+void WindowHost::showPicture(GLContext&) {
+    if (makeCurrent()) {
+        finishWindow();
+    }
+}
+
+void WindowHost::pictureKept(GLContext& context) {
+    if (context.pictureWanted()) {
+        composite();
+    }
+}
+
 void WindowHost::composite() {
+    if (viewContext_ && viewContext_->picturesComing()) {
+        viewContext_->wantPicture();
+        return;
+    }
     if (!makeCurrent()) {
         return;
     }
-    compositedGeneration_ = root_->displayGeneration();
     const Size drawable = drawableSize();
     if (viewContext_) {
         viewContext_->oes().bindFramebuffer(GL_FRAMEBUFFER_OES, 0);  // the window's
@@ -72,12 +97,17 @@ void WindowHost::composite() {
     glViewport(0, 0, drawable.width, drawable.height);
     glClearColor(0, 0, 0, 1);  // the bars, and the picture's place until there is one
     glClear(GL_COLOR_BUFFER_BIT);
-    if (const GLuint picture = viewContext_ ? viewContext_->picture() : 0) {
+    if (const GLuint picture = viewContext_ ? viewContext_->keptPicture() : 0) {
         const PixelRect& r = layer_.rect;
         glViewport(r.x, r.y, r.width, r.height);
         drawPictureTexture(picture);
     }
-    compositor_->draw(*root_, drawable, layer_.rect);
+    finishWindow();
+}
+
+void WindowHost::finishWindow() {
+    compositedGeneration_ = root_->displayGeneration();
+    compositor_->draw(*root_, drawableSize(), layer_.rect);
     presentWindow();
 }
 

@@ -24,7 +24,9 @@ class WindowHost : public Application, public GLContext::Host {
     Window& window() override { return *root_; }
     Accelerometer& accelerometer() override { return accelerometer_; }
 
-    void showPicture(GLContext&) override { composite(); }
+    bool beginPicture(GLContext& context) override;
+    void showPicture(GLContext& context) override;
+    void pictureKept(GLContext& context) override;
     void forget(GLContext& context) override;
 
   protected:
@@ -39,7 +41,8 @@ class WindowHost : public Application, public GLContext::Host {
     // answered questions freed (once no finger can be on one), the window composited if
     // anything over the picture changed, the title if its words did.
     void endPass(int activeTouches);
-    // The GL view's picture and the views over it, into the window.
+    // The window drawn again: the GL view's kept picture and the views over it; while
+    // the view's frames come, left to the next of them.
     void composite();
     // The layer in a drawable of `drawable` pixels; true when it moved, and the view was
     // laid out again.
@@ -67,6 +70,8 @@ class WindowHost : public Application, public GLContext::Host {
 
   private:
     void updateTitle();
+    // The views over the picture drawn, and the window shown.
+    void finishWindow();
 
     void* (*lookUp_)(const char*);
     GLContext* viewContext_ = nullptr;

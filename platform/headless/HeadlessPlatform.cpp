@@ -64,16 +64,52 @@ void HeadlessPlatform::clearCurrent() {
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 
+bool HeadlessPlatform::beginPicture(GLContext&) {
+    const Size size = layer_.pixelSize();
+    if (!makeCurrent()) {
+        return false;
+    }
+    if (!(size == screenSize_)) {
+        deleteScreen();
+        oes_.genFramebuffers(1, &screen_);
+        oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
+        GLenum formats[2] = {GL_RGBA8_OES, GL_DEPTH_COMPONENT16_OES};
+        GLenum attachments[2] = {GL_COLOR_ATTACHMENT0_OES, GL_DEPTH_ATTACHMENT_OES};
+        for (int i = 0; i < 2; ++i) {
+            oes_.genRenderbuffers(1, &screenBuffers_[i]);
+            oes_.bindRenderbuffer(GL_RENDERBUFFER_OES, screenBuffers_[i]);
+            oes_.renderbufferStorage(GL_RENDERBUFFER_OES, formats[i], size.width, size.height);
+            oes_.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, attachments[i], GL_RENDERBUFFER_OES,
+                                         screenBuffers_[i]);
+        }
+        screenSize_ = size;
+    }
+    oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
+    glViewport(0, 0, size.width, size.height);
+    return true;
+}
+
 void HeadlessPlatform::showPicture(GLContext& context) {
     ++presents_;
     shown_ = &context;
-    show(context);
 }
 
-void HeadlessPlatform::showAgain() {
-    if (shown_ && makeCurrent()) {
-        show(*shown_);
+bool HeadlessPlatform::showAgain() {
+    if (!shown_ || screen_ == 0 || !makeCurrent()) {
+        return false;
     }
+    if (shown_->picturesComing()) {
+        shown_->wantPicture();
+        return false;
+    }
+    oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
+    glViewport(0, 0, screenSize_.width, screenSize_.height);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (const GLuint picture = shown_->keptPicture()) {
+        drawPictureTexture(picture);
+    }
+    return true;
 }
 
 void HeadlessPlatform::forget(GLContext& context) {
@@ -82,32 +118,10 @@ void HeadlessPlatform::forget(GLContext& context) {
     }
 }
 
-void HeadlessPlatform::show(GLContext& context) {
-    const Size size = layer_.pixelSize();
-    if (!(size == screenSize_)) {
-        deleteScreen();
-        oes_.genFramebuffers(1, &screen_);
-        oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
-        oes_.genRenderbuffers(1, &screenBuffer_);
-        oes_.bindRenderbuffer(GL_RENDERBUFFER_OES, screenBuffer_);
-        oes_.renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, size.width, size.height);
-        oes_.framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
-                                     GL_RENDERBUFFER_OES, screenBuffer_);
-        screenSize_ = size;
-    }
-    oes_.bindFramebuffer(GL_FRAMEBUFFER_OES, screen_);
-    glViewport(0, 0, size.width, size.height);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (const GLuint picture = context.picture()) {
-        drawPictureTexture(picture);
-    }
-}
-
 void HeadlessPlatform::deleteScreen() {
     if (screen_ != 0) {
         oes_.deleteFramebuffers(1, &screen_);
-        oes_.deleteRenderbuffers(1, &screenBuffer_);
+        oes_.deleteRenderbuffers(2, screenBuffers_);
         screen_ = 0;
         screenSize_ = {};
     }

@@ -38,12 +38,13 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     bool makeCurrent() override;
     bool isCurrent() const override;
     void clearCurrent() override;
-    // What a window would show: the context's picture in a framebuffer of the layer's
-    // size.
+    // A window of the layer's size, a framebuffer.
+    bool beginPicture(GLContext& context) override;
     void showPicture(GLContext& context) override;
     // What a window does when it must be drawn again (a view over the picture changed,
-    // the window was uncovered): shows the picture it holds, and asks the view nothing.
-    void showAgain();
+    // the window was uncovered): shows the picture the view keeps, or leaves it to the
+    // next frame while frames come (false); it asks the view nothing.
+    bool showAgain();
     void forget(GLContext& context) override;
 
     HeadlessLayer& headlessLayer() { return layer_; }
@@ -55,7 +56,6 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     std::vector<unsigned char> screenImage();
 
   private:
-    void show(GLContext& context);
     void deleteScreen();
 
     EGLDisplay display_ = EGL_NO_DISPLAY;
@@ -67,7 +67,7 @@ class HeadlessPlatform : public HeadlessServicesOf<Platform>, public GLContext::
     GLContext* shown_ = nullptr;  // whose picture the screen shows
     // The framebuffer that stands in for the window, made at the first picture.
     GLuint screen_ = 0;
-    GLuint screenBuffer_ = 0;
+    GLuint screenBuffers_[2] = {};
     Size screenSize_;
 };
 

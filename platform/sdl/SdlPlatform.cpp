@@ -150,8 +150,8 @@ bool SdlPlatform::open(const char* title, Size points) {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    // The cube is drawn with depth in the view's own framebuffer: the window needs none.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    // The cube is drawn straight into the window, with the depth its framebuffer has.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, points.width,
                                points.height,

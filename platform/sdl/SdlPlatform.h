@@ -15,8 +15,8 @@
 
 namespace gyrelle::platform {
 
-// The desktop: one SDL window with one OpenGL ES 1.1 context, in which the GL view's
-// picture is shown and the compositor draws the views over it. Timer
+// The desktop: one SDL window with one OpenGL ES 1.1 context, in which the GL view draws
+// its picture straight into the window and the compositor draws the views over it. Timer
 // ticks, input and life-cycle events all arrive on the thread that calls run().
 class SdlPlatform : public WindowHost {
   public:

@@ -50,7 +50,7 @@ bool WebPlatform::open(const char* title, Size points) {
     attributes.majorVersion = 2;
     attributes.minorVersion = 0;
     attributes.alpha = EM_FALSE;
-    attributes.depth = EM_FALSE;  // the cube is drawn with depth in the view's framebuffer
+    attributes.depth = EM_TRUE;
     attributes.stencil = EM_FALSE;
     attributes.antialias = EM_FALSE;  // the picture's pixels exactly as the pick's
     attributes.premultipliedAlpha = EM_FALSE;

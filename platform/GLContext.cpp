@@ -40,6 +40,17 @@ bool GLContext::renderbufferStorage(const Layer& layer) {
     return glGetError() == GL_NO_ERROR;
 }
 
+GLuint newTexture(GLint filter) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return id;
+}
+
 void drawPictureTexture(GLuint texture) {
     // Clip space's corners: each pixel's centre samples its own texel, exactly.
     static const GLfloat corners[] = {-1, -1, 1, -1, -1, 1, 1, 1};

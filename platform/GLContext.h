@@ -44,6 +44,9 @@ class LetterboxLayer : public Layer {
     PixelRect rect;
 };
 
+// Binds a new 2-D texture, clamped at its edges, with `filter` both ways.
+GLuint newTexture(GLint filter);
+
 // Draws `texture`, a picture of the viewport's size, into the viewport pixel for pixel.
 // Leaves texturing off and no texture bound.
 void drawPictureTexture(GLuint texture);

@@ -131,13 +131,7 @@ bool complete(const platform::FramebufferApi& oes) {
 bool EAGLView::bindPictureFramebuffer() {
     const platform::FramebufferApi& oes = context_->oes();
     if (pictureFramebuffer_ == 0 && backingWidth > 0 && backingHeight > 0) {
-        glGenTextures(1, &pictureTexture_);
-        glBindTexture(GL_TEXTURE_2D, pictureTexture_);
-        // Shown pixel for pixel: never a texel between two.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        pictureTexture_ = platform::newTexture(GL_NEAREST);  // shown pixel for pixel
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, backingWidth, backingHeight, 0, GL_RGBA,
                      GL_UNSIGNED_BYTE, nullptr);
         glBindTexture(GL_TEXTURE_2D, 0);  // never bound while drawn into (see GLContext)

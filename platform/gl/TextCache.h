@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/GLContext.h"
 #include "platform/Painter.h"
 
 namespace gyrelle::platform {
-
-// Binds a new 2-D texture, clamped at its edges, with `filter` both ways.
-GLuint newTexture(GLint filter);
 
 struct TextTexture {
     GLuint id = 0;

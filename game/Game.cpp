@@ -129,8 +129,12 @@ void Game::startMove(const Action& move) {
     if (move.letter >= 'x') {
         // A quarter turn about the screen's x (as R), y (as U) or z (as F), clockwise as
         // seen from that end, in the steps of a make-top.
+        const int screenAxis = move.letter - 'x';
         float axis[3] = {0, 0, 0};
-        axis[move.letter - 'x'] = move.prime ? 1.0f : -1.0f;
+        axis[screenAxis] = move.prime ? 1.0f : -1.0f;
+        if (const int face = motion_.faceTowards(screenAxis, 1); face >= 0) {
+            solves_.rotated(lastNow_, wholeCubeTurn(face, move.prime));
+        }
         motion_.startMakeTop(axis, std::numbers::pi_v<float> / 2);
         return;
     }
@@ -180,6 +184,7 @@ void Game::stepMotion() {
 // The history moves when the stickers do: an animated undo counts once its turn has
 // landed, so a change made while it still turns simply comes first.
 void Game::stepTurn(double now) {
+    lastNow_ = now;
     solves_.beginInspection(now);  // the first frame that shows a scramble
     if (const int code = cube_.stepAnimation(); code != 0) {
         if (replaying_ != Request::None && history_.changes() == replayingFrom_) {
@@ -189,7 +194,7 @@ void Game::stepTurn(double now) {
         }
         replaying_ = Request::None;
         tell([](Listener& l) { l.historyChanged(); });
-        solveTurned(now);
+        solveTurned(now, code);
     }
     startWaiting();
     tell([now](Listener& l) { l.stepped(now); });
@@ -224,8 +229,8 @@ void Game::setDrawnPosition(const MagicCube::Stickers& stickers, std::string scr
     replaced(History::Kind::Competition, before, std::move(scramble));
 }
 
-void Game::solveTurned(double now) {
-    if (solves_.turned(now, cube_.isSolved(), std::time(nullptr))) {
+void Game::solveTurned(double now, int code) {
+    if (solves_.turned(now, cube_.isSolved(), std::time(nullptr), code)) {
         celebrate();
         const Solve& record = solves_.done().back();
         const bool best = solves_.lastWasBest();
@@ -240,7 +245,7 @@ void Game::solveReplaced(const History::Entry& e, bool forward) {
                           : e.kind == History::Kind::Competition ? Scramble::Competition
                                                                  : Scramble::Unknown;
     if (forward && kind != Scramble::Unknown && !cube_.isSolved()) {
-        solves_.scrambled(kind, e.scramble);
+        solves_.scrambled(kind, e.scramble, positionCode(cube_.stickers()));
     } else {
         solves_.abandoned();
     }
@@ -255,11 +260,11 @@ void Game::celebrate() {
     motion_.startMakeTop(down, 2 * std::numbers::pi_v<float>);
 }
 
-void Game::restore(const Kept& kept, double now, double wallNow) {
+void Game::restore(Kept&& kept, double now, double wallNow) {
     cube_.setStickers(kept.stickers);
     motion_.restore(kept.motion);
     history_.restore(kept.history.entries(), kept.history.position());
-    solves_.setDone(kept.done);
+    solves_.setDone(std::move(kept.done));
     solves_.resume(kept.solve, now, wallNow);
     tell([](Listener& l) { l.historyChanged(); });
     tell([](Listener& l) { l.solveChanged(); });

@@ -122,7 +122,11 @@ class Game {
         Solves::UnderWay solve;  // on these very stickers
     };
     // At `now`, `wallNow` on the wall's clock (an inspection counts the time away).
-    void restore(const Kept& kept, double now, double wallNow);
+    // The finished solves are taken, not copied: there may be a million.
+    void restore(Kept&& kept, double now, double wallNow);
+    void restore(const Kept& kept, double now, double wallNow) {
+        restore(Kept(kept), now, wallNow);
+    }
 
     // The finished solves replaced (imported, merged; corrected or deleted): told as a
     // change of the solve.
@@ -159,7 +163,7 @@ class Game {
     void replaced(History::Kind kind, const MagicCube::Stickers& before, std::string scramble = {});
     // What a landed turn, or stickers replaced at once (`forward`: done or redone, not
     // undone), mean for the solve.
-    void solveTurned(double now);
+    void solveTurned(double now, int code);
     void solveReplaced(const History::Entry& e, bool forward);
     // A full turn about the screen's vertical, in make-top steps, back to where it was.
     void celebrate();
@@ -180,6 +184,7 @@ class Game {
     Action waiting_[kMostWaiting] = {};
     int waitingCount_ = 0;
     MagicCube::Stickers pasted_{};       // what a waiting paste sets
+    double lastNow_ = 0;                 // the time of the last frame's turn step
     Request replaying_ = Request::None;  // the running turn is an undo or a redo...
     unsigned long replayingFrom_ = 0;    // ...of the history as it was then
     std::vector<Listener*> listeners_;

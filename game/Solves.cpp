@@ -48,8 +48,10 @@ Penalty Solves::penalty(double now) const {
     return t > kPlusTwoUntil ? Penalty::Dnf : t > kInspection ? Penalty::PlusTwo : Penalty::None;
 }
 
-void Solves::scrambled(Scramble kind, std::string scramble) {
+void Solves::scrambled(Scramble kind, std::string scramble, std::string start) {
     phase_ = Phase::Scrambled;
+    timingKnown_ = !start.empty();
+    timing_ = {std::move(start), -1, {}};
     inspectedFrom_ = inspection_ ? NAN : -HUGE_VAL;
     penalty_ = Penalty::None;
     moves_ = 0;
@@ -75,13 +77,15 @@ void Solves::setKind(Scramble kind, bool assisted, std::string scramble) {
 
 void Solves::abandoned() {
     phase_ = Phase::None;
+    timingKnown_ = false;
+    timing_ = {};
     moves_ = 0;
     inspectedFrom_ = -HUGE_VAL;
     penalty_ = Penalty::None;
     ++revision_;
 }
 
-bool Solves::turned(double now, bool solved, std::time_t date) {
+bool Solves::turned(double now, bool solved, std::time_t date, int code) {
     if (phase_ == Phase::None) {
         return false;
     }
@@ -90,21 +94,65 @@ bool Solves::turned(double now, bool solved, std::time_t date) {
         beginInspection(now);  // a turn before any frame: no time to look
         penalty_ = penalty(now);
         // An inspection that ran out started the clock when it did.
-        startedAt_ = std::min(now, now - inspected(now) + kInspection);
+        timing_.inspection = inspected(now);
+        startedAt_ = std::min(now, now - timing_.inspection + kInspection);
         phase_ = Phase::Running;
     }
     moves_ = std::min(moves_ + 1, kMostMoves);
+    timed(now, code);
     if (!solved) {
         return false;
     }
     done_.push_back(
-        {date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_, penalty_});
+        {date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_, penalty_,
+         timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr});
+    keepTurnsWithin();
     abandoned();
     return true;
 }
 
+void Solves::rotated(double now, int code) {
+    if (phase_ != Phase::None) {
+        timed(now, code);
+        ++revision_;
+    }
+}
+
+// Whole-cube turns while armed come before the clock: at 0.
+void Solves::timed(double now, int code) {
+    if (!timingKnown_) {
+        return;
+    }
+    if (code == 0 || timing_.turns.size() >= kMostTimedTurns) {
+        timingKnown_ = false;  // not known whole: none kept
+        timing_ = {};
+        return;
+    }
+    const double ms = phase_ == Phase::Running ? std::round((now - startedAt_) * 1000) : 0;
+    timing_.turns.push_back({static_cast<std::int32_t>(std::clamp(ms, 0.0, 2147483647.0)),
+                             static_cast<std::int8_t>(code)});
+}
+
+void Solves::keepTurnsWithin() {
+    size_t solves = 0, turns = 0;
+    for (size_t i = done_.size(); i > timedFrom_; --i) {
+        const std::shared_ptr<const SolveTurns>& t = done_[i - 1].turns;
+        if (!t) {
+            continue;
+        }
+        if (++solves > kMostTimedSolves || (turns += t->turns.size()) > kMostTimedInAll) {
+            for (size_t j = timedFrom_; j < i; ++j) {
+                done_[j].turns = nullptr;
+            }
+            timedFrom_ = i;
+            return;
+        }
+    }
+}
+
 void Solves::resume(int moves, double seconds, double now) {
     phase_ = Phase::Running;
+    timingKnown_ = false;
     moves_ = moves;
     startedAt_ = now - seconds;
     ++revision_;
@@ -112,8 +160,16 @@ void Solves::resume(int moves, double seconds, double now) {
 
 Solves::UnderWay Solves::underWay(double now, double wallNow) const {
     const double gone = inspected(now);
-    return {phase_,    moves_,    seconds(now),   kind_,
-            assisted_, scramble_, penaltyTaken(), gone < 0 ? -1 : wallNow - gone};
+    return {phase_,
+            moves_,
+            seconds(now),
+            kind_,
+            assisted_,
+            scramble_,
+            penaltyTaken(),
+            gone < 0 ? -1 : wallNow - gone,
+            timingKnown_ && phase_ != Phase::None ? std::make_shared<const SolveTurns>(timing_)
+                                                  : nullptr};
 }
 
 void Solves::resume(const UnderWay& solve, double now, double wallNow) {
@@ -130,6 +186,9 @@ void Solves::resume(const UnderWay& solve, double now, double wallNow) {
     if (solve.phase != Phase::None) {
         setKind(solve.kind, solve.assisted, solve.scramble);
         setPenalty(solve.phase == Phase::Running ? solve.penalty : Penalty::None);
+        // Turns read back go on; a solve kept without them has none known.
+        timingKnown_ = solve.turns != nullptr;
+        timing_ = solve.turns ? *solve.turns : SolveTurns{};
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,21 @@ enum class Scramble : char {
 // scramble costs 2 s, more than 17 s the solve (Did Not Finish).
 enum class Penalty : char { None, PlusTwo, Dnf };
 
+// One turn of a solve as it landed: its code (cube/Notation.h: a slice, or the whole
+// cube), and when, in milliseconds from the solve's start.
+struct TimedTurn {
+    std::int32_t ms;
+    std::int8_t code;
+    bool operator==(const TimedTurn&) const = default;
+};
+// How a solve was made, turn by turn, from where it began.
+struct SolveTurns {
+    std::string start;       // the position code it began at (cube/Position.h)
+    double inspection = -1;  // seconds looked at before the clock started; negative for none
+    std::vector<TimedTurn> turns;
+    bool operator==(const SolveTurns&) const = default;
+};
+
 // One finished solve.
 struct Solve {
     std::time_t date = 0;  // when it ended
@@ -31,6 +48,8 @@ struct Solve {
     bool assisted = false;
     std::string scramble = {};  // the turns that make a competition scramble, in notation
     Penalty penalty = Penalty::None;
+    // Its turns, when they are known: shared, as solves are copied whole and never change.
+    std::shared_ptr<const SolveTurns> turns = {};
     // The time that counts: +2 added; a DNF is slower than any (infinite).
     double result() const;
 };
@@ -45,6 +64,12 @@ class Solves {
     static constexpr int kMostMoves = 1000000000;
     static constexpr double kLongest = 1e9;  // seconds, about 31 years
     // Competition inspection (seconds): the clock starts by itself at the end of it.
+    // The turns of the newest solves that have them are kept, this many solves and this many
+    // turns in all at the most (about 18 MB in the records file); a solve of more turns
+    // than kMostTimedTurns keeps none.
+    static constexpr size_t kMostTimedSolves = 10000;
+    static constexpr size_t kMostTimedInAll = 2000000;
+    static constexpr size_t kMostTimedTurns = 10000;
     static constexpr double kInspection = 15;
     static constexpr double kPlusTwoUntil = 17;
 
@@ -62,6 +87,8 @@ class Solves {
         std::string scramble;
         Penalty penalty = Penalty::None;
         double inspectionStart = -1;
+        // Its turns so far (no turn yet while armed), where they are known.
+        std::shared_ptr<const SolveTurns> turns = {};
     };
     // The solve at `now`, `wallNow` on the wall's clock; and one read back, going on.
     UnderWay underWay(double now, double wallNow) const;
@@ -85,7 +112,8 @@ class Solves {
 
     // The cube was scrambled or set to a position that is not solved: any solve in
     // progress is dropped, and the next turn starts a new one.
-    void scrambled(Scramble kind, std::string scramble = {});
+    // `start` is the position it begins at (its code), for its turns to be kept.
+    void scrambled(Scramble kind, std::string scramble = {}, std::string start = {});
     // A hint or solve-for-me was used on the solve armed or under way.
     void assisted();
     // The stickers changed other than by a turn (the scramble undone, a reset, a solved
@@ -93,7 +121,12 @@ class Solves {
     void abandoned();
     // A turn landed at `now` (swiped, typed, undone or redone), leaving the cube
     // `solved` or not. True when it finished a solve, which is then the newest record.
-    bool turned(double now, bool solved, std::time_t date);
+    // `code` is the turn's (cube/Notation.h), kept with the solve.
+    bool turned(double now, bool solved, std::time_t date, int code = 0);
+    // The whole cube was given a quarter turn (`code`): kept with the solve armed or under way.
+    void rotated(double now, int code);
+    // The turns of the solve armed or under way so far; null when they are not known.
+    const SolveTurns* timing() const { return timingKnown_ ? &timing_ : nullptr; }
     // A solve in progress read back, `moves` made in `seconds` played, going on at `now`.
     void resume(int moves, double seconds, double now);
     // The penalty of the solve under way, fixed at its first turn; and one read back.
@@ -109,22 +142,30 @@ class Solves {
     const std::vector<Solve>& done() const { return done_; }
     void setDone(std::vector<Solve> done) {
         done_ = std::move(done);
+        timedFrom_ = 0;
+        keepTurnsWithin();
         ++revision_;
         ++rewrites_;
     }
     // A finished solve corrected (its penalty), taken out, or put back where it was.
     void edit(size_t index, const Solve& solve) {
         done_.at(index) = solve;
+        timedFrom_ = std::min(timedFrom_, index);
+        keepTurnsWithin();
         ++revision_;
         ++rewrites_;
     }
     void remove(size_t index) {
         done_.erase(done_.begin() + static_cast<long>(index));
+        timedFrom_ = std::min(timedFrom_, index);
         ++revision_;
         ++rewrites_;
     }
     void insert(size_t index, const Solve& solve) {
-        done_.insert(done_.begin() + static_cast<long>(std::min(index, done_.size())), solve);
+        index = std::min(index, done_.size());
+        done_.insert(done_.begin() + static_cast<long>(index), solve);
+        timedFrom_ = std::min(timedFrom_, index);
+        keepTurnsWithin();
         ++revision_;
         ++rewrites_;
     }
@@ -148,6 +189,14 @@ class Solves {
     // When the armed solve's inspection began: NaN before its first frame; -inf for none.
     double inspectedFrom_ = -HUGE_VAL;
     Penalty penalty_ = Penalty::None;  // of the solve under way
+    // The turns of the newest solves that have them kept within the limits; the solves
+    // before timedFrom_ have none.
+    void keepTurnsWithin();
+    void timed(double now, int code);
+
+    SolveTurns timing_;
+    bool timingKnown_ = false;
+    size_t timedFrom_ = 0;
     std::vector<Solve> done_;
     unsigned long revision_ = 0;
     unsigned long rewrites_ = 0;

@@ -136,7 +136,7 @@ void Keeper::restore() {
                              reading.problem.c_str());
     }
     restoreRecords(kept);
-    game_.restore(kept, loop_.now(), wallClock_());
+    game_.restore(std::move(kept), loop_.now(), wallClock_());
     solveLinesRewrites_ = game_.solves().rewrites();  // the lines read are those solves
     saved_ = snapshot();
     restored_ = true;
@@ -186,11 +186,18 @@ void Keeper::restoreRecords(Game::Kept& kept) {
     SavedRecords records;
     std::FILE* in = folder_->open(Folder::kRecords, kLargestRecordsFile, "any records", reading);
     if (in) {
-        std::string lines;
+        RecordLines lines;
         reading = readRecords(in, records, &lines);
         if (reading.outcome != Reading::Outcome::Refused) {
-            solveLines_ = std::make_shared<std::string>(std::move(lines));
+            solveLines_ = std::make_shared<std::string>(std::move(lines.solves));
             solveLinesCount_ = records.done.size();
+            timedLines_.clear();
+            timedBytes_ = 0;
+            for (auto& [index, line] : lines.timed) {
+                timedBytes_ += line.size();
+                timedLines_.push_back(
+                    {index, std::make_shared<const std::string>(std::move(line))});
+            }
         }
         std::fclose(in);
     } else if (reading.whole()) {
@@ -273,9 +280,23 @@ void Keeper::updateSolveLines() {
         solveLinesRewrites_ = game_.solves().rewrites();
         solveLines_ = std::make_shared<std::string>();
         solveLinesCount_ = 0;
+        timedLines_.clear();
+        timedBytes_ = 0;
+    }
+    // The oldest turns give way to new ones, and only they.
+    while (!timedLines_.empty() && !done[timedLines_.front().first].turns) {
+        timedBytes_ -= timedLines_.front().second->size();
+        timedLines_.pop_front();
     }
     if (done.size() == solveLinesCount_) {
         return;
+    }
+    for (size_t i = solveLinesCount_; i < done.size(); ++i) {
+        if (done[i].turns) {
+            auto line = std::make_shared<const std::string>(timedLine(i, *done[i].turns));
+            timedBytes_ += line->size();
+            timedLines_.push_back({i, std::move(line)});
+        }
     }
     if (solveLines_.use_count() > 1) {  // the writer still has the lines it was given
         solveLines_ = std::make_shared<std::string>(*solveLines_);
@@ -383,8 +404,14 @@ bool Keeper::save(bool atOnce, bool* committed) {
         // Never a file the next start would refuse to read, and set aside whole.
         recordsFit = size <= kLargestRecordsFile;
         if (recordsFit) {
-            files.push_back({Folder::kRecords, {header, solveLines_, std::move(tail)}});
-            bytes += solveLines_->size();
+            Writer::Pieces pieces{header, solveLines_};
+            pieces.reserve(3 + timedLines_.size());
+            for (const auto& timed : timedLines_) {
+                pieces.push_back(timed.second);
+            }
+            pieces.push_back(std::move(tail));
+            files.push_back({Folder::kRecords, std::move(pieces)});
+            bytes += solveLines_->size() + timedBytes_;
         } else if (atOnce || solves.revision() != saidRecordsAt_) {
             saidRecordsAt_ = solves.revision();
             platform::logMessage(
@@ -416,7 +443,8 @@ bool Keeper::save(bool atOnce, bool* committed) {
 }
 
 long Keeper::recordsBytes(const std::string& tail) const {
-    return long(sizeof kRecordsHeader) - 1 + long(solveLines_->size()) + long(tail.size());
+    return long(sizeof kRecordsHeader) - 1 + long(solveLines_->size()) + long(timedBytes_) +
+           long(tail.size());
 }
 
 long Keeper::recordsRoom() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -148,6 +149,9 @@ class Keeper : public Game::Listener {
     std::shared_ptr<std::string> solveLines_ = std::make_shared<std::string>();
     size_t solveLinesCount_ = 0;
     unsigned long solveLinesRewrites_ = 0;  // the solves' rewrites() they were made at
+    // The timed lines of the solves that have turns, oldest first, with each one's index.
+    std::deque<std::pair<size_t, std::shared_ptr<const std::string>>> timedLines_;
+    size_t timedBytes_ = 0;
     // The cube as last noticed, for telling when it moves.
     unsigned long seenRevision_ = 0;  // the game's shownRevision at the last frame
     double lastChange_ = 0;

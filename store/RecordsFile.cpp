@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "cube/Notation.h"
 #include "store/Fingerprint.h"
 #include "store/Lines.h"
 
@@ -21,6 +22,9 @@ constexpr std::string_view kHeader(kRecordsHeader, sizeof kRecordsHeader - 2);
 constexpr char kFirstHeader[] = "gyrelle records 1";
 // A solve line with a competition scramble of 30 turns at the most, as in the history.
 constexpr size_t kLongestLine = 100 + 3 * kMostScrambleTurns;
+// A timed line: its number, start and inspection, and the most turns a solve keeps, each
+// as "M'@2147483647".
+constexpr size_t kLongestTimedLine = 120 + 14 * Solves::kMostTimedTurns;
 
 constexpr const char* kKindName[] = {"-", "turns", "competition", "pasted"};
 
@@ -217,6 +221,68 @@ std::string millisecondsText(double seconds) {
     return secondsText(seconds);
 }
 
+std::string turnsText(const SolveTurns& turns) {
+    std::string text =
+        turns.start + " " + (turns.inspection < 0 ? "-" : secondsText(turns.inspection));
+    text.reserve(text.size() + 8 * turns.turns.size());
+    gyrelle::Reading frame;
+    for (const TimedTurn& t : turns.turns) {
+        text += ' ';
+        text += frame.text(t.code);
+        text += '@';
+        text += std::to_string(t.ms);
+    }
+    return text;
+}
+
+bool readTurns(std::string_view text, SolveTurns& turns) {
+    // Read in place, not as words: ten thousand solves' lines come at every start.
+    auto word = [&](std::string_view& out) {
+        const size_t space = std::min(text.find(' '), text.size());
+        out = text.substr(0, space);
+        text.remove_prefix(std::min(space + 1, text.size()));
+        return !out.empty();
+    };
+    std::string_view start, inspection;
+    if (text.ends_with(' ') || !word(start) || !word(inspection) || start.size() != 54 ||
+        start.find_first_not_of("URFDLB") != std::string_view::npos) {
+        return false;
+    }
+    turns.start = start;
+    turns.inspection = -1;
+    if (inspection != "-" && !seconds(std::string(inspection), turns.inspection)) {
+        return false;
+    }
+    turns.turns.clear();
+    gyrelle::Reading frame;
+    std::int32_t last = 0;
+    for (std::string_view t; !text.empty();) {
+        if (!word(t) || turns.turns.size() == Solves::kMostTimedTurns) {
+            return false;
+        }
+        const size_t mark = t.find('@');
+        int codes[4];
+        std::int32_t ms = 0;
+        const char* end = t.data() + t.size();
+        if (mark == std::string_view::npos || mark + 1 == t.size() ||
+            frame.codes(t.substr(0, mark), codes) != 1) {
+            return false;
+        }
+        auto [stop, error] = std::from_chars(t.data() + mark + 1, end, ms);
+        // In the order they landed: a time never goes back.
+        if (error != std::errc() || stop != end || ms < last) {
+            return false;
+        }
+        last = ms;
+        turns.turns.push_back({ms, static_cast<std::int8_t>(codes[0])});
+    }
+    return true;
+}
+
+std::string timedLine(size_t index, const SolveTurns& turns) {
+    return "timed " + std::to_string(index + 1) + " " + turnsText(turns) + "\n";
+}
+
 std::string solveLine(const Solve& s) {
     return "solve " + dateText(s.date) + " " + std::to_string(s.moves) + " " +
            secondsText(s.seconds) + " " + howText(s.kind, s.assisted, s.penalty, s.scramble) + "\n";
@@ -225,15 +291,17 @@ std::string solveLine(const Solve& s) {
 std::string recordsTail(const SavedRecords& records) {
     const std::string h = howText(records.solve.kind, records.solve.assisted, records.solve.penalty,
                                   records.solve.scramble);
+    const std::string timing =
+        records.solve.turns ? "timing " + turnsText(*records.solve.turns) + "\n" : "";
     if (records.solve.phase == Solves::Phase::Scrambled) {
         return "scrambled " + records.cube + " " +
                howText(records.solve.kind, records.solve.assisted, records.solve.penalty,
                        records.solve.scramble, records.solve.inspectionStart) +
-               "\nend\n";
+               "\n" + timing + "end\n";
     }
     if (records.solve.phase == Solves::Phase::Running) {
         return "solving " + records.cube + " " + std::to_string(records.solve.moves) + " " +
-               secondsText(records.solve.seconds) + " " + h + "\nend\n";
+               secondsText(records.solve.seconds) + " " + h + "\n" + timing + "end\n";
     }
     return "end\n";
 }
@@ -243,6 +311,11 @@ std::string recordsFileText(const SavedRecords& records) {
     for (const Solve& s : records.done) {
         text += solveLine(s);
     }
+    for (size_t i = 0; i < records.done.size(); ++i) {
+        if (records.done[i].turns) {
+            text += timedLine(i, *records.done[i].turns);
+        }
+    }
     return text + recordsTail(records);
 }
 
@@ -251,8 +324,9 @@ void writeRecords(std::FILE* out, const SavedRecords& records) {
     std::fwrite(text.data(), 1, text.size(), out);
 }
 
-Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLines) {
-    LineReader lines(in, kLongestLine);
+Reading readRecords(std::FILE* in, SavedRecords& records, RecordLines* kept) {
+    std::string* solveLines = kept ? &kept->solves : nullptr;
+    LineReader lines(in, kLongestTimedLine);
     std::string line;
     if (!lines.next(line) || (line != kHeader && line != kFirstHeader)) {
         return Reading::refused("it does not begin with \"" + std::string(kHeader) + "\"");
@@ -266,13 +340,21 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
     };
     std::vector<std::string> w;
     std::string raw;  // the solve lines as they stand: a big file is not written out again
+    std::vector<std::pair<size_t, std::string>> timedLines;
+    size_t timedUpTo = 0;  // solves before this one can have no timed line any more
+    bool timing = false;   // the timing line was read
     while (lines.next(line)) {
+        const bool timedKind = line.starts_with("timed ") || line.starts_with("timing ");
+        if (!timedKind && line.size() > kLongestLine) {
+            return Reading::refused("line " + std::to_string(lines.number()) + " is malformed");
+        }
         if (line == "end") {
             if (solveLines) {
                 for (size_t i = 0; first && i < read.done.size(); ++i) {
                     raw += solveLine(read.done[i]);  // as this version writes them
                 }
                 *solveLines = std::move(raw);
+                kept->timed = std::move(timedLines);
             }
             records = std::move(read);
             // Blank lines or zero bytes after it are nothing; text is someone's.
@@ -286,16 +368,48 @@ Reading readRecords(std::FILE* in, SavedRecords& records, std::string* solveLine
             }
             return {};
         }
-        words(line, w);
+        if (timedKind) {
+            w.resize(1);
+            w[0] = line.substr(0, line.find(' '));
+        } else {
+            words(line, w);
+        }
         Solve s;
         bool ok = read.solve.phase == Solves::Phase::None;  // nothing follows that line but the end
+        size_t n = 0;
         if (w[0] == "solve" && w.size() >= 4) {
-            ok = ok && date(w[1], s.date) && moves(w[2], s.moves, 0) && seconds(w[3], s.seconds) &&
-                 rest(w, 4, s.kind, s.assisted, s.penalty, s.scramble);
+            ok = ok && timedUpTo == 0 && date(w[1], s.date) && moves(w[2], s.moves, 0) &&
+                 seconds(w[3], s.seconds) && rest(w, 4, s.kind, s.assisted, s.penalty, s.scramble);
             read.done.push_back(s);
             if (solveLines && !first) {
                 raw.append(line).push_back('\n');
             }
+        } else if (w[0] == "timed" && !first) {
+            // After every solve line, each solve's once, in order.
+            const char* number = line.data() + 6;
+            const char* end = line.data() + line.size();
+            auto [stop, error] = std::from_chars(number, end, n);
+            auto turns = std::make_shared<SolveTurns>();
+            ok = ok && error == std::errc() && stop != end && *stop == ' ' && n > timedUpTo &&
+                 n <= read.done.size() && *number != '0' &&
+                 readTurns(std::string_view(stop + 1, static_cast<size_t>(end - stop - 1)), *turns);
+            if (ok) {
+                timedUpTo = n;
+                read.done[n - 1].turns = std::move(turns);
+                if (solveLines) {
+                    line.push_back('\n');
+                    timedLines.emplace_back(n - 1, std::move(line));
+                }
+            }
+        } else if (w[0] == "timing" && !first) {
+            auto turns = std::make_shared<SolveTurns>();
+            ok = read.solve.phase != Solves::Phase::None && !timing &&
+                 readTurns(std::string_view(line).substr(7), *turns) &&
+                 (read.solve.phase == Solves::Phase::Running ||
+                  std::all_of(turns->turns.begin(), turns->turns.end(),
+                              [](const TimedTurn& t) { return isWholeCube(t.code); }));
+            read.solve.turns = std::move(turns);
+            timing = true;
         } else if (w[0] == "scrambled" && w.size() >= 2) {
             ok = ok && isCubeFingerprint(w[1]) &&
                  rest(w, 2, read.solve.kind, read.solve.assisted, read.solve.penalty,

@@ -226,7 +226,10 @@ TEST_F(SettingsKeeperTest, APenaltyIsKeptWithTheSolveUnderWay) {
     land(*again, -1);
     ASSERT_EQ(again->game.solves().done().size(), 1u);
     EXPECT_EQ(again->game.solves().done()[0].penalty, Penalty::PlusTwo);
-    EXPECT_NE(file("records").find(" pasted +2\nend\n"), std::string::npos) << file("records");
+    EXPECT_NE(file("records").find(" pasted +2\ntimed 1 "), std::string::npos) << file("records");
+    // Its turns go on across the restart: the clock began as the inspection ran out, a
+    // second before the first turn landed.
+    EXPECT_TRUE(file("records").ends_with(" 16.017 D'@1017 L'@1017\nend\n")) << file("records");
 }
 
 // The inspection setting is read before the solve armed when the game ended, and that

@@ -526,7 +526,11 @@ TEST_F(WindowTest, TheTurnThatSolvesTheCubeIsSaidAndRecorded) {
     std::stringstream records;
     records << std::ifstream(dataHome + "/gyrelle/records").rdbuf();
     EXPECT_TRUE(records.str().starts_with("gyrelle records 2\nsolve ")) << records.str();
-    EXPECT_TRUE(records.str().ends_with(" 1 0.000 pasted\nend\n")) << records.str();
+    // Its turn kept with it: from the position pasted, R' as the player typed it.
+    EXPECT_TRUE(records.str().ends_with(
+        " 1 0.000 pasted\ntimed 1 UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB - "
+        "R'@0\nend\n"))
+        << records.str();
 }
 
 TEST_F(WindowTest, ResizedWindowKeepsTheViewCentredAndSharp) {

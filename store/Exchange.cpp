@@ -10,6 +10,9 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "cube/MagicCube.h"
+#include "cube/Notation.h"
+#include "cube/Position.h"
 #include "store/RecordsFile.h"
 
 namespace gyrelle::store {
@@ -17,13 +20,16 @@ namespace gyrelle::store {
 namespace {
 
 constexpr char kHeader[] =
-    "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted";
+    "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted,"
+    "timed_moves";
+// As earlier versions wrote it, without the solves' turns.
+constexpr std::string_view kFirstHeader(kHeader, sizeof kHeader - 1 - sizeof ",timed_moves" + 1);
 constexpr const char* kKinds[] = {"unknown", "turns", "competition", "pasted"};
 // Clocks of two machines may disagree this much (seconds) before a date is the future.
 constexpr std::time_t kClockSlack = 600;
 // A solve's row is far shorter (its scramble has 30 turns at most): a longer one is no
 // solve, and is not kept in memory to find that out.
-constexpr size_t kLongestRow = 4096;
+constexpr size_t kLongestRow = 4096 + 14 * Solves::kMostTimedTurns;
 // No string, number or name of csTimer's export is longer (its sessions' data included).
 constexpr size_t kLongestValue = 4 << 20;
 // Bytes read at a time; the stop asked between two pieces.
@@ -274,11 +280,12 @@ bool future(std::time_t date, std::time_t now) {
     return date > now + kClockSlack;
 }
 
-bool csvSolve(const Row& row, std::time_t now, Solve& s, std::string& problem) {
+bool csvSolve(const Row& row, size_t fields, std::time_t now, Solve& s, std::string& problem) {
     const std::string at = "line " + std::to_string(row.line) + ": ";
     const std::vector<std::string>& f = row.fields;
-    if (f.size() != 9) {
-        problem = at + std::to_string(f.size()) + " fields where there are 9";
+    if (f.size() != fields) {
+        problem =
+            at + std::to_string(f.size()) + " fields where there are " + std::to_string(fields);
         return false;
     }
     if (!readDate(f[0], s.date)) {
@@ -332,7 +339,79 @@ bool csvSolve(const Row& row, std::time_t now, Solve& s, std::string& problem) {
         return false;
     }
     s.assisted = f[8] == "yes";
+    if (fields > 9 && !f[9].empty()) {
+        auto turns = std::make_shared<SolveTurns>();
+        if (!readTurns(f[9], *turns)) {
+            problem = at + "the timed moves " + quoted(f[9]) +
+                      " are not a position, an inspection and turns (R@0 U'@250 ...)";
+            return false;
+        }
+        s.turns = std::move(turns);
+    }
     return true;
+}
+
+// A virtual cube's solve as csTimer keeps it ("R /*0*/ U' /*250*/ ...": each turn, then the
+// milliseconds when it was made) from its scramble, as turns kept with the solve; none
+// for what is not such a solve of that scramble.
+std::shared_ptr<const SolveTurns> timedSolution(const std::string& scramble,
+                                                const std::string& text) {
+    if (scramble.empty() || text.empty()) {
+        return nullptr;
+    }
+    MagicCube cube;
+    gyrelle::Reading scrambling;
+    int codes[4];
+    for (size_t at = 0; at < scramble.size();) {
+        const size_t end = std::min(scramble.find(' ', at), scramble.size());
+        const int n = scrambling.codes(std::string_view(scramble).substr(at, end - at), codes);
+        for (int i = 0; i < n; ++i) {
+            cube.rotateFace(codes[i]);
+        }
+        at = end + 1;
+    }
+    auto turns = std::make_shared<SolveTurns>();
+    turns->start = positionCode(cube.stickers());
+    gyrelle::Reading reading;
+    std::int32_t ms = 0;
+    size_t lastTurn = 0;  // the first code of the last turn read
+    for (size_t at = 0; at < text.size();) {
+        if (text[at] == ' ') {
+            ++at;
+            continue;
+        }
+        if (text.compare(at, 2, "/*") == 0) {  // the time of the turn before it
+            const size_t close = text.find("*/", at + 2);
+            std::int32_t t = -1;
+            const char* from = text.data() + at + 2;
+            auto [stop, error] =
+                std::from_chars(from, text.data() + std::min(close, text.size()), t);
+            if (close == std::string::npos || error != std::errc() || stop != text.data() + close ||
+                t < ms) {
+                return nullptr;
+            }
+            for (size_t i = lastTurn; i < turns->turns.size(); ++i) {
+                turns->turns[i].ms = t;  // every code of that turn (R2, r) has it
+            }
+            ms = t;
+            at = close + 2;
+            continue;
+        }
+        const size_t end = std::min(text.find(' ', at), text.size());
+        const int n = reading.codes(std::string_view(text).substr(at, end - at), codes);
+        if (n == 0 || turns->turns.size() + size_t(n) > Solves::kMostTimedTurns) {
+            return nullptr;
+        }
+        lastTurn = turns->turns.size();
+        for (int i = 0; i < n; ++i) {
+            turns->turns.push_back({ms, static_cast<std::int8_t>(codes[i])});
+            if (!isWholeCube(codes[i])) {
+                cube.rotateFace(codes[i]);
+            }
+        }
+        at = end;
+    }
+    return cube.isSolved() && !turns->turns.empty() ? turns : nullptr;
 }
 
 // csTimer's 3x3x3 scramble types (the session's "scrType"; none is its default, 333).
@@ -352,7 +431,7 @@ bool readCsv(Bytes& in, std::time_t now, const TakeSolve& take, std::string& pro
     if (!first.empty() && first.back() == '\r') {
         first.pop_back();
     }
-    if (first != kHeader) {
+    if (first != kHeader && first != kFirstHeader) {
         problem = in.problem().empty()
                       ? "line 1: neither Gyrelle's CSV (its header) nor csTimer's export"
                       : in.problem();
@@ -364,7 +443,7 @@ bool readCsv(Bytes& in, std::time_t now, const TakeSolve& take, std::string& pro
             continue;  // a blank line
         }
         Solve s;
-        if (!csvSolve(row, now, s, problem) || !take(s, problem)) {
+        if (!csvSolve(row, first == kHeader ? 10 : 9, now, s, problem) || !take(s, problem)) {
             return false;
         }
     }
@@ -600,6 +679,8 @@ struct SessionSolves : JsonHandler {
     double penalty = 0, ms = 0, date = 0;
     bool havePenalty = false, haveMs = false, haveDate = false, haveScramble = false;
     std::string scramble;
+    int inSolution = -1;   // which item of the solve's fifth, [moves, puzzle], is read
+    std::string solution;  // its moves, where a virtual cube's solve has them
 
     std::string at() const {
         return "line " + std::to_string(solveLine) + ": solve " + std::to_string(solves) + " of " +
@@ -623,6 +704,10 @@ struct SessionSolves : JsonHandler {
             } else if (field == 3) {
                 haveDate = number;
                 date = v;
+            }
+        } else if (depth == 4 && field == 4) {  // within [moves, puzzle]
+            if (++inSolution == 0 && text) {
+                solution = *text;
             }
         } else if (depth == 4 && field == 0) {  // within [penalty, time]
             ++inResult;
@@ -653,6 +738,8 @@ struct SessionSolves : JsonHandler {
         }
         field = -1;
         inResult = -1;
+        inSolution = -1;
+        solution.clear();
         shaped = true;
         havePenalty = haveMs = haveDate = haveScramble = false;
         return true;
@@ -749,6 +836,7 @@ struct SessionSolves : JsonHandler {
         }
         s.scramble = scrambleTurns(scramble);
         s.kind = s.scramble.empty() ? Scramble::Unknown : Scramble::Competition;
+        s.turns = timedSolution(s.scramble, solution);
         std::string why;
         if (!take(s, why)) {
             return fail(why);
@@ -867,7 +955,7 @@ bool Merge::add(const Solve& s, std::string& problem) {
     } else if (s.seconds <= 0 && s.penalty != Penalty::Dnf) {
         ++noTime;  // no solve takes no time: a placeholder, or a fault
     } else {
-        room_ -= long(solveLine(s).size());
+        room_ -= long(solveLine(s).size() + (s.turns ? timedLine(0, *s.turns).size() + 8 : 0));
         if (room_ < 0) {
             full = true;
             problem = "its solves would make the records larger than any Gyrelle reads (" +
@@ -940,7 +1028,8 @@ std::string recordsCsv(const std::vector<Solve>& solves) {
         text += utcDateText(s.date) + "," + millisecondsText(s.seconds) + "," + penalty + "," +
                 result + "," + (s.moves > 0 ? std::to_string(s.moves) : "") + "," + tps + "," +
                 kKinds[static_cast<int>(s.kind)] + "," + field(s.scramble) + "," +
-                (s.assisted ? "yes" : "no") + "\n";
+                (s.assisted ? "yes" : "no") + "," + (s.turns ? field(turnsText(*s.turns)) : "") +
+                "\n";
     }
     return text;
 }

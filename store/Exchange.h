@@ -21,22 +21,29 @@ namespace gyrelle::store {
 // The CSV (RFC 4180, comma-separated, a field with a comma, a quote or a line break in
 // quotes), a header and one row per solve, oldest first:
 //
-//   date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted
-//   2026-12-06T23:30:17Z,83.412,+2,85.412,57,0.68,competition,R U2 F' D,no
+//   date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted,timed_moves
+//   2026-12-06T23:30:17Z,83.412,+2,85.412,57,0.68,competition,R U2 F' D,no,UURUU... - R@0 U'@250
+//   ...
 //
 // date: when it ended, ISO 8601 in UTC; seconds: the clock's time, to the millisecond;
 // penalty: empty, +2 or DNF; result: the time that counts (seconds, +2 added) or DNF;
 // moves: quarter turns, empty when not known; turns_per_second: moves over seconds, two
 // decimals, empty when either is not known; scramble_kind: turns, competition, pasted or
-// unknown; scramble: a competition scramble's turns; assisted: yes or no. Reading takes
-// the date, seconds, penalty, moves, kind, scramble and assisted; result and turns per
-// second follow from them.
+// unknown; scramble: a competition scramble's turns; assisted: yes or no; timed_moves:
+// the solve's turns where they are known, as the records file's timed lines hold them
+// (the position it began at, the inspection's seconds or "-", each turn with its
+// milliseconds), else empty. Reading takes the date, seconds, penalty, moves, kind,
+// scramble, assisted and timed moves; result and turns per second follow from them. A CSV
+// of earlier versions, without timed_moves, is read too.
 //
 // csTimer's export (a JSON object: "session1".."sessionN", each a list of solves
 // [[penalty, milliseconds], scramble, comment, seconds since 1970, ...], the penalty 0,
 // 2000 for +2 or -1 for DNF; "properties" with "sessionData", a JSON text naming each
-// session and its scramble type): the solves of 3x3x3 sessions, their moves not known,
-// a scramble in the cube's notation kept as a fair one (csTimer's are random-state).
+// session and its scramble type): the solves of 3x3x3 sessions, a scramble in the cube's
+// notation kept as a fair one (csTimer's are random-state). A virtual cube's solve may
+// carry a fifth item, [moves, puzzle], the moves each followed by its milliseconds
+// ("R /*0*/ U' /*250*/"): they are its turns when they solve its scramble; else, as for
+// every other solve, its turns are not known.
 std::string recordsCsv(const std::vector<Solve>& solves);
 
 // The most bytes a file to import may have: about a million solves of either kind.

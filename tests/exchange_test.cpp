@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cube/Notation.h"
 #include "cube/Position.h"
 
 namespace gyrelle::store {
@@ -13,32 +14,49 @@ namespace {
 constexpr std::time_t kDec1 = 1796083200;
 constexpr std::time_t kNow = kDec1 + 7 * 86400;
 
+const std::string kSolved = "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB";
+// Model face slots: F 0, U 1, R 5.
+std::int8_t code(int c) {
+    return static_cast<std::int8_t>(c);
+}
+
 std::vector<Solve> some() {
     return {{kDec1, 57, 83.412, Scramble::Competition, false, "R U2 F' D", Penalty::PlusTwo},
             {kDec1 + 60, 30, 20.5, Scramble::Turns, true},
             {kDec1 + 120, 0, 9.25, Scramble::Unknown, false, "", Penalty::Dnf},
-            {kDec1 + 180, 12, 0, Scramble::Pasted, false}};
+            {kDec1 + 180, 12, 0, Scramble::Pasted, false},
+            // After x the model's front is on top: its turn reads U.
+            {kDec1 + 240, 3, 0.12, Scramble::Turns, false, "", Penalty::None,
+             std::make_shared<const SolveTurns>(SolveTurns{kSolved,
+                                                           3.25,
+                                                           {{0, code(faceTurn(5, false))},
+                                                            {0, code(wholeCubeTurn(5, false))},
+                                                            {120, code(faceTurn(0, false))}}})}};
 }
 
 bool same(const Solve& a, const Solve& b) {
     return a.date == b.date && a.moves == b.moves && a.seconds == b.seconds && a.kind == b.kind &&
-           a.assisted == b.assisted && a.scramble == b.scramble && a.penalty == b.penalty;
+           a.assisted == b.assisted && a.scramble == b.scramble && a.penalty == b.penalty &&
+           (a.turns && b.turns ? *a.turns == *b.turns : a.turns == b.turns);
 }
 
 TEST(Exchange, TheCsvIsAsDocumentedAndComesBackEqual) {
     const std::string csv = recordsCsv(some());
     EXPECT_EQ(csv,
-              "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted\n"
-              "2026-12-01T00:00:00Z,83.412,+2,85.412,57,0.68,competition,R U2 F' D,no\n"
-              "2026-12-01T00:01:00Z,20.500,,20.500,30,1.46,turns,,yes\n"
-              "2026-12-01T00:02:00Z,9.250,DNF,DNF,,,unknown,,no\n"
-              "2026-12-01T00:03:00Z,0.000,,0.000,12,,pasted,,no\n");
+              "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted,"
+              "timed_moves\n"
+              "2026-12-01T00:00:00Z,83.412,+2,85.412,57,0.68,competition,R U2 F' D,no,\n"
+              "2026-12-01T00:01:00Z,20.500,,20.500,30,1.46,turns,,yes,\n"
+              "2026-12-01T00:02:00Z,9.250,DNF,DNF,,,unknown,,no,\n"
+              "2026-12-01T00:03:00Z,0.000,,0.000,12,,pasted,,no,\n"
+              "2026-12-01T00:04:00Z,0.120,,0.120,3,25.00,turns,,no," +
+                  kSolved + " 3.250 R@0 x@0 U@120\n");
     Imported back;
     std::string problem;
     ASSERT_TRUE(readImport(csv, kNow, back, problem)) << problem;
     EXPECT_EQ(back.format, "Gyrelle CSV");
-    ASSERT_EQ(back.solves.size(), 4u);
-    for (size_t i = 0; i < 4; ++i) {
+    ASSERT_EQ(back.solves.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
         EXPECT_TRUE(same(back.solves[i], some()[i])) << i;
     }
     EXPECT_EQ(recordsCsv(back.solves), csv);
@@ -55,7 +73,7 @@ TEST(Exchange, TheCsvIsAsDocumentedAndComesBackEqual) {
     // turns per second written from the finer one read back otherwise).
     const std::string head = csv.substr(0, csv.find('\n') + 1);
     ASSERT_TRUE(
-        readImport(head + "2026-12-01T00:00:00Z,0.2243,,,65,,turns,,no\n", kNow, back, problem));
+        readImport(head + "2026-12-01T00:00:00Z,0.2243,,,65,,turns,,no,\n", kNow, back, problem));
     EXPECT_DOUBLE_EQ(back.solves[0].seconds, 0.224);
 }
 
@@ -116,14 +134,29 @@ TEST(Exchange, EachBadInputIsNamedWithItsLine) {
     const std::string soon = head + "2026-12-08T00:10:00Z,1.0,,,5,,turns,,no\n";
     EXPECT_TRUE(readImport(soon, kNow, out, problem)) << problem;
     EXPECT_FALSE(readImport(soon, kNow - 1, out, problem));
-    // A row of 4096 bytes with its line feed is read (a scramble's turns may be far apart);
-    // one byte more is no solve's, and is not held to find that out.
-    for (size_t length : {4096u, 4097u}) {
+    // A row of 4096 bytes with room for a solve's most timed moves, 14 bytes each, is
+    // read (a scramble's turns may be far apart); one byte more is no solve's, and is not
+    // held to find that out.
+    const size_t longest = 4096 + 14 * Solves::kMostTimedTurns;
+    for (size_t length : {longest, longest + 1}) {
         const std::string start = "2026-12-01T00:00:00Z,1.0,,,5,,competition,R", end = " U2,no\n";
         const std::string row = start + std::string(length - start.size() - end.size(), ' ') + end;
         ASSERT_EQ(row.size(), length);
-        EXPECT_EQ(readImport(head + row, kNow, out, problem), length == 4096) << length;
-        EXPECT_EQ(problem, length == 4096 ? "" : "line 2: it is longer than any solve's row");
+        EXPECT_EQ(readImport(head + row, kNow, out, problem), length == longest) << length;
+        EXPECT_EQ(problem, length == longest ? "" : "line 2: it is longer than any solve's row");
+    }
+    // With timed moves: ten fields, and the moves as the records file holds them.
+    const std::string timedHead = head.substr(0, head.size() - 1) + ",timed_moves\n";
+    for (const auto& [row, want] : std::vector<std::pair<std::string, std::string>>{
+             {"2026-12-01T00:00:00Z,1.0,,,5,,turns,,no\n", "line 2: 9 fields where there are 10"},
+             {"2026-12-01T00:00:00Z,1.0,,,5,,turns,,no,UUU - R@0\n",
+              "line 2: the timed moves \"UUU - R@0\" are not a position, an inspection and turns "
+              "(R@0 U'@250 ...)"},
+             {"2026-12-01T00:00:00Z,1.0,,,5,,turns,,no," + kSolved + " - R@9 U@8\n",
+              "line 2: the timed moves \"" + kSolved.substr(0, 40) +
+                  "...\" are not a position, an inspection and turns (R@0 U'@250 ...)"}}) {
+        EXPECT_FALSE(readImport(timedHead + row, kNow, out, problem)) << row;
+        EXPECT_EQ(problem, want);
     }
     // The largest file: one byte more is refused as soon as it is read so far.
     const std::string huge(size_t(kLargestImport) + 1, '\n');
@@ -140,6 +173,13 @@ TEST(Exchange, CsTimersExportIsRead) {
         R"([[-1,30000],"Rw U","",1796083320]],)"
         "\n"
         R"("session2":[[[0,4000],"R U","",1796083380]],"session3":[],)"
+        // A virtual cube's solves: their moves, each with its time, and the puzzle. Those
+        // that do not solve their scramble, or cannot be read, keep no turns.
+        R"("session4":[[[0,350],"R U","",1796083440,["U' /*0*/ R' /*350*/","333"]],)"
+        R"([[0,350],"R U","",1796083500,["U' /*0*/ R /*350*/","333"]],)"
+        R"([[0,350],"R U","",1796083560,["U' /*400*/ R' /*350*/","333"]],)"
+        R"([[0,350],"R2","",1796083620,["R2 /*200*/","333"]],)"
+        R"([[0,350],"R U","",1796083680,["U' /*0*/ Q /*350*/","333"]]],)"
         R"("properties":{"sessionData":"{\"1\":{\"name\":\"main\",\"opt\":{}},)"
         R"(\"2\":{\"name\":\"warm-up\",\"opt\":{\"scrType\":\"222so\"}}}",)"
         R"("sessionN":3}})";
@@ -152,8 +192,24 @@ TEST(Exchange, CsTimersExportIsRead) {
         << problem;
     ASSERT_TRUE(readImport(json, kNow, out, problem)) << problem;
     EXPECT_EQ(out.format, "csTimer");
-    ASSERT_EQ(out.solves.size(), 3u);
+    ASSERT_EQ(out.solves.size(), 8u);
     EXPECT_TRUE(same(out.solves[0], {kDec1, 0, 12.345, Scramble::Competition, false, "R U2 F' D"}));
+    MagicCube scrambled;
+    scrambled.rotateFace(faceTurn(5, false));
+    scrambled.rotateFace(faceTurn(1, false));
+    EXPECT_TRUE(same(out.solves[3],
+                     {kDec1 + 240, 0, 0.35, Scramble::Competition, false, "R U", Penalty::None,
+                      std::make_shared<const SolveTurns>(SolveTurns{
+                          positionCode(scrambled.stickers()),
+                          -1,
+                          {{0, code(faceTurn(1, true))}, {350, code(faceTurn(5, true))}}})}));
+    EXPECT_FALSE(out.solves[4].turns);  // R U then U' R is not solved
+    EXPECT_FALSE(out.solves[5].turns);  // a time going back
+    ASSERT_TRUE(out.solves[6].turns);   // a half turn: two quarters at its time
+    EXPECT_EQ(
+        out.solves[6].turns->turns,
+        (std::vector<TimedTurn>{{200, code(faceTurn(5, false))}, {200, code(faceTurn(5, false))}}));
+    EXPECT_FALSE(out.solves[7].turns);  // no such turn
     EXPECT_TRUE(same(out.solves[1], {kDec1 + 60, 0, 9.87, Scramble::Competition, false, "L2 B",
                                      Penalty::PlusTwo}));
     EXPECT_TRUE(
@@ -186,6 +242,7 @@ TEST(Exchange, CsTimersExportIsRead) {
 TEST(Exchange, AMergeTakesOnlyWhatIsNotKept) {
     const std::vector<Solve> kept = {some()[1], some()[3]};
     std::vector<Solve> incoming = some();
+    incoming.pop_back();
     incoming.push_back(some()[0]);  // twice in the file
     Merged m = mergeSolves(kept, incoming);
     EXPECT_EQ(m.taken, 2u);

@@ -34,17 +34,23 @@ constexpr SchemeRow kSchemes[] = {
 // less from the others' purples), light grey 14.6 from the high-contrast ones, lavender
 // 16.1 from Okabe and Ito's.
 
+constexpr SettingChoice kMethods[] = {{"cfop", "CFOP"}, {"roux", "Roux"}};
+
 constexpr SettingRow kSettings[] = {
     // kind, key in the file, panel's label, panel's key, keys panel's word, field, default,
-    // what the panel says of it
-    {SettingRow::Kind::Scheme, "colours", "Colours", 'c', "colours", nullptr, false, nullptr},
-    {SettingRow::Kind::FaceColours, "colour_", nullptr, 0, nullptr, nullptr, false, nullptr},
+    // what the panel says of it, a choice's field and choices
+    {SettingRow::Kind::Scheme, "colours", "Colours", 'c', "colours", nullptr, false, nullptr,
+     nullptr, nullptr},
+    {SettingRow::Kind::FaceColours, "colour_", nullptr, 0, nullptr, nullptr, false, nullptr,
+     nullptr, nullptr},
     {SettingRow::Kind::Switch, "sticker_letters", "Sticker letters", 'l', "letters",
-     &Settings::stickerLetters, false, nullptr},
+     &Settings::stickerLetters, false, nullptr, nullptr, nullptr},
     {SettingRow::Kind::Switch, "inspection", "Inspection", 'i', "inspection",
      &Settings::inspection, false,
      "15 seconds to look after a scramble; the clock starts at the first turn or when they "
-     "end. Later than 15 s is +2, later than 17 s a DNF."},
+     "end. Later than 15 s is +2, later than 17 s a DNF.", nullptr, nullptr},
+    {SettingRow::Kind::Choice, "method", "Splits", 'm', "method", nullptr, false, nullptr,
+     &Settings::method, methodChoices},
 };
 // clang-format on
 
@@ -68,10 +74,23 @@ std::span<const SettingRow> settingRows() {
     return kSettings;
 }
 
+std::span<const SettingChoice> methodChoices() {
+    return kMethods;
+}
+
+const SettingChoice& choiceOf(const SettingRow& row, const Settings& settings) {
+    const auto choices = row.choices();
+    const int i = settings.*row.choice;
+    return choices[i >= 0 && static_cast<size_t>(i) < choices.size() ? static_cast<size_t>(i) : 0];
+}
+
 Settings::Settings() : scheme(ColourScheme::Classic), faceColours(kSchemes[0].colours) {
     for (const SettingRow& row : kSettings) {
         if (row.flag) {
             this->*row.flag = row.byDefault;
+        }
+        if (row.choice) {
+            this->*row.choice = 0;
         }
     }
 }

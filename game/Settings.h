@@ -50,20 +50,32 @@ struct Settings {
     bool stickerLetters;
     // Fifteen seconds to look before the clock starts, with +2 and DNF as competitions.
     bool inspection;
+    // How a solve's steps are found: a choice of methodChoices() (0 CFOP, 1 Roux).
+    int method;
     // Lines of the file this version does not know, kept as they were when written back.
     std::vector<std::pair<std::string, std::string>> unknown;
 
     bool operator==(const Settings&) const = default;
 };
 
+// One of a choice: its word in the settings file, and its name on the panel.
+struct SettingChoice {
+    const char* key;
+    const char* name;
+};
+// The methods splits are found by, as the setting offers them.
+std::span<const SettingChoice> methodChoices();
+
 // A setting: its key in the settings file, its label on the settings panel and the key
 // that steps it there (lower case), the word the keys panel says for it, for a switch its
-// field and its default, and a line the panel says of it (or null).
+// field and its default, a line the panel says of it (or null), and for a choice its
+// field and what it chooses from (the default first).
 struct SettingRow {
     enum class Kind : char {
         Scheme,       // one of the schemes, by its key; the colours step through them
         FaceColours,  // six keys, the key and a face's letter: "#rrggbb"; a face's button each
         Switch,       // on or off
+        Choice,       // one of a few, by its key; the panel's button steps through them
     };
     Kind kind;
     const char* key;
@@ -73,8 +85,12 @@ struct SettingRow {
     bool Settings::*flag;
     bool byDefault;
     const char* note;
+    int Settings::*choice;
+    std::span<const SettingChoice> (*choices)();
 };
 std::span<const SettingRow> settingRows();
+// What a choice's row has chosen in `settings` (the first for a field out of range).
+const SettingChoice& choiceOf(const SettingRow& row, const Settings& settings);
 
 std::array<Rgb, 6> schemeColours(ColourScheme scheme, const std::array<Rgb, 6>& custom);
 Rgb hintMarkColour(ColourScheme scheme);

@@ -55,6 +55,7 @@ SettingsView::SettingsView(platform::Rect frame, Settings settings,
                 }
                 break;
             case SettingRow::Kind::Switch:
+            case SettingRow::Kind::Choice:
                 switches_.emplace_back(&row, add(y, [this, &row] { step(row); }));
                 break;
         }
@@ -127,13 +128,22 @@ void SettingsView::step(const SettingRow& row) {
         Settings next = settings_;
         next.*row.flag = !(next.*row.flag);
         change(next);
+    } else if (row.choice) {
+        Settings next = settings_;
+        const auto choices = row.choices();
+        next.*row.choice = static_cast<int>(
+            (static_cast<size_t>(&choiceOf(row, next) - choices.data()) + 1) % choices.size());
+        change(next);
     }
 }
 
 void SettingsView::show() {
     scheme_->setLabel(std::string("Colours: ") + schemeName(settings_.scheme));
     for (const auto& [row, button] : switches_) {
-        button->setLabel(std::string(row->label) + ": " + (settings_.*row->flag ? "on" : "off"));
+        button->setLabel(std::string(row->label) + ": " +
+                         (row->choice            ? choiceOf(*row, settings_).name
+                          : settings_.*row->flag ? "on"
+                                                 : "off"));
     }
     const std::array<Rgb, 6> colours = schemeColours(settings_.scheme, settings_.faceColours);
     for (int i = 0; i < 6; ++i) {

@@ -91,6 +91,17 @@ std::string wantedBy(const SettingRow& row) {
         }
         case SettingRow::Kind::FaceColours:
             return "a colour as #rrggbb";
+        case SettingRow::Kind::Choice: {
+            std::string wanted;
+            const auto choices = row.choices();
+            for (size_t i = 0; i < choices.size(); ++i) {
+                wanted += (i == 0                   ? ""
+                           : i + 1 < choices.size() ? ", "
+                                                    : " or ") +
+                          std::string(choices[i].key);
+            }
+            return wanted;
+        }
         case SettingRow::Kind::Switch:
             break;
     }
@@ -124,6 +135,16 @@ bool apply(Settings& s, const std::string& key, const std::string& value, std::s
             return false;
         case SettingRow::Kind::FaceColours:
             return readHex(value, s.faceColours[face]);
+        case SettingRow::Kind::Choice: {
+            const auto choices = row->choices();
+            for (size_t i = 0; i < choices.size(); ++i) {
+                if (value == choices[i].key) {
+                    s.*row->choice = static_cast<int>(i);
+                    return true;
+                }
+            }
+            return false;
+        }
         case SettingRow::Kind::Switch:
             if (value == "on" || value == "off") {
                 s.*row->flag = value == "on";
@@ -143,6 +164,8 @@ std::string valueIn(const Settings& s, const std::string& key) {
             return schemeKey(s.scheme);
         case SettingRow::Kind::FaceColours:
             return hexOf(s.faceColours[face]);
+        case SettingRow::Kind::Choice:
+            return choiceOf(*row, s).key;
         case SettingRow::Kind::Switch:
             break;
     }

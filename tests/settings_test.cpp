@@ -27,12 +27,13 @@ TEST(SettingsFile, TheDefaultsAreWrittenAsDocumentedAndReadBackTheSame) {
               "colours = classic\n"
               "colour_U = #00c800\ncolour_R = #ebf500\ncolour_F = #f50000\n"
               "colour_D = #0000ff\ncolour_L = #ffffff\ncolour_B = #ff8c00\n"
-              "sticker_letters = off\ninspection = off\n");
+              "sticker_letters = off\ninspection = off\nmethod = cfop\n");
     Settings s;
     s.scheme = ColourScheme::Custom;
     s.faceColours[3] = {1, 0xab, 0xff};  // D, the -y face
     s.stickerLetters = true;
     s.inspection = true;
+    s.method = 1;
     s.unknown = {{"sound", "loud"}, {"theme.night", ""}};
     Settings back;
     std::vector<std::string> problems;
@@ -40,6 +41,10 @@ TEST(SettingsFile, TheDefaultsAreWrittenAsDocumentedAndReadBackTheSame) {
     EXPECT_EQ(back, s);
     EXPECT_TRUE(problems.empty());
     EXPECT_NE(store::settingsText(s).find("colour_D = #01abff\n"), std::string::npos);
+    EXPECT_NE(store::settingsText(s).find("method = roux\n"), std::string::npos);
+    read("method = zz\n", back, problems);
+    EXPECT_EQ(problems,
+              std::vector<std::string>{"line 1: method = zz is not cfop or roux; cfop is used"});
     for (ColourScheme scheme : {ColourScheme::Classic, ColourScheme::HighContrast,
                                 ColourScheme::ColourBlind, ColourScheme::Custom}) {
         s.scheme = scheme;

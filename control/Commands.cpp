@@ -151,7 +151,8 @@ void Controller::showRecords() {
             self->game_.insertSolve(i, s), self->keeper_->saveSoon();
         }};
     showPanel(std::make_unique<RecordsView>(surface_.bounds(), game_.solves().done(),
-                                            std::move(changes), std::move(items)));
+                                            std::move(changes), std::move(items),
+                                            static_cast<Method>(game_.settings().method)));
 }
 
 // Words the platform gives (where a file went, what to do next), over the cube.

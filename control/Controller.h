@@ -18,6 +18,7 @@
 #include "game/Coach.h"
 #include "game/Commands.h"
 #include "game/Game.h"
+#include "game/Splits.h"
 #include "overlay/HintMark.h"
 #include "overlay/InfoView.h"
 #include "overlay/StatusStrip.h"
@@ -141,6 +142,7 @@ class Controller : private Game::Listener, private Coach::Listener {
     std::unique_ptr<StatusStrip> statusStrip_;
     platform::Timer* statusTimer_ = nullptr;  // while there are words to show
     std::string result_;
+    std::string resultSplits_;  // its splits, the line under it
     double resultUntil_ = 0;
     // The hint: its words and the face it marks (-1 for none), until the cube changes.
     std::string hint_;

@@ -56,6 +56,12 @@ void Controller::solved(const Solve& s, bool best) {
     if (best) {
         result_ += std::string(kDot) + "New best!";
     }
+    resultSplits_.clear();
+    if (s.turns) {
+        if (const auto splits = splitsOf(*s.turns, static_cast<Method>(game_.settings().method))) {
+            resultSplits_ = splitsLine(*splits);
+        }
+    }
     resultUntil_ = services_.absoluteTime() + kResultShown;
 }
 
@@ -66,7 +72,7 @@ void Controller::solveChanged() {
 void Controller::showSolveStatus() {
     const double now = services_.absoluteTime();
     const Solves& solves = game_.solves();
-    std::string words;
+    std::string words, detail;
     const double inspected = solves.inspected(now);
     float countdown = -1;
     if (coach_.thinking() != Coach::Thinking::None &&
@@ -94,8 +100,10 @@ void Controller::showSolveStatus() {
                 penaltyText(solves.penaltyTaken());
     } else if (now < resultUntil_) {
         words = result_;
+        detail = resultSplits_;
     }
     statusStrip_->setText(words);
+    statusStrip_->setDetail(detail);
     statusStrip_->setCountdown(countdown);
     services_.window().setSubtitle(titleOf(words));
     // The clock goes on while the solver prepares, to say so if it takes long.

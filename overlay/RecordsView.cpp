@@ -11,7 +11,7 @@ namespace gyrelle {
 
 namespace {
 
-constexpr platform::Rect kPlot{40, 92, 272, 104};
+constexpr platform::Rect kPlot{40, 124, 272, 74};
 constexpr platform::Rect kHistogram{40, 204, 272, 40};
 constexpr int kBins = 12;
 constexpr platform::Color kGrey{0.6f, 0.6f, 0.6f, 1};
@@ -146,8 +146,8 @@ Histogram histogramOf(const std::vector<Solve>& solves, int bins) {
 }
 
 RecordsView::RecordsView(platform::Rect frame, const std::vector<Solve>& solves, Changes changes,
-                         std::vector<Item> items)
-    : Panel(frame), solves_(solves), changes_(std::move(changes)) {
+                         std::vector<Item> items, Method method)
+    : Panel(frame), solves_(solves), changes_(std::move(changes)), method_(method) {
     setAlpha(0.9f);  // a plot and a list to read: the cube shows only faintly behind
     makeText({0, 4, 200, 36}, "Records", platform::colors::yellow, {"Arial", 24});
     // Export and Import at the top right; the selected solve's buttons along the foot.
@@ -199,9 +199,15 @@ void RecordsView::update() {
     summary_ = std::to_string(s.size()) + (s.size() == 1 ? " solve" : " solves") + " \u00b7 best " +
                best + " \u00b7 fewest moves " + (fewest ? std::to_string(fewest) : "-") +
                "\nAverage of 5: " + average(5) + " \u00b7 of 12: " + average(12);
+    for (size_t count : {5, 12}) {
+        if (const auto mean = meanSplits(s, count, method_)) {
+            summary_ += "\nSteps of " + std::to_string(count) + ": " + splitsLine(*mean);
+        }
+    }
     if (selected_ >= static_cast<long>(s.size())) {
         selected_ = static_cast<long>(s.size()) - 1;
     }
+    showSelectedSplits();
     scrollTo(offset_);
     setNeedsDisplay();
 }
@@ -213,12 +219,22 @@ void RecordsView::scrollTo(float offset) {
     setNeedsDisplay();
 }
 
+void RecordsView::showSelectedSplits() {
+    selectedSplits_.clear();
+    if (selected_ >= 0 && solves_[static_cast<size_t>(selected_)].turns) {
+        if (const auto splits = splitsOf(*solves_[static_cast<size_t>(selected_)].turns, method_)) {
+            selectedSplits_ = splitsLine(*splits);
+        }
+    }
+}
+
 // Row r of the list is the r-th newest solve.
 void RecordsView::select(long index) {
     if (solves_.empty()) {
         return;
     }
     selected_ = std::clamp(index, 0L, static_cast<long>(solves_.size()) - 1);
+    showSelectedSplits();
     const float top =
         static_cast<float>(static_cast<long>(solves_.size()) - 1 - selected_) * kRowHeight;
     if (top < offset_) {
@@ -358,7 +374,7 @@ void RecordsView::touchesEnded(const platform::TouchSet& touches, const platform
 
 void RecordsView::drawContent(platform::Painter& painter) const {
     const platform::Color white = platform::colors::white;
-    painter.drawText({8, 46, 312, 40}, summary_, white, "Arial", 13, platform::TextAlignment::Left);
+    painter.drawText({8, 44, 312, 64}, summary_, white, "Arial", 12, platform::TextAlignment::Left);
     // The plot: its range at the left, the solves as dots (a DNF as a red one at the top),
     // the averages as lines, the best ringed.
     painter.fillRect({kPlot.x, kPlot.y + kPlot.height, kPlot.width, 1}, kGrey);
@@ -449,6 +465,9 @@ void RecordsView::drawContent(platform::Painter& painter) const {
         }
         if (s.assisted) {
             more += " \u00b7 assisted";
+        }
+        if (index == selected_ && !selectedSplits_.empty()) {
+            more = selectedSplits_;
         }
         painter.drawText({8, top + 3, 312, 18}, line, white, "Arial", 13,
                          platform::TextAlignment::Left);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Solves.h"
+#include "game/Splits.h"
 #include "overlay/InfoView.h"
 
 namespace gyrelle {
@@ -32,8 +33,10 @@ struct Histogram {
 };
 Histogram histogramOf(const std::vector<Solve>& solves, int bins);
 
-// The records for F2: the best, the averages, a plot of every solve and the averages
-// over them, a histogram of the times, and the solves newest first, one selected, which
+// The records for F2: the best, the averages, each step's mean over the newest 5 and 12
+// solves whose turns are known (by `method`), a plot of every solve and the averages
+// over them, a histogram of the times, and the solves newest first (the selected one with
+// its splits), one selected, which
 // the buttons below mark +2, DNF, or neither, or delete; each change can be taken back
 // while the panel shows. The list scrolls by the wheel, the arrow keys and a finger.
 // Keys: the up and down arrows select, P +2, D DNF, O neither, X delete, U or Ctrl+Z
@@ -52,7 +55,7 @@ class RecordsView : public Panel {
     // `solves`: the game's, changed only through `changes` while the panel shows.
     // `items`: Export and Import, where a browser gives and takes files.
     RecordsView(platform::Rect frame, const std::vector<Solve>& solves, Changes changes,
-                std::vector<Item> items = {});
+                std::vector<Item> items = {}, Method method = Method::Cfop);
 
     bool keyDown(const platform::KeyPress& key) override;
     bool scrollWheel(float lines) override;
@@ -66,6 +69,8 @@ class RecordsView : public Panel {
     float scrolled() const { return offset_; }
     const RecordsPlot& plot() const { return plot_; }
     const std::string& summary() const { return summary_; }
+    // The selected solve's splits, as its row shows them; empty when they are not known.
+    const std::string& selectedSplits() const { return selectedSplits_; }
     // +2, DNF, OK, Delete, Undo; then Export and Import where there are any.
     const std::vector<std::unique_ptr<platform::Button>>& buttons() const { return buttons_; }
     // The list's rows, in view points.
@@ -75,6 +80,7 @@ class RecordsView : public Panel {
   private:
     void update();
     void select(long index);
+    void showSelectedSplits();
     void mark(Penalty penalty);
     void removeSelected();
     void undo();
@@ -83,6 +89,8 @@ class RecordsView : public Panel {
 
     const std::vector<Solve>& solves_;
     Changes changes_;
+    Method method_;
+    std::string selectedSplits_;
     std::vector<std::unique_ptr<platform::Button>> buttons_;
     RecordsPlot plot_;
     Histogram histogram_;

@@ -24,17 +24,39 @@ void StatusStrip::setText(std::string text) {
     }
 }
 
-// One line always: a long one (a scramble's turns) in smaller letters.
-void StatusStrip::drawContent(platform::Painter& painter) const {
-    const platform::Rect b = bounds();
+void StatusStrip::setDetail(std::string detail) {
+    if (detail != detail_) {
+        detail_ = std::move(detail);
+        platform::Rect f = frame();
+        f.height = detail_.empty() ? kHeight : 2 * kHeight;
+        setFrame(f);
+        setNeedsDisplay();
+    }
+}
+
+namespace {
+// The letters' size for `text` to fit one line of `width`, at most `most`.
+float sizeToFit(const std::string& text, float width, float most) {
     size_t characters = 0;
-    for (unsigned char c : text_) {
+    for (unsigned char c : text) {
         characters += (c & 0xC0) != 0x80;  // not a UTF-8 continuation byte
     }
-    const float fit = b.width / (kCharacterWidth * static_cast<float>(characters + 1));
-    const float size = std::min(kTextSize, fit);
+    return std::min(most, width / (kCharacterWidth * static_cast<float>(characters + 1)));
+}
+}  // namespace
+
+// One line always: a long one (a scramble's turns) in smaller letters.
+void StatusStrip::drawContent(platform::Painter& painter) const {
+    const platform::Rect b = {0, 0, bounds().width, kHeight};
+    const float size = sizeToFit(text_, b.width, kTextSize);
     painter.drawText({0, kTextTop + (kTextSize - size) / 2, b.width, b.height - kTextTop}, text_,
                      platform::colors::white, "Arial", size, platform::TextAlignment::Center);
+    if (!detail_.empty()) {
+        const float small = sizeToFit(detail_, b.width, kTextSize - 2);
+        painter.drawText({0, kHeight + (kTextSize - small) / 2, b.width, kHeight}, detail_,
+                         platform::Color{0.8f, 0.8f, 0.8f, 1}, "Arial", small,
+                         platform::TextAlignment::Center);
+    }
     if (countdown_ >= 0) {
         // Amber after the 8 s call, red after the 12 s call, as the time left runs out.
         const float gone = 1 - countdown_;

@@ -197,9 +197,9 @@ TEST(CommandLine, RecordsGoOutAndComeBackIn) {
     const std::string csv = home + "/solves.csv";
     EXPECT_EQ(runCommandLine({"--export-records", csv.c_str()}, err, nullptr, &out), 0) << err;
     EXPECT_EQ(out, "Wrote 2 solves to " + csv + ".\n");
-    EXPECT_NE(
-        fileText(csv).find("\n2025-12-07T10:00:00Z,95.000,+2,97.000,40,0.42,competition,R U2,no\n"),
-        std::string::npos)
+    EXPECT_NE(fileText(csv).find(
+                  "\n2025-12-07T10:00:00Z,95.000,+2,97.000,40,0.42,competition,R U2,no,\n"),
+              std::string::npos)
         << fileText(csv);
     EXPECT_EQ(runCommandLine({"--export-records", "-"}, err, nullptr, &out), 0);
     EXPECT_EQ(out, fileText(csv));
@@ -221,7 +221,7 @@ TEST(CommandLine, RecordsGoOutAndComeBackIn) {
     const std::string after = fileText(dir + "/records");
 
     const std::string bad = home + "/bad.csv";
-    std::ofstream(bad) << fileText(csv) << "2025-12-08T00:00:00Z,fast,,,1,,turns,,no\n";
+    std::ofstream(bad) << fileText(csv) << "2025-12-08T00:00:00Z,fast,,,1,,turns,,no,\n";
     EXPECT_EQ(runCommandLine({"--import-records", bad.c_str()}, err, nullptr, &out), 2);
     EXPECT_EQ(err,
               "gyrelle: " + bad +

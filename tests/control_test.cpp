@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "control/Toolbar.h"
+#include "cube/Notation.h"
 #include "cube/Position.h"
 #include "overlay/RecordsView.h"
 #include "overlay/SettingsView.h"
@@ -279,6 +280,37 @@ TEST_F(ControllerSettingsTest, TheInspectionCountsDownInTheStrip) {
     EXPECT_FLOAT_EQ(strip.countdown(), -1);
     services.advance(2);
     EXPECT_EQ(strip.text(), "0 moves \u00b7 0:02.5 DNF");
+}
+
+// A solve's words say its splits in a line under them, by the method chosen; the title bar
+// says only the words. R then U undone: U' makes the cross on L and the rest with it, R'
+// a second and a half later is all of PLL.
+TEST_F(ControllerSettingsTest, TheSolvedWordsHaveTheSplitsUnderThem) {
+    MagicCube scrambled;
+    scrambled.rotateFace(gyrelle::faceTurn(5, false));
+    scrambled.rotateFace(gyrelle::faceTurn(1, false));
+    for (int method : {0, 1}) {
+        Settings s;
+        s.method = method;
+        game().setSettings(s);
+        std::string problem;
+        ASSERT_TRUE(game().setPosition(positionCode(scrambled.stickers()), problem));
+        for (int i = 0; i < 1000 && !game().still(); ++i) {
+            frames(1);  // the last solve's celebration ends, then the position is set
+        }
+        ASSERT_TRUE(game().turn(gyrelle::faceTurn(1, true)));
+        frames(4);
+        services.advance(1.5 - 4.0 / 60);
+        ASSERT_TRUE(game().turn(gyrelle::faceTurn(5, true)));
+        frames(4);
+        const StatusStrip& strip = controller->statusStrip();
+        EXPECT_EQ(strip.text(), "Solved in 2 moves \u00b7 0:01.5");
+        EXPECT_EQ(strip.detail(), method == 0
+                                      ? "cross 0.0 \u00b7 F2L 0.0 \u00b7 OLL 0.0 \u00b7 PLL 1.5"
+                                      : "FB 0.0 \u00b7 SB 0.0 \u00b7 CMLL 0.0 \u00b7 LSE 1.5");
+        services.advance(6);
+        EXPECT_EQ(strip.detail(), "");
+    }
 }
 
 // Rows under the picture on a phone held upright, a column beside it in a wide window,

@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include "cube/MagicCube.h"
+#include "cube/Notation.h"
+#include "cube/Position.h"
 #include "overlay/RecordsView.h"
 
 namespace gyrelle {
@@ -121,5 +124,37 @@ TEST(RecordsPanel, TheListScrollsToTheEndAndNoFurther) {
     EXPECT_FLOAT_EQ(panel.scrolled(), 6 * RecordsView::kRowHeight - RecordsView::kList.height);
 }
 
+// The selected solve's row shows its splits where its turns are known; the summary each
+// step's mean over the newest 5 and 12 that have them. R then U undone: U' makes the cross
+// on L and all that goes with it, R' after a second and a half is the whole of PLL.
+TEST(RecordsPanel, TheSelectedSolvesSplitsAndTheMeansOfTheNewest) {
+    MagicCube scrambled;
+    scrambled.rotateFace(faceTurn(5, false));
+    scrambled.rotateFace(faceTurn(1, false));
+    auto turns = std::make_shared<const SolveTurns>(
+        SolveTurns{positionCode(scrambled.stickers()),
+                   -1,
+                   {{0, static_cast<std::int8_t>(faceTurn(1, true))},
+                    {1500, static_cast<std::int8_t>(faceTurn(5, true))}}});
+    std::vector<Solve> solves = times({10, 11, 12, 13, 14, 15});
+    for (size_t i = 1; i < solves.size(); ++i) {
+        solves[i].turns = turns;
+    }
+    RecordsView panel({0, 0, 320, 480}, solves, {});
+    EXPECT_NE(panel.summary().find(
+                  "\nSteps of 5: cross 0.0 \u00b7 F2L 0.0 \u00b7 OLL 0.0 \u00b7 PLL 1.5"),
+              std::string::npos)
+        << panel.summary();
+    EXPECT_EQ(panel.summary().find("Steps of 12"), std::string::npos);
+    EXPECT_TRUE(panel.keyDown({platform::Key::Up}));
+    EXPECT_EQ(panel.selectedSplits(), "cross 0.0 \u00b7 F2L 0.0 \u00b7 OLL 0.0 \u00b7 PLL 1.5");
+    for (int i = 0; i < 5; ++i) {
+        panel.keyDown({platform::Key::Down});
+    }
+    EXPECT_EQ(panel.selected(), 0);
+    EXPECT_EQ(panel.selectedSplits(), "");  // its turns are not known
+    RecordsView roux({0, 0, 320, 480}, solves, {}, {}, Method::Roux);
+    EXPECT_NE(roux.summary().find("\nSteps of 5: FB "), std::string::npos) << roux.summary();
+}
 }  // namespace
 }  // namespace gyrelle

@@ -672,7 +672,9 @@ TEST_F(RecordsFileTest, ASolveIsKeptTheMomentItEndsTogetherWithItsCube) {
     land(*session, -1);  // and stops: solved
     ASSERT_EQ(session->game.solves().done().size(), 1u);
     EXPECT_TRUE(file("records").starts_with("gyrelle records 2\nsolve ")) << file("records");
-    EXPECT_TRUE(file("records").ends_with(" 2 41.350 pasted\nend\n")) << file("records");
+    EXPECT_NE(file("records").find(" 2 41.350 pasted\ntimed 1 "), std::string::npos)
+        << file("records");
+    EXPECT_TRUE(file("records").ends_with(" - D'@0 L'@41350\nend\n")) << file("records");
     EXPECT_EQ(lines()[1], "245 0 0 0");  // the solved cube, saved with it
     EXPECT_NE(file("history").find("\nposition 3\npaste "), std::string::npos) << file("history");
 }

@@ -32,6 +32,7 @@ class MagicCube {
     static constexpr int kScrambleTurns = 100;
     // Degrees a turning slice advances per drawn frame; a turn shows four frames.
     static constexpr float kTurnStep = 18.0f;
+    static constexpr int kTurnFrames = 4;
     static const unsigned char colors[6][3];
 
     using Stickers = std::array<Sticker, kStickers>;
@@ -52,15 +53,16 @@ class MagicCube {
 
     // Starts animating the quarter turn of a drag from slot start onto its neighbour end.
     bool move(int start, int end);
-    // Starts animating the quarter turn `code` (+-1..+-9), as a drag would; false while
-    // a turn is animating.
-    bool startTurn(int code);
+    // Starts animating the quarter turn `code` (+-1..+-9), as a drag would, or in `frames`
+    // frames (1..4) where it should be quicker; false while a turn is animating.
+    bool startTurn(int code, int frames = kTurnFrames);
     // Applies slice code (+-1..+-9) to the stickers at once; false, changing nothing,
     // for anything else.
     bool rotateFace(int code);
-    // The turn animation's step: once per drawn frame, after the frame is drawn. Returns
-    // the slice code of the turn it applied to the stickers, or 0.
-    int stepAnimation();
+    // The turn animation's step: once per drawn frame, after the frame is drawn; `steps`
+    // of them at once where the turn is hurried. Returns the slice code of the turn it
+    // applied to the stickers, or 0.
+    int stepAnimation(int steps = 1);
     // kScrambleTurns random quarter turns at once, from `random`, or from the C
     // library's generator seeded from the clock.
     void scrambleCube(RandomSource& random);
@@ -82,7 +84,7 @@ class MagicCube {
     unsigned long revision() const { return revision_; }
 
   private:
-    void animate(int code);
+    void animate(int code, float step = kTurnStep);
 
     struct State {
         Stickers stickers;
@@ -92,7 +94,8 @@ class MagicCube {
         int animatedDirection = 0;
 
         float animatedAngle = 0.0f;
-        int turnCode = 0;  // the slice code being animated
+        float turnStep = kTurnStep;  // of the turn animated
+        int turnCode = 0;            // the slice code being animated
     };
     State s_;
     unsigned long revision_ = 0;

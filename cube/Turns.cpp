@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "cube/MagicCube.h"
 #include "cube/Tables.h"
 
@@ -30,19 +32,22 @@ bool MagicCube::move(int start, int end) {
     return true;
 }
 
-bool MagicCube::startTurn(int code) {
+bool MagicCube::startTurn(int code, int frames) {
     if (s_.animating || code == 0 || code < -9 || code > 9) {
         return false;
     }
-    animate(code);
+    // Four frames at 18 degrees, and the fifth step lands it: 90 / (frames + 1) a step.
+    animate(code, frames == kTurnFrames ? kTurnStep
+                                        : 90.0f / static_cast<float>(std::clamp(frames, 1, 4) + 1));
     return true;
 }
 
-void MagicCube::animate(int code) {
+void MagicCube::animate(int code, float step) {
     s_.animating = true;
     s_.animatedDirection = code >= 0 ? 1 : -1;
     s_.animatedSlice = (code < 0 ? -code : code) - 1;
-    s_.animatedAngle = kTurnStep;
+    s_.turnStep = step;
+    s_.animatedAngle = step;
     s_.turnCode = code;
     ++revision_;
 }
@@ -103,11 +108,11 @@ bool MagicCube::rotateFace(int code) {
     return true;
 }
 
-int MagicCube::stepAnimation() {
+int MagicCube::stepAnimation(int steps) {
     if (!s_.animating) {
         return 0;
     }
-    s_.animatedAngle = kTurnStep + s_.animatedAngle;
+    s_.animatedAngle = s_.turnStep * static_cast<float>(std::max(steps, 1)) + s_.animatedAngle;
     ++revision_;
     if (s_.animatedAngle < 90.0f) {
         return 0;

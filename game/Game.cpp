@@ -47,11 +47,19 @@ void Game::removeListener(Listener* listener) {
 }
 
 bool Game::swipe(int start, int end) {
-    return cube_.move(start, end);
+    const bool started = cube_.move(start, end);
+    hurried_ = hurried_ && !started;  // a swipe takes its four frames
+    return started;
 }
 
 bool Game::turn(int code) {
-    return cube_.startTurn(code);
+    return startTurn(code);
+}
+
+bool Game::startTurn(int code) {
+    const bool started = cube_.startTurn(code, turnFrames(settings_));
+    hurried_ = hurried_ || started;
+    return started;
 }
 
 void Game::type(char letter, bool prime) {
@@ -142,7 +150,7 @@ void Game::startMove(const Action& move) {
     const int face = motion_.faceTowards(p.axis, p.sign);
     if (face >= 0) {
         const bool middle = move.letter == 'm' || move.letter == 'e' || move.letter == 's';
-        cube_.startTurn(middle ? middleTurn(face, move.prime) : faceTurn(face, move.prime));
+        startTurn(middle ? middleTurn(face, move.prime) : faceTurn(face, move.prime));
     }
 }
 
@@ -164,7 +172,7 @@ void Game::perform(Request r) {
     }
     const History::Entry& e = back ? history_.toUndo() : history_.toRedo();
     if (e.kind == History::Kind::Turn) {
-        if (cube_.startTurn(back ? -e.code : e.code)) {
+        if (startTurn(back ? -e.code : e.code)) {
             replaying_ = r;
             replayingFrom_ = history_.changes();
         }
@@ -177,7 +185,8 @@ void Game::perform(Request r) {
 }
 
 void Game::stepMotion() {
-    motion_.step();
+    // A whole-cube turn (or a face brought up) goes faster for the keys that wait on it.
+    motion_.step(1 + waitingCount_);
     tell([](Listener& l) { l.framing(); });
 }
 
@@ -186,7 +195,10 @@ void Game::stepMotion() {
 void Game::stepTurn(double now) {
     lastNow_ = now;
     solves_.beginInspection(now);  // the first frame that shows a scramble
-    if (const int code = cube_.stepAnimation(); code != 0) {
+    // A typed or played turn goes the faster the more wait behind it, down to a step.
+    const int steps = hurried_ && waitingCount_ > 0 ? 1 + waitingCount_ : 1;
+    if (const int code = cube_.stepAnimation(steps); code != 0) {
+        hurried_ = false;
         if (replaying_ != Request::None && history_.changes() == replayingFrom_) {
             replaying_ == Request::Undo ? history_.undone() : history_.redone();
         } else {

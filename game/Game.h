@@ -65,7 +65,9 @@ class Game {
     bool turn(int code);
     // A typed move, played once the cube is still: a face as it lies on the screen
     // (f b u d r l), a middle slice (m as l, e as d, s as f), or the whole cube (x as r,
-    // y as u, z as f); `prime` the other way. Eight wait at most; more are not heard.
+    // y as u, z as f); `prime` the other way. 32 wait at most; more are not heard. A
+    // typed turn running goes the faster the more wait behind it: one waiting, twice as
+    // fast, and so on, landing at the next frame at the most.
     void type(char letter, bool prime);
     // Take back the last change, or make again the last one taken back, once the cube
     // is still. They wait in order with the typed moves (a held key's repeats too).
@@ -152,9 +154,12 @@ class Game {
         bool prime;
         Request request;
     };
-    static constexpr int kMostWaiting = 8;
+    // Enough for keys held at 20 a second through a frame late by more than a second.
+    static constexpr int kMostWaiting = 32;
 
     void queue(Action action);
+    // A typed, played, undone or redone turn starts, as quick as the settings say.
+    bool startTurn(int code);
     // Starts what waits, once no turn and no make-top is under way.
     void startWaiting();
     void startMove(const Action& move);
@@ -185,6 +190,7 @@ class Game {
     int waitingCount_ = 0;
     MagicCube::Stickers pasted_{};       // what a waiting paste sets
     double lastNow_ = 0;                 // the time of the last frame's turn step
+    bool hurried_ = false;               // the running turn may go faster for what waits
     Request replaying_ = Request::None;  // the running turn is an undo or a redo...
     unsigned long replayingFrom_ = 0;    // ...of the history as it was then
     std::vector<Listener*> listeners_;

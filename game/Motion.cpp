@@ -15,7 +15,10 @@ Motion::Motion() {
     qdeltacontinue.setAxis(kStartAxis, 0);
 }
 
-void Motion::step() {
+void Motion::step(int makeTopSteps) {
+    for (int i = 1; i < makeTopSteps && fMakeTopDistance > 0; ++i) {
+        step();
+    }
     if (fMakeTopDistance > 0) {
         if (static_cast<double>(fMakeTopDistance) > kMakeTopStep) {
             currentRotation.multiplyBy(qMakeTop);

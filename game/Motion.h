@@ -16,8 +16,9 @@ struct Motion {
     // At start-up: about 40 degrees about (1, 1, 0), nothing moving.
     Motion();
 
-    // One frame's worth: a make-top step, else one turn of the spin.
-    void step();
+    // One frame's worth: a make-top step (`makeTopSteps` of them where it is hurried), else
+    // one turn of the spin.
+    void step(int makeTopSteps = 1);
 
     bool makingTop() const { return fMakeTopDistance > 0; }
     bool moving() const { return makingTop() || bContinueToRotate; }

@@ -1,5 +1,7 @@
 #include "game/Settings.h"
 
+#include <algorithm>
+
 namespace gyrelle {
 
 namespace {
@@ -35,6 +37,8 @@ constexpr SchemeRow kSchemes[] = {
 // 16.1 from Okabe and Ito's.
 
 constexpr SettingChoice kMethods[] = {{"cfop", "CFOP"}, {"roux", "Roux"}};
+constexpr SettingChoice kTurnSpeeds[] = {
+    {"4", "4 frames"}, {"3", "3 frames"}, {"2", "2 frames"}, {"1", "1 frame"}};
 
 constexpr SettingRow kSettings[] = {
     // kind, key in the file, panel's label, panel's key, keys panel's word, field, default,
@@ -51,6 +55,8 @@ constexpr SettingRow kSettings[] = {
      "end. Later than 15 s is +2, later than 17 s a DNF.", nullptr, nullptr},
     {SettingRow::Kind::Choice, "method", "Splits", 'm', "method", nullptr, false, nullptr,
      &Settings::method, methodChoices},
+    {SettingRow::Kind::Choice, "turn_frames", "Typed turns", 't', "turn speed", nullptr, false,
+     nullptr, &Settings::turnSpeed, turnSpeedChoices},
 };
 // clang-format on
 
@@ -76,6 +82,14 @@ std::span<const SettingRow> settingRows() {
 
 std::span<const SettingChoice> methodChoices() {
     return kMethods;
+}
+
+std::span<const SettingChoice> turnSpeedChoices() {
+    return kTurnSpeeds;
+}
+
+int turnFrames(const Settings& settings) {
+    return std::clamp(4 - settings.turnSpeed, 1, 4);
 }
 
 const SettingChoice& choiceOf(const SettingRow& row, const Settings& settings) {

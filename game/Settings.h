@@ -52,6 +52,9 @@ struct Settings {
     bool inspection;
     // How a solve's steps are found: a choice of methodChoices() (0 CFOP, 1 Roux).
     int method;
+    // How quickly typed and played turns go: a choice of turnSpeedChoices(), the frames
+    // each shows (0: four, as a swipe's; 3: one).
+    int turnSpeed;
     // Lines of the file this version does not know, kept as they were when written back.
     std::vector<std::pair<std::string, std::string>> unknown;
 
@@ -65,6 +68,9 @@ struct SettingChoice {
 };
 // The methods splits are found by, as the setting offers them.
 std::span<const SettingChoice> methodChoices();
+// The frames a typed or played turn shows, as the setting offers them: 4, 3, 2, 1.
+std::span<const SettingChoice> turnSpeedChoices();
+int turnFrames(const Settings& settings);
 
 // A setting: its key in the settings file, its label on the settings panel and the key
 // that steps it there (lower case), the word the keys panel says for it, for a switch its

@@ -29,14 +29,16 @@ SettingsView::SettingsView(platform::Rect frame, Settings settings,
     makeText({0, 10, frame.width, 35}, "Settings", platform::colors::yellow, {"Arial", 28})
         ->setTextAlignment(platform::TextAlignment::Center);
     const float x = (frame.width - kWidth) / 2;
-    auto add = [&](float y, std::function<void()> action) {
-        buttons_.push_back(button({x, y, kWidth, kHeight}, std::move(action)));
-        return buttons_.back().get();
-    };
-    // A line of 60 points each, as many as leave room for the words and Done.
-    constexpr float kDoneTop = 400, kLeastWords = 40;
+    // A line of 60 points each, as many as leave room for the words and Done; the buttons
+    // as tall as the lines leave, never less than a finger's 44.
+    constexpr float kDoneTop = 400, kLeastWords = 56;
     const float lines = static_cast<float>(settingRows().size());
     const float apart = std::min(60.0f, (kDoneTop - kLeastWords - 60) / lines);
+    const float tall = std::max(44.0f, std::min(kHeight, apart - 3));
+    auto add = [&](float y, std::function<void()> action) {
+        buttons_.push_back(button({x, y, kWidth, tall}, std::move(action)));
+        return buttons_.back().get();
+    };
     float y = 60;
     std::string words;
     for (const SettingRow& row : settingRows()) {

@@ -15,6 +15,7 @@
 
 #include "cube/Notation.h"
 #include "cube/Position.h"
+#include "cube/Tables.h"
 #include "game/Commands.h"
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
@@ -119,23 +120,29 @@ TEST_F(UndoTest, RequestsDuringATurnWaitForItInOrder) {
     }();
     game.undo();
     game.redo();
-    frames(4);  // the second turn lands, then the undo starts
-    EXPECT_TRUE(cube().animating());
-    frames(4);
-    EXPECT_TRUE(same(once));
-    frames(4);  // and the redo
+    // The second turn lands, is undone, and redone, each as it comes.
+    std::vector<size_t> positions = {game.history().position()};
+    std::vector<bool> cubes = {same(once)};
+    for (int i = 0; i < 20; ++i) {
+        frames(1);
+        if (game.history().position() != positions.back()) {
+            positions.push_back(game.history().position());
+            cubes.push_back(same(positions.back() == 1 ? once : twice));
+        }
+    }
+    EXPECT_EQ(positions, (std::vector<size_t>{1, 2, 1, 2}));
+    EXPECT_EQ(cubes, (std::vector<bool>{true, true, true, true}));
     EXPECT_TRUE(same(twice));
-    EXPECT_EQ(game.history().position(), 2u);
 
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 38; ++i) {
         turned(1);
     }
-    ASSERT_TRUE(game.turn(4));  // eleven turns in the history once it lands
-    for (int i = 0; i < 9; ++i) {
-        game.undo();
+    ASSERT_TRUE(game.turn(4));  // 41 turns in the history once it lands
+    for (int i = 0; i < 33; ++i) {
+        game.undo();  // 32 wait; the last is not heard
     }
-    frames(100);
-    EXPECT_EQ(game.history().position(), 11u - 8u);
+    frames(300);
+    EXPECT_EQ(game.history().position(), 41u - 32u);
 }
 
 // The history moves when the stickers do: a scramble made while an undo is still
@@ -368,13 +375,81 @@ TEST_F(KeysTest, MovesTypedDuringATurnWaitTheirTurn) {
 
     // At the start-up orientation F is face slot 0, +z.
     const MagicCube::Stickers before = cube().stickers();
-    for (int n = 0; n < 12; ++n) {
-        game.type('f', false);  // one turns, eight wait, three are not heard: nine in all
+    for (int n = 0; n < 36; ++n) {
+        game.type('f', false);  // one turns, 32 wait, three are not heard: 33 in all
     }
-    frames(60);
+    frames(200);
     const MagicCube::Stickers once = turnedLayer(before, {0, 0, 1}, false, false);
     EXPECT_EQ(std::memcmp(cube().stickers().data(), once.data(), sizeof once), 0);
-    EXPECT_EQ(game.history().entries().size(), 4u + 9u);
+    EXPECT_EQ(game.history().entries().size(), 4u + 33u);
+}
+
+// A typed turn goes faster the more wait behind it: four frames alone, two with one or
+// two behind it, one with three; each goes on from where it was.
+TEST_F(KeysTest, ATypedTurnGoesFasterTheMoreWaitBehindIt) {
+    for (auto [waiting, shown] : {std::pair{0, 4}, {1, 2}, {2, 2}, {3, 1}}) {
+        game.type('r', false);
+        for (int i = 0; i < waiting; ++i) {
+            game.type('u', i % 2 == 1);
+        }
+        const size_t before = game.history().entries().size();
+        int frames = 0;
+        while (game.history().entries().size() == before) {
+            ASSERT_TRUE(cube().animating());
+            ++frames;
+            this->frames(1);
+        }
+        EXPECT_EQ(frames, shown) << waiting << " waiting";
+        this->frames(20);
+    }
+}
+
+// At twenty keys a second, 200 of them, every one is played: the cube ends as it does
+// when each waits for the last to land. Whole-cube turns among them too.
+TEST_F(KeysTest, TwoHundredKeysAtTwentyASecondAreNoneOfThemLost) {
+    Game slow;
+    std::mt19937 random(20);
+    const char letters[] = "fbudrlmesfbudrlx";
+    for (int k = 0; k < 200; ++k) {
+        const char letter = letters[random() % 16];
+        const bool prime = random() % 2;
+        game.type(letter, prime);
+        frames(3);  // 60 frames a second
+        slow.type(letter, prime);
+        for (int i = 0; i < 100 && !slow.still(); ++i) {
+            slow.stepMotion();
+            slow.stepTurn(now);
+        }
+    }
+    frames(100);
+    EXPECT_TRUE(sameStickers(cube(), slow.cube()));
+    EXPECT_EQ(game.history().entries().size(), slow.history().entries().size());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(game.motion().currentRotation.q[i], slow.motion().currentRotation.q[i], 1e-4);
+    }
+}
+
+// The setting makes typed turns quicker, down to a frame; a swipe keeps its four.
+TEST_F(KeysTest, TheTurnSpeedSettingIsForTypedTurnsOnly) {
+    Settings s;
+    s.turnSpeed = 3;
+    game.setSettings(s);
+    game.type('r', false);
+    frames(1);
+    EXPECT_FALSE(cube().animating());
+    EXPECT_EQ(game.history().entries().size(), 1u);
+    ASSERT_TRUE(game.swipe(0, moves[0][0][0]));
+    frames(3);  // a frame drawn before each step: the fourth step lands it
+    EXPECT_TRUE(cube().animating());
+    frames(1);
+    EXPECT_FALSE(cube().animating());
+    s.turnSpeed = 1;  // three frames
+    game.setSettings(s);
+    game.type('u', false);
+    frames(2);
+    EXPECT_TRUE(cube().animating());
+    frames(1);
+    EXPECT_FALSE(cube().animating());
 }
 
 // An undo asked for after typed moves comes after them: it takes back the last one.

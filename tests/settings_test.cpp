@@ -27,7 +27,7 @@ TEST(SettingsFile, TheDefaultsAreWrittenAsDocumentedAndReadBackTheSame) {
               "colours = classic\n"
               "colour_U = #00c800\ncolour_R = #ebf500\ncolour_F = #f50000\n"
               "colour_D = #0000ff\ncolour_L = #ffffff\ncolour_B = #ff8c00\n"
-              "sticker_letters = off\ninspection = off\nmethod = cfop\n");
+              "sticker_letters = off\ninspection = off\nmethod = cfop\nturn_frames = 4\n");
     Settings s;
     s.scheme = ColourScheme::Custom;
     s.faceColours[3] = {1, 0xab, 0xff};  // D, the -y face

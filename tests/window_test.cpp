@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "cube/MagicCube.h"
+#include "cube/Notation.h"
+#include "cube/Position.h"
 #include "platform/Geometry.h"
 #include "tests/support/SlotGeometry.h"
 #include "tests/support/X11Harness.h"
@@ -459,6 +462,31 @@ TEST_F(WindowTest, TypedTurnsAndThePositionThroughTheClipboard) {
     EXPECT_EQ(waitFor(fill, 10), 0);
     xdo({"key", "--window", id, "ctrl+v"});
     EXPECT_TRUE(shows(upRight, [](Rgb c) { return c.b > 200 && c.r < 10; }));
+    quitWith(SIGTERM);
+}
+
+// 200 turns typed at 20 a second, as fast as fingers: none is lost, and the position the
+// copy then gives is the model's after those turns (the letters name the faces as the
+// cube starts, F toward the player).
+TEST_F(WindowTest, TwoHundredKeysAtTwentyASecondAreAllPlayed) {
+    ASSERT_TRUE(launch());
+    std::vector<std::string> keys = {"key", "--window", id, "--delay", "50"};
+    MagicCube model;
+    Reading reading;
+    unsigned seed = 30;
+    for (int k = 0; k < 200; ++k) {
+        seed = seed * 1103515245 + 12345;
+        const char letter = "rulfdb"[(seed >> 16) % 6];
+        const bool prime = (seed >> 8) % 2;
+        keys.push_back(std::string(prime ? "shift+" : "") + letter);
+        int codes[4];
+        const std::string token = std::string(1, char(letter - 'a' + 'A')) + (prime ? "'" : "");
+        ASSERT_EQ(reading.codes(token, codes), 1);
+        model.rotateFace(codes[0]);
+    }
+    keys.push_back("ctrl+c");
+    xdo(keys);
+    EXPECT_EQ(clipboardOnceSet(), positionCode(model.stickers()));
     quitWith(SIGTERM);
 }
 

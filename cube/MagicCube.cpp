@@ -102,4 +102,12 @@ void MagicCube::setStickers(const Stickers& records) {
     ++revision_;
 }
 
+void MagicCube::stopTurn() {
+    if (s_.animating) {
+        s_.animating = false;
+        s_.animatedAngle = 0;
+        ++revision_;
+    }
+}
+
 }  // namespace gyrelle

@@ -73,6 +73,8 @@ class MagicCube {
     const Stickers& stickers() const { return s_.stickers; }
     // All 54 records at once, in slot order (a restored or pasted position).
     void setStickers(const Stickers& records);
+    // The turn being animated is dropped, the stickers as they are.
+    void stopTurn();
     const Voxlets& voxlets() const { return s_.voxlets; }
 
     bool animating() const { return s_.animating; }

@@ -4,6 +4,7 @@
 #include "game/Game.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <numbers>
@@ -47,7 +48,7 @@ void Game::removeListener(Listener* listener) {
 }
 
 bool Game::swipe(int start, int end) {
-    const bool started = cube_.move(start, end);
+    const bool started = !replaying_ && cube_.move(start, end);
     hurried_ = hurried_ && !started;  // a swipe takes its four frames
     return started;
 }
@@ -70,6 +71,10 @@ void Game::type(char letter, bool prime) {
 
 void Game::undo() {
     queue({0, false, Request::Undo});
+}
+
+void Game::play(int code) {
+    queue({0, false, Request::Play, code});
 }
 
 void Game::redo() {
@@ -103,7 +108,7 @@ void Game::answerReset(bool yes) {
         return;
     }
     const MagicCube::Stickers before = cube_.stickers();
-    replaying_ = Request::None;  // the running turn is dropped, and all that waited for it
+    redoing_ = Request::None;  // the running turn is dropped, and all that waited for it
     waitingCount_ = 0;
     cube_.resetCube();
     tell([](Listener& l) { l.cubeReset(); });
@@ -129,7 +134,11 @@ void Game::startWaiting() {
         const Action next = waiting_[0];
         std::copy(waiting_ + 1, waiting_ + waitingCount_, waiting_);
         --waitingCount_;
-        next.request != Request::None ? perform(next.request) : startMove(next);
+        if (next.request == Request::Play) {
+            isWholeCube(next.code) ? turnWholeCube(next.code) : (void)startTurn(next.code);
+        } else {
+            next.request != Request::None ? perform(next.request) : startMove(next);
+        }
     }
 }
 
@@ -154,6 +163,22 @@ void Game::startMove(const Action& move) {
     }
 }
 
+// The model's axis as the screen shows it now, to the nearest of the screen's: the
+// make-top turns about that, as a typed x, y or z does.
+void Game::turnWholeCube(int code) {
+    const int a = (code < 0 ? -code : code) - kWholeCube;
+    float axis[3] = {0, 0, 0}, seen[3];
+    axis[a] = 1;
+    motion_.currentRotation.rotateVector(axis, seen);
+    int k = 0;
+    for (int i = 1; i < 3; ++i) {
+        k = std::fabs(seen[i]) > std::fabs(seen[k]) ? i : k;
+    }
+    float about[3] = {0, 0, 0};
+    about[k] = (seen[k] < 0) != (code < 0) ? -1.0f : 1.0f;
+    motion_.startMakeTop(about, std::numbers::pi_v<float> / 2);
+}
+
 void Game::perform(Request r) {
     if (r == Request::Copy) {
         const std::string code = positionCode(cube_.stickers());
@@ -173,8 +198,8 @@ void Game::perform(Request r) {
     const History::Entry& e = back ? history_.toUndo() : history_.toRedo();
     if (e.kind == History::Kind::Turn) {
         if (startTurn(back ? -e.code : e.code)) {
-            replaying_ = r;
-            replayingFrom_ = history_.changes();
+            redoing_ = r;
+            redoingFrom_ = history_.changes();
         }
         return;
     }
@@ -199,12 +224,12 @@ void Game::stepTurn(double now) {
     const int steps = hurried_ && waitingCount_ > 0 ? 1 + waitingCount_ : 1;
     if (const int code = cube_.stepAnimation(steps); code != 0) {
         hurried_ = false;
-        if (replaying_ != Request::None && history_.changes() == replayingFrom_) {
-            replaying_ == Request::Undo ? history_.undone() : history_.redone();
+        if (redoing_ != Request::None && history_.changes() == redoingFrom_) {
+            redoing_ == Request::Undo ? history_.undone() : history_.redone();
         } else {
             history_.turned(code);  // a new turn, or one the history moved on from
         }
-        replaying_ = Request::None;
+        redoing_ = Request::None;
         tell([](Listener& l) { l.historyChanged(); });
         solveTurned(now, code);
     }
@@ -237,12 +262,15 @@ void Game::replaced(History::Kind kind, const MagicCube::Stickers& before, std::
 void Game::setDrawnPosition(const MagicCube::Stickers& stickers, std::string scramble) {
     const MagicCube::Stickers before = cube_.stickers();
     waitingCount_ = 0;
+    cube_.stopTurn();  // a turn landing later would turn the new position
+    redoing_ = Request::None;
+    hurried_ = false;
     cube_.setStickers(stickers);
     replaced(History::Kind::Competition, before, std::move(scramble));
 }
 
 void Game::solveTurned(double now, int code) {
-    if (solves_.turned(now, cube_.isSolved(), std::time(nullptr), code)) {
+    if (!replaying_ && solves_.turned(now, cube_.isSolved(), std::time(nullptr), code)) {
         celebrate();
         const Solve& record = solves_.done().back();
         const bool best = solves_.lastWasBest();
@@ -256,7 +284,7 @@ void Game::solveReplaced(const History::Entry& e, bool forward) {
                           : e.kind == History::Kind::Paste       ? Scramble::Pasted
                           : e.kind == History::Kind::Competition ? Scramble::Competition
                                                                  : Scramble::Unknown;
-    if (forward && kind != Scramble::Unknown && !cube_.isSolved()) {
+    if (forward && kind != Scramble::Unknown && !cube_.isSolved() && !replaying_) {
         solves_.scrambled(kind, e.scramble, positionCode(cube_.stickers()));
     } else {
         solves_.abandoned();

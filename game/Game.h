@@ -69,6 +69,12 @@ class Game {
     // typed turn running goes the faster the more wait behind it: one waiting, twice as
     // fast, and so on, landing at the next frame at the most.
     void type(char letter, bool prime);
+    // A turn of a solve played again (cube/Notation.h: a slice or the whole cube, in the
+    // cube's own frame), waiting in order as a typed move does.
+    void play(int code);
+    // A replay's game, which only plays what was played: swipes turn nothing, and no solve
+    // is armed, timed or celebrated.
+    void setReplaying() { replaying_ = true; }
     // Take back the last change, or make again the last one taken back, once the cube
     // is still. They wait in order with the typed moves (a held key's repeats too).
     void undo();
@@ -90,8 +96,9 @@ class Game {
     void assisted() { solves_.assisted(); }
     // Actions wait for the cube to be still.
     bool waiting() const { return waitingCount_ > 0; }
-    // A drawn position set at once, dropping what waits, as one undoable step of a
-    // competition scramble armed with `scramble`'s turns.
+    int waitingCount() const { return waitingCount_; }
+    // A drawn position set at once, dropping the running turn and what waits, as one
+    // undoable step of a competition scramble armed with `scramble`'s turns.
     void setDrawnPosition(const MagicCube::Stickers& stickers, std::string scramble);
 
     // --- Time ---
@@ -147,12 +154,13 @@ class Game {
     unsigned long settingsRevision() const { return settingsRevision_; }
 
   private:
-    enum class Request : char { None, Undo, Redo, Paste, Copy };
+    enum class Request : char { None, Undo, Redo, Paste, Copy, Play };
     // Something asked for while the cube turns: a typed move (`letter`), or a request.
     struct Action {
         char letter;  // f b u d r l m e s x y z; else 0
         bool prime;
         Request request;
+        int code = 0;  // what Play plays
     };
     // Enough for keys held at 20 a second through a frame late by more than a second.
     static constexpr int kMostWaiting = 32;
@@ -163,6 +171,8 @@ class Game {
     // Starts what waits, once no turn and no make-top is under way.
     void startWaiting();
     void startMove(const Action& move);
+    // A quarter turn of the whole cube about the model's axis, as its code says.
+    void turnWholeCube(int code);
     void perform(Request request);
     // A change of the stickers other than a turn, now made: into the history and the solve.
     void replaced(History::Kind kind, const MagicCube::Stickers& before, std::string scramble = {});
@@ -188,11 +198,12 @@ class Game {
     unsigned long settingsRevision_ = 0;
     Action waiting_[kMostWaiting] = {};
     int waitingCount_ = 0;
-    MagicCube::Stickers pasted_{};       // what a waiting paste sets
-    double lastNow_ = 0;                 // the time of the last frame's turn step
-    bool hurried_ = false;               // the running turn may go faster for what waits
-    Request replaying_ = Request::None;  // the running turn is an undo or a redo...
-    unsigned long replayingFrom_ = 0;    // ...of the history as it was then
+    MagicCube::Stickers pasted_{};  // what a waiting paste sets
+    double lastNow_ = 0;            // the time of the last frame's turn step
+    bool hurried_ = false;          // the running turn may go faster for what waits
+    bool replaying_ = false;
+    Request redoing_ = Request::None;  // the running turn is an undo or a redo...
+    unsigned long redoingFrom_ = 0;    // ...of the history as it was then
     std::vector<Listener*> listeners_;
     // What shownRevision last saw.
     mutable unsigned long shownRevision_ = 0;

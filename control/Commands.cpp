@@ -11,6 +11,12 @@
 namespace gyrelle {
 
 bool Controller::keyDown(const platform::KeyPress& key) {
+    if (replayView_) {  // as a panel: any key it does not use closes it
+        if (!replayView_->keyDown(key)) {
+            closeReplay();
+        }
+        return true;
+    }
     if (panel_) {  // any key it does not use closes it, and does nothing else
         if (!panel_->keyDown(key)) {
             closePanel();
@@ -149,10 +155,45 @@ void Controller::showRecords() {
         [self](size_t i) { self->game_.deleteSolve(i), self->keeper_->saveSoon(); },
         [self](size_t i, const Solve& s) {
             self->game_.insertSolve(i, s), self->keeper_->saveSoon();
-        }};
+        },
+        [self](size_t i) { self->openReplay(i); }};
     showPanel(std::make_unique<RecordsView>(surface_.bounds(), game_.solves().done(),
                                             std::move(changes), std::move(items),
                                             static_cast<Method>(game_.settings().method)));
+}
+
+bool Controller::openReplay(size_t index) {
+    const std::vector<Solve>& done = game_.solves().done();
+    if (index >= done.size()) {
+        return false;
+    }
+    const Solve& solve = done[index];
+    auto replay = Replay::of(solve.turns, static_cast<Method>(game_.settings().method), game_,
+                             solve.kind == Scramble::Competition ? solve.scramble : "");
+    if (!replay) {
+        say(solve.turns ? "This solve's turns do not solve where it began: it cannot be replayed."
+                        : "This solve's turns are not known: it cannot be replayed.");
+        return false;
+    }
+    coach_.stopSolving();
+    if (panel_) {
+        closePanel();
+    }
+    replay_ = std::move(replay);
+    replayView_ = std::make_unique<ReplayView>(
+        surface_.bounds(), *replay_, [this] { closeReplay(); },
+        [this] { services_.setClipboardText(replay_->reconstruction()); });
+    surface_.addSubview(replayView_.get());
+    return true;
+}
+
+void Controller::closeReplay() {
+    if (!replay_) {
+        return;
+    }
+    replayView_->removeFromSuperview();
+    replayView_.reset();  // first: it listens to the replay
+    replay_.reset();
 }
 
 // Words the platform gives (where a file went, what to do next), over the cube.

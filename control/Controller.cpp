@@ -90,8 +90,8 @@ void Controller::shake(const platform::Acceleration& a) {
     if (std::isnan(length) || length < kShakeThreshold) {
         return;
     }
-    if (!(services_.absoluteTime() > lastTime + kShakeInterval)) {
-        return;
+    if (!(services_.absoluteTime() > lastTime + kShakeInterval) || replay_) {
+        return;  // a replay's cube only plays what was played
     }
     game_.newGame();
     lastTime = services_.absoluteTime();

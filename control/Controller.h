@@ -18,9 +18,11 @@
 #include "game/Coach.h"
 #include "game/Commands.h"
 #include "game/Game.h"
+#include "game/Replay.h"
 #include "game/Splits.h"
 #include "overlay/HintMark.h"
 #include "overlay/InfoView.h"
+#include "overlay/ReplayView.h"
 #include "overlay/StatusStrip.h"
 #include "platform/Button.h"
 #include "platform/Services.h"
@@ -40,11 +42,20 @@ class Controller : private Game::Listener, private Coach::Listener {
 
     Game& game() { return game_; }
     const Game& game() const { return game_; }
+    // The game the picture shows and gestures act on: a replay's while one is open.
+    Game& shownGame() { return replay_ ? replay_->game() : game_; }
+    const Game& shownGame() const { return replay_ ? replay_->game() : game_; }
+    // The replay of finished solve `index`, over the picture; false, with words, for one
+    // whose turns are not known or cannot be played again.
+    bool openReplay(size_t index);
+    void closeReplay();
+    const Replay* replay() const { return replay_.get(); }
+    const ReplayView* replayView() const { return replayView_.get(); }
     // Hints, solve-for-me and competition scrambles, beside the game.
     Coach& coach() { return coach_; }
     const Coach& coach() const { return coach_; }
     // Nothing moves, turns, waits or thinks: a frame would change nothing.
-    bool still() const { return game_.still() && coach_.still(); }
+    bool still() const { return replay_ ? replay_->still() : game_.still() && coach_.still(); }
 
     // Saved state: read back once the views listen; saved as the game is played, soon
     // when the player may be leaving (saveSoon), and at the end (terminate, false when
@@ -141,6 +152,8 @@ class Controller : private Game::Listener, private Coach::Listener {
     // The solve's line at the top, and how the last solve ended, shown for a while.
     std::unique_ptr<StatusStrip> statusStrip_;
     platform::Timer* statusTimer_ = nullptr;  // while there are words to show
+    std::unique_ptr<Replay> replay_;
+    std::unique_ptr<ReplayView> replayView_;
     std::string result_;
     std::string resultSplits_;  // its splits, the line under it
     double resultUntil_ = 0;

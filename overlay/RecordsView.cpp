@@ -155,7 +155,8 @@ RecordsView::RecordsView(platform::Rect frame, const std::vector<Solve>& solves,
                              {"DNF", [this] { mark(Penalty::Dnf); }},
                              {"OK", [this] { mark(Penalty::None); }},
                              {"Delete", [this] { removeSelected(); }},
-                             {"Undo", [this] { undo(); }}};
+                             {"Undo", [this] { undo(); }},
+                             {"Replay", [this] { replaySelected(); }}};
     const size_t edits = all.size();
     for (Item& item : items) {
         all.push_back(std::move(item));
@@ -272,6 +273,12 @@ void RecordsView::removeSelected() {
     update();
 }
 
+void RecordsView::replaySelected() {
+    if (selected_ >= 0 && changes_.replay) {
+        changes_.replay(static_cast<size_t>(selected_));  // last: it may close this panel
+    }
+}
+
 void RecordsView::undo() {
     if (changesMade_.empty()) {
         return;
@@ -293,6 +300,10 @@ bool RecordsView::keyDown(const platform::KeyPress& key) {
     if (key.key == Key::Up || key.key == Key::Down) {
         // Up: a newer solve (the list is newest first).
         select(selected_ < 0 ? newest : selected_ + (key.key == Key::Up ? 1 : -1));
+        return true;
+    }
+    if (key.key == Key::Return) {
+        replaySelected();
         return true;
     }
     if (key.key != Key::Letter || key.alt) {
@@ -320,6 +331,9 @@ bool RecordsView::keyDown(const platform::KeyPress& key) {
             return true;
         case 'u':
             undo();
+            return true;
+        case 'r':
+            replaySelected();
             return true;
         default:
             return false;

@@ -16,6 +16,9 @@ enum class Key {
     F2,
     F3,
     Question,  // "?"
+    Space,
+    Home,
+    End,
 };
 
 // Whose keys the game may have: a desktop window has them all, a browser keeps some for

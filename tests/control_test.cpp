@@ -4,10 +4,12 @@
 // question a second game on one folder asks.
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "control/Toolbar.h"
 #include "cube/Notation.h"
 #include "cube/Position.h"
+#include "cube/Tables.h"
 #include "overlay/RecordsView.h"
 #include "overlay/SettingsView.h"
 #include "solver/Preparation.h"
@@ -429,6 +431,90 @@ TEST_F(FolderQuestionTest, AFileTheGameMustNotWriteThroughIsNamedInTheQuestion) 
     std::filesystem::remove(dir + "/saving");
     EXPECT_TRUE(game->terminate());
     EXPECT_TRUE(std::filesystem::exists(dir + "/cube_state.dat"));
+}
+
+}  // namespace
+}  // namespace gyrelle::testing
+
+namespace gyrelle::testing {
+namespace {
+
+// A solve made, then replayed from the records by keys: from where it began to the solved
+// cube, copied, stepped, closed; the game and its files are as they were, byte for byte.
+class ReplayControlTest : public FolderQuestionTest {};
+
+TEST_F(ReplayControlTest, AReplayFromTheRecordsLeavesTheGameAndItsFilesAsTheyWere) {
+    MagicCube scrambled;
+    scrambled.rotateFace(gyrelle::faceTurn(5, false));
+    scrambled.rotateFace(gyrelle::faceTurn(1, false));
+    std::string problem;
+    ASSERT_TRUE(game().setPosition(positionCode(scrambled.stickers()), problem));
+    frames(1);
+    ASSERT_TRUE(game().turn(gyrelle::faceTurn(1, true)));
+    frames(30);
+    ASSERT_TRUE(game().turn(gyrelle::faceTurn(5, true)));
+    frames(120);
+    ASSERT_EQ(game().solves().done().size(), 1u);
+    auto files = [&] {
+        controller->saveSoon();
+        services.advance(5);
+        std::string all;
+        for (const char* name : {"cube_state.dat", "history", "records"}) {
+            std::ifstream in(dir + "/" + name, std::ios::binary);
+            all += std::string(std::istreambuf_iterator<char>(in), {}) + "\n--\n";
+        }
+        return all;
+    };
+    const std::string before = files();
+    const unsigned long history = game().history().changes();
+
+    press(platform::Key::F2);
+    press(platform::Key::Up);  // the newest
+    press('r');
+    ASSERT_NE(controller->replay(), nullptr);
+    EXPECT_FALSE(controller->panelShown());
+    const Game& shown = controller->shownGame();
+    EXPECT_NE(&shown, &game());
+    EXPECT_TRUE(sameStickers(shown.cube(), scrambled) ||
+                positionCode(shown.cube().stickers()) == positionCode(scrambled.stickers()));
+    EXPECT_TRUE(controller->still());  // paused at the start: only its picture is new
+    for (const auto& b : controller->replayView()->buttons()) {
+        EXPECT_GE(b->frame().width, 44);
+        EXPECT_GE(b->frame().height, 44);
+    }
+    EXPECT_GE(controller->replayView()->scrubBar().height, 44);
+    press(platform::Key::Space);
+    EXPECT_FALSE(controller->still());
+    for (int i = 0; i < 600 && !controller->still(); ++i) {
+        frames(1);
+    }
+    EXPECT_TRUE(shown.cube().isSolved());
+    EXPECT_EQ(controller->replayView()->moves(), "cross: U' PLL: [R']");
+    press('c', false, true);
+    EXPECT_TRUE(services.clipboardText().starts_with(
+        "Position: " + positionCode(scrambled.stickers()) + "\ncross (0.00 s, 1 turn): U'\n"))
+        << services.clipboardText();
+    press(platform::Key::Home);
+    EXPECT_EQ(positionCode(shown.cube().stickers()), positionCode(scrambled.stickers()));
+    press(platform::Key::Right);
+    frames(10);
+    EXPECT_EQ(controller->replay()->applied(), 1u);
+    // A swipe on the replay's cube turns nothing; a shake scrambles nothing.
+    EXPECT_FALSE(controller->shownGame().swipe(0, moves[0][0][0]));
+    press(platform::Key::Escape);
+    EXPECT_EQ(controller->replay(), nullptr);
+    EXPECT_EQ(&controller->shownGame(), &game());
+    EXPECT_TRUE(game().cube().isSolved());
+    EXPECT_EQ(game().history().changes(), history);
+    EXPECT_EQ(files(), before);
+}
+
+// A solve whose turns are not known says so, and opens nothing.
+TEST_F(ReplayControlTest, ASolveWithoutTurnsIsNotReplayed) {
+    game().replaceSolves({Solve{1796083200, 20, 12.5}});
+    EXPECT_FALSE(controller->openReplay(0));
+    EXPECT_FALSE(controller->openReplay(5));
+    EXPECT_EQ(controller->replay(), nullptr);
 }
 
 }  // namespace

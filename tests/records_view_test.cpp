@@ -99,9 +99,14 @@ TEST(RecordsPanel, CorrectionsAreMadeAndTakenBack) {
     EXPECT_EQ(solves[1].penalty, Penalty::None);
     EXPECT_TRUE(key(platform::Key::Letter, 'u')) << "nothing more to take back";
     EXPECT_FALSE(key(platform::Key::Letter, 'q')) << "any other key closes it";
-    // The buttons do the same: +2, DNF, OK, Delete, Undo.
-    ASSERT_EQ(panel.buttons().size(), 5u);
+    // The buttons do the same: +2, DNF, OK, Delete, Undo, Replay.
+    ASSERT_EQ(panel.buttons().size(), 6u);
     EXPECT_EQ(panel.buttons()[3]->label(), "Delete");
+    EXPECT_EQ(panel.buttons()[5]->label(), "Replay");
+    for (const auto& b : panel.buttons()) {
+        EXPECT_GE(b->frame().width, 44);  // a finger's
+        EXPECT_GE(b->frame().height, 44);
+    }
 }
 
 // Twenty solves in a list that shows four: the wheel scrolls it, as far as the oldest
@@ -153,6 +158,16 @@ TEST(RecordsPanel, TheSelectedSolvesSplitsAndTheMeansOfTheNewest) {
     }
     EXPECT_EQ(panel.selected(), 0);
     EXPECT_EQ(panel.selectedSplits(), "");  // its turns are not known
+    // R and Return replay the selected solve.
+    std::vector<size_t> replayed;
+    RecordsView::Changes changes;
+    changes.replay = [&](size_t i) { replayed.push_back(i); };
+    RecordsView replays({0, 0, 320, 480}, solves, changes);
+    replays.keyDown({platform::Key::Up});
+    replays.keyDown({platform::Key::Down});
+    EXPECT_TRUE(replays.keyDown({platform::Key::Letter, 'r'}));
+    EXPECT_TRUE(replays.keyDown({platform::Key::Return}));
+    EXPECT_EQ(replayed, (std::vector<size_t>{4, 4}));
     RecordsView roux({0, 0, 320, 480}, solves, {}, {}, Method::Roux);
     EXPECT_NE(roux.summary().find("\nSteps of 5: FB "), std::string::npos) << roux.summary();
 }

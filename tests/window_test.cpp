@@ -633,7 +633,7 @@ TEST_F(WindowTest, ExportWritesTheRecordsAmongTheDownloads) {
     csv << std::ifstream(written).rdbuf();
     EXPECT_EQ(
         csv.str(),
-        "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted\n");
+        "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted,timed_moves\n");
     EXPECT_EQ(quitWith(SIGTERM), 0);
 }
 

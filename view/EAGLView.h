@@ -42,8 +42,9 @@ class EAGLView : public platform::View,
     ~EAGLView() override;
 
     // The session this view shows and plays, the controller's.
-    Game& game() { return controller_->game(); }
-    const Game& game() const { return controller_->game(); }
+    // The game shown: a replay's while one is open.
+    Game& game() { return controller_->shownGame(); }
+    const Game& game() const { return controller_->shownGame(); }
     Controller& controller() { return *controller_; }
     const Controller& controller() const { return *controller_; }
 
@@ -196,7 +197,8 @@ class EAGLView : public platform::View,
     // values, equal pixels, so a frame that would draw the same draws nothing.
     struct Shown {
         bool valid = false;          // nothing drawn yet, or not in this look
-        unsigned long revision = 0;  // the game's shownRevision drawn
+        const Game* game = nullptr;  // the game drawn: the player's, or a replay's
+        unsigned long revision = 0;  // its shownRevision drawn
         // The cube and orientation as drawn: a turn steps on after its frame is drawn.
         MagicCube cube;
         Quaternion orientation;

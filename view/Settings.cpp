@@ -5,7 +5,7 @@
 namespace gyrelle {
 
 void EAGLView::settingsChanged() {
-    look_ = lookOf(game().settings());
+    look_ = lookOf(controller_->game().settings());
     shown_.valid = false;  // drawn again in the new look; the pick's picture is the same
 }
 

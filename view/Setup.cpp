@@ -38,7 +38,7 @@ std::unique_ptr<EAGLView> EAGLView::create(platform::Platform& platform) {
     view->animationInterval = kActiveInterval;
 
     view->cubeReset();  // the game begins with the solved cube
-    view->game().addListener(self);
+    view->controller_->game().addListener(self);
     view->restoreState();
     view->setupView();
     platform.accelerometer().setUpdateInterval(kAccelerometerInterval);
@@ -55,7 +55,7 @@ EAGLView::~EAGLView() {
     }
     setAnimationTimer(nullptr);
     if (controller_) {
-        game().removeListener(this);
+        controller_->game().removeListener(this);
         controller_.reset();
     }
     if (context_) {

@@ -129,6 +129,8 @@ void SdlInput::handleKey(const SDL_KeyboardEvent& key) {
         press.key = Key::Return;
     } else if (k == SDLK_ESCAPE) {
         press.key = Key::Escape;
+    } else if (k == SDLK_SPACE || k == SDLK_HOME || k == SDLK_END) {
+        press.key = k == SDLK_SPACE ? Key::Space : k == SDLK_HOME ? Key::Home : Key::End;
     } else if (k == SDLK_LEFT || k == SDLK_RIGHT || k == SDLK_UP || k == SDLK_DOWN) {
         press.key = k == SDLK_LEFT    ? Key::Left
                     : k == SDLK_RIGHT ? Key::Right

@@ -217,6 +217,8 @@ bool WebInput::key(const EmscriptenKeyboardEvent& event) {
         press.key = Key::Return;
     } else if (key == "Escape") {
         press.key = Key::Escape;
+    } else if (key == " " || key == "Home" || key == "End") {
+        press.key = key == " " ? Key::Space : key == "Home" ? Key::Home : Key::End;
     } else if (key == "ArrowLeft" || key == "ArrowRight" || key == "ArrowUp" ||
                key == "ArrowDown") {
         press.key = key == "ArrowLeft"    ? Key::Left

@@ -59,11 +59,13 @@ class ControllerTest : public ::testing::Test {
         services.window().keyDown({platform::Key::Letter, letter, shift, ctrl});
     }
     void press(platform::Key key) { services.window().keyDown({key}); }
-    // A frame's steps of the game, as the view takes them.
+    // A frame's steps of the game shown (a replay's while one is open), as the view takes
+    // them.
     void frame() {
-        game().stepMotion();
+        Game& shown = controller->shownGame();
+        shown.stepMotion();
         controller->cubeMoved();
-        game().stepTurn(services.now());
+        shown.stepTurn(services.now());
     }
     // Frames a sixtieth of a second apart.
     void frames(int n) {

@@ -89,6 +89,7 @@ bench: deps
 	node bench/web_bench.mjs $(WEB_BUILD) 10 3
 	./$(BENCH_BUILD)/bench/gyrelle_solver_bench
 	./$(BENCH_BUILD)/bench/gyrelle_records_bench
+	./$(BENCH_BUILD)/bench/gyrelle_learn_bench
 	./$(BENCH_BUILD)/bench/gyrelle_import_bench ./$(BENCH_BUILD)/app/gyrelle
 	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench -DGYRELLE_BENCH=ON > /dev/null
 	node bench/web_solver_bench.mjs $(WEB_BENCH_BUILD)

@@ -180,6 +180,7 @@ bool Controller::openReplay(size_t index) {
         closePanel();
     }
     replay_ = std::move(replay);
+    ++shownGames_;
     replayView_ = std::make_unique<ReplayView>(
         surface_.bounds(), *replay_, [this] { closeReplay(); },
         [this] { services_.setClipboardText(replay_->reconstruction()); });
@@ -194,6 +195,7 @@ void Controller::closeReplay() {
     replayView_->removeFromSuperview();
     replayView_.reset();  // first: it listens to the replay
     replay_.reset();
+    ++shownGames_;
 }
 
 // Words the platform gives (where a file went, what to do next), over the cube.

@@ -45,6 +45,9 @@ class Controller : private Game::Listener, private Coach::Listener {
     // The game the picture shows and gestures act on: a replay's while one is open.
     Game& shownGame() { return replay_ ? replay_->game() : game_; }
     const Game& shownGame() const { return replay_ ? replay_->game() : game_; }
+    // Moves on whenever the game shown becomes another (a replay opened or closed): a
+    // new replay's game may have an old one's address and revision.
+    unsigned long shownGames() const { return shownGames_; }
     // The replay of finished solve `index`, over the picture; false, with words, for one
     // whose turns are not known or cannot be played again.
     bool openReplay(size_t index);
@@ -153,6 +156,7 @@ class Controller : private Game::Listener, private Coach::Listener {
     std::unique_ptr<StatusStrip> statusStrip_;
     platform::Timer* statusTimer_ = nullptr;  // while there are words to show
     std::unique_ptr<Replay> replay_;
+    unsigned long shownGames_ = 0;
     std::unique_ptr<ReplayView> replayView_;
     std::string result_;
     std::string resultSplits_;  // its splits, the line under it

@@ -165,19 +165,18 @@ std::string reconstructionText(const SolveTurns& turns, const std::vector<Split>
         std::snprintf(head, sizeof head, "%s (%.2f s, %d %s):", s.name, s.seconds, s.turns,
                       s.turns == 1 ? "turn" : "turns");
         text += head;
-        // Two quarter turns of one slice the same way are a half turn.
+        // Two quarter turns of one slice (or the whole cube) the same way are a half turn.
         for (size_t e = s.first; e < s.end; ++e) {
             const int code = turns.turns[e].code;
             const std::string token = reading.text(code);
-            if (e + 1 < s.end && turns.turns[e + 1].code == code && !isWholeCube(code)) {
-                text += " " + token.substr(0, 1) + "2";
-                ++e;
-            } else if (e + 1 < s.end && turns.turns[e + 1].code == code) {
-                reading.text(code);  // the frame moves on for the second quarter
-                text += " " + token.substr(0, 1) + "2";
+            text += ' ';
+            if (e + 1 < s.end && turns.turns[e + 1].code == code) {
+                reading.text(code);  // the frame moves on for a whole cube's second quarter
+                text += token[0];
+                text += '2';
                 ++e;
             } else {
-                text += " " + token;
+                text += token;
             }
         }
         text += "\n";

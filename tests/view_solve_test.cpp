@@ -1,5 +1,6 @@
 // A solve on the real view: its words over the picture but never in it, in the title bar
 // too, the result shown for five seconds.
+#include "cube/Notation.h"
 #include "cube/Position.h"
 #include "tests/support/HeadlessView.h"
 
@@ -56,6 +57,77 @@ TEST_F(SolveTest, TheWordsShowOverThePictureAndInTheTitleForFiveSeconds) {
     EXPECT_EQ(strip(), "Solved in 2 moves \u00b7 0:41.3");
     platform.advance(0.1);
     EXPECT_EQ(strip(), "");
+}
+
+// A replay is drawn in the game's place, from where its solve began to the solved cube,
+// each picture read from the pick (every sticker its own colour) and compared with the
+// model; a second replay opened where the first was is drawn too (its game may take the
+// first's place in memory), and closing shows the game's own cube again.
+TEST_F(SolveTest, AReplayIsDrawnInTheGamesPlaceFromItsStartToTheSolvedCube) {
+    auto solveOf = [](std::initializer_list<int> codes) {
+        auto s = std::make_shared<SolveTurns>();
+        MagicCube cube;
+        for (auto c = std::rbegin(codes); c != std::rend(codes); ++c) {
+            cube.rotateFace(-*c);
+        }
+        s->start = positionCode(cube.stickers());
+        for (int c : codes) {
+            s->turns.push_back({std::int32_t(200 * s->turns.size()), std::int8_t(c)});
+        }
+        return s;
+    };
+    std::vector<Solve> solves(2, Solve{1796083200, 2, 0.2});
+    solves[0].turns = solveOf({faceTurn(1, true), faceTurn(5, true)});    // U' R'
+    solves[1].turns = solveOf({faceTurn(0, false), faceTurn(3, false)});  // F D
+    view->controller().game().replaceSolves(solves);
+    frames(2);
+    // The stickers a picture shows on the front face, and those the model has there.
+    auto shown = [&] {
+        std::vector<int> slots;
+        for (int slot = 0; slot < 9; ++slot) {
+            const Rgba c = pixel(onScreen(stickerPoint(slot)));
+            slots.push_back(MagicCube::solved().getStickerLocationWithColor(c.data()) < 0
+                                ? -1
+                                : game().cube().getStickerLocationWithColor(c.data()));
+        }
+        return slots;
+    };
+    auto model = [&](const SolveTurns& s, bool solved) {
+        MagicCube::Stickers start;
+        std::string problem;
+        EXPECT_TRUE(stickersOfCode(s.start, start, problem));
+        MagicCube cube;
+        cube.setStickers(start);
+        for (const TimedTurn& t : s.turns) {
+            if (solved) {
+                cube.rotateFace(t.code);
+            }
+        }
+        std::vector<int> slots;
+        for (int slot = 0; slot < 9; ++slot) {
+            slots.push_back(game().cube().getStickerLocationWithColor(cube.stickers()[slot].rgb));
+        }
+        return slots;
+    };
+    for (size_t i : {0, 1, 0}) {
+        ASSERT_TRUE(view->controller().openReplay(i));
+        frames(1);
+        EXPECT_EQ(shown(), model(*solves[i].turns, false)) << i;
+        EXPECT_FALSE(game().cube().isSolved());
+        view->controller().closeReplay();
+        frames(1);
+    }
+    ASSERT_TRUE(view->controller().openReplay(1));
+    frames(1);
+    ASSERT_NE(view->controller().replay(), nullptr);
+    const_cast<Replay*>(view->controller().replay())->toEnd();
+    frames(1);
+    EXPECT_TRUE(game().cube().isSolved());
+    EXPECT_EQ(shown(), model(*solves[1].turns, true));
+    view->controller().closeReplay();
+    frames(1);
+    EXPECT_TRUE(game().cube().isSolved());
+    EXPECT_EQ(&game(), &view->controller().game());
 }
 
 }  // namespace

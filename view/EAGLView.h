@@ -197,7 +197,7 @@ class EAGLView : public platform::View,
     // values, equal pixels, so a frame that would draw the same draws nothing.
     struct Shown {
         bool valid = false;          // nothing drawn yet, or not in this look
-        const Game* game = nullptr;  // the game drawn: the player's, or a replay's
+        unsigned long game = 0;      // the game drawn: the controller's shownGames then
         unsigned long revision = 0;  // its shownRevision drawn
         // The cube and orientation as drawn: a turn steps on after its frame is drawn.
         MagicCube cube;

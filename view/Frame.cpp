@@ -12,7 +12,8 @@
 namespace gyrelle {
 
 bool EAGLView::pictureShown() const {
-    return shown_.valid && shown_.game == &game() && shown_.revision == game().shownRevision();
+    return shown_.valid && shown_.game == controller_->shownGames() &&
+           shown_.revision == game().shownRevision();
 }
 
 void EAGLView::drawView() {
@@ -26,7 +27,7 @@ void EAGLView::drawView() {
     if (moved || context_->pictureWanted()) {
         if (moved) {
             shown_.valid = true;
-            shown_.game = &game();
+            shown_.game = controller_->shownGames();
             shown_.revision = game().shownRevision();
             shown_.cube = game().cube();
             shown_.orientation = game().motion().currentRotation;

@@ -26,7 +26,7 @@ namespace {
 const char kUsage[] =
     "Usage: gyrelle [--help | --version | --stats | --position CODE | --solve CODE |\n"
     "                --scramble [N] | --export-records FILE | --import-records FILE |\n"
-    "                ADDRESS#position=CODE]\n"
+    "                ADDRESS#position=CODE | ADDRESS#replay=...]\n"
     "A 3x3x3 twisty-cube puzzle. Drag from a sticker onto the next to turn a slice, drag\n"
     "the background (or right-drag, or Ctrl-drag to twist) to turn the whole cube,\n"
     "double-click a face to bring it up; or type F B U D R L M E S X Y Z (F1 lists the\n"
@@ -42,7 +42,8 @@ const char kUsage[] =
     "--export-records FILE writes your solves to FILE as CSV (- for standard output).\n"
     "--import-records FILE adds the solves of FILE (Gyrelle's CSV or csTimer's export)\n"
     "that are not kept yet; the records as they were are kept as records.before-import.\n"
-    "CODE may also be an address ending in #position=CODE, as the browser's Share gives.\n";
+    "CODE may also be an address ending in #position=CODE, as the browser's Share gives;\n"
+    "an address with #replay=... (a solve's replay, as Share in a replay gives) opens it.\n";
 
 // The most scrambles one --scramble prints.
 constexpr long kMostScrambles = 100;
@@ -208,6 +209,17 @@ int importRecords(const char* path, std::FILE* out, std::FILE* err) {
 int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                       std::string& position) {
     if (argc <= 1) {
+        return -1;
+    }
+    // A replay's address: refused here with its line, or opened by the game.
+    if (argc == 2 && std::strstr(argv[1], "#replay=") != nullptr) {
+        SolveTurns turns;
+        std::string scramble, problem;
+        if (!store::readReplayAddress(argv[1], turns, scramble, problem)) {
+            std::fprintf(err, "gyrelle: %s\n", problem.c_str());
+            return 2;
+        }
+        position = argv[1];
         return -1;
     }
     // An address a browser's Share gave is a position too.

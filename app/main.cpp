@@ -5,6 +5,7 @@
 #include "app/voxletAppDelegate.h"
 #include "platform/Signals.h"
 #include "platform/sdl/SdlApplication.h"
+#include "store/Exchange.h"
 #include "view/EAGLView.h"
 
 int main(int argc, char** argv) {
@@ -31,7 +32,13 @@ int main(int argc, char** argv) {
     }
     application->window().setContentView(glView.get());
     std::string problem;
-    if (!position.empty()) {
+    if (position.find("#replay=") != std::string::npos) {
+        auto turns = std::make_shared<SolveTurns>();
+        std::string scramble;
+        if (store::readReplayAddress(position, *turns, scramble, problem)) {  // checked above
+            glView->controller().openReplay(std::move(turns), std::move(scramble));
+        }
+    } else if (!position.empty()) {
         glView->game().setPosition(position, problem);  // checked above: one undoable step
     }
     voxletAppDelegate delegate(glView.get());

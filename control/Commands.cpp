@@ -113,7 +113,18 @@ void Controller::showKeys() {
 
 void Controller::paste() {
     std::string problem;
-    if (!game_.setPosition(services_.clipboardText(), problem)) {
+    const std::string text = services_.clipboardText();
+    if (text.find("#replay=") != std::string::npos) {  // a replay's address: it opens
+        auto turns = std::make_shared<SolveTurns>();
+        std::string scramble;
+        if (store::readReplayAddress(text, *turns, scramble, problem)) {
+            openReplay(std::move(turns), std::move(scramble));
+        } else {
+            say(problem);  // and nothing changes
+        }
+        return;
+    }
+    if (!game_.setPosition(text, problem)) {
         showPanel(std::make_unique<MessageView>(surface_.bounds(), problem));
     }
 }
@@ -168,11 +179,18 @@ bool Controller::openReplay(size_t index) {
         return false;
     }
     const Solve& solve = done[index];
-    auto replay = Replay::of(solve.turns, static_cast<Method>(game_.settings().method), game_,
-                             solve.kind == Scramble::Competition ? solve.scramble : "");
+    if (!solve.turns) {
+        say("This solve's turns are not known: it cannot be replayed.");
+        return false;
+    }
+    return openReplay(solve.turns, solve.kind == Scramble::Competition ? solve.scramble : "");
+}
+
+bool Controller::openReplay(std::shared_ptr<const SolveTurns> turns, std::string scramble) {
+    auto replay = Replay::of(std::move(turns), static_cast<Method>(game_.settings().method), game_,
+                             std::move(scramble));
     if (!replay) {
-        say(solve.turns ? "This solve's turns do not solve where it began: it cannot be replayed."
-                        : "This solve's turns are not known: it cannot be replayed.");
+        say("This solve's turns do not solve where it began: it cannot be replayed.");
         return false;
     }
     coach_.stopSolving();
@@ -181,9 +199,16 @@ bool Controller::openReplay(size_t index) {
     }
     replay_ = std::move(replay);
     ++shownGames_;
+    std::function<void()> share;
+    if (services_.canShare()) {
+        share = [this] {
+            say(services_.shareReplay(
+                store::replayFragment(replay_->turns(), replay_->scramble())));
+        };
+    }
     replayView_ = std::make_unique<ReplayView>(
         surface_.bounds(), *replay_, [this] { closeReplay(); },
-        [this] { services_.setClipboardText(replay_->reconstruction()); });
+        [this] { services_.setClipboardText(replay_->reconstruction()); }, std::move(share));
     surface_.addSubview(replayView_.get());
     return true;
 }

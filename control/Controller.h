@@ -51,6 +51,8 @@ class Controller : private Game::Listener, private Coach::Listener {
     // The replay of finished solve `index`, over the picture; false, with words, for one
     // whose turns are not known or cannot be played again.
     bool openReplay(size_t index);
+    // A replay of `turns` (from an address), whatever the records hold.
+    bool openReplay(std::shared_ptr<const SolveTurns> turns, std::string scramble);
     void closeReplay();
     const Replay* replay() const { return replay_.get(); }
     const ReplayView* replayView() const { return replayView_.get(); }

@@ -66,7 +66,7 @@ class ReplayView::Scrub : public platform::View {
 };
 
 ReplayView::ReplayView(platform::Rect frame, Replay& replay, std::function<void()> close,
-                       std::function<void()> copy)
+                       std::function<void()> copy, std::function<void()> share)
     : View(frame), replay_(replay), close_(std::move(close)), copy_(std::move(copy)) {
     top_ = std::make_unique<Strip>(
         platform::Rect{0, 0, frame.width, kTopHeight}, [this](platform::Painter& p) {
@@ -106,12 +106,16 @@ ReplayView::ReplayView(platform::Rect frame, Replay& replay, std::function<void(
     }
     // Clear of the menu button at the top right, as the records' Export and Import are.
     // Close frees this view: its action holds what it calls, not the view.
+    // Share only where there is a way to send it; all clear of the menu button (282 on).
     const Item top[] = {{"Close", [close = close_] { close(); }},
                         {"1x", [this] { replay_.nextSpeed(); }},
-                        {"Copy", [this] { copy_(); }}};
-    const platform::Rect places[] = {
-        {kGap, kGap, 70, kTarget}, {128, kGap, 60, kTarget}, {282 - 70 - kGap, kGap, 70, kTarget}};
-    for (size_t i = 0; i < std::size(top); ++i) {
+                        {"Copy", [this] { copy_(); }},
+                        {"Share", share}};
+    const platform::Rect places[] = {{kGap, kGap, 62, kTarget},
+                                     {70, kGap, 50, kTarget},
+                                     {124, kGap, 62, kTarget},
+                                     {190, kGap, 64, kTarget}};
+    for (size_t i = 0; i < std::size(top) - (share ? 0 : 1); ++i) {
         auto b = std::make_unique<platform::Button>(platform::Button::Style::Text, places[i],
                                                     top[i].label);
         b->setLabelSize(15);

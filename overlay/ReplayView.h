@@ -12,7 +12,7 @@
 namespace gyrelle {
 
 // A replay's controls over the picture, the cube left clear between them to be seen (and
-// turned about by a finger or the mouse): at the top, Close, the speed, Copy, the step and
+// turned about by a finger or the mouse): at the top, Close, the speed, Share, Copy, the step and
 // the clock, and the moves around the one shown, the step's name before them; at the foot,
 // a bar to scrub with the steps marked on it, and to the start, a turn back, play or
 // pause, a turn forward, to the end. Every target at least 44 points.
@@ -20,8 +20,9 @@ namespace gyrelle {
 // and the end, Up and Down change the speed, Ctrl+C copies; any other key closes it.
 class ReplayView : public platform::View, private Replay::Listener {
   public:
+    // `share`, where there is a way to send it (else none), gives its address.
     ReplayView(platform::Rect frame, Replay& replay, std::function<void()> close,
-               std::function<void()> copy);
+               std::function<void()> copy, std::function<void()> share = {});
     ~ReplayView() override;
 
     bool keyDown(const platform::KeyPress& key) override;
@@ -31,7 +32,7 @@ class ReplayView : public platform::View, private Replay::Listener {
     // What it says, for tests: the step and clock, and the moves with the one shown marked.
     const std::string& status() const { return status_; }
     const std::string& moves() const { return moves_; }
-    // To the start, back, play, forward, to the end, then Close, the speed and Copy.
+    // To the start, back, play, forward, to the end, then Close, the speed, Copy and Share.
     const std::vector<std::unique_ptr<platform::Button>>& buttons() const { return buttons_; }
     // The scrub bar, in the view's points.
     platform::Rect scrubBar() const;

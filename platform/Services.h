@@ -47,6 +47,12 @@ class Services {
         (void)code;
         return {};
     }
+    // A solve's replay sent the same way: `fragment` ("replay=...") after the page's
+    // address and '#', or on the desktop's clipboard after '#'.
+    virtual std::string shareReplay(const std::string& fragment) {
+        (void)fragment;
+        return {};
+    }
     // Files given to the player and taken from them: a browser's download and its file
     // chooser; on the desktop a file written among the player's downloads, and a file
     // dropped on the window. Each returns the words the view should say, if any; the

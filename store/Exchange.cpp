@@ -1,6 +1,7 @@
 #include "store/Exchange.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -1032,6 +1033,72 @@ std::string recordsCsv(const std::vector<Solve>& solves) {
                 "\n";
     }
     return text;
+}
+
+std::string replayFragment(const SolveTurns& turns, const std::string& scramble) {
+    std::string text = "replay=" + turnsText(turns);
+    if (!scramble.empty()) {
+        text += "&scramble=" + scramble;
+    }
+    std::replace(text.begin(), text.end(), ' ', '_');
+    return text;
+}
+
+namespace {
+// The value of `name` in an address's fragment: to its end or the next '&', %-escapes
+// read, '_' a space.
+std::string fragmentValue(const std::string& text, const std::string& name) {
+    const size_t at = text.find(name);
+    if (at == std::string::npos) {
+        return {};
+    }
+    const size_t from = at + name.size();
+    const std::string raw = text.substr(from, std::min(text.find('&', from), text.size()) - from);
+    std::string value;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '%' && i + 2 < raw.size() &&
+            std::isxdigit(static_cast<unsigned char>(raw[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(raw[i + 2]))) {
+            value += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            value += raw[i] == '_' ? ' ' : raw[i];
+        }
+    }
+    return value;
+}
+}  // namespace
+
+bool readReplayAddress(const std::string& text, SolveTurns& turns, std::string& scramble,
+                       std::string& problem) {
+    const std::string value = fragmentValue(text, "#replay=");
+    SolveTurns read;
+    if (value.empty() || !readTurns(value, read)) {
+        problem =
+            "This is no replay: an address ending in #replay= and a position, an "
+            "inspection and turns (R@0 U'@250 ...) is wanted.";
+        return false;
+    }
+    MagicCube::Stickers start;
+    std::string why;
+    if (!stickersOfCode(read.start, start, why)) {
+        problem = "The replay's position is no cube's: " + why;
+        return false;
+    }
+    MagicCube cube;
+    cube.setStickers(start);
+    for (const TimedTurn& t : read.turns) {
+        if (!isWholeCube(t.code)) {
+            cube.rotateFace(t.code);
+        }
+    }
+    if (!cube.isSolved() || read.turns.empty()) {
+        problem = "The replay's turns do not solve its position.";
+        return false;
+    }
+    turns = std::move(read);
+    scramble = scrambleTurns(fragmentValue(text, "&scramble="));
+    return true;
 }
 
 std::string importReport(const Imported& imported, const Merged& merged) {

@@ -116,6 +116,16 @@ bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve
                   Imported& about, Merged& merged, std::string& problem,
                   const std::function<bool()>& stop = {});
 
+// A solve's replay in an address: "replay=" and the turns as a timed line holds them (the
+// position it began at, the inspection, each turn with its milliseconds), '_' for each
+// space, then "&scramble=" and its scramble's turns where it has them, the same way.
+std::string replayFragment(const SolveTurns& turns, const std::string& scramble);
+// The replay an address (or any text) carries after "#replay=", %-escapes read as the bytes
+// they stand for; false, with `problem` in a sentence, for none, or for one whose turns do
+// not solve where they begin.
+bool readReplayAddress(const std::string& text, SolveTurns& turns, std::string& scramble,
+                       std::string& problem);
+
 // What an import took and passed over, in a sentence or two: "Took 37 solves (csTimer).
 // Passed over: 3 already kept; 1 repeated in the file."
 std::string importReport(const Imported& imported, const Merged& merged);

@@ -43,6 +43,20 @@ int runCommandLine(std::vector<const char*> args, std::string& err, std::string*
 }
 
 // Each test runs in a process of its own (ctest), so the environment may be changed.
+// A replay's address starts the game with it (left whole for the game to open); one that
+// is no replay is refused with its line.
+TEST(CommandLine, AReplaysAddressIsCheckedAndKeptForTheGame) {
+    const std::string solved = "UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBB";
+    const std::string afterR = "UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB";
+    const std::string good = "https://example.org/#replay=" + afterR + "_-_R'@0";
+    std::string err, position;
+    EXPECT_EQ(runCommandLine({good.c_str()}, err, &position), -1) << err;
+    EXPECT_EQ(position, good);
+    const std::string bad = "https://example.org/#replay=" + solved + "_-_R@0";
+    EXPECT_EQ(runCommandLine({bad.c_str()}, err, &position), 2);
+    EXPECT_EQ(err, "gyrelle: The replay's turns do not solve its position.\n");
+}
+
 TEST(CommandLine, StatsPrintsTheRecordsAndChangesNothing) {
     char pattern[] = "/tmp/gyrelle-stats-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);

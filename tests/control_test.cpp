@@ -515,6 +515,22 @@ TEST_F(ReplayControlTest, ASolveWithoutTurnsIsNotReplayed) {
     EXPECT_FALSE(controller->openReplay(0));
     EXPECT_FALSE(controller->openReplay(5));
     EXPECT_EQ(controller->replay(), nullptr);
+    EXPECT_TRUE(controller->panelShown());  // it says why
+    press(platform::Key::Escape);
+    // A replay's address pasted opens it; one that is none says so, and changes nothing.
+    const MagicCube before = cube();
+    services.setClipboardText("https://example.org/#replay=nonsense");
+    press('v', false, true);
+    EXPECT_EQ(controller->replay(), nullptr);
+    EXPECT_TRUE(controller->panelShown());
+    EXPECT_TRUE(sameStickers(cube(), before));
+    press(platform::Key::Escape);
+    services.setClipboardText(
+        "#replay=UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB_-_R'@0&scramble=R");
+    press('v', false, true);
+    ASSERT_NE(controller->replay(), nullptr);
+    EXPECT_EQ(controller->replay()->scramble(), "R");
+    EXPECT_FALSE(controller->shownGame().cube().isSolved());
 }
 
 }  // namespace

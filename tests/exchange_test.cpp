@@ -288,5 +288,41 @@ TEST(Exchange, APositionTravelsInAnAddress) {
     EXPECT_EQ(codeOfAddress("https://e.org/#position="), "");
 }
 
+// A replay travels in an address: its turns and scramble come back the same, escaped as
+// browsers escape them or not; an address that is no replay, or whose turns do not solve
+// where they begin, is refused with a sentence.
+TEST(Exchange, AReplayTravelsInAnAddress) {
+    MagicCube scrambled;
+    scrambled.rotateFace(faceTurn(5, false));
+    const SolveTurns turns{positionCode(scrambled.stickers()),
+                           4.25,
+                           {{0, code(wholeCubeTurn(5, false))}, {300, code(faceTurn(5, true))}}};
+    const std::string fragment = replayFragment(turns, "R U2");
+    EXPECT_EQ(fragment, "replay=" + turns.start + "_4.250_x@0_R'@300&scramble=R_U2");
+    SolveTurns back;
+    std::string scramble, problem;
+    ASSERT_TRUE(
+        readReplayAddress("https://example.org/gyrelle/#" + fragment, back, scramble, problem))
+        << problem;
+    EXPECT_EQ(back, turns);
+    EXPECT_EQ(scramble, "R U2");
+    std::string escaped = "#" + fragment;
+    escaped.replace(escaped.find("'"), 1, "%27");
+    ASSERT_TRUE(readReplayAddress(escaped, back, scramble, problem)) << problem;
+    EXPECT_EQ(back, turns);
+    for (const auto& [bad, want] : std::vector<std::pair<std::string, std::string>>{
+             {"#position=" + turns.start, "This is no replay"},
+             {"#replay=", "This is no replay"},
+             {"#replay=" + turns.start + "_-_R@0_R@1", "The replay's turns do not solve"},
+             {"#replay=" + turns.start + "_-", "The replay's turns do not solve"},
+             {"#replay=UUUUUUUUURRRRRRRRRFFFFFFFFFDDDDDDDDDLLLLLLLLLBBBBBBBBU_-_R@0",
+              "The replay's position is no cube's"}}) {
+        SolveTurns untouched = turns;
+        EXPECT_FALSE(readReplayAddress(bad, untouched, scramble, problem)) << bad;
+        EXPECT_TRUE(problem.starts_with(want)) << problem;
+        EXPECT_EQ(untouched, turns);
+    }
+}
+
 }  // namespace
 }  // namespace gyrelle::store

@@ -171,7 +171,8 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
         // A position arriving in a page already open: the page starts again with it
         // (the game saved as the page goes), so that nothing open hides it.
         window.addEventListener("hashchange", function() {
-            if (location.hash.indexOf("#position=") >= 0) location.reload();
+            if (location.hash.indexOf("#position=") >= 0 || location.hash.indexOf("#replay=") >= 0)
+                location.reload();
         });
     });
     // clang-format on
@@ -291,10 +292,19 @@ void WebPlatform::pasted(const std::string& text) {
 
 // clang-format off
 std::string WebPlatform::share(const std::string& code) {
+    return shareAddress("position=" + code, "this position");
+}
+
+std::string WebPlatform::shareReplay(const std::string& fragment) {
+    return shareAddress(fragment, "this replay");
+}
+
+std::string WebPlatform::shareAddress(const std::string& fragment, const std::string& what) {
     EM_ASM(
         {
-            var url = location.origin + location.pathname + location.search + "#position=" +
+            var url = location.origin + location.pathname + location.search + "#" +
                       UTF8ToString($0);
+            var what = UTF8ToString($1);
             var told = function(text) {
                 if (typeof window.gyrelleNotice === "function") window.gyrelleNotice(text);
             };
@@ -302,13 +312,13 @@ std::string WebPlatform::share(const std::string& code) {
                 navigator.share({title : "Gyrelle", url : url}).catch(function() {});
             } else if (navigator.clipboard && navigator.clipboard.writeText) {
                 navigator.clipboard.writeText(url).then(
-                    function() { told("The address of this position is copied: " + url); },
+                    function() { told("The address of " + what + " is copied: " + url); },
                     function() { told(url); });
             } else {
                 told(url);
             }
         },
-        code.c_str());
+        fragment.c_str(), what.c_str());
     return {};  // the page says it, or the browser shows it
 }
 
@@ -367,8 +377,11 @@ void WebPlatform::tell(const std::string& text) {
 void WebPlatform::addressChanged() {
     char* code = reinterpret_cast<char*>(static_cast<intptr_t>(EM_ASM_INT({
         var at = location.hash.indexOf("#position=");
-        if (at < 0) return 0;
-        var text = location.hash.substring(at + 10).split("&")[0];
+        var replay = location.hash.indexOf("#replay=");
+        if (at < 0 && replay < 0) return 0;
+        // A replay's address is read whole by the paste; a position's is its code.
+        var text = replay >= 0 ? location.hash.substring(replay)
+                               : location.hash.substring(at + 10).split("&")[0];
         try {
             text = decodeURIComponent(text);
         } catch (e) {

@@ -33,6 +33,7 @@ class WebPlatform : public WindowHost {
     bool canShare() const override { return true; }
     Keyboard keyboard() const override { return Keyboard::Browser; }
     std::string share(const std::string& code) override;
+    std::string shareReplay(const std::string& fragment) override;
     bool exchangesFiles() const override { return true; }
     std::string offerFile(const std::string& name, const std::string& text) override;
     std::string askForFile(FileTaker take) override;
@@ -64,6 +65,7 @@ class WebPlatform : public WindowHost {
     void moved(const Acceleration& sample);
 
   private:
+    std::string shareAddress(const std::string& fragment, const std::string& what);
     Size drawableSize() const override { return drawable_; }
     // 48 CSS pixels (Android's least target; Apple asks for 44) in the canvas's pixels.
     float leastTouchPixels() const override;

@@ -70,7 +70,7 @@ void Replay::playOrPause() {
         return;
     }
     if (applied_ == turns_->turns.size()) {
-        seek(0);  // from the start again
+        toStart();  // from the start again
     }
     playing_ = true;
     lastNow_ = -1;
@@ -104,7 +104,7 @@ void Replay::back() {
     }
 }
 
-void Replay::seek(double ms) {
+void Replay::seekTo(double ms, bool end) {
     pause();
     ms = std::clamp(ms, 0.0, length());
     size_t k = 0;
@@ -112,7 +112,7 @@ void Replay::seek(double ms) {
     cube.setStickers(start_);
     const std::vector<TimedTurn>& t = turns_->turns;
     // Those made before then; at the very end, all of them.
-    while (k < t.size() && (t[k].ms < ms || ms >= length())) {
+    while (k < t.size() && (t[k].ms < ms || end)) {
         if (!isWholeCube(t[k].code)) {
             cube.rotateFace(t[k].code);
         }

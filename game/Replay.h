@@ -48,10 +48,10 @@ class Replay : private Game::Listener {
     void forward();
     void back();
     // To the start (the scramble) or the end (solved), at once; paused.
-    void toStart() { seek(0); }
-    void toEnd() { seek(length()); }
+    void toStart() { seekTo(0, false); }
+    void toEnd() { seekTo(length(), true); }
     // To `ms` into the solve, at once: the turns made before then applied (all at the end).
-    void seek(double ms);
+    void seek(double ms) { seekTo(ms, length() > 0 && ms >= length()); }
     // The next speed of kSpeeds, round to the slowest.
     void nextSpeed();
 
@@ -76,6 +76,8 @@ class Replay : private Game::Listener {
     Replay(std::shared_ptr<const SolveTurns> turns, std::vector<Split> splits,
            MagicCube::Stickers start, const Game& seenAs, std::string scramble);
     void stepped(double now) override;
+    // To `ms`, with every turn applied when `end` (a solve of one moment has no other).
+    void seekTo(double ms, bool end);
     void changed();
 
     Game game_;

@@ -142,6 +142,14 @@ TEST(Replay, SteppedAndPutAnywhere) {
     replay->toStart();
     EXPECT_TRUE(sameStickers(replay->game().cube(), modelAfter(*solve, 0)));
     EXPECT_EQ(replay->step(), 0u);
+    // A solve of one moment (every turn at 0 ms) has a start and an end too.
+    auto instant = std::make_shared<SolveTurns>(*solveOf("R U", 0));
+    auto quick = Replay::of(instant, Method::Cfop, seen);
+    ASSERT_TRUE(quick);
+    quick->toEnd();
+    EXPECT_TRUE(quick->game().cube().isSolved());
+    quick->toStart();
+    EXPECT_TRUE(sameStickers(quick->game().cube(), modelAfter(*instant, 0)));
     // A seek while a turn is animating drops it: the position is the one asked for.
     replay->forward();
     p.frame();

@@ -667,6 +667,34 @@ await test('Share gives the address of the position', async () => {
   return notice.startsWith('The address of this position is copied') ? null : `said "${notice}"`;
 });
 
+// A replay sent as an address opens in the page over the game: at its start (after R the
+// front's right column is blue), played by Space to the solved cube, sent on by its Share
+// (the page's address with the replay in it), put back to its start by Home; Escape
+// closes it, and the game's own cube (solved) shows again.
+await test('an address with #replay= opens a replay that plays and is shared', async () => {
+  await fresh();
+  await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  const replay = "#replay=" + afterR + "_-_R'@0";
+  await page.goto(url + '?replay' + replay);  // a page of its own: no reload
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the replay did not open';
+  const key = (key, code) => page.evaluate(([key, code]) => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key, code }));
+  }, [key, code]);
+  await key(' ', 'Space');
+  if (!await shows(onPage(frontSticker(1, 1)), isRed)) return 'Space did not play it';
+  await tap({ x: 222, y: 26 });  // Share, in the replay's top strip
+  const end = Date.now() + 5000;
+  let text = '';
+  while (Date.now() < end && !(text = await page.evaluate(() => navigator.clipboard.readText()))) {
+    await page.waitForTimeout(100);
+  }
+  if (!text.endsWith(replay)) return `the clipboard holds "${text}"`;
+  await key('Home', 'Home');
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'Home did not go to the start';
+  await key('Escape', 'Escape');
+  return await shows(onPage(frontSticker(1, 1)), isRed) ? null : 'the game did not show again';
+});
+
 // The records' Export downloads the CSV, with the solve just made; importing that very
 // file takes nothing and says so. The buttons: 70 x 44 points at the panel's top, left of
 // the menu button: Export from x 134, Import from 208.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "cube/MagicCube.h"
 #include "cube/Notation.h"
@@ -280,6 +281,38 @@ std::vector<Split> splitsAt(const SolveTurns& turns, const std::vector<size_t>& 
 constexpr const char* kCfopNames[] = {"cross", "F2L 1", "F2L 2", "F2L 3", "F2L 4", "OLL", "PLL"};
 constexpr const char* kRouxNames[] = {"FB", "SB", "CMLL", "LSE"};
 
+// Of the ways to hold the cube whose first step is done first, the one whose later steps
+// end first: the states its steps end at, each from the end of the one before; none when
+// no way gets to the last. `stepsOf(hold)` gives a hold's steps, as checks of a state.
+template <class Hold, class StepsOf>
+std::vector<size_t> bestEnds(const std::vector<State>& states, const std::vector<Hold>& holds,
+                             StepsOf stepsOf) {
+    const size_t last = states.size() - 1;
+    std::vector<decltype(stepsOf(holds[0]))> steps;
+    for (const Hold& h : holds) {
+        steps.push_back(stepsOf(h));
+    }
+    const size_t first = firstFrom(states, 0, [&](const State& s) {
+        return std::any_of(steps.begin(), steps.end(), [&](const auto& h) { return h[0](s); });
+    });
+    std::vector<size_t> best;
+    for (const auto& h : steps) {
+        if (first > last || !h[0](states[first])) {
+            continue;
+        }
+        std::vector<size_t> ends = {first};
+        for (size_t k = 1; k < h.size(); ++k) {
+            ends.push_back(firstFrom(states, ends.back(), h[k]));
+        }
+        if (ends.back() <= last && (best.empty() || ends < best)) {
+            best = ends;
+        }
+    }
+    return best;
+}
+
+using Step = std::function<bool(const State&)>;
+
 }  // namespace
 
 std::optional<std::vector<Split>> splitsOf(const SolveTurns& turns, Method method) {
@@ -287,53 +320,34 @@ std::optional<std::vector<Split>> splitsOf(const SolveTurns& turns, Method metho
     if (!statesOf(turns, states)) {
         return std::nullopt;
     }
-    const size_t last = states.size() - 1;
-    std::vector<size_t> best;
-    if (method == Method::Cfop) {
-        const size_t cross = firstFrom(states, 0, [](const State& s) {
-            return std::any_of(cfops().begin(), cfops().end(),
-                               [&](const Cfop& c) { return c.cross.holds(s); });
-        });
-        for (const Cfop& c : cfops()) {
-            if (cross > last || !c.cross.holds(states[cross])) {
-                continue;
-            }
-            std::vector<size_t> ends = {cross};
-            for (int pairs = 1; pairs <= 4; ++pairs) {
-                ends.push_back(firstFrom(states, ends.back(), [&](const State& s) {
-                    return std::count_if(c.pairs, c.pairs + 4,
-                                         [&](const Check& p) { return p.holds(s); }) >= pairs;
-                }));
-            }
-            ends.push_back(
-                firstFrom(states, ends.back(), [&](const State& s) { return c.oll.holds(s); }));
-            ends.push_back(
-                firstFrom(states, ends.back(), [&](const State& s) { return c.all.holds(s); }));
-            if (ends.back() <= last && (best.empty() || ends < best)) {
-                best = ends;
-            }
-        }
-        return best.empty() ? std::nullopt : std::optional(splitsAt(turns, best, kCfopNames));
+    const Check& solved = cfops()[0].all;
+    const std::vector<size_t> ends =
+        method == Method::Cfop
+            ? bestEnds(
+                  states, cfops(),
+                  [](const Cfop& c) {
+                      std::vector<Step> steps = {[&c](const State& s) { return c.cross.holds(s); }};
+                      for (int pairs = 1; pairs <= 4; ++pairs) {
+                          steps.push_back([&c, pairs](const State& s) {
+                              return std::count_if(c.pairs, c.pairs + 4, [&](const Check& p) {
+                                         return p.holds(s);
+                                     }) >= pairs;
+                          });
+                      }
+                      steps.push_back([&c](const State& s) { return c.oll.holds(s); });
+                      steps.push_back([&c](const State& s) { return c.all.holds(s); });
+                      return steps;
+                  })
+            : bestEnds(states, rouxs(), [&solved](const Roux& r) {
+                  return std::vector<Step>{[&r](const State& s) { return r.first.holds(s); },
+                                           [&r](const State& s) { return r.second.holds(s); },
+                                           [&r](const State& s) { return r.cmll.holds(s); },
+                                           [&solved](const State& s) { return solved.holds(s); }};
+              });
+    if (ends.empty()) {
+        return std::nullopt;
     }
-    const size_t first = firstFrom(states, 0, [](const State& s) {
-        return std::any_of(rouxs().begin(), rouxs().end(),
-                           [&](const Roux& r) { return r.first.holds(s); });
-    });
-    for (const Roux& r : rouxs()) {
-        if (first > last || !r.first.holds(states[first])) {
-            continue;
-        }
-        std::vector<size_t> ends = {first};
-        ends.push_back(firstFrom(states, first, [&](const State& s) { return r.second.holds(s); }));
-        ends.push_back(
-            firstFrom(states, ends.back(), [&](const State& s) { return r.cmll.holds(s); }));
-        ends.push_back(firstFrom(states, ends.back(),
-                                 [&](const State& s) { return cfops()[0].all.holds(s); }));
-        if (ends.back() <= last && (best.empty() || ends < best)) {
-            best = ends;
-        }
-    }
-    return best.empty() ? std::nullopt : std::optional(splitsAt(turns, best, kRouxNames));
+    return splitsAt(turns, ends, method == Method::Cfop ? kCfopNames : kRouxNames);
 }
 
 std::vector<Split> groupedSplits(const std::vector<Split>& splits) {

@@ -161,9 +161,10 @@ std::string reconstructionText(const SolveTurns& turns, const std::vector<Split>
         scramble.empty() ? "Position: " + turns.start + "\n" : "Scramble: " + scramble + "\n";
     Reading reading;
     for (const Split& s : splits) {
-        char head[96];
-        std::snprintf(head, sizeof head, "%s (%.2f s, %d %s):", s.name, s.seconds, s.turns,
-                      s.turns == 1 ? "turn" : "turns");
+        char head[128];
+        std::snprintf(head, sizeof head, "%s (%.2f s, %d %s, %.1f/s, %.2f s to see):", s.name,
+                      s.seconds, s.turns, s.turns == 1 ? "turn" : "turns", s.turnsPerSecond(),
+                      s.recognition);
         text += head;
         // Two quarter turns of one slice (or the whole cube) the same way are a half turn.
         for (size_t e = s.first; e < s.end; ++e) {

@@ -69,7 +69,8 @@ class Replay : private Game::Listener {
     bool still() const { return !playing_ && game_.still(); }
 
     // The reconstruction: where the solve began (its scramble, else its position's code),
-    // then each step a line: its name, its time and turns, its moves in the usual notation.
+    // then each step a line: its name, its time, turns, turns per second and the pause
+    // before its first turn, its moves in the usual notation.
     std::string reconstruction() const;
 
   private:

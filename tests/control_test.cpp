@@ -492,7 +492,8 @@ TEST_F(ReplayControlTest, AReplayFromTheRecordsLeavesTheGameAndItsFilesAsTheyWer
     EXPECT_EQ(controller->replayView()->moves(), "cross: U' PLL: [R']");
     press('c', false, true);
     EXPECT_TRUE(services.clipboardText().starts_with(
-        "Position: " + positionCode(scrambled.stickers()) + "\ncross (0.00 s, 1 turn): U'\n"))
+        "Position: " + positionCode(scrambled.stickers()) +
+        "\ncross (0.00 s, 1 turn, 0.0/s, 0.00 s to see): U'\n"))
         << services.clipboardText();
     press(platform::Key::Home);
     EXPECT_EQ(positionCode(shown.cube().stickers()), positionCode(scrambled.stickers()));

@@ -844,6 +844,22 @@ TEST_F(HintTest, ACompetitionDrawWithinOneTurnOfSolvedIsDrawnAgain) {
     }
 }
 
+// A drawn position set while a turn still turns drops that turn: it would land on the new
+// position, start the competition solve by itself (no inspection, no look at the scramble)
+// and leave a cube its scramble does not make.
+TEST_F(HintTest, ADrawnPositionDropsTheTurnStillTurning) {
+    MagicCube drawn;
+    drawn.rotateFace(gyrelle::faceTurn(0, false));
+    drawn.rotateFace(gyrelle::faceTurn(1, false));
+    ASSERT_TRUE(game.turn(gyrelle::faceTurn(5, false)));
+    frames(1);
+    game.setDrawnPosition(drawn.stickers(), "F U");
+    frames(10);
+    EXPECT_TRUE(same(drawn));
+    EXPECT_EQ(game.history().toUndo().kind, History::Kind::Competition);
+    EXPECT_EQ(game.solves().phase(), Solves::Phase::Scrambled);
+}
+
 // Half way through a half turn of the plan (one quarter of it made, either way) the hint
 // asks for the other quarter the same way, and the plan holds.
 TEST_F(HintTest, AHintHalfWayThroughAPlannedHalfTurnAsksForItsOtherQuarter) {

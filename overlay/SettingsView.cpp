@@ -31,7 +31,7 @@ SettingsView::SettingsView(platform::Rect frame, Settings settings,
     const float x = (frame.width - kWidth) / 2;
     // A line of 60 points each, as many as leave room for the words and Done; the buttons
     // as tall as the lines leave, never less than a finger's 44.
-    constexpr float kDoneTop = 400, kLeastWords = 56;
+    constexpr float kDoneTop = 408, kLeastWords = 80;
     const float lines = static_cast<float>(settingRows().size());
     const float apart = std::min(60.0f, (kDoneTop - kLeastWords - 60) / lines);
     const float tall = std::max(44.0f, std::min(kHeight, apart - 3));

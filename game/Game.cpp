@@ -165,7 +165,7 @@ void Game::startMove(const Action& move) {
 
 // The model's axis as the screen shows it now, to the nearest of the screen's: the
 // make-top turns about that, as a typed x, y or z does.
-void Game::turnWholeCube(int code) {
+void Game::turnWholeCube(int code, bool atOnce) {
     const int a = (code < 0 ? -code : code) - kWholeCube;
     float axis[3] = {0, 0, 0}, seen[3];
     axis[a] = 1;
@@ -176,6 +176,12 @@ void Game::turnWholeCube(int code) {
     }
     float about[3] = {0, 0, 0};
     about[k] = (seen[k] < 0) != (code < 0) ? -1.0f : 1.0f;
+    if (atOnce) {
+        Quaternion quarter;
+        quarter.setAxis(about, std::numbers::pi_v<float> / 2);
+        motion_.currentRotation.multiplyBy(quarter);
+        return;
+    }
     motion_.startMakeTop(about, std::numbers::pi_v<float> / 2);
 }
 

@@ -72,6 +72,9 @@ class Game {
     // A turn of a solve played again (cube/Notation.h: a slice or the whole cube, in the
     // cube's own frame), waiting in order as a typed move does.
     void play(int code);
+    // A quarter turn of the whole cube about the model's axis, as its code says: in the
+    // steps of a make-top, or at once (a replay put at a moment).
+    void turnWholeCube(int code, bool atOnce = false);
     // A replay's game, which only plays what was played: swipes turn nothing, and no solve
     // is armed, timed or celebrated.
     void setReplaying() { replaying_ = true; }
@@ -171,8 +174,7 @@ class Game {
     // Starts what waits, once no turn and no make-top is under way.
     void startWaiting();
     void startMove(const Action& move);
-    // A quarter turn of the whole cube about the model's axis, as its code says.
-    void turnWholeCube(int code);
+
     void perform(Request request);
     // A change of the stickers other than a turn, now made: into the history and the solve.
     void replaced(History::Kind kind, const MagicCube::Stickers& before, std::string scramble = {});

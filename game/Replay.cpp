@@ -41,6 +41,7 @@ Replay::Replay(std::shared_ptr<const SolveTurns> turns, std::vector<Split> split
     game_.setReplaying();
     game_.motion().restore(seenAs.motion().kept());
     game_.motion().stopSpin();
+    held_ = game_.motion().kept();
     game_.setDrawnPosition(start_, {});
     game_.addListener(this);
 }
@@ -110,11 +111,15 @@ void Replay::seekTo(double ms, bool end) {
     size_t k = 0;
     MagicCube cube;
     cube.setStickers(start_);
+    game_.motion().restore(held_);  // held as it began, then turned as the solve turned it
+    game_.motion().fMakeTopDistance = 0;
     const std::vector<TimedTurn>& t = turns_->turns;
     // Those made before then; at the very end, all of them.
     while (k < t.size() && (t[k].ms < ms || end)) {
         if (!isWholeCube(t[k].code)) {
             cube.rotateFace(t[k].code);
+        } else {
+            game_.turnWholeCube(t[k].code, true);
         }
         ++k;
     }

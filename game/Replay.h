@@ -85,6 +85,7 @@ class Replay : private Game::Listener {
     std::shared_ptr<const SolveTurns> turns_;
     std::vector<Split> splits_;
     MagicCube::Stickers start_;
+    Motion::Kept held_;  // the orientation it started with
     std::string scramble_;
     Listener* listener_ = nullptr;
     bool playing_ = false;

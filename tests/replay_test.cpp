@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string_view>
 
 #include "cube/Notation.h"
@@ -156,6 +157,40 @@ TEST(Replay, SteppedAndPutAnywhere) {
     replay->seek(0);
     p.untilStill();
     EXPECT_TRUE(sameStickers(replay->game().cube(), modelAfter(*solve, 0)));
+}
+
+// Put at a moment, the cube is held as the solve held it then: its whole-cube turns before
+// that moment made, none after; as when it is played there.
+TEST(Replay, PutAtAMomentTheCubeIsHeldAsItWasThen) {
+    Game seen;
+    const auto solve = solveOf(kSolution);  // y is the thirteenth entry (D2 is two), at 3000 ms
+    auto replay = Replay::of(solve, Method::Cfop, seen);
+    ASSERT_TRUE(replay);
+    const Quaternion start = replay->game().motion().currentRotation;
+    Player p{*replay};
+    replay->seek(3100);
+    p.untilStill();
+    const Quaternion afterY = replay->game().motion().currentRotation;
+    float after[4], moved = 0;
+    for (int i = 0; i < 4; ++i) {
+        after[i] = afterY.q[i];
+        moved += std::fabs(start.q[i] - after[i]);
+    }
+    EXPECT_GT(moved, 0.3f);  // a quarter turn
+    replay->seek(2900);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(replay->game().motion().currentRotation.q[i], start.q[i], 1e-5) << i;
+    }
+    // Played from there across the y, it comes to where the seek put it.
+    replay->playOrPause();
+    while (replay->applied() < 13) {
+        p.frame();
+    }
+    replay->pause();
+    p.untilStill();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(replay->game().motion().currentRotation.q[i], after[i], 1e-4) << i;
+    }
 }
 
 // The game it is opened beside keeps its cube, history, orientation and solves.

@@ -732,6 +732,35 @@ await test('records are exported and the same file imported changes nothing', as
     ? null : `said "${notice}"`;
 });
 
+// A solve replayed by touch: its row in the records tapped, then Replay (the last of the
+// six buttons at the foot, 48 points wide); in the replay, Play and |< at its foot (five
+// buttons across, 59 points each) and Close at its top left. The replay starts where the
+// solve began (the front's right column blue), plays to the solved cube, goes back to its
+// start; closed, the game's own solved cube shows again.
+await test('a solve is replayed from the records by touch', async () => {
+  await fresh();
+  await page.goto(url + '?touch#position=' + afterR);  // a page of its own: no reload
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'R', code: 'KeyR', shiftKey: true }));
+  });
+  if (!await shows(onPage(frontSticker(1, 1)), isRed)) return 'R\' did not solve the cube';
+  await page.waitForTimeout(300);
+  await page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'F2', code: 'F2' }));
+  });
+  await page.waitForTimeout(300);
+  await tap({ x: 160, y: 275 });  // the newest solve, the list's first row
+  await tap({ x: 291, y: 452 });  // Replay
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the replay did not start';
+  await tap({ x: 160, y: 454 });  // Play
+  if (!await shows(onPage(frontSticker(1, 1)), isRed)) return 'Play did not play it';
+  await tap({ x: 33, y: 454 });  // |<
+  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return '|< did not go to the start';
+  await tap({ x: 35, y: 26 });  // Close
+  return await shows(onPage(frontSticker(1, 1)), isRed) ? null : 'the game did not show again';
+});
+
 // A phone upright: a notice lies in the bar above the picture, never over the toolbar
 // (before, "The address of this position is copied" hid New, Undo, Redo, Hint and Solve
 // for twelve seconds); a message closes with a tap in the bars too; and while the

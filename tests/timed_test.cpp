@@ -170,13 +170,13 @@ TEST(SolveTurns, TheNewestSolvesKeepTheirTurnsWithinTheLimits) {
         }
         s.turned(2, true, 0, 1);
     };
-    solve(int(Solves::kMostTimedTurns));
-    EXPECT_EQ(s.done().back().turns->turns.size(), Solves::kMostTimedTurns);
-    solve(int(Solves::kMostTimedTurns) + 1);
+    solve(10000);  // the most a solve keeps
+    EXPECT_EQ(s.done().back().turns->turns.size(), 10000u);
+    solve(10001);
     EXPECT_FALSE(s.done().back().turns);  // not whole: none
 
     // Of solves that have turns, the newest 10,000 keep them...
-    std::vector<Solve> done(Solves::kMostTimedSolves, Solve{0, 1, 1.0});
+    std::vector<Solve> done(10000, Solve{0, 1, 1.0});
     auto one = std::make_shared<const SolveTurns>(SolveTurns{"", -1, {{0, 1}}});
     for (Solve& d : done) {
         d.turns = one;
@@ -190,7 +190,7 @@ TEST(SolveTurns, TheNewestSolvesKeepTheirTurnsWithinTheLimits) {
     EXPECT_TRUE(s.done().back().turns);
     // ...as long as they hold 2,000,000 turns in all.
     auto many = std::make_shared<const SolveTurns>(
-        SolveTurns{"", -1, std::vector<TimedTurn>(Solves::kMostTimedInAll / 4, {0, 1})});
+        SolveTurns{"", -1, std::vector<TimedTurn>(500000, {0, 1})});
     std::vector<Solve> big(4, Solve{0, 1, 1.0, Scramble::Turns, false, "", Penalty::None, many});
     s.setDone(big);
     EXPECT_TRUE(s.done()[0].turns);
@@ -281,13 +281,32 @@ TEST(RecordsFile, TimedLinesFollowTheSolvesAndReadBack) {
         << problem;
 }
 
+// The longest timed line a solve can have (10,000 turns, each "M'@" and the latest time
+// there is) is read; one turn more is not.
+TEST(RecordsFile, TheLongestTimedLineIsReadAndOneTurnMoreIsNot) {
+    const std::string head = "gyrelle records 2\nsolve 2025-12-06T23:30:17Z 3 1.500 turns\n";
+    for (int turns : {10000, 10001}) {
+        std::string line = "timed 1 " + kSolved + " 999999999.999";
+        for (int i = 0; i < turns; ++i) {
+            line += " M'@2147483647";
+        }
+        store::SavedRecords r;
+        std::string problem;
+        EXPECT_EQ(read(head + line + "\nend\n", r, problem), turns == 10000) << problem;
+        if (turns == 10000) {
+            ASSERT_TRUE(r.done[0].turns);
+            EXPECT_EQ(r.done[0].turns->turns.size(), 10000u);
+        }
+    }
+}
+
 using TimedStoreTest = StoreTest;
 
 // Past 10,000 solves with turns, a new one takes the place of the oldest in the file as
 // in the game, and what is read back is what was played.
 TEST_F(TimedStoreTest, TheNewestTurnsAreKeptInTheFileAndTheOldestGiveWay) {
     auto s = open();
-    std::vector<Solve> done(Solves::kMostTimedSolves, Solve{1765063817, 1, 1.0});
+    std::vector<Solve> done(10000, Solve{1765063817, 1, 1.0});
     auto one = std::make_shared<const SolveTurns>(
         SolveTurns{kSolved, -1, {{0, static_cast<std::int8_t>(faceTurn(kR, false))}}});
     for (Solve& d : done) {
@@ -305,7 +324,7 @@ TEST_F(TimedStoreTest, TheNewestTurnsAreKeptInTheFileAndTheOldestGiveWay) {
         }
         return lines;
     };
-    EXPECT_EQ(timedLines().size(), Solves::kMostTimedSolves);
+    EXPECT_EQ(timedLines().size(), 10000u);
     EXPECT_EQ(timedLines().front(), "timed 1");
 
     MagicCube scrambled;
@@ -316,14 +335,14 @@ TEST_F(TimedStoreTest, TheNewestTurnsAreKeptInTheFileAndTheOldestGiveWay) {
     land(*s, faceTurn(kU, true));
     ASSERT_TRUE(s->keeper->saveNow());
     const auto lines = timedLines();
-    ASSERT_EQ(lines.size(), Solves::kMostTimedSolves);
+    ASSERT_EQ(lines.size(), 10000u);
     EXPECT_EQ(lines.front(), "timed 2");
     EXPECT_EQ(lines.back(), "timed 10001");
 
     s.reset();
     s = open();
     const auto& back = s->game.solves().done();
-    ASSERT_EQ(back.size(), Solves::kMostTimedSolves + 1);
+    ASSERT_EQ(back.size(), 10001u);
     EXPECT_FALSE(back[0].turns);
     ASSERT_TRUE(back.back().turns);
     EXPECT_EQ(back.back().turns->start, positionCode(scrambled.stickers()));

@@ -133,8 +133,10 @@ void Solves::timed(double now, int code) {
                              static_cast<std::int8_t>(code)});
 }
 
+// From the newest back to the oldest with turns, which the next walk stops at: a million
+// solves read back are walked once, not at every solve.
 void Solves::keepTurnsWithin() {
-    size_t solves = 0, turns = 0;
+    size_t solves = 0, turns = 0, oldest = done_.size();
     for (size_t i = done_.size(); i > timedFrom_; --i) {
         const std::shared_ptr<const SolveTurns>& t = done_[i - 1].turns;
         if (!t) {
@@ -147,7 +149,9 @@ void Solves::keepTurnsWithin() {
             timedFrom_ = i;
             return;
         }
+        oldest = i - 1;
     }
+    timedFrom_ = oldest;
 }
 
 void Solves::resume(int moves, double seconds, double now) {

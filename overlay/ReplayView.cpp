@@ -137,6 +137,15 @@ platform::Rect ReplayView::scrubBar() const {
 }
 
 void ReplayView::replayChanged() {
+    // Told at every frame while it plays: the words are made again only when they change
+    // (a turn, a tenth of the clock, play or pause, the speed).
+    const Shown shown{replay_.applied(), static_cast<long>(replay_.at() / 100), replay_.playing(),
+                      replay_.speed()};
+    if (shown == shown_) {
+        scrub_->setNeedsDisplay();
+        return;
+    }
+    shown_ = shown;
     const std::vector<Split>& splits = replay_.splits();
     const Split& step = splits[replay_.step()];
     char text[96];

@@ -47,6 +47,15 @@ class ReplayView : public platform::View, private Replay::Listener {
     std::unique_ptr<Scrub> scrub_;
     std::vector<std::unique_ptr<platform::Button>> buttons_;
     std::string status_, moves_;
+    // What the words were made for: the turns applied, the clock in tenths, playing, speed.
+    struct Shown {
+        size_t applied = ~size_t(0);
+        long tenths = -1;
+        bool playing = false;
+        double speed = 0;
+        bool operator==(const Shown&) const = default;
+    };
+    Shown shown_;
     std::function<void()> close_, copy_;
 };
 

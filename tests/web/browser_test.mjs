@@ -698,9 +698,11 @@ await test('an address with #replay= opens a replay that plays and is shared', a
 // The records' Export downloads the CSV, with the solve just made; importing that very
 // file takes nothing and says so. The buttons: 70 x 44 points at the panel's top, left of
 // the menu button: Export from x 134, Import from 208.
-await test('records are exported and the same file imported changes nothing', async () => {
+// A page of its own (`query`: no reload) with a solve of one turn made on it (R' on the
+// position after R), then the records open on it (F2); a sentence when that fails.
+async function oneSolveInTheRecords(query) {
   await fresh();
-  await page.goto(url + '?shared#position=' + afterR);  // a page of its own: no reload
+  await page.goto(url + query + '#position=' + afterR);
   if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
   await page.evaluate(() => {
     window.dispatchEvent(new KeyboardEvent('keydown', { key: 'R', code: 'KeyR', shiftKey: true }));
@@ -711,6 +713,12 @@ await test('records are exported and the same file imported changes nothing', as
     window.dispatchEvent(new KeyboardEvent('keydown', { key: 'F2', code: 'F2' }));
   });
   await page.waitForTimeout(300);
+  return null;
+}
+
+await test('records are exported and the same file imported changes nothing', async () => {
+  const failed = await oneSolveInTheRecords('?shared');
+  if (failed) return failed;
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }),
                                         tap({ x: 169, y: 24 })]);
   const saved = path.join(fs.mkdtempSync('/tmp/gyrelle-web-'), 'records.csv');
@@ -738,18 +746,8 @@ await test('records are exported and the same file imported changes nothing', as
 // solve began (the front's right column blue), plays to the solved cube, goes back to its
 // start; closed, the game's own solved cube shows again.
 await test('a solve is replayed from the records by touch', async () => {
-  await fresh();
-  await page.goto(url + '?touch#position=' + afterR);  // a page of its own: no reload
-  if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the position was not opened';
-  await page.evaluate(() => {
-    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'R', code: 'KeyR', shiftKey: true }));
-  });
-  if (!await shows(onPage(frontSticker(1, 1)), isRed)) return 'R\' did not solve the cube';
-  await page.waitForTimeout(300);
-  await page.evaluate(() => {
-    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'F2', code: 'F2' }));
-  });
-  await page.waitForTimeout(300);
+  const failed = await oneSolveInTheRecords('?touch');
+  if (failed) return failed;
   await tap({ x: 160, y: 275 });  // the newest solve, the list's first row
   await tap({ x: 291, y: 452 });  // Replay
   if (!await shows(onPage(frontSticker(1, 1)), isBlue)) return 'the replay did not start';

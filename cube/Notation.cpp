@@ -1,5 +1,7 @@
 #include "cube/Notation.h"
 
+#include "cube/MagicCube.h"
+
 namespace gyrelle {
 
 namespace {
@@ -160,6 +162,37 @@ int Reading::codes(std::string_view token, int out[4]) {
         }
     }
     return n;
+}
+
+bool applyMoves(MagicCube& cube, std::string_view moves) {
+    MagicCube turned = cube;
+    Reading reading;
+    int codes[4];
+    bool any = false;
+    for (size_t at = 0; at < moves.size();) {
+        const char c = moves[at];
+        if (c == ' ' || c == '(' || c == ')') {
+            ++at;
+            continue;
+        }
+        size_t end = at;
+        while (end < moves.size() && moves[end] != ' ' && moves[end] != '(' && moves[end] != ')') {
+            ++end;
+        }
+        const int n = reading.codes(moves.substr(at, end - at), codes);
+        if (n == 0) {
+            return false;
+        }
+        for (int i = 0; i < n; ++i) {
+            turned.rotateFace(codes[i]);  // a whole-cube turn only renames the faces after it
+        }
+        any = true;
+        at = end;
+    }
+    if (any) {
+        cube = turned;
+    }
+    return any;
 }
 
 }  // namespace gyrelle

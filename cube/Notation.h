@@ -5,6 +5,8 @@
 
 namespace gyrelle {
 
+class MagicCube;
+
 // Cube notation on the model's faces. The slice code that turns face slot `face` (0..5)
 // a quarter turn clockwise as seen looking at that face, or back with `prime`; and the
 // one that turns the middle slice parallel to it the same way (M as L, E as D, S as F).
@@ -43,5 +45,10 @@ class Reading {
     void turned(int place, bool prime);
     int slotAt_[6] = {1, 5, 0, 3, 4, 2};  // U R F D L B at home
 };
+
+// `moves` in the usual notation (tokens apart by spaces, brackets ignored) made on `cube` at
+// once, the model held still (x, y and z rename the faces after them, as a Reading does);
+// false, the cube as it was, when a token is no turn or there is none.
+bool applyMoves(MagicCube& cube, std::string_view moves);
 
 }  // namespace gyrelle

@@ -17,6 +17,7 @@
 #include "store/RecordsFile.h"
 #include "store/SettingsFile.h"
 #include "store/StateFile.h"
+#include "store/TrainerFile.h"
 
 namespace gyrelle::store {
 
@@ -34,9 +35,10 @@ struct Kept {
 constexpr Kept kKept[] = {{Folder::kCube, kLargestStateFile},
                           {Folder::kHistory, kLargestHistoryFile},
                           {Folder::kRecords, kLargestRecordsFile},
-                          {Folder::kSettings, kLargestSettingsFile}};
-constexpr long kLargestSaving =
-    kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile + kLargestSettingsFile + 1024;
+                          {Folder::kSettings, kLargestSettingsFile},
+                          {Folder::kTrainer, kLargestTrainerFile}};
+constexpr long kLargestSaving = kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile +
+                                kLargestSettingsFile + kLargestTrainerFile + 1024;
 
 // The game's own files, never written or read through a link: set aside copies of every
 // kept file and of `saving`, `saving` itself, the lock and the records before an import.

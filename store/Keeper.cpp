@@ -45,7 +45,7 @@ bool Keeper::Snapshot::operator==(const Snapshot& o) const {
            a.motion.bContinueToRotate == b.motion.bContinueToRotate &&
            a.motion.bContinuePremultiply == b.motion.bContinuePremultiply &&
            historyChanges == o.historyChanges && solvesRevision == o.solvesRevision &&
-           settingsRevision == o.settingsRevision;
+           settingsRevision == o.settingsRevision && trainerRevision == o.trainerRevision;
 }
 
 Keeper::Keeper(Game& game, platform::RunLoop& loop, std::string dir, std::string why,
@@ -74,7 +74,8 @@ Keeper::Snapshot Keeper::snapshot() const {
     return {{game_.cube().stickers(), m.kept()},
             game_.history().changes(),
             game_.solves().revision(),
-            game_.settingsRevision()};
+            game_.settingsRevision(),
+            trainer_.revision};
 }
 
 void Keeper::restore() {
@@ -98,6 +99,7 @@ void Keeper::restore() {
     folder_->recover();
     // First: the inspection setting holds for a solve armed before the game ended.
     restoreSettings();
+    restoreTrainer();
 
     Game::Kept kept;
     kept.stickers = game_.cube().stickers();
@@ -168,6 +170,34 @@ void Keeper::restoreSettings() {
                              path.c_str(), reading.problem.c_str(), path.c_str());
     } else {
         platform::logMessage("%s was not read: %s; the defaults are used", path.c_str(),
+                             (error.empty() ? reading.problem : error).c_str());
+    }
+}
+
+void Keeper::restoreTrainer() {
+    const std::string path = folder_->path(Folder::kTrainer);
+    Reading reading;
+    std::FILE* in = folder_->open(Folder::kTrainer, kLargestTrainerFile, "any trainer", reading);
+    if (in) {
+        std::vector<std::string> problems;
+        reading = readTrainer(in, trainer_, problems);
+        std::fclose(in);
+        for (const std::string& problem : problems) {
+            platform::logMessage("%s, %s", path.c_str(), problem.c_str());
+        }
+        if (reading.whole()) {
+            trainerKept_ = true;
+            return;
+        }
+    } else if (reading.whole()) {
+        return;
+    }
+    std::string error;
+    if (reading.keepAside && folder_->writable() && folder_->setAside(Folder::kTrainer, error)) {
+        platform::logMessage("%s was not read: %s; it is kept as %s.bad", path.c_str(),
+                             reading.problem.c_str(), path.c_str());
+    } else {
+        platform::logMessage("%s was not read: %s", path.c_str(),
                              (error.empty() ? reading.problem : error).c_str());
     }
 }
@@ -394,6 +424,12 @@ bool Keeper::save(bool atOnce, bool* committed) {
         const std::string text = settingsText(game_.settings());
         files.push_back({Folder::kSettings, {std::make_shared<std::string>(text)}});
         bytes += text.size();
+    }
+    trainerKept_ = trainerKept_ || trainer_.revision != saved_.trainerRevision;
+    if (trainerKept_ && (whole || trainer_.revision != saved_.trainerRevision)) {
+        auto text = std::make_shared<std::string>(trainerText(trainer_));
+        bytes += text->size();
+        files.push_back({Folder::kTrainer, {std::move(text)}});
     }
     bool recordsFit = true;
     if (records) {

@@ -12,6 +12,7 @@
 #include "store/Folder.h"
 #include "store/RecordsFile.h"
 #include "store/StateFile.h"
+#include "store/TrainerFile.h"
 #include "store/Writer.h"
 
 namespace gyrelle::store {
@@ -82,6 +83,9 @@ class Keeper : public Game::Listener {
     };
     Texts texts(bool records = true) const;
 
+    // What the trainer keeps, read back with the game and saved with it: a change (its
+    // revision moved) is saved soon after the caller says so (saveSoon).
+    TrainerRecords& trainer() { return trainer_; }
     // Seconds since 1970, for what must outlast the game: when an inspection began.
     void setWallClock(std::function<double()> clock) { wallClock_ = std::move(clock); }
 
@@ -99,11 +103,13 @@ class Keeper : public Game::Listener {
         unsigned long historyChanges = 0;
         unsigned long solvesRevision = 0;
         unsigned long settingsRevision = 0;
+        unsigned long trainerRevision = 0;
         bool operator==(const Snapshot& other) const;
     };
     Snapshot snapshot() const;
     void restoreRecords(Game::Kept& kept);
     void restoreSettings();
+    void restoreTrainer();
     // `atOnce`: written before it returns, else a big save (over kWrittenInBackground
     // bytes) is written by the writer's thread.
     bool save(bool atOnce = false, bool* committed = nullptr);
@@ -135,6 +141,9 @@ class Keeper : public Game::Listener {
     // The settings file is written once there is one, or the player changed a setting:
     // a player who never did gets no file.
     bool settingsKept_ = false;
+    // Nor a trainer file before the trainer is used.
+    TrainerRecords trainer_;
+    bool trainerKept_ = false;
     bool restored_ = false;
     Snapshot saved_;           // as the files hold it now
     std::string historyText_;  // what the history file holds now

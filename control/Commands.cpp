@@ -24,6 +24,30 @@ bool Controller::keyDown(const platform::KeyPress& key) {
         return true;
     }
     const Command command = commandOf(key, services_.keyboard());
+    if (trainerView_) {  // its own keys, then turns and undo on its cube; others leave it
+        if (trainerView_->keyDown(key)) {
+            return true;
+        }
+        using Kind = Command::Kind;
+        switch (command.kind) {
+            case Kind::Move:
+                trainer_->game().type(command.letter, command.prime);
+                return true;
+            case Kind::Undo:
+                trainer_->game().undo();
+                return true;
+            case Kind::Redo:
+                trainer_->game().redo();
+                return true;
+            case Kind::None:
+                return false;
+            default:
+                closeTrainer();
+                if (command.kind == Kind::Trainer) {
+                    return true;
+                }
+        }
+    }
     if (command.kind == Command::Kind::None) {
         coach_.stopSolving();  // any key stops it
         return false;
@@ -77,6 +101,9 @@ void Controller::perform(const Command& command) {
             break;
         case Kind::ShowSettings:
             showSettings();
+            break;
+        case Kind::Trainer:
+            trainer_ ? closeTrainer() : openTrainer();
             break;
         case Kind::Share:  // the page's address with the position in it, or the code
             say(services_.share(positionCode(game_.cube().stickers())));
@@ -211,6 +238,31 @@ bool Controller::openReplay(std::shared_ptr<const SolveTurns> turns, std::string
         [this] { services_.setClipboardText(replay_->reconstruction()); }, std::move(share));
     surface_.addSubview(replayView_.get());
     return true;
+}
+
+void Controller::openTrainer() {
+    coach_.stopSolving();
+    if (panel_) {
+        closePanel();
+    }
+    closeReplay();
+    trainer_ = std::make_unique<Trainer>(
+        keeper_->trainer(), game_, [this] { return static_cast<std::uint32_t>(trainerDraws_()); });
+    ++shownGames_;
+    trainerView_ = std::make_unique<TrainerView>(
+        surface_.bounds(), *trainer_, [this] { closeTrainer(); }, [this] { keeper_->saveSoon(); });
+    surface_.addSubview(trainerView_.get());
+}
+
+void Controller::closeTrainer() {
+    if (!trainer_) {
+        return;
+    }
+    trainerView_->removeFromSuperview();
+    trainerView_.reset();  // first: it listens to the trainer
+    trainer_.reset();
+    ++shownGames_;
+    keeper_->saveSoon();
 }
 
 void Controller::closeReplay() {

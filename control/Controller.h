@@ -12,6 +12,7 @@
 //   Words.cpp       what the game tells: the undo button, the solve's and the hint's words
 #include <cmath>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,12 @@
 #include "game/Game.h"
 #include "game/Replay.h"
 #include "game/Splits.h"
+#include "game/Trainer.h"
 #include "overlay/HintMark.h"
 #include "overlay/InfoView.h"
 #include "overlay/ReplayView.h"
 #include "overlay/StatusStrip.h"
+#include "overlay/TrainerView.h"
 #include "platform/Button.h"
 #include "platform/Services.h"
 #include "platform/View.h"
@@ -42,9 +45,12 @@ class Controller : private Game::Listener, private Coach::Listener {
 
     Game& game() { return game_; }
     const Game& game() const { return game_; }
-    // The game the picture shows and gestures act on: a replay's while one is open.
-    Game& shownGame() { return replay_ ? replay_->game() : game_; }
-    const Game& shownGame() const { return replay_ ? replay_->game() : game_; }
+    // The game the picture shows and gestures act on: a replay's while one is open, else
+    // the trainer's while it is.
+    Game& shownGame() { return replay_ ? replay_->game() : trainer_ ? trainer_->game() : game_; }
+    const Game& shownGame() const {
+        return replay_ ? replay_->game() : trainer_ ? trainer_->game() : game_;
+    }
     // Moves on whenever the game shown becomes another (a replay opened or closed): a
     // new replay's game may have an old one's address and revision.
     unsigned long shownGames() const { return shownGames_; }
@@ -54,13 +60,22 @@ class Controller : private Game::Listener, private Coach::Listener {
     // A replay of `turns` (from an address), whatever the records hold.
     bool openReplay(std::shared_ptr<const SolveTurns> turns, std::string scramble);
     void closeReplay();
+    // The last-layer trainer, over the picture on a cube of its own; and closed.
+    void openTrainer();
+    void closeTrainer();
+    const Trainer* trainer() const { return trainer_.get(); }
+    TrainerView* trainerView() { return trainerView_.get(); }
     const Replay* replay() const { return replay_.get(); }
     const ReplayView* replayView() const { return replayView_.get(); }
     // Hints, solve-for-me and competition scrambles, beside the game.
     Coach& coach() { return coach_; }
     const Coach& coach() const { return coach_; }
     // Nothing moves, turns, waits or thinks: a frame would change nothing.
-    bool still() const { return replay_ ? replay_->still() : game_.still() && coach_.still(); }
+    bool still() const {
+        return replay_    ? replay_->still()
+               : trainer_ ? trainer_->game().still()
+                          : game_.still() && coach_.still();
+    }
 
     // Saved state: read back once the views listen; saved as the game is played, soon
     // when the player may be leaving (saveSoon), and at the end (terminate, false when
@@ -160,6 +175,9 @@ class Controller : private Game::Listener, private Coach::Listener {
     std::unique_ptr<Replay> replay_;
     unsigned long shownGames_ = 0;
     std::unique_ptr<ReplayView> replayView_;
+    std::unique_ptr<Trainer> trainer_;
+    std::unique_ptr<TrainerView> trainerView_;
+    std::mt19937 trainerDraws_{std::random_device{}()};
     std::string result_;
     std::string resultSplits_;  // its splits, the line under it
     double resultUntil_ = 0;

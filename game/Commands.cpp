@@ -30,6 +30,8 @@ constexpr CommandRow kRows[] = {
     {Kind::CompetitionScramble, "Ctrl+Shift+N", "Alt+C", nullptr, "Scramble",
      "Competition scramble", "competition scramble", true, false},
     {Kind::ShowRecords, "F2", nullptr, nullptr, "Records", "Records", "records", false, false},
+    {Kind::Trainer, "F4", nullptr, nullptr, "Trainer", "Last-layer trainer",
+     "the last-layer trainer; again to leave it", false, false},
     {Kind::ShowSettings, "F3", nullptr, nullptr, "Settings", "Settings", "settings", false, false},
     {Kind::ShowKeys, "F1 ?", nullptr, nullptr, "Help", "Help", "these keys", false, false},
     {Kind::Share, "", nullptr, nullptr, "Share", "Share this position",
@@ -63,7 +65,7 @@ Chord chordOf(std::string_view text) {
     };
     constexpr Named kNames[] = {{"Left", Key::Left}, {"Right", Key::Right}, {"Up", Key::Up},
                                 {"Down", Key::Down}, {"F1", Key::F1},       {"F2", Key::F2},
-                                {"F3", Key::F3},     {"?", Key::Question}};
+                                {"F3", Key::F3},     {"F4", Key::F4},       {"?", Key::Question}};
     for (const Named& n : kNames) {
         if (text == n.name) {
             chord.key = n.key;

@@ -23,6 +23,7 @@ struct Command {
         ShowKeys,
         ShowRecords,
         ShowSettings,
+        Trainer,
         Share,
         Quit,
     };

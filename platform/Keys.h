@@ -15,10 +15,12 @@ enum class Key {
     F1,
     F2,
     F3,
+    F4,
     Question,  // "?"
     Space,
     Home,
     End,
+    Backspace,
 };
 
 // Whose keys the game may have: a desktop window has them all, a browser keeps some for

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "control/Toolbar.h"
 #include "cube/Notation.h"
@@ -200,8 +201,9 @@ TEST_F(HintTest, TheMenuGivesAFingerTheHintAndSolveForMe) {
     frames(5);
     press('r');
     frames(5);
-    // Nine items, 48 points high, 4.8 apart from the top: the first two centred at 28.8 and 81.6.
-    const platform::Point menu{302, 12}, hint{160, 29}, solve{160, 82};
+    // Ten items in two columns of 148 points, 8 in from the sides and 8 apart; five rows 48
+    // high and 16 apart, centred: the first row's centre 112 down, Hint left, Solve right.
+    const platform::Point menu{302, 12}, hint{82, 112}, solve{238, 112};
     tap(menu);
     ASSERT_TRUE(controller->panelShown());
     tap(hint);
@@ -433,6 +435,183 @@ TEST_F(FolderQuestionTest, AFileTheGameMustNotWriteThroughIsNamedInTheQuestion) 
     EXPECT_TRUE(std::filesystem::exists(dir + "/cube_state.dat"));
 }
 
+class TrainerControlTest : public FolderQuestionTest {
+  protected:
+    // The slice codes of `moves` as keys make them on the trainer's cube as it lies now.
+    std::vector<int> codesOnScreen(const std::string& moves) {
+        const Motion& m = controller->shownGame().motion();
+        auto slot = [&](char key) {
+            switch (key) {
+                case 'U':
+                    return m.faceTowards(1, 1);
+                case 'D':
+                    return m.faceTowards(1, -1);
+                case 'R':
+                    return m.faceTowards(0, 1);
+                case 'L':
+                    return m.faceTowards(0, -1);
+                case 'F':
+                    return m.faceTowards(2, 1);
+                default:
+                    return m.faceTowards(2, -1);
+            }
+        };
+        std::vector<int> codes;
+        for (size_t at = 0; at < moves.size(); ++at) {
+            if (moves[at] == ' ' || moves[at] == '\'' || moves[at] == '2') {
+                continue;
+            }
+            const char key = moves[at];
+            const bool prime = at + 1 < moves.size() && moves[at + 1] == '\'';
+            const int times = at + 1 < moves.size() && moves[at + 1] == '2' ? 2 : 1;
+            for (int t = 0; t < times; ++t) {
+                codes.push_back(key == 'M' ? gyrelle::middleTurn(slot('L'), prime)
+                                           : gyrelle::faceTurn(slot(key), prime));
+            }
+        }
+        return codes;
+    }
+    // The keys of `moves`, pressed, each turn landed before the next.
+    void typeMoves(const std::string& moves) {
+        for (size_t at = 0; at < moves.size(); ++at) {
+            if (moves[at] == ' ' || moves[at] == '\'' || moves[at] == '2') {
+                continue;
+            }
+            const char key = static_cast<char>(moves[at] - 'A' + 'a');
+            const bool prime = at + 1 < moves.size() && moves[at + 1] == '\'';
+            const int times = at + 1 < moves.size() && moves[at + 1] == '2' ? 2 : 1;
+            for (int t = 0; t < times; ++t) {
+                press(key, prime);
+                frames(6);
+            }
+        }
+    }
+};
+
+// Opened by its key, the trainer shows a cube of its own and leaves the game as it was; a
+// case solved by keys is timed and kept; the pad refuses an algorithm that does not solve
+// the case and keeps one that does; the cases' figures; its file is saved with the game.
+TEST_F(TrainerControlTest, ACaseSolvedByKeysIsKeptApartFromTheGame) {
+    const MagicCube before = cube();
+    press(platform::Key::F4);
+    ASSERT_NE(controller->trainer(), nullptr);
+    EXPECT_NE(&controller->shownGame(), &game());
+    for (const auto& b : controller->trainerView()->buttons()) {
+        EXPECT_GE(b->frame().width, 44);
+        EXPECT_GE(b->frame().height, 44);
+    }
+    // The set by touch, three taps on its button: PLL, OLL, 2-look OLL, 2-look PLL.
+    for (int i = 0; i < 3; ++i) {
+        tap({101, 26});
+    }
+    const Trainer& trainer = *controller->trainer();
+    ASSERT_EQ(trainer.records().set, "pll2");
+    EXPECT_EQ(controller->trainerView()->status(), "Solve the last layer");
+    // Which turn of the top before and after the case's algorithm solves it, tried on a copy.
+    const std::map<std::string, std::string> algorithms = {
+        {"T", "R U R' U' R' F R2 U' R' U' R U R' F'"},
+        {"Y", "F R U' R' U' R U R' F' R U R' U' R' F R F'"},
+        {"Ua", "R U' R U R U R U' R' U' R2"},
+        {"Ub", "R2 U R U R' U' R' U' R' U R'"},
+        {"H", "M2 U M2 U2 M2 U M2"},
+        {"Z", "M' U M2 U M2 U M' U2 M2 U'"}};
+    const std::string alg = algorithms.at(lastLayerCases()[trainer.caseIndex()].name);
+    std::string solution;
+    for (int a = 0; a < 4 && solution.empty(); ++a) {
+        for (int b = 0; b < 4 && solution.empty(); ++b) {
+            const std::string moves = std::string(a == 0   ? ""
+                                                  : a == 1 ? "U "
+                                                  : a == 2 ? "U2 "
+                                                           : "U' ") +
+                                      alg +
+                                      (b == 0   ? ""
+                                       : b == 1 ? " U"
+                                       : b == 2 ? " U2"
+                                                : " U'");
+            MagicCube copy = controller->shownGame().cube();
+            for (int code : codesOnScreen(moves)) {
+                copy.rotateFace(code);
+            }
+            if (copy.isSolved()) {
+                solution = moves;
+            }
+        }
+    }
+    ASSERT_FALSE(solution.empty()) << lastLayerCases()[trainer.caseIndex()].name;
+    frames(30);  // half a second looked at
+    typeMoves(solution);
+    ASSERT_EQ(trainer.phase(), Trainer::Phase::Done) << solution;
+    ASSERT_EQ(trainer.records().attempts.size(), 1u);
+    EXPECT_EQ(trainer.records().attempts[0].caseIndex, trainer.caseIndex());
+    EXPECT_NEAR(trainer.records().attempts[0].recognitionMs, 500, 20);
+    const std::string title = caseTitle(lastLayerCases()[trainer.caseIndex()]);
+    const std::string name = lastLayerCases()[trainer.caseIndex()].name;
+    EXPECT_TRUE(controller->trainerView()->status().starts_with(title + ": ")) << title;
+    EXPECT_TRUE(game().solves().done().empty()) << "never in the records";
+    EXPECT_TRUE(sameStickers(cube(), before));
+
+    // The pad: a wrong algorithm refused, the pad still there; the right one kept.
+    press('h');
+    EXPECT_EQ(controller->trainerView()->detail(),
+              "No algorithm of yours for the " + title + ": Algorithm to type one");
+    press('a');
+    ASSERT_TRUE(controller->trainerView()->padShown());
+    press('r');
+    press('r');
+    press('u', true);
+    EXPECT_EQ(controller->trainerView()->typed(), "R2 U'");
+    press(platform::Key::Return);
+    EXPECT_TRUE(controller->trainerView()->padShown());
+    EXPECT_EQ(controller->trainerView()->detail(),
+              "These moves do not solve the " + title + ": R2 U'");
+    press(platform::Key::Backspace);
+    press(platform::Key::Backspace);
+    EXPECT_EQ(controller->trainerView()->typed(), "");
+    for (TrainerView* v = controller->trainerView(); const std::string& turn : [&] {
+             std::vector<std::string> t;
+             for (size_t at = 0; at < alg.size();) {
+                 const size_t end = std::min(alg.find(' ', at), alg.size());
+                 t.push_back(alg.substr(at, end - at));
+                 at = end + 1;
+             }
+             return t;
+         }()) {
+        v->type(turn.substr(0, turn.size() - (turn.back() == '2')));
+        if (turn.back() == '2') {
+            v->type(turn.substr(0, turn.size() - 1));
+        }
+    }
+    EXPECT_EQ(controller->trainerView()->typed(), alg);
+    press(platform::Key::Return);
+    EXPECT_FALSE(controller->trainerView()->padShown());
+    press('h');
+    EXPECT_EQ(controller->trainerView()->detail(), title + ": " + alg);
+    press('c');
+    ASSERT_TRUE(controller->trainerView()->casesShown());
+    const auto& lines = controller->trainerView()->caseLines();
+    EXPECT_EQ(lines.size(), 6u);
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(),
+                      [&](const std::string& l) { return l.starts_with(title + ": 1 \u00d7"); }),
+        1);
+    press(platform::Key::Escape);  // the cases go
+    ASSERT_NE(controller->trainer(), nullptr);
+    // Next, by touch.
+    tap({278, 454});
+    EXPECT_EQ(trainer.phase(), Trainer::Phase::Shown);
+    EXPECT_EQ(controller->trainerView()->status(), "Solve the last layer");
+    press(platform::Key::Escape);
+    EXPECT_EQ(controller->trainer(), nullptr);
+    EXPECT_EQ(&controller->shownGame(), &game());
+    EXPECT_TRUE(sameStickers(cube(), before));
+    services.advance(5);
+    std::ifstream in(dir + "/trainer");
+    const std::string file(std::istreambuf_iterator<char>(in), {});
+    EXPECT_TRUE(file.starts_with("gyrelle trainer 1\nset pll2\n")) << file;
+    EXPECT_NE(file.find("\nalgorithm " + name + " " + alg + "\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\ncase " + name + " "), std::string::npos) << file;
+}
+
 }  // namespace
 }  // namespace gyrelle::testing
 
@@ -533,6 +712,5 @@ TEST_F(ReplayControlTest, ASolveWithoutTurnsIsNotReplayed) {
     EXPECT_EQ(controller->replay()->scramble(), "R");
     EXPECT_FALSE(controller->shownGame().cube().isSolved());
 }
-
 }  // namespace
 }  // namespace gyrelle::testing

@@ -122,6 +122,10 @@ void SdlInput::handleKey(const SDL_KeyboardEvent& key) {
         press.key = Key::F2;
     } else if (k == SDLK_F3) {
         press.key = Key::F3;
+    } else if (k == SDLK_F4) {
+        press.key = Key::F4;
+    } else if (k == SDLK_BACKSPACE) {
+        press.key = Key::Backspace;
     } else if (k >= SDLK_a && k <= SDLK_z) {
         press.key = Key::Letter;
         press.letter = static_cast<char>('a' + (k - SDLK_a));

@@ -213,6 +213,10 @@ bool WebInput::key(const EmscriptenKeyboardEvent& event) {
         press.key = Key::F2;
     } else if (key == "F3") {
         press.key = Key::F3;
+    } else if (key == "F4") {
+        press.key = Key::F4;
+    } else if (key == "Backspace") {
+        press.key = Key::Backspace;
     } else if (key == "Enter") {
         press.key = Key::Return;
     } else if (key == "Escape") {

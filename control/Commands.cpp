@@ -126,7 +126,7 @@ void Controller::showKeys() {
         const std::string keys = keysText(row, services_.keyboard());
         // A command with neither keys nor a button here is not to be had here (quit, in
         // a browser).
-        if (offers(row) && !(keys.empty() && !row.shortLabel)) {
+        if (offers(row) && !(keys.empty() && !row.label)) {
             lines.push_back({keys.empty() ? "toolbar, menu" : keys, row.help});
         }
     }

@@ -99,7 +99,7 @@ void Controller::showMenu() {
     std::vector<MenuView::Item> items;
     for (const bool first : {true, false}) {
         for (const CommandRow& row : commandRows()) {
-            if (row.shortLabel && row.menuFirst == first && offers(row)) {
+            if (row.label && row.menuFirst == first && offers(row)) {
                 items.push_back({row.label, [this, kind = row.kind] {
                                      closePanel();
                                      perform({kind});

@@ -30,7 +30,8 @@ constexpr CommandRow kRows[] = {
     {Kind::CompetitionScramble, "Ctrl+Shift+N", "Alt+C", nullptr, "Scramble",
      "Competition scramble", "competition scramble", true, false},
     {Kind::ShowRecords, "F2", nullptr, nullptr, "Records", "Records", "records", false, false},
-    {Kind::Trainer, "F4", nullptr, nullptr, "Trainer", "Last-layer trainer",
+    // In the menu only: a phone's bar under the picture holds two rows of five.
+    {Kind::Trainer, "F4", nullptr, nullptr, nullptr, "Last-layer trainer",
      "the last-layer trainer; again to leave it", false, false},
     {Kind::ShowSettings, "F3", nullptr, nullptr, "Settings", "Settings", "settings", false, false},
     {Kind::ShowKeys, "F1 ?", nullptr, nullptr, "Help", "Help", "these keys", false, false},

@@ -41,8 +41,8 @@ struct CommandRow {
     const char* keys;         // on the desktop; empty for none
     const char* browserKeys;  // in a browser, where its own keys are taken: null for the same
     const char* turns;        // for a Move row whose keys are not letters, else null
-    const char* shortLabel;   // on its toolbar button; null for none (then not in the menu)
-    const char* label;        // in the menu
+    const char* shortLabel;   // on its toolbar button; null for none
+    const char* label;        // in the menu; null for none
     const char* help;         // its line on the keys panel
     bool menuFirst;           // among what the menu shows first: what fingers first had from it
     bool windowsOwn;          // done by the window itself, as it reads the key (quit)

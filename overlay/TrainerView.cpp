@@ -316,6 +316,7 @@ void TrainerView::showCases() {
                            platform::TextAlignment::Left);
             }
         });
+    cases_->setAlpha(0.97f);  // words to read, not the cube
     addSubview(cases_.get());
     const float width = (f.width - 4 * kGap) / 3;
     const float y = f.height - kBottomHeight + kGap;

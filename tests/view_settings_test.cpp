@@ -155,21 +155,21 @@ TEST_F(SettingsViewTest, TheToolbarIsTouchedWhereItIsDrawn) {
     platform.window().setTouchReach({0, -388 * phone, 320, 2532 * phone}, 144 * phone);
     view->layoutSubviews();
     const auto& bar = view->controller().toolbar();
-    ASSERT_EQ(bar.size(), 10u);
+    ASSERT_EQ(bar.size(), 9u);
     std::vector<std::string> labels;
     for (const auto& b : bar) {
         EXPECT_EQ(b->superview(), view.get());
         labels.push_back(b->label());
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"New", "Undo", "Redo", "Hint", "Solve", "Scramble",
-                                                "Records", "Trainer", "Settings", "Help"}));
+                                                "Records", "Settings", "Help"}));
     ASSERT_TRUE(game().swipe(0, 1));
     frames(5);
     const platform::Rect undo = bar[1]->frame();
     tap({undo.x + 2, undo.y + undo.height - 2});
     frames(5);
     EXPECT_TRUE(cube().isSolved());
-    const platform::Rect settings = bar[8]->frame();
+    const platform::Rect settings = bar[7]->frame();
     tap({settings.x + settings.width / 2, settings.y + settings.height / 2});
     EXPECT_TRUE(view->panelShown());
     tap({160, 84});  // the panel's Colours

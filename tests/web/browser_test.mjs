@@ -759,6 +759,39 @@ await test('a solve is replayed from the records by touch', async () => {
   return await shows(onPage(frontSticker(1, 1)), isRed) ? null : 'the game did not show again';
 });
 
+// The trainer by touch: the menu's "Last-layer trainer" (the eighth of eleven items, two
+// columns, its second column's fourth row) sets a case up on a cube of its own: among the
+// top rows of the front and the left some sticker differs from the game's solved cube. Its
+// Algorithm button (the third of four at the foot) brings the pad over the picture, and the
+// pad's Back (fifth of six on its last row) takes it away; Close brings the game back.
+await test('the trainer is opened, used and closed by touch', async () => {
+  await fresh();
+  const points = [-1, 0, 1].flatMap((c) => [frontSticker(c, 1), startOrientation([-1.501, 1, c])])
+    .map(onPage);
+  const before = await picture();
+  const differs = (a, b) => Math.abs(a[0] - b[0]) + Math.abs(a[1] - b[1]) + Math.abs(a[2] - b[2]) > 90;
+  await tap({ x: 302, y: 12 });
+  await page.waitForTimeout(300);
+  await tap({ x: 238, y: 272 });
+  const end = Date.now() + 5000;
+  let changed = false;
+  do {
+    const shot = await picture();
+    changed = points.some((p) => differs(pixel(shot, p), pixel(before, p)));
+    if (!changed) await page.waitForTimeout(50);
+  } while (!changed && Date.now() < end);
+  if (!changed) return 'no case was set up';
+  const padKey = { x: 28, y: 306 };
+  const under = pixel(await picture(), padKey);
+  await tap({ x: 199, y: 454 });  // Algorithm
+  if (!await shows(padKey, (c) => differs(c, under))) return 'the pad did not show';
+  await tap({ x: 239, y: 450 });  // Back
+  if (!await shows(padKey, (c) => !differs(c, under))) return 'the pad did not go';
+  await tap({ x: 31, y: 26 });  // Close
+  if (!await shows(onPage(frontSticker(0, 1)), isRed)) return 'the game did not show again';
+  return await shows(onPage(startOrientation([0, 1.501, 0])), isGreen) ? null : 'the top is not green';
+});
+
 // A phone upright: a notice lies in the bar above the picture, never over the toolbar
 // (before, "The address of this position is copied" hid New, Undo, Redo, Hint and Solve
 // for twelve seconds); a message closes with a tap in the bars too; and while the

@@ -26,7 +26,8 @@ namespace {
 const char kUsage[] =
     "Usage: gyrelle [--help | --version | --stats | --position CODE | --solve CODE |\n"
     "                --scramble [N] | --export-records FILE | --import-records FILE |\n"
-    "                ADDRESS#position=CODE | ADDRESS#replay=...]\n"
+    "                ADDRESS#position=CODE | ADDRESS#replay=... |\n"
+    "                ADDRESS#scramble=...]\n"
     "A 3x3x3 twisty-cube puzzle. Drag from a sticker onto the next to turn a slice, drag\n"
     "the background (or right-drag, or Ctrl-drag to twist) to turn the whole cube,\n"
     "double-click a face to bring it up; or type F B U D R L M E S X Y Z (F1 lists the\n"
@@ -43,7 +44,9 @@ const char kUsage[] =
     "--import-records FILE adds the solves of FILE (Gyrelle's CSV or csTimer's export)\n"
     "that are not kept yet; the records as they were are kept as records.before-import.\n"
     "CODE may also be an address ending in #position=CODE, as the browser's Share gives;\n"
-    "an address with #replay=... (a solve's replay, as Share in a replay gives) opens it.\n";
+    "an address with #replay=... (a solve's replay, as Share in a replay gives) opens it;\n"
+    "one with #scramble=... (as Share on a competition scramble gives) sets that scramble\n"
+    "to race on, with the time to beat where it has one (&solved=14.27).\n";
 
 // The most scrambles one --scramble prints.
 constexpr long kMostScrambles = 100;
@@ -211,11 +214,22 @@ int handleCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
     if (argc <= 1) {
         return -1;
     }
-    // A replay's address: refused here with its line, or opened by the game.
+    // A replay's address, or a scramble's to race on: refused here with its line, or
+    // opened by the game.
     if (argc == 2 && std::strstr(argv[1], "#replay=") != nullptr) {
         SolveTurns turns;
         std::string scramble, problem;
         if (!store::readReplayAddress(argv[1], turns, scramble, problem)) {
+            std::fprintf(err, "gyrelle: %s\n", problem.c_str());
+            return 2;
+        }
+        position = argv[1];
+        return -1;
+    }
+    if (argc == 2 && std::strstr(argv[1], "#scramble=") != nullptr) {
+        std::string scramble, problem;
+        double seconds = -1;
+        if (!store::readScrambleAddress(argv[1], scramble, seconds, problem)) {
             std::fprintf(err, "gyrelle: %s\n", problem.c_str());
             return 2;
         }

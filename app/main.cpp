@@ -32,12 +32,9 @@ int main(int argc, char** argv) {
     }
     application->window().setContentView(glView.get());
     std::string problem;
-    if (position.find("#replay=") != std::string::npos) {
-        auto turns = std::make_shared<SolveTurns>();
-        std::string scramble;
-        if (store::readReplayAddress(position, *turns, scramble, problem)) {  // checked above
-            glView->controller().openReplay(std::move(turns), std::move(scramble));
-        }
+    if (position.find("#replay=") != std::string::npos ||
+        position.find("#scramble=") != std::string::npos) {
+        glView->controller().openAddress(position);  // checked above
     } else if (!position.empty()) {
         glView->game().setPosition(position, problem);  // checked above: one undoable step
     }

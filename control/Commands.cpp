@@ -2,6 +2,7 @@
 #include <ctime>
 
 #include "control/Controller.h"
+#include "cube/Notation.h"
 #include "cube/Position.h"
 #include "overlay/RecordsView.h"
 #include "overlay/SettingsView.h"
@@ -105,8 +106,8 @@ void Controller::perform(const Command& command) {
         case Kind::Trainer:
             trainer_ ? closeTrainer() : openTrainer();
             break;
-        case Kind::Share:  // the page's address with the position in it, or the code
-            say(services_.share(positionCode(game_.cube().stickers())));
+        case Kind::Share:
+            share();
             break;
         case Kind::Quit:
             services_.quit();
@@ -139,21 +140,86 @@ void Controller::showKeys() {
 }
 
 void Controller::paste() {
+    openAddress(services_.clipboardText());
+}
+
+bool Controller::openAddress(const std::string& text) {
     std::string problem;
-    const std::string text = services_.clipboardText();
     if (text.find("#replay=") != std::string::npos) {  // a replay's address: it opens
         auto turns = std::make_shared<SolveTurns>();
         std::string scramble;
-        if (store::readReplayAddress(text, *turns, scramble, problem)) {
-            openReplay(std::move(turns), std::move(scramble));
-        } else {
+        if (!store::readReplayAddress(text, *turns, scramble, problem)) {
             say(problem);  // and nothing changes
+            return false;
         }
-        return;
+        return openReplay(std::move(turns), std::move(scramble));
+    }
+    if (text.find("#scramble=") != std::string::npos) {
+        std::string scramble;
+        double seconds = -1;
+        if (!store::readScrambleAddress(text, scramble, seconds, problem)) {
+            say(problem);
+            return false;
+        }
+        raceOn(scramble, seconds);
+        return true;
     }
     if (!game_.setPosition(text, problem)) {
         showPanel(std::make_unique<MessageView>(surface_.bounds(), problem));
+        return false;
     }
+    return true;
+}
+
+// The scramble set at once, as a competition scramble is, with inspection where it is on.
+void Controller::raceOn(const std::string& scramble, double seconds) {
+    closeReplay();
+    closeTrainer();
+    if (panel_) {
+        closePanel();
+    }
+    coach_.stopSolving();
+    MagicCube cube;
+    applyMoves(cube, scramble);
+    rival_ = {scramble, seconds};
+    game_.setDrawnPosition(cube.stickers(), scramble);
+    game_.markShared();
+}
+
+// A solve of the records: its scramble and its time, to race on.
+void Controller::shareSolve(size_t index) {
+    const std::vector<Solve>& done = game_.solves().done();
+    if (index >= done.size()) {
+        return;
+    }
+    const Solve& s = done[index];
+    if (s.kind != Scramble::Competition || s.scramble.empty()) {
+        say("Only a solve of a competition scramble can be raced: this one's scramble is not "
+            "known.");
+        return;
+    }
+    say(services_.shareFragment(
+        store::scrambleFragment(s.scramble, s.penalty == Penalty::Dnf ? -1 : s.result())));
+}
+
+void Controller::share() {
+    const Solves& solves = game_.solves();
+    if (solves.phase() != Solves::Phase::None && solves.kind() == Scramble::Competition &&
+        !solves.scrambleText().empty()) {
+        say(services_.shareFragment(store::scrambleFragment(solves.scrambleText())));
+        return;
+    }
+    if (solves.phase() == Solves::Phase::None && !solves.done().empty() &&
+        game_.cube().isSolved()) {
+        const Solve& last = solves.done().back();  // just solved: it and its time
+        if (last.kind == Scramble::Competition && !last.scramble.empty()) {
+            say(services_.shareFragment(store::scrambleFragment(
+                last.scramble, last.penalty == Penalty::Dnf ? -1 : last.result())));
+            return;
+        }
+    }
+    // The page's address with the position in it, or the code.
+    say(services_.share(positionCode(game_.cube().stickers())));
 }
 
 void Controller::showPanel(std::unique_ptr<Panel> panel) {
@@ -195,6 +261,9 @@ void Controller::showRecords() {
             self->game_.insertSolve(i, s), self->keeper_->saveSoon();
         },
         [self](size_t i) { self->openReplay(i); }};
+    if (services_.canShare()) {
+        changes.share = [self](size_t i) { self->shareSolve(i); };
+    }
     showPanel(std::make_unique<RecordsView>(surface_.bounds(), game_.solves().done(),
                                             std::move(changes), std::move(items),
                                             static_cast<Method>(game_.settings().method)));
@@ -229,7 +298,7 @@ bool Controller::openReplay(std::shared_ptr<const SolveTurns> turns, std::string
     std::function<void()> share;
     if (services_.canShare()) {
         share = [this] {
-            say(services_.shareReplay(
+            say(services_.shareFragment(
                 store::replayFragment(replay_->turns(), replay_->scramble())));
         };
     }

@@ -60,6 +60,10 @@ class Controller : private Game::Listener, private Coach::Listener {
     // A replay of `turns` (from an address), whatever the records hold.
     bool openReplay(std::shared_ptr<const SolveTurns> turns, std::string scramble);
     void closeReplay();
+    // What an address (or any text pasted) carries: a replay opens, a scramble to race on
+    // is set as a competition scramble marked shared (with the time to beat, if it has
+    // one), a position is set; false, with words, for none of them.
+    bool openAddress(const std::string& text);
     // The last-layer trainer, over the picture on a cube of its own; and closed.
     void openTrainer();
     void closeTrainer();
@@ -136,6 +140,11 @@ class Controller : private Game::Listener, private Coach::Listener {
     void showSettings();
     void showRecords();
     void paste();
+    // Share: the scramble armed or under way, else a scramble just solved with its time,
+    // else the position.
+    void share();
+    void raceOn(const std::string& scramble, double seconds);
+    void shareSolve(size_t index);
     void importRecords(platform::ByteSource& bytes, const std::string& problem = {});
     void say(const std::string& words);
     void makeToolbar();
@@ -180,6 +189,12 @@ class Controller : private Game::Listener, private Coach::Listener {
     std::mt19937 trainerDraws_{std::random_device{}()};
     std::string result_;
     std::string resultSplits_;  // its splits, the line under it
+    // A shared scramble's time to beat, as its address gave it (negative for none).
+    struct Rival {
+        std::string scramble;
+        double seconds = -1;
+    };
+    Rival rival_;
     double resultUntil_ = 0;
     // The hint: its words and the face it marks (-1 for none), until the cube changes.
     std::string hint_;

@@ -2,6 +2,7 @@
 // the title bar, and the solver's hints (the key to type, and the face outlined on the
 // cube with the way it turns).
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "control/Controller.h"
@@ -50,11 +51,31 @@ void Controller::updateUndoButton() {
     }
 }
 
+namespace {
+std::string hundredths(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", seconds);
+    return text;
+}
+}  // namespace
+
 void Controller::solved(const Solve& s, bool best) {
     result_ =
         "Solved in " + movesText(s.moves) + kDot + clockText(s.seconds) + penaltyText(s.penalty);
     if (best) {
         result_ += std::string(kDot) + "New best!";
+    }
+    // A race: how it went against the time sent with the scramble.
+    if (s.shared && rival_.seconds >= 0 && rival_.scramble == s.scramble) {
+        const double by = s.result() - rival_.seconds;
+        char versus[96];
+        std::snprintf(versus, sizeof versus, "%s%.2f s %s the %.2f s sent", kDot, std::fabs(by),
+                      by < 0   ? "faster than"
+                      : by > 0 ? "slower than"
+                               : "as fast as",
+                      rival_.seconds);
+        result_ += by == 0 ? std::string(kDot) + "as fast as the time sent" : std::string(versus);
+        rival_ = {};
     }
     resultSplits_.clear();
     if (s.turns) {
@@ -95,6 +116,11 @@ void Controller::showSolveStatus() {
     } else if (solves.phase() == Solves::Phase::Scrambled &&
                solves.kind() == Scramble::Competition) {
         words = "Scramble: " + solves.scrambleText();
+        if (solves.isShared()) {
+            detail = rival_.seconds >= 0 && rival_.scramble == solves.scrambleText()
+                         ? "To beat: solved in " + hundredths(rival_.seconds) + " s"
+                         : std::string("A shared scramble: race whoever sent it");
+        }
     } else if (solves.phase() == Solves::Phase::Running) {
         words = movesText(solves.moves()) + kDot + clockText(solves.seconds(now)) +
                 penaltyText(solves.penaltyTaken());

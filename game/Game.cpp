@@ -316,6 +316,11 @@ void Game::restore(Kept&& kept, double now, double wallNow) {
     tell([](Listener& l) { l.solveChanged(); });
 }
 
+void Game::markShared() {
+    solves_.markShared();
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
 void Game::setSettings(Settings settings) {
     if (settings == settings_) {
         return;

@@ -97,6 +97,9 @@ class Game {
     // --- For the coach (game/Coach.h) ---
     // The solve armed or under way was helped (a hint, solve-for-me).
     void assisted() { solves_.assisted(); }
+    // The competition scramble armed came by an address, to race whoever sent it: its
+    // solve is marked so.
+    void markShared();
     // Actions wait for the cube to be still.
     bool waiting() const { return waitingCount_ > 0; }
     int waitingCount() const { return waitingCount_; }

@@ -57,8 +57,16 @@ void Solves::scrambled(Scramble kind, std::string scramble, std::string start) {
     moves_ = 0;
     kind_ = kind;
     assisted_ = false;
+    shared_ = false;
     scramble_ = std::move(scramble);
     ++revision_;
+}
+
+void Solves::markShared() {
+    if (phase_ != Phase::None && kind_ == Scramble::Competition && !shared_) {
+        shared_ = true;
+        ++revision_;
+    }
 }
 
 void Solves::assisted() {
@@ -105,7 +113,7 @@ bool Solves::turned(double now, bool solved, std::time_t date, int code) {
     }
     done_.push_back(
         {date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_, penalty_,
-         timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr});
+         timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr, shared_});
     keepTurnsWithin();
     abandoned();
     return true;
@@ -173,7 +181,8 @@ Solves::UnderWay Solves::underWay(double now, double wallNow) const {
             penaltyTaken(),
             gone < 0 ? -1 : wallNow - gone,
             timingKnown_ && phase_ != Phase::None ? std::make_shared<const SolveTurns>(timing_)
-                                                  : nullptr};
+                                                  : nullptr,
+            shared_};
 }
 
 void Solves::resume(const UnderWay& solve, double now, double wallNow) {
@@ -189,6 +198,9 @@ void Solves::resume(const UnderWay& solve, double now, double wallNow) {
     }
     if (solve.phase != Phase::None) {
         setKind(solve.kind, solve.assisted, solve.scramble);
+        if (solve.shared) {
+            markShared();
+        }
         setPenalty(solve.phase == Phase::Running ? solve.penalty : Penalty::None);
         // Turns read back go on; a solve kept without them has none known.
         timingKnown_ = solve.turns != nullptr;

@@ -50,6 +50,8 @@ struct Solve {
     Penalty penalty = Penalty::None;
     // Its turns, when they are known: shared, as solves are copied whole and never change.
     std::shared_ptr<const SolveTurns> turns = {};
+    // A competition scramble that came by an address: raced with whoever sent it.
+    bool shared = false;
     // The time that counts: +2 added; a DNF is slower than any (infinite).
     double result() const;
 };
@@ -89,6 +91,7 @@ class Solves {
         double inspectionStart = -1;
         // Its turns so far (no turn yet while armed), where they are known.
         std::shared_ptr<const SolveTurns> turns = {};
+        bool shared = false;
     };
     // The solve at `now`, `wallNow` on the wall's clock; and one read back, going on.
     UnderWay underWay(double now, double wallNow) const;
@@ -116,6 +119,10 @@ class Solves {
     void scrambled(Scramble kind, std::string scramble = {}, std::string start = {});
     // A hint or solve-for-me was used on the solve armed or under way.
     void assisted();
+    // The competition scramble armed came by an address (it is marked so); and whether
+    // the solve armed or under way did.
+    void markShared();
+    bool isShared() const { return shared_; }
     // The stickers changed other than by a turn (the scramble undone, a reset, a solved
     // position set): any solve ends, without a record.
     void abandoned();
@@ -184,6 +191,7 @@ class Solves {
     double startedAt_ = 0;
     Scramble kind_ = Scramble::Unknown;
     bool assisted_ = false;
+    bool shared_ = false;
     std::string scramble_;
     bool inspection_ = false;
     // When the armed solve's inspection began: NaN before its first frame; -inf for none.

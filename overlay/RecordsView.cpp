@@ -21,6 +21,8 @@ constexpr platform::Color kBest{1, 0.3f, 0.3f, 1};
 constexpr platform::Color kSelected{0.25f, 0.3f, 0.45f, 1};
 // Export and Import end left of the menu button in the top strip's right end.
 constexpr float kClearOfMenu = 282;
+// Share, Export and Import at the top right, clear of the title at the left.
+constexpr float kTopWidth = 58;
 // More solves than this are drawn as one line a column, from the fastest to the slowest.
 constexpr size_t kMostPointsDrawn = 640;
 
@@ -158,6 +160,9 @@ RecordsView::RecordsView(platform::Rect frame, const std::vector<Solve>& solves,
                              {"Undo", [this] { undo(); }},
                              {"Replay", [this] { replaySelected(); }}};
     const size_t edits = all.size();
+    if (changes_.share) {
+        all.push_back({"Share", [this] { shareSelected(); }});
+    }
     for (Item& item : items) {
         all.push_back(std::move(item));
     }
@@ -167,7 +172,8 @@ RecordsView::RecordsView(platform::Rect frame, const std::vector<Solve>& solves,
         const platform::Rect r =
             i < edits ? platform::Rect{kGap + i * (width + kGap), frame.height - kHeight - kGap,
                                        width, kHeight}
-                      : platform::Rect{kClearOfMenu - (all.size() - i) * (70 + kGap), 2, 70, 44};
+                      : platform::Rect{kClearOfMenu - (all.size() - i) * (kTopWidth + kGap), 2,
+                                       kTopWidth, 44};
         auto button =
             std::make_unique<platform::Button>(platform::Button::Style::Text, r, all[i].label);
         button->setLabelSize(15);
@@ -279,6 +285,12 @@ void RecordsView::replaySelected() {
     }
 }
 
+void RecordsView::shareSelected() {
+    if (selected_ >= 0 && changes_.share) {
+        changes_.share(static_cast<size_t>(selected_));  // last: it may close this panel
+    }
+}
+
 void RecordsView::undo() {
     if (changesMade_.empty()) {
         return;
@@ -334,6 +346,9 @@ bool RecordsView::keyDown(const platform::KeyPress& key) {
             return true;
         case 'r':
             replaySelected();
+            return true;
+        case 's':
+            shareSelected();
             return true;
         default:
             return false;

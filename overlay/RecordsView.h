@@ -40,7 +40,8 @@ Histogram histogramOf(const std::vector<Solve>& solves, int bins);
 // the buttons below mark +2, DNF, or neither, or delete; each change can be taken back
 // while the panel shows. The list scrolls by the wheel, the arrow keys and a finger.
 // Keys: the up and down arrows select, P +2, D DNF, O neither, X delete, U or Ctrl+Z
-// takes back, R or Return replays it; any other key closes it, as a touch outside the list
+// takes back, R or Return replays it, S shares its scramble and time (Share, at the top,
+// where there is a way to send it); any other key closes it, as a touch outside the list
 // and the buttons does.
 class RecordsView : public Panel {
   public:
@@ -49,6 +50,7 @@ class RecordsView : public Panel {
         std::function<void(size_t)> remove;
         std::function<void(size_t, const Solve&)> insert;
         std::function<void(size_t)> replay = {};  // opens the replay of a solve
+        std::function<void(size_t)> share = {};   // sends a solve's scramble and time
     };
     struct Item {
         std::string label;
@@ -73,7 +75,7 @@ class RecordsView : public Panel {
     const std::string& summary() const { return summary_; }
     // The selected solve's splits, as its row shows them; empty when they are not known.
     const std::string& selectedSplits() const { return selectedSplits_; }
-    // +2, DNF, OK, Delete, Undo, Replay; then Export and Import where there are any.
+    // +2, DNF, OK, Delete, Undo, Replay; then Share, Export and Import where there are any.
     const std::vector<std::unique_ptr<platform::Button>>& buttons() const { return buttons_; }
     // The list's rows, in view points.
     static constexpr platform::Rect kList{0, 256, 320, 168};
@@ -86,6 +88,7 @@ class RecordsView : public Panel {
     void mark(Penalty penalty);
     void removeSelected();
     void replaySelected();
+    void shareSelected();
     void undo();
     void scrollTo(float offset);
     long rowAt(platform::Point p) const;

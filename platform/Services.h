@@ -47,9 +47,10 @@ class Services {
         (void)code;
         return {};
     }
-    // A solve's replay sent the same way: `fragment` ("replay=...") after the page's
-    // address and '#', or on the desktop's clipboard after '#'.
-    virtual std::string shareReplay(const std::string& fragment) {
+    // A solve's replay or a scramble to race on sent the same way: `fragment`
+    // ("replay=...", "scramble=...") after the page's address and '#', or on the desktop's
+    // clipboard after '#'.
+    virtual std::string shareFragment(const std::string& fragment) {
         (void)fragment;
         return {};
     }

@@ -318,12 +318,14 @@ bool csvSolve(const Row& row, size_t fields, std::time_t now, Solve& s, std::str
         }
     }
     int kind = 0;
-    while (kind < 4 && f[6] != kKinds[kind]) {
+    s.shared = f[6] == "shared";  // a competition scramble that came by an address
+    const std::string kindWord = s.shared ? std::string("competition") : f[6];
+    while (kind < 4 && kindWord != kKinds[kind]) {
         ++kind;
     }
     if (kind == 4) {
         problem = at + "the scramble kind " + quoted(f[6]) +
-                  " is not turns, competition, pasted or unknown";
+                  " is not turns, competition, shared, pasted or unknown";
         return false;
     }
     s.kind = static_cast<Scramble>(kind);
@@ -1028,9 +1030,10 @@ std::string recordsCsv(const std::vector<Solve>& solves) {
         const std::string tps = s.moves > 0 && s.seconds > 0 ? fixed(s.moves / s.seconds, 2) : "";
         text += utcDateText(s.date) + "," + millisecondsText(s.seconds) + "," + penalty + "," +
                 result + "," + (s.moves > 0 ? std::to_string(s.moves) : "") + "," + tps + "," +
-                kKinds[static_cast<int>(s.kind)] + "," + field(s.scramble) + "," +
-                (s.assisted ? "yes" : "no") + "," + (s.turns ? field(turnsText(*s.turns)) : "") +
-                "\n";
+                (s.shared && s.kind == Scramble::Competition ? "shared"
+                                                             : kKinds[static_cast<int>(s.kind)]) +
+                "," + field(s.scramble) + "," + (s.assisted ? "yes" : "no") + "," +
+                (s.turns ? field(turnsText(*s.turns)) : "") + "\n";
     }
     return text;
 }
@@ -1098,6 +1101,43 @@ bool readReplayAddress(const std::string& text, SolveTurns& turns, std::string& 
     }
     turns = std::move(read);
     scramble = scrambleTurns(fragmentValue(text, "&scramble="));
+    return true;
+}
+
+std::string scrambleFragment(const std::string& scramble, double seconds) {
+    std::string text = "scramble=" + scramble;
+    if (seconds >= 0 && std::isfinite(seconds)) {
+        char solved[40];
+        std::snprintf(solved, sizeof solved, "&solved=%.2f", seconds);
+        text += solved;
+    }
+    std::replace(text.begin(), text.end(), ' ', '_');
+    return text;
+}
+
+bool readScrambleAddress(const std::string& text, std::string& scramble, double& seconds,
+                         std::string& problem) {
+    const std::string turns = scrambleTurns(fragmentValue(text, "#scramble="));
+    if (turns.empty()) {
+        problem = "This is no scramble to race on: an address ending in #scramble= and 1 to " +
+                  std::to_string(kMostScrambleTurns) + " face turns (R_U2_F'...) is wanted.";
+        return false;
+    }
+    double solved = -1;
+    if (text.find("&solved=") != std::string::npos) {
+        const std::string value = fragmentValue(text, "&solved=");
+        // Digits with at most one point among them, as the fragment writes them.
+        const bool digits = !value.empty() && value.size() <= 16 &&
+                            value.find_first_not_of("0123456789.") == std::string::npos &&
+                            std::count(value.begin(), value.end(), '.') <= 1 && value != ".";
+        solved = digits ? std::strtod(value.c_str(), nullptr) : -1;
+        if (!digits || !(solved > 0) || solved > Solves::kLongest) {
+            problem = "The time this scramble was solved in is no number of seconds: " + value;
+            return false;
+        }
+    }
+    scramble = turns;
+    seconds = solved;
     return true;
 }
 

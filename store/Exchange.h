@@ -28,8 +28,9 @@ namespace gyrelle::store {
 // date: when it ended, ISO 8601 in UTC; seconds: the clock's time, to the millisecond;
 // penalty: empty, +2 or DNF; result: the time that counts (seconds, +2 added) or DNF;
 // moves: quarter turns, empty when not known; turns_per_second: moves over seconds, two
-// decimals, empty when either is not known; scramble_kind: turns, competition, pasted or
-// unknown; scramble: a competition scramble's turns; assisted: yes or no; timed_moves:
+// decimals, empty when either is not known; scramble_kind: turns, competition, shared (a
+// competition scramble that came by an address), pasted or unknown; scramble: a
+// competition scramble's turns; assisted: yes or no; timed_moves:
 // the solve's turns where they are known, as the records file's timed lines hold them
 // (the position it began at, the inspection's seconds or "-", each turn with its
 // milliseconds), else empty. Reading takes the date, seconds, penalty, moves, kind,
@@ -125,6 +126,16 @@ std::string replayFragment(const SolveTurns& turns, const std::string& scramble)
 // not solve where they begin.
 bool readReplayAddress(const std::string& text, SolveTurns& turns, std::string& scramble,
                        std::string& problem);
+
+// A competition scramble to race on in an address: "scramble=" and its turns, '_' for each
+// space; with a result to beat, "&solved=" and the seconds it was solved in, to the
+// hundredth ("scramble=R_U2_F'&solved=14.27").
+std::string scrambleFragment(const std::string& scramble, double seconds = -1);
+// The scramble an address (or any text) carries after "#scramble=", and the seconds after
+// "&solved=" (else -1); false, with `problem` in a sentence, for no scramble of 1 to 30
+// face turns, or a time that is no number of seconds.
+bool readScrambleAddress(const std::string& text, std::string& scramble, double& seconds,
+                         std::string& problem);
 
 // What an import took and passed over, in a sentence or two: "Took 37 solves (csTimer).
 // Passed over: 3 already kept; 1 repeated in the file."

@@ -128,10 +128,14 @@ std::string secondsText(double seconds) {
 // The latest moment an inspection may have begun (seconds since 1970): the year 10000.
 constexpr double kLatestMoment = 253402300800.0;
 
-// "<how>[ assisted][ +2|dnf][ inspection <seconds since 1970>][ turns]", as each line ends.
-std::string howText(Scramble kind, bool assisted, Penalty penalty, const std::string& scramble,
-                    double inspection = -1) {
+// "<how>[ shared][ assisted][ +2|dnf][ inspection <seconds since 1970>][ turns]", as each
+// line ends.
+std::string howText(Scramble kind, bool shared, bool assisted, Penalty penalty,
+                    const std::string& scramble, double inspection = -1) {
     std::string text = kKindName[static_cast<int>(kind)];
+    if (shared && kind == Scramble::Competition) {
+        text += " shared";
+    }
     if (assisted) {
         text += " assisted";
     }
@@ -161,7 +165,7 @@ bool moment(const std::string& word, double& value) {
 
 // The words from `at` on as <how>; false when they are no such thing. An inspection's
 // moment only where `inspection` asks for it.
-bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
+bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& shared, bool& assisted,
          Penalty& penalty, std::string& scramble, double* inspection = nullptr) {
     if (at >= w.size()) {
         return false;
@@ -174,6 +178,8 @@ bool how(const std::vector<std::string>& w, size_t at, Scramble& kind, bool& ass
         return false;
     }
     kind = static_cast<Scramble>(k);
+    shared = kind == Scramble::Competition && at + 1 < w.size() && w[at + 1] == "shared";
+    at += shared;
     assisted = at + 1 < w.size() && w[at + 1] == "assisted";
     size_t next = at + 1 + assisted;
     penalty = Penalty::None;
@@ -285,18 +291,20 @@ std::string timedLine(size_t index, const SolveTurns& turns) {
 
 std::string solveLine(const Solve& s) {
     return "solve " + dateText(s.date) + " " + std::to_string(s.moves) + " " +
-           secondsText(s.seconds) + " " + howText(s.kind, s.assisted, s.penalty, s.scramble) + "\n";
+           secondsText(s.seconds) + " " +
+           howText(s.kind, s.shared, s.assisted, s.penalty, s.scramble) + "\n";
 }
 
 std::string recordsTail(const SavedRecords& records) {
-    const std::string h = howText(records.solve.kind, records.solve.assisted, records.solve.penalty,
-                                  records.solve.scramble);
+    const std::string h = howText(records.solve.kind, records.solve.shared, records.solve.assisted,
+                                  records.solve.penalty, records.solve.scramble);
     const std::string timing =
         records.solve.turns ? "timing " + turnsText(*records.solve.turns) + "\n" : "";
     if (records.solve.phase == Solves::Phase::Scrambled) {
         return "scrambled " + records.cube + " " +
-               howText(records.solve.kind, records.solve.assisted, records.solve.penalty,
-                       records.solve.scramble, records.solve.inspectionStart) +
+               howText(records.solve.kind, records.solve.shared, records.solve.assisted,
+                       records.solve.penalty, records.solve.scramble,
+                       records.solve.inspectionStart) +
                "\n" + timing + "end\n";
     }
     if (records.solve.phase == Solves::Phase::Running) {
@@ -334,9 +342,11 @@ Reading readRecords(std::FILE* in, SavedRecords& records, RecordLines* kept) {
     // Version 1 lines end where <how> would begin.
     const bool first = line == kFirstHeader;
     SavedRecords read;
-    auto rest = [&](const std::vector<std::string>& w, size_t at, Scramble& kind, bool& assisted,
-                    Penalty& penalty, std::string& scramble, double* inspection = nullptr) {
-        return first ? w.size() == at : how(w, at, kind, assisted, penalty, scramble, inspection);
+    auto rest = [&](const std::vector<std::string>& w, size_t at, Scramble& kind, bool& shared,
+                    bool& assisted, Penalty& penalty, std::string& scramble,
+                    double* inspection = nullptr) {
+        return first ? w.size() == at
+                     : how(w, at, kind, shared, assisted, penalty, scramble, inspection);
     };
     std::vector<std::string> w;
     std::string raw;  // the solve lines as they stand: a big file is not written out again
@@ -379,7 +389,8 @@ Reading readRecords(std::FILE* in, SavedRecords& records, RecordLines* kept) {
         size_t n = 0;
         if (w[0] == "solve" && w.size() >= 4) {
             ok = ok && timedUpTo == 0 && date(w[1], s.date) && moves(w[2], s.moves, 0) &&
-                 seconds(w[3], s.seconds) && rest(w, 4, s.kind, s.assisted, s.penalty, s.scramble);
+                 seconds(w[3], s.seconds) &&
+                 rest(w, 4, s.kind, s.shared, s.assisted, s.penalty, s.scramble);
             read.done.push_back(s);
             if (solveLines && !first) {
                 raw.append(line).push_back('\n');
@@ -412,15 +423,15 @@ Reading readRecords(std::FILE* in, SavedRecords& records, RecordLines* kept) {
             timing = true;
         } else if (w[0] == "scrambled" && w.size() >= 2) {
             ok = ok && isCubeFingerprint(w[1]) &&
-                 rest(w, 2, read.solve.kind, read.solve.assisted, read.solve.penalty,
-                      read.solve.scramble, &read.solve.inspectionStart);
+                 rest(w, 2, read.solve.kind, read.solve.shared, read.solve.assisted,
+                      read.solve.penalty, read.solve.scramble, &read.solve.inspectionStart);
             read.solve.phase = Solves::Phase::Scrambled;
             read.cube = w[1];
         } else if (w[0] == "solving" && w.size() >= 4) {
             ok = ok && isCubeFingerprint(w[1]) && moves(w[2], read.solve.moves, 1) &&
                  seconds(w[3], read.solve.seconds) &&
-                 rest(w, 4, read.solve.kind, read.solve.assisted, read.solve.penalty,
-                      read.solve.scramble);
+                 rest(w, 4, read.solve.kind, read.solve.shared, read.solve.assisted,
+                      read.solve.penalty, read.solve.scramble);
             read.solve.phase = Solves::Phase::Running;
             read.cube = w[1];
         } else {

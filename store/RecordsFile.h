@@ -22,8 +22,9 @@ namespace gyrelle::store {
 //
 // one solve line per finished solve, oldest first; then at most one line for a solve
 // armed or in progress, which holds only for the cube it names. <how> is how the cube
-// was scrambled ("turns", "competition", "pasted", or "-" when not known), then
-// "assisted" when a hint or solve-for-me was used, then "+2" or "dnf" for a solve
+// was scrambled ("turns", "competition", "pasted", or "-" when not known), then "shared"
+// for a competition scramble that came by an address (a race; older versions set such a
+// file aside), then "assisted" when a hint or solve-for-me was used, then "+2" or "dnf" for a solve
 // started late after its inspection, then (for a solve armed with an inspection) the
 // word "inspection" and when it began, in seconds since 1970 to the millisecond, then a
 // competition scramble's turns (R U2 F' ...).

@@ -57,6 +57,16 @@ TEST(CommandLine, AReplaysAddressIsCheckedAndKeptForTheGame) {
     EXPECT_EQ(err, "gyrelle: The replay's turns do not solve its position.\n");
 }
 
+// So is a scramble's to race on; one that is none is refused with its line.
+TEST(CommandLine, AScramblesAddressIsCheckedAndKeptForTheGame) {
+    const std::string good = "https://example.org/#scramble=R_U2&solved=14.27";
+    std::string err, position;
+    EXPECT_EQ(runCommandLine({good.c_str()}, err, &position), -1) << err;
+    EXPECT_EQ(position, good);
+    EXPECT_EQ(runCommandLine({"https://example.org/#scramble=R_U2&solved=x"}, err, &position), 2);
+    EXPECT_EQ(err, "gyrelle: The time this scramble was solved in is no number of seconds: x\n");
+}
+
 TEST(CommandLine, StatsPrintsTheRecordsAndChangesNothing) {
     char pattern[] = "/tmp/gyrelle-stats-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);

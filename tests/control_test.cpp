@@ -435,6 +435,56 @@ TEST_F(FolderQuestionTest, AFileTheGameMustNotWriteThroughIsNamedInTheQuestion) 
     EXPECT_TRUE(std::filesystem::exists(dir + "/cube_state.dat"));
 }
 
+// A scramble sent with a time: pasted, it is set as a competition scramble marked shared,
+// with the time to beat under it; solved, the result says how it went, and Share (and the
+// records' Share) sends the scramble back with this time. One that is none changes nothing.
+TEST_F(FolderQuestionTest, AScrambleSentIsRacedAndSentBack) {
+    services.setCanShare(true);
+    const MagicCube before = cube();
+    services.setClipboardText("https://example.org/#scramble=Q");
+    press('v', false, true);
+    EXPECT_TRUE(controller->panelShown());
+    EXPECT_TRUE(sameStickers(cube(), before));
+    press(platform::Key::Escape);
+
+    services.setClipboardText("https://example.org/#scramble=R_U&solved=14.27");
+    press('v', false, true);
+    MagicCube scrambled;
+    applyMoves(scrambled, "R U");
+    EXPECT_TRUE(sameStickers(cube(), scrambled));
+    EXPECT_EQ(game().solves().phase(), Solves::Phase::Scrambled);
+    EXPECT_TRUE(game().solves().isShared());
+    EXPECT_EQ(controller->statusStrip().text(), "Scramble: R U");
+    EXPECT_EQ(controller->statusStrip().detail(), "To beat: solved in 14.27 s");
+    // Share now: the scramble alone.
+    controller->perform({Command::Kind::Share});
+    EXPECT_EQ(services.clipboardText(), "#scramble=R_U");
+    press(platform::Key::Escape);
+    press('u', true);
+    frames(10);
+    services.advance(1.5);
+    press('r', true);
+    frames(10);
+    ASSERT_TRUE(cube().isSolved());
+    ASSERT_EQ(game().solves().done().size(), 1u);
+    const Solve& s = game().solves().done()[0];
+    EXPECT_TRUE(s.shared);
+    char time[16];
+    std::snprintf(time, sizeof time, "%.2f", s.result());
+    char versus[64];
+    std::snprintf(versus, sizeof versus, " \u00b7 %.2f s faster than the 14.27 s sent",
+                  14.27 - s.result());
+    EXPECT_NE(controller->statusStrip().text().find(versus), std::string::npos)
+        << controller->statusStrip().text();
+    controller->perform({Command::Kind::Share});
+    EXPECT_EQ(services.clipboardText(), std::string("#scramble=R_U&solved=") + time);
+    services.setClipboardText("");
+    press(platform::Key::F2);
+    press(platform::Key::Up);  // the newest
+    press('s');
+    EXPECT_EQ(services.clipboardText(), std::string("#scramble=R_U&solved=") + time);
+}
+
 class TrainerControlTest : public FolderQuestionTest {
   protected:
     // The slice codes of `moves` as keys make them on the trainer's cube as it lies now.

@@ -31,13 +31,16 @@ std::vector<Solve> some() {
                                                            3.25,
                                                            {{0, code(faceTurn(5, false))},
                                                             {0, code(wholeCubeTurn(5, false))},
-                                                            {120, code(faceTurn(0, false))}}})}};
+                                                            {120, code(faceTurn(0, false))}}})},
+            // A race: a competition scramble that came by an address.
+            {kDec1 + 300, 20, 14.27, Scramble::Competition, false, "B2 L", Penalty::None, nullptr,
+             true}};
 }
 
 bool same(const Solve& a, const Solve& b) {
     return a.date == b.date && a.moves == b.moves && a.seconds == b.seconds && a.kind == b.kind &&
            a.assisted == b.assisted && a.scramble == b.scramble && a.penalty == b.penalty &&
-           (a.turns && b.turns ? *a.turns == *b.turns : a.turns == b.turns);
+           a.shared == b.shared && (a.turns && b.turns ? *a.turns == *b.turns : a.turns == b.turns);
 }
 
 TEST(Exchange, TheCsvIsAsDocumentedAndComesBackEqual) {
@@ -50,13 +53,15 @@ TEST(Exchange, TheCsvIsAsDocumentedAndComesBackEqual) {
               "2026-12-01T00:02:00Z,9.250,DNF,DNF,,,unknown,,no,\n"
               "2026-12-01T00:03:00Z,0.000,,0.000,12,,pasted,,no,\n"
               "2026-12-01T00:04:00Z,0.120,,0.120,3,25.00,turns,,no," +
-                  kSolved + " 3.250 R@0 x@0 U@120\n");
+                  kSolved +
+                  " 3.250 R@0 x@0 U@120\n"
+                  "2026-12-01T00:05:00Z,14.270,,14.270,20,1.40,shared,B2 L,no,\n");
     Imported back;
     std::string problem;
     ASSERT_TRUE(readImport(csv, kNow, back, problem)) << problem;
     EXPECT_EQ(back.format, "Gyrelle CSV");
-    ASSERT_EQ(back.solves.size(), 5u);
-    for (size_t i = 0; i < 5; ++i) {
+    ASSERT_EQ(back.solves.size(), 6u);
+    for (size_t i = 0; i < 6; ++i) {
         EXPECT_TRUE(same(back.solves[i], some()[i])) << i;
     }
     EXPECT_EQ(recordsCsv(back.solves), csv);
@@ -99,7 +104,8 @@ TEST(Exchange, EachBadInputIsNamedWithItsLine) {
         {head + "2026-12-01T00:00:00Z,1.0,,,-5,,turns,,no\n",
          "line 2: the moves \"-5\" are not a count"},
         {head + "2026-12-01T00:00:00Z,1.0,,,5,,shaken,,no\n",
-         "line 2: the scramble kind \"shaken\" is not turns, competition, pasted or unknown"},
+         "line 2: the scramble kind \"shaken\" is not turns, competition, shared, pasted or "
+         "unknown"},
         {head + "2026-12-01T00:00:00Z,1.0,,,5,,competition,R X,no\n",
          "line 2: a competition scramble of at most 30 turns (R U2 F' ...) is wanted"},
         {head + "2026-12-01T00:00:00Z,1.0,,,5,,turns,,maybe\n",
@@ -242,7 +248,7 @@ TEST(Exchange, CsTimersExportIsRead) {
 TEST(Exchange, AMergeTakesOnlyWhatIsNotKept) {
     const std::vector<Solve> kept = {some()[1], some()[3]};
     std::vector<Solve> incoming = some();
-    incoming.pop_back();
+    incoming.resize(4);
     incoming.push_back(some()[0]);  // twice in the file
     Merged m = mergeSolves(kept, incoming);
     EXPECT_EQ(m.taken, 2u);

@@ -26,6 +26,17 @@ class HeadlessServicesOf : public Base {
     std::string clipboardText() override { return clipboard_; }
     void setClipboardText(const std::string& text) override { clipboard_ = text; }
     void quit() override { quitAsked_ = true; }
+    // Sending, where a test asks for it: onto the clipboard, as the desktop does.
+    bool canShare() const override { return canShare_; }
+    void setCanShare(bool can) { canShare_ = can; }
+    std::string share(const std::string& code) override {
+        clipboard_ = code;
+        return {};
+    }
+    std::string shareFragment(const std::string& fragment) override {
+        clipboard_ = "#" + fragment;
+        return {};
+    }
     void setDocumentsDirectory(std::string dir, std::string whyNone = {}) {
         documents_ = std::move(dir);
         documentsMissing_ = std::move(whyNone);
@@ -55,6 +66,7 @@ class HeadlessServicesOf : public Base {
     Window window_;
     Accelerometer accelerometer_{runLoop_};
     bool quitAsked_ = false;
+    bool canShare_ = false;
     std::string documents_;
     std::string documentsMissing_;
     std::string clipboard_;

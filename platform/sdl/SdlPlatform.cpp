@@ -382,10 +382,11 @@ std::string SdlPlatform::share(const std::string& code) {
            "--position with it.";
 }
 
-std::string SdlPlatform::shareReplay(const std::string& fragment) {
+std::string SdlPlatform::shareFragment(const std::string& fragment) {
     setClipboardText("#" + fragment);
-    return "The replay is copied: paste it into Gyrelle with Ctrl+V, or start gyrelle with it, "
-           "or add it to Gyrelle's page address.";
+    return std::string(fragment.starts_with("scramble=") ? "The scramble" : "The replay") +
+           " is copied: paste it into Gyrelle with Ctrl+V, or start gyrelle with it, or add it "
+           "to Gyrelle's page address.";
 }
 
 // Among the player's downloads (XDG's download folder as xdg-user-dirs keeps it, else

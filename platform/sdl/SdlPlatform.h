@@ -33,7 +33,7 @@ class SdlPlatform : public WindowHost {
     void quit() override { quit_ = true; }
     bool canShare() const override { return true; }
     std::string share(const std::string& code) override;
-    std::string shareReplay(const std::string& fragment) override;
+    std::string shareFragment(const std::string& fragment) override;
     bool exchangesFiles() const override { return true; }
     std::string offerFile(const std::string& name, const std::string& text) override;
     std::string askForFile(FileTaker take) override;

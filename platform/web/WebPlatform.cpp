@@ -171,7 +171,8 @@ int WebPlatform::run(ApplicationDelegate& delegate) {
         // A position arriving in a page already open: the page starts again with it
         // (the game saved as the page goes), so that nothing open hides it.
         window.addEventListener("hashchange", function() {
-            if (location.hash.indexOf("#position=") >= 0 || location.hash.indexOf("#replay=") >= 0)
+            if (location.hash.indexOf("#position=") >= 0 || location.hash.indexOf("#replay=") >= 0 ||
+                location.hash.indexOf("#scramble=") >= 0)
                 location.reload();
         });
     });
@@ -295,8 +296,8 @@ std::string WebPlatform::share(const std::string& code) {
     return shareAddress("position=" + code, "this position");
 }
 
-std::string WebPlatform::shareReplay(const std::string& fragment) {
-    return shareAddress(fragment, "this replay");
+std::string WebPlatform::shareFragment(const std::string& fragment) {
+    return shareAddress(fragment, fragment.starts_with("scramble=") ? "this scramble" : "this replay");
 }
 
 std::string WebPlatform::shareAddress(const std::string& fragment, const std::string& what) {
@@ -378,8 +379,10 @@ void WebPlatform::addressChanged() {
     char* code = reinterpret_cast<char*>(static_cast<intptr_t>(EM_ASM_INT({
         var at = location.hash.indexOf("#position=");
         var replay = location.hash.indexOf("#replay=");
+        if (replay < 0) replay = location.hash.indexOf("#scramble=");
         if (at < 0 && replay < 0) return 0;
-        // A replay's address is read whole by the paste; a position's is its code.
+        // A replay's or a scramble's address is read whole by the paste; a position's is
+        // its code.
         var text = replay >= 0 ? location.hash.substring(replay)
                                : location.hash.substring(at + 10).split("&")[0];
         try {

@@ -505,9 +505,9 @@ await test('Alt+N is a new game', async () => {
 // hint outlines a face in magenta; solve-for-me plays F' and the front is red again. The
 // tables are built here, a slice a frame: the page goes on drawing meanwhile.
 const isMagenta = ([r, g, b]) => r > 200 && g < 60 && b > 200;
-// The page's menu holds ten (Share too): two columns of 148 x 48 points from x 8 and 164,
-// rows 64 apart from y 88; Hint and Solve for me are the first row's.
-const menu = { x: 302, y: 12 }, hintItem = { x: 82, y: 112 }, solveItem = { x: 238, y: 112 };
+// The page's menu holds eleven (Share and the trainer too): two columns of 148 x 48 points
+// from x 8 and 164, rows 64 apart from y 56; Hint and Solve for me are the first row's.
+const menu = { x: 302, y: 12 }, hintItem = { x: 82, y: 80 }, solveItem = { x: 238, y: 80 };
 async function tap(p) {
   await touch('touchStart', [p]);
   await touch('touchEnd', []);
@@ -655,7 +655,7 @@ await test('Share gives the address of the position', async () => {
   await fresh();
   await context.grantPermissions(['clipboard-read', 'clipboard-write']);
   await tap(menu);
-  await tap({ x: 238, y: 88 + 4 * 64 + 24 });  // the tenth item
+  await tap({ x: 82, y: 56 + 5 * 64 + 24 });  // the eleventh item, alone in its row
   const end = Date.now() + 5000;
   let text = '';
   while (Date.now() < end && !(text = await page.evaluate(() => navigator.clipboard.readText()))) {
@@ -695,9 +695,32 @@ await test('an address with #replay= opens a replay that plays and is shared', a
   return await shows(onPage(frontSticker(1, 1)), isRed) ? null : 'the game did not show again';
 });
 
+// A scramble sent as an address is set to race on (after R U the front's top left shows
+// the right face's colour, not red), the address then loses it, and Share (the menu's
+// eleventh item) sends the scramble back.
+await test('an address with #scramble= sets a scramble to race on, and Share sends it', async () => {
+  await fresh();
+  await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  await page.goto(url + '?race#scramble=R_U&solved=14.27');  // a page of its own: no reload
+  if (!await shows(onPage(frontSticker(-1, 1)), (c) => !isRed(c) && !isBlack(c))) {
+    return 'the scramble was not set';
+  }
+  if (await page.evaluate(() => location.hash) !== '') return 'the address kept the scramble';
+  await tap(menu);
+  await tap({ x: 82, y: 56 + 5 * 64 + 24 });
+  const end = Date.now() + 5000;
+  let text = '';
+  while (Date.now() < end && !(text = await page.evaluate(() => navigator.clipboard.readText()))) {
+    await page.waitForTimeout(100);
+  }
+  if (text !== url + '?race#scramble=R_U') return `the clipboard holds "${text}"`;
+  const notice = await page.evaluate(() => document.getElementById('notice').textContent);
+  return notice.startsWith('The address of this scramble is copied') ? null : `said "${notice}"`;
+});
+
 // The records' Export downloads the CSV, with the solve just made; importing that very
-// file takes nothing and says so. The buttons: 70 x 44 points at the panel's top, left of
-// the menu button: Export from x 134, Import from 208.
+// file takes nothing and says so. The buttons: 58 x 44 points at the panel's top, left of
+// the menu button: Share from x 96, Export from 158, Import from 220.
 // A page of its own (`query`: no reload) with a solve of one turn made on it (R' on the
 // position after R), then the records open on it (F2); a sentence when that fails.
 async function oneSolveInTheRecords(query) {

@@ -261,6 +261,15 @@ const std::vector<LastLayerCase>& lastLayerCases() {
     return kCases;
 }
 
+int caseNamed(std::string_view name) {
+    for (size_t i = 0; i < kCases.size(); ++i) {
+        if (name == kCases[i].name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 std::string caseTitle(const LastLayerCase& c) {
     return c.kind == CaseKind::Permutation ? std::string(c.name) + " perm"
                                            : std::string("OLL ") + c.name;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "solver/Cubies.h"
@@ -27,6 +28,8 @@ struct LastLayerCase {
 
 // The 21 permutations, then the 57 orientations, each by its usual name.
 const std::vector<LastLayerCase>& lastLayerCases();
+// The index in lastLayerCases() of the case called `name` ("T", "27"), or -1.
+int caseNamed(std::string_view name);
 // "T perm", "OLL 27": what a player calls it.
 std::string caseTitle(const LastLayerCase& c);
 

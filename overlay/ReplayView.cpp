@@ -19,20 +19,6 @@ constexpr platform::Color kMark{1, 0.8f, 0, 1};  // amber: the turn shown, the s
 constexpr size_t kMovesAround = 6;
 }  // namespace
 
-// A strip of the controls: black, not quite opaque; its words drawn by the view's owner.
-class ReplayView::Strip : public platform::View {
-  public:
-    Strip(platform::Rect frame, std::function<void(platform::Painter&)> draw)
-        : View(frame), draw_(std::move(draw)) {
-        setBackgroundColor(platform::colors::black);
-        setAlpha(0.85f);
-    }
-    void drawContent(platform::Painter& painter) const override { draw_(painter); }
-
-  private:
-    std::function<void(platform::Painter&)> draw_;
-};
-
 // The bar: the solve's length across it, the steps' ends marked, the moment shown as a
 // knob; a touch or a drag puts the replay there.
 class ReplayView::Scrub : public platform::View {

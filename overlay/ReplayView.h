@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Replay.h"
+#include "overlay/Strip.h"
 #include "platform/Button.h"
 #include "platform/View.h"
 
@@ -38,7 +39,6 @@ class ReplayView : public platform::View, private Replay::Listener {
     platform::Rect scrubBar() const;
 
   private:
-    class Strip;
     class Scrub;
     void replayChanged() override;
 

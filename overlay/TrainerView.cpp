@@ -75,20 +75,6 @@ std::string textOf(const std::vector<std::string>& turns) {
 
 }  // namespace
 
-// Black, not quite opaque; its words drawn by the view's owner.
-class TrainerView::Strip : public platform::View {
-  public:
-    Strip(platform::Rect frame, std::function<void(platform::Painter&)> draw)
-        : View(frame), draw_(std::move(draw)) {
-        setBackgroundColor(platform::colors::black);
-        setAlpha(0.88f);
-    }
-    void drawContent(platform::Painter& painter) const override { draw_(painter); }
-
-  private:
-    std::function<void(platform::Painter&)> draw_;
-};
-
 platform::Button* TrainerView::addButton(platform::View& to, platform::Rect frame,
                                          std::string label, std::function<void()> action,
                                          float size) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Trainer.h"
+#include "overlay/Strip.h"
 #include "platform/Button.h"
 #include "platform/View.h"
 
@@ -58,7 +59,6 @@ class TrainerView : public platform::View, private Trainer::Listener {
     void leave();  // the pad or the cases
 
   private:
-    class Strip;
     void trainerChanged() override;
     void say();
     void labelOptions();

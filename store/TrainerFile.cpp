@@ -10,16 +10,6 @@ namespace {
 constexpr char kHeader[] = "gyrelle trainer 1";
 constexpr size_t kLongestLine = 1024;
 
-int caseNamed(std::string_view name) {
-    const auto& cases = lastLayerCases();
-    for (size_t i = 0; i < cases.size(); ++i) {
-        if (name == cases[i].name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 // The words of a line apart by single spaces.
 std::vector<std::string_view> wordsOf(std::string_view line) {
     std::vector<std::string_view> words;

@@ -68,16 +68,6 @@ std::string inverse(const std::string& moves) {
     return text;
 }
 
-int indexNamed(CaseKind kind, const std::string& name) {
-    const auto& cases = lastLayerCases();
-    for (size_t i = 0; i < cases.size(); ++i) {
-        if (cases[i].kind == kind && name == cases[i].name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 TEST(LastLayerTest, ThereAre21PermutationsAnd57OrientationsEachItsOwnCase) {
     int permutations = 0, orientations = 0;
     const auto& cases = lastLayerCases();
@@ -238,17 +228,17 @@ TEST(LastLayerTest, ADrawnCaseIsTheCaseWithItsTopTurnedAtRandom) {
     std::mt19937 generator(31);
     auto random = [&] { return static_cast<std::uint32_t>(generator()); };
     for (const char* name : {"T", "H", "Gc", "E"}) {
-        const LastLayerCase& c = lastLayerCases()[indexNamed(CaseKind::Permutation, name)];
+        const LastLayerCase& c = lastLayerCases()[caseNamed(name)];
         const std::set<std::string> all = classOf(caseCubies(c));
         std::set<std::string> drawn;
         for (int i = 0; i < 400; ++i) {
             const Cubies d = drawnCase(c, random);
-            EXPECT_EQ(caseOf(d, CaseKind::Permutation), indexNamed(CaseKind::Permutation, name));
+            EXPECT_EQ(caseOf(d, CaseKind::Permutation), caseNamed(name));
             drawn.insert(d.code());
         }
         EXPECT_EQ(drawn, all) << name;  // every one of them, and only they
     }
-    const int sune = indexNamed(CaseKind::Orientation, "27");
+    const int sune = caseNamed("27");
     std::set<std::string> patterns, places;
     for (int i = 0; i < 4000; ++i) {
         const Cubies d = drawnCase(lastLayerCases()[sune], random);
@@ -264,7 +254,7 @@ TEST(LastLayerTest, ADrawnCaseIsTheCaseWithItsTopTurnedAtRandom) {
 }
 
 TEST(LastLayerTest, AnAlgorithmIsTakenOnlyWhenItSolvesItsCase) {
-    const LastLayerCase& t = lastLayerCases()[indexNamed(CaseKind::Permutation, "T")];
+    const LastLayerCase& t = lastLayerCases()[caseNamed("T")];
     const std::string tPerm = "R U R' U' R' F R2 U' R' U' R U R' F'";
     EXPECT_TRUE(solvesCase(t, tPerm));
     EXPECT_TRUE(solvesCase(t, "U " + tPerm + " U'"));  // seen from another side
@@ -273,7 +263,7 @@ TEST(LastLayerTest, AnAlgorithmIsTakenOnlyWhenItSolvesItsCase) {
     EXPECT_FALSE(solvesCase(t, "R U R' U' R' F R2 U' R' U' R U R'"));  // one turn short
     EXPECT_FALSE(solvesCase(t, ""));
     EXPECT_FALSE(solvesCase(t, "R U Q"));
-    const LastLayerCase& sune = lastLayerCases()[indexNamed(CaseKind::Orientation, "27")];
+    const LastLayerCase& sune = lastLayerCases()[caseNamed("27")];
     EXPECT_TRUE(solvesCase(sune, "R U R' U R U2 R'"));
     EXPECT_TRUE(solvesCase(sune, "y' L' U2 L U L' U L"));  // the other hand's
     EXPECT_FALSE(solvesCase(sune, "R U2 R' U' R U' R'"));  // the anti-Sune's

@@ -11,16 +11,6 @@
 namespace gyrelle {
 namespace {
 
-int indexNamed(const char* name) {
-    const auto& cases = lastLayerCases();
-    for (size_t i = 0; i < cases.size(); ++i) {
-        if (std::string(name) == cases[i].name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 store::Reading read(const std::string& text, TrainerRecords& records,
                     std::vector<std::string>* problems = nullptr) {
     std::FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
@@ -35,10 +25,10 @@ TEST(TrainerFileTest, WhatIsKeptIsReadBackAsItWas) {
     kept.set = "oll2";
     kept.slowestFirst = true;
     kept.colourNeutral = true;
-    kept.algorithms[indexNamed("T")] = "R U R' U' R' F R2 U' R' U' R U R' F'";
-    kept.algorithms[indexNamed("27")] = "(R U R' U) R U2 R'";
-    kept.add({indexNamed("T"), 1840, 610, 1765000000});
-    kept.add({indexNamed("57"), 0, 2147483647, -5});
+    kept.algorithms[caseNamed("T")] = "R U R' U' R' F R2 U' R' U' R U R' F'";
+    kept.algorithms[caseNamed("27")] = "(R U R' U) R U2 R'";
+    kept.add({caseNamed("T"), 1840, 610, 1765000000});
+    kept.add({caseNamed("57"), 0, 2147483647, -5});
     const std::string text = store::trainerText(kept);
     EXPECT_EQ(text,
               "gyrelle trainer 1\nset oll2\norder slowest\ntop any\n"
@@ -91,7 +81,7 @@ TEST(TrainerFileTest, LinesOfAnotherVersionArePassedOverAndSaid) {
                     .whole());
     EXPECT_EQ(records.set, "pll");
     ASSERT_EQ(records.attempts.size(), 1u);
-    EXPECT_EQ(records.attempts[0].caseIndex, indexNamed("H"));
+    EXPECT_EQ(records.attempts[0].caseIndex, caseNamed("H"));
     EXPECT_TRUE(records.algorithms.empty());  // it does not solve the T
     EXPECT_EQ(problems.size(), 4u);
 }
@@ -103,7 +93,7 @@ TEST_F(TrainerKeepingTest, TheTrainerIsSavedWithTheGameAndReadBackAtTheNextStart
         auto s = open();
         ASSERT_TRUE(s->keeper->saveNow());
         EXPECT_FALSE(std::filesystem::exists(path("trainer")));  // not used: no file
-        s->keeper->trainer().add({indexNamed("Ua"), 1200, 300, 77});
+        s->keeper->trainer().add({caseNamed("Ua"), 1200, 300, 77});
         s->keeper->trainer().set = "pll2";
         ASSERT_TRUE(s->keeper->saveNow());
     }

@@ -14,16 +14,6 @@
 namespace gyrelle {
 namespace {
 
-int indexNamed(const char* name) {
-    const auto& cases = lastLayerCases();
-    for (size_t i = 0; i < cases.size(); ++i) {
-        if (std::string(name) == cases[i].name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 // The trainer's cube turned, centres and all, until the face up on its screen is the
 // model's U; read then as pieces.
 solver::Cubies seenFromAbove(const Game& game) {
@@ -164,7 +154,7 @@ TEST_F(TrainerTest, APermutationIsDoneOnlyWhenSolved) {
 }
 
 TEST_F(TrainerTest, FiguresOfACase) {
-    const int t = indexNamed("T"), y = indexNamed("Y");
+    const int t = caseNamed("T"), y = caseNamed("Y");
     const int times[] = {3000, 2000, 4000, 1000, 5000, 6000};
     for (int i = 0; i < 6; ++i) {
         records.add({t, times[i], 500 + 100 * i, i});
@@ -176,7 +166,7 @@ TEST_F(TrainerTest, FiguresOfACase) {
     EXPECT_DOUBLE_EQ(s.best, 1.0);
     EXPECT_DOUBLE_EQ(s.recognition, 0.75);
     EXPECT_EQ(s.lastFive, (std::vector<double>{6, 5, 1, 4, 2}));
-    EXPECT_EQ(caseStats(records, indexNamed("Z")).count, 0);
+    EXPECT_EQ(caseStats(records, caseNamed("Z")).count, 0);
 }
 
 TEST_F(TrainerTest, TheOldestAttemptGivesWayPastTheMost) {
@@ -197,7 +187,7 @@ TEST_F(TrainerTest, SlowestFirstDrawsTheSlowCasesMoreOften) {
     records.set = "pll2";
     for (int i : casesOfSet(records.setRow())) {
         for (int k = 0; k < 5; ++k) {
-            records.add({i, i == indexNamed("T") ? 5000 : 1000, 0, k});
+            records.add({i, i == caseNamed("T") ? 5000 : 1000, 0, k});
         }
         records.add({i, 60000, 0, -1});  // older than the newest five: not looked at
         std::rotate(records.attempts.begin(), records.attempts.end() - 1, records.attempts.end());
@@ -213,7 +203,7 @@ TEST_F(TrainerTest, SlowestFirstDrawsTheSlowCasesMoreOften) {
         }
         EXPECT_EQ(drawn.size(), 6u);
         for (auto [index, count] : drawn) {
-            const double want = !slowest ? 1.0 / 6 : index == indexNamed("T") ? 0.5 : 0.1;
+            const double want = !slowest ? 1.0 / 6 : index == caseNamed("T") ? 0.5 : 0.1;
             EXPECT_NEAR(count / double(n), want, 0.03) << lastLayerCases()[index].name;
         }
     }
@@ -223,8 +213,8 @@ TEST_F(TrainerTest, ACaseNotTrainedYetComesAsOftenAsTheSlowest) {
     records.set = "pll2";
     records.slowestFirst = true;
     for (int i : casesOfSet(records.setRow())) {
-        if (i != indexNamed("Z")) {
-            records.add({i, i == indexNamed("H") ? 4000 : 1000, 0, 0});
+        if (i != caseNamed("Z")) {
+            records.add({i, i == caseNamed("H") ? 4000 : 1000, 0, 0});
         }
     }
     Trainer trainer(records, player, random);
@@ -234,14 +224,14 @@ TEST_F(TrainerTest, ACaseNotTrainedYetComesAsOftenAsTheSlowest) {
         ++drawn[trainer.caseIndex()];
     }
     // Weights 1 1 1 1 4 4: H and the untrained Z a third each.
-    EXPECT_NEAR(drawn[indexNamed("Z")] / 6000.0, 1.0 / 3, 0.03);
-    EXPECT_NEAR(drawn[indexNamed("H")] / 6000.0, 1.0 / 3, 0.03);
+    EXPECT_NEAR(drawn[caseNamed("Z")] / 6000.0, 1.0 / 3, 0.03);
+    EXPECT_NEAR(drawn[caseNamed("H")] / 6000.0, 1.0 / 3, 0.03);
 }
 
 TEST_F(TrainerTest, AnAlgorithmIsKeptOnlyWhenItSolvesItsCase) {
     Trainer trainer(records, player, random);
     std::string problem;
-    const int t = indexNamed("T");
+    const int t = caseNamed("T");
     EXPECT_FALSE(trainer.setAlgorithm(t, "R U R' U'", problem));
     EXPECT_EQ(problem, "These moves do not solve the T perm: R U R' U'");
     EXPECT_TRUE(records.algorithms.empty());

@@ -25,29 +25,8 @@ bool Controller::keyDown(const platform::KeyPress& key) {
         return true;
     }
     const Command command = commandOf(key, services_.keyboard());
-    if (trainerView_) {  // its own keys, then turns and undo on its cube; others leave it
-        if (trainerView_->keyDown(key)) {
-            return true;
-        }
-        using Kind = Command::Kind;
-        switch (command.kind) {
-            case Kind::Move:
-                trainer_->game().type(command.letter, command.prime);
-                return true;
-            case Kind::Undo:
-                trainer_->game().undo();
-                return true;
-            case Kind::Redo:
-                trainer_->game().redo();
-                return true;
-            case Kind::None:
-                return false;
-            default:
-                closeTrainer();
-                if (command.kind == Kind::Trainer) {
-                    return true;
-                }
-        }
+    if (trainerView_ && trainerView_->keyDown(key)) {  // its own keys first
+        return true;
     }
     if (command.kind == Command::Kind::None) {
         coach_.stopSolving();  // any key stops it
@@ -61,6 +40,30 @@ bool Controller::keyDown(const platform::KeyPress& key) {
 // (but for the one that does that), as any key or touch does.
 void Controller::perform(const Command& command) {
     using Kind = Command::Kind;
+    // While the trainer shows, turns and undo are its cube's; the help shows over it; any
+    // other command leaves it (F4 only that) and is then the game's.
+    if (trainer_) {
+        switch (command.kind) {
+            case Kind::Move:
+                trainer_->game().type(command.letter, command.prime);
+                return;
+            case Kind::Undo:
+                trainer_->game().undo();
+                return;
+            case Kind::Redo:
+                trainer_->game().redo();
+                return;
+            case Kind::None:
+            case Kind::ShowKeys:
+                break;
+            case Kind::Trainer:
+                closeTrainer();
+                return;
+            default:
+                closeTrainer();
+                break;
+        }
+    }
     if (command.kind != Kind::SolveForMe) {
         coach_.stopSolving();
     }
@@ -306,11 +309,13 @@ bool Controller::openReplay(std::shared_ptr<const SolveTurns> turns, std::string
         surface_.bounds(), *replay_, [this] { closeReplay(); },
         [this] { services_.setClipboardText(replay_->reconstruction()); }, std::move(share));
     surface_.addSubview(replayView_.get());
+    showSolveStatus();
     return true;
 }
 
 void Controller::openTrainer() {
     coach_.stopSolving();
+    hideHint();
     if (panel_) {
         closePanel();
     }
@@ -321,6 +326,7 @@ void Controller::openTrainer() {
     trainerView_ = std::make_unique<TrainerView>(
         surface_.bounds(), *trainer_, [this] { closeTrainer(); }, [this] { keeper_->saveSoon(); });
     surface_.addSubview(trainerView_.get());
+    showSolveStatus();
 }
 
 void Controller::closeTrainer() {
@@ -332,6 +338,7 @@ void Controller::closeTrainer() {
     trainer_.reset();
     ++shownGames_;
     keeper_->saveSoon();
+    showSolveStatus();
 }
 
 void Controller::closeReplay() {
@@ -342,6 +349,7 @@ void Controller::closeReplay() {
     replayView_.reset();  // first: it listens to the replay
     replay_.reset();
     ++shownGames_;
+    showSolveStatus();
 }
 
 // Words the platform gives (where a file went, what to do next), over the cube.

@@ -90,8 +90,8 @@ void Controller::shake(const platform::Acceleration& a) {
     if (std::isnan(length) || length < kShakeThreshold) {
         return;
     }
-    if (!(services_.absoluteTime() > lastTime + kShakeInterval) || replay_) {
-        return;  // a replay's cube only plays what was played
+    if (!(services_.absoluteTime() > lastTime + kShakeInterval) || replay_ || trainer_) {
+        return;  // a replay's cube only plays what was played; the trainer's is not the game's
     }
     game_.newGame();
     lastTime = services_.absoluteTime();

@@ -128,6 +128,10 @@ void Controller::showSolveStatus() {
         words = result_;
         detail = resultSplits_;
     }
+    if (replay_ || trainer_) {  // the game's words wait under a cube of another
+        words.clear();
+        detail.clear();
+    }
     statusStrip_->setText(words);
     statusStrip_->setDetail(detail);
     statusStrip_->setCountdown(countdown);

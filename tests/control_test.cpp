@@ -538,6 +538,31 @@ class TrainerControlTest : public FolderQuestionTest {
     }
 };
 
+// While the trainer shows, the toolbar's and the undo button's Undo and Redo are its cube's,
+// a shake scrambles nothing, and the game's words wait; any other command leaves it first.
+TEST_F(TrainerControlTest, TheGameIsLeftAloneWhileTheTrainerShows) {
+    const MagicCube before = cube();  // solved: a shake would scramble it
+    const unsigned long history = game().history().changes();
+    press(platform::Key::F4);
+    ASSERT_NE(controller->trainer(), nullptr);
+    EXPECT_EQ(controller->statusStrip().superview(), nullptr);
+    const MagicCube set = controller->shownGame().cube();
+    press('u');
+    frames(6);
+    controller->perform({Command::Kind::Undo});
+    frames(6);
+    EXPECT_TRUE(sameStickers(controller->shownGame().cube(), set));
+    controller->perform({Command::Kind::Redo});
+    frames(6);
+    EXPECT_FALSE(sameStickers(controller->shownGame().cube(), set));
+    controller->shake({10, -1, 0});
+    EXPECT_TRUE(sameStickers(cube(), before));
+    EXPECT_EQ(game().history().changes(), history);
+    controller->perform({Command::Kind::ShowRecords});  // leaves it
+    EXPECT_EQ(controller->trainer(), nullptr);
+    EXPECT_TRUE(controller->panelShown());
+}
+
 // Opened by its key, the trainer shows a cube of its own and leaves the game as it was; a
 // case solved by keys is timed and kept; the pad refuses an algorithm that does not solve
 // the case and keeps one that does; the cases' figures; its file is saved with the game.

@@ -130,5 +130,41 @@ TEST_F(SolveTest, AReplayIsDrawnInTheGamesPlaceFromItsStartToTheSolvedCube) {
     EXPECT_EQ(&game(), &view->controller().game());
 }
 
+// The trainer's cube is drawn in the game's place, held as its motion says: every sticker
+// seen (its face toward the viewer) is the one the trainer's cube has in that slot, for each
+// new case; closed, the game's own cube again.
+TEST_F(SolveTest, TheTrainersCubeIsDrawnInTheGamesPlaceForEachCase) {
+    auto allSeenInPlace = [&] {
+        int seen = 0;
+        for (int slot = 0; slot < MagicCube::kStickers; ++slot) {
+            const Vecd n = applied(motion().currentRotation, Vecd{double(placeOf(slot).normal[0]),
+                                                                  double(placeOf(slot).normal[1]),
+                                                                  double(placeOf(slot).normal[2])});
+            if (n[2] < 0.3) {
+                continue;  // edge-on or away
+            }
+            ++seen;
+            const Rgba c = pixel(onScreen(stickerPoint(slot)));
+            if (cube().getStickerLocationWithColor(c.data()) != slot) {
+                return false;
+            }
+        }
+        return seen >= 18;
+    };
+    view->controller().perform({Command::Kind::Trainer});
+    ASSERT_NE(view->controller().trainer(), nullptr);
+    for (int i = 0; i < 4; ++i) {
+        frames(1);
+        EXPECT_FALSE(cube().isSolved());
+        EXPECT_TRUE(allSeenInPlace()) << "case " << i;
+        view->controller().trainerView()->next();
+    }
+    view->controller().perform({Command::Kind::Trainer});
+    frames(1);
+    EXPECT_EQ(&game(), &view->controller().game());
+    EXPECT_TRUE(cube().isSolved());
+    EXPECT_TRUE(allSeenInPlace());
+}
+
 }  // namespace
 }  // namespace gyrelle::testing

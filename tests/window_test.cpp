@@ -398,6 +398,25 @@ TEST_F(WindowTest, ASecondGameOnTheFolderAsksAndWritesNothing) {
     EXPECT_NE(log().find("another Gyrelle has "), std::string::npos) << log();
 }
 
+// The trainer in a real window: F4 puts its strips over the picture (the Close button where
+// the window is black otherwise) with a cube of its own, which the keys turn; F4 again
+// leaves it, and the game's cube is as it was.
+TEST_F(WindowTest, TheTrainerOpensAndClosesByItsKey) {
+    ASSERT_TRUE(launch());
+    const Pixel close{31, 479 - 26}, centre = project(startOrientation(stickerPoint(4)), 320, 480);
+    auto isBlack = [](Rgb c) { return c == Rgb{0, 0, 0}; };
+    ASSERT_TRUE(shows(close, isBlack));
+    xdo({"key", "--window", id, "F4"});
+    EXPECT_TRUE(shows(close, isDrawn)) << "no trainer";
+    xdo({"key", "--window", id, "u"});
+    xdo({"key", "--window", id, "space"});
+    xdo({"key", "--window", id, "F4"});
+    EXPECT_TRUE(shows(close, isBlack)) << "the trainer did not close";
+    EXPECT_TRUE(shows(kCorner, isFrontCorner) && shows(centre, isFrontCentre))
+        << "the game's cube changed";
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+}
+
 // The mouse stands in for one finger (left), two together (right), a double tap (double
 // click); keys shake, answer, undo and redo.
 TEST_F(WindowTest, MouseAndKeysPlayTheGame) {
@@ -631,9 +650,9 @@ TEST_F(WindowTest, ExportWritesTheRecordsAmongTheDownloads) {
     }
     std::stringstream csv;
     csv << std::ifstream(written).rdbuf();
-    EXPECT_EQ(
-        csv.str(),
-        "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted,timed_moves\n");
+    EXPECT_EQ(csv.str(),
+              "date,seconds,penalty,result,moves,turns_per_second,scramble_kind,scramble,assisted,"
+              "timed_moves\n");
     EXPECT_EQ(quitWith(SIGTERM), 0);
 }
 

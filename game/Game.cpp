@@ -316,6 +316,46 @@ void Game::restore(Kept&& kept, double now, double wallNow) {
     tell([](Listener& l) { l.solveChanged(); });
 }
 
+void Game::setSessions(std::vector<std::string> names, size_t shown,
+                       const std::vector<std::uint16_t>& sessionOf) {
+    solves_.setSessions(std::move(names), shown, sessionOf);
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+void Game::showSession(size_t index) {
+    solves_.showSession(index);
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
+bool Game::addSession(std::string name, Solves::SessionsBefore& before) {
+    const bool done = solves_.addSession(std::move(name), before);
+    tell([](Listener& l) { l.solveChanged(); });
+    return done;
+}
+
+bool Game::renameSession(size_t index, std::string name, Solves::SessionsBefore& before) {
+    const bool done = solves_.renameSession(index, std::move(name), before);
+    tell([](Listener& l) { l.solveChanged(); });
+    return done;
+}
+
+bool Game::mergeSessions(size_t from, size_t into, Solves::SessionsBefore& before) {
+    const bool done = solves_.mergeSessions(from, into, before);
+    tell([](Listener& l) { l.solveChanged(); });
+    return done;
+}
+
+bool Game::deleteSession(size_t index, Solves::SessionsBefore& before) {
+    const bool done = solves_.deleteSession(index, before);
+    tell([](Listener& l) { l.solveChanged(); });
+    return done;
+}
+
+void Game::restoreSessions(Solves::SessionsBefore before) {
+    solves_.restoreSessions(std::move(before));
+    tell([](Listener& l) { l.solveChanged(); });
+}
+
 void Game::markShared() {
     solves_.markShared();
     tell([](Listener& l) { l.solveChanged(); });

@@ -146,6 +146,16 @@ class Game {
     // The finished solves replaced (imported, merged; corrected or deleted): told as a
     // change of the solve.
     void replaceSolves(std::vector<Solve> done);
+    // The sessions read back (Solves::setSessions), and changed: each told as a change of
+    // the solve; a change returns what takes it back (while the records show).
+    void setSessions(std::vector<std::string> names, size_t shown,
+                     const std::vector<std::uint16_t>& sessionOf);
+    void showSession(size_t index);
+    bool addSession(std::string name, Solves::SessionsBefore& before);
+    bool renameSession(size_t index, std::string name, Solves::SessionsBefore& before);
+    bool mergeSessions(size_t from, size_t into, Solves::SessionsBefore& before);
+    bool deleteSession(size_t index, Solves::SessionsBefore& before);
+    void restoreSessions(Solves::SessionsBefore before);
     // One finished solve corrected, deleted, or put back (an edit undone).
     void editSolve(size_t index, const Solve& solve);
     void deleteSolve(size_t index);

@@ -113,7 +113,8 @@ bool Solves::turned(double now, bool solved, std::time_t date, int code) {
     }
     done_.push_back(
         {date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_, penalty_,
-         timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr, shared_});
+         timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr, shared_,
+         static_cast<std::uint16_t>(shownSession_)});
     keepTurnsWithin();
     abandoned();
     return true;
@@ -208,9 +209,145 @@ void Solves::resume(const UnderWay& solve, double now, double wallNow) {
     }
 }
 
+bool Solves::sessionName(const std::string& name) {
+    return !name.empty() && name.size() <= kLongestSessionName &&
+           name.find_first_of("\n\r") == std::string::npos &&
+           name.find_first_not_of(' ') != std::string::npos;
+}
+
+void Solves::setSessions(std::vector<std::string> names, size_t shown,
+                         const std::vector<std::uint16_t>& sessionOf) {
+    if (!names.empty() && names.size() <= kMostSessions &&
+        std::all_of(names.begin(), names.end(), sessionName)) {
+        sessions_ = std::move(names);
+    }
+    for (size_t i = 0; i < done_.size(); ++i) {
+        const size_t s = sessionOf.size() == done_.size() ? sessionOf[i] : 0;
+        done_[i].session = static_cast<std::uint16_t>(s < sessions_.size() ? s : 0);
+    }
+    shownSession_ = shown < sessions_.size() ? shown : 0;
+    ++revision_;
+    ++rewrites_;
+}
+
+void Solves::showSession(size_t index) {
+    if (index < sessions_.size() && index != shownSession_) {
+        shownSession_ = index;
+        ++revision_;
+    }
+}
+
+Solves::SessionsBefore Solves::snapshot() const {
+    SessionsBefore b{sessions_, shownSession_, {}, {}};
+    b.sessionOf.reserve(done_.size());
+    for (const Solve& s : done_) {
+        b.sessionOf.push_back(s.session);
+    }
+    return b;
+}
+
+bool Solves::addSession(std::string name, SessionsBefore& before) {
+    if (sessions_.size() >= kMostSessions || !sessionName(name)) {
+        return false;
+    }
+    before = snapshot();
+    sessions_.push_back(std::move(name));
+    shownSession_ = sessions_.size() - 1;
+    ++revision_;
+    return true;
+}
+
+bool Solves::renameSession(size_t index, std::string name, SessionsBefore& before) {
+    if (index >= sessions_.size() || !sessionName(name)) {
+        return false;
+    }
+    before = snapshot();
+    sessions_[index] = std::move(name);
+    ++revision_;
+    return true;
+}
+
+bool Solves::mergeSessions(size_t from, size_t into, SessionsBefore& before) {
+    if (from >= sessions_.size() || into >= sessions_.size() || from == into) {
+        return false;
+    }
+    before = snapshot();
+    for (Solve& s : done_) {
+        const size_t was = s.session == from ? into : s.session;
+        s.session = static_cast<std::uint16_t>(was > from ? was - 1 : was);
+    }
+    sessions_.erase(sessions_.begin() + static_cast<long>(from));
+    shownSession_ = into > from ? into - 1 : into;
+    ++revision_;
+    ++rewrites_;
+    return true;
+}
+
+bool Solves::deleteSession(size_t index, SessionsBefore& before) {
+    if (index >= sessions_.size() || sessions_.size() == 1) {
+        return false;
+    }
+    before = snapshot();
+    std::vector<Solve> kept;
+    kept.reserve(done_.size());
+    for (size_t i = 0; i < done_.size(); ++i) {
+        if (done_[i].session == index) {
+            before.removed.emplace_back(i, std::move(done_[i]));
+        } else {
+            kept.push_back(std::move(done_[i]));
+            if (kept.back().session > index) {
+                --kept.back().session;
+            }
+        }
+    }
+    done_ = std::move(kept);
+    sessions_.erase(sessions_.begin() + static_cast<long>(index));
+    if (shownSession_ == index) {
+        shownSession_ = 0;
+    } else if (shownSession_ > index) {
+        --shownSession_;
+    }
+    timedFrom_ = 0;
+    keepTurnsWithin();
+    ++revision_;
+    ++rewrites_;
+    return true;
+}
+
+void Solves::restoreSessions(SessionsBefore before) {
+    if (!before.removed.empty()) {
+        std::vector<Solve> all;
+        all.reserve(done_.size() + before.removed.size());
+        size_t next = 0;  // of the solves kept
+        for (auto& [at, solve] : before.removed) {
+            while (all.size() < at && next < done_.size()) {
+                all.push_back(std::move(done_[next++]));
+            }
+            all.push_back(std::move(solve));
+        }
+        while (next < done_.size()) {
+            all.push_back(std::move(done_[next++]));
+        }
+        done_ = std::move(all);
+    }
+    for (size_t i = 0; i < done_.size() && i < before.sessionOf.size(); ++i) {
+        done_[i].session = before.sessionOf[i];
+    }
+    sessions_ = std::move(before.names);
+    shownSession_ = before.shown;
+    timedFrom_ = 0;
+    keepTurnsWithin();
+    ++revision_;
+    ++rewrites_;
+}
+
 bool Solves::lastWasBest() const {
     // A DNF is no result at all: it neither is a best nor stands in one's way.
-    auto counts = [](const Solve& s) { return !s.assisted && s.penalty != Penalty::Dnf; };
+    // Only against the solves of its own session.
+    const std::uint16_t session = done_.empty() ? 0 : done_.back().session;
+    auto counts = [&](const Solve& s) {
+        return !s.assisted && s.penalty != Penalty::Dnf && s.session == session;
+    };
     if (done_.empty() || !counts(done_.back()) ||
         std::none_of(done_.begin(), done_.end() - 1, counts)) {
         return false;

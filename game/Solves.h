@@ -52,6 +52,8 @@ struct Solve {
     std::shared_ptr<const SolveTurns> turns = {};
     // A competition scramble that came by an address: raced with whoever sent it.
     bool shared = false;
+    // The session it is kept in: its index in Solves::sessions().
+    std::uint16_t session = 0;
     // The time that counts: +2 added; a DNF is slower than any (infinite).
     double result() const;
 };
@@ -185,6 +187,40 @@ class Solves {
     // moves.
     bool lastWasBest() const;
 
+    // Sessions: the solves kept apart by name (one-handed, a new cube, practice), each
+    // solve in one, by its index here. Always one at least, at first "Main"; a new solve
+    // goes to the one shown.
+    static constexpr size_t kMostSessions = 100;
+    static constexpr size_t kLongestSessionName = 40;  // bytes
+    const std::vector<std::string>& sessions() const { return sessions_; }
+    size_t shownSession() const { return shownSession_; }
+    // Names read back (none taken when there are none, or more than the most), the one
+    // shown, and each solve's session (as many as there are solves, else all the first's);
+    // a session past the last is the first.
+    void setSessions(std::vector<std::string> names, size_t shown,
+                     const std::vector<std::uint16_t>& sessionOf = {});
+    void showSession(size_t index);
+    // What takes a change of the sessions back: the names, the one shown and every solve's
+    // session as they were, and the solves a deletion took with where they were.
+    struct SessionsBefore {
+        std::vector<std::string> names;
+        size_t shown = 0;
+        std::vector<std::uint16_t> sessionOf;
+        std::vector<std::pair<size_t, Solve>> removed;
+    };
+    // A session more, shown; false (nothing changed) past the most, or for a name that is
+    // empty, too long, or holds a line's end.
+    bool addSession(std::string name, SessionsBefore& before);
+    bool renameSession(size_t index, std::string name, SessionsBefore& before);
+    // Every solve of `from` into `into`, `from` gone; false when they are the same or either
+    // is none.
+    bool mergeSessions(size_t from, size_t into, SessionsBefore& before);
+    // The session and its solves gone; false for the only one.
+    bool deleteSession(size_t index, SessionsBefore& before);
+    void restoreSessions(SessionsBefore before);
+    // A name a session may have.
+    static bool sessionName(const std::string& name);
+
   private:
     Phase phase_ = Phase::None;
     int moves_ = 0;
@@ -193,6 +229,9 @@ class Solves {
     bool assisted_ = false;
     bool shared_ = false;
     std::string scramble_;
+    std::vector<std::string> sessions_{"Main"};
+    size_t shownSession_ = 0;
+    SessionsBefore snapshot() const;
     bool inspection_ = false;
     // When the armed solve's inspection began: NaN before its first frame; -inf for none.
     double inspectedFrom_ = -HUGE_VAL;

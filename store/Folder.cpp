@@ -15,6 +15,7 @@
 #include "store/HistoryFile.h"
 #include "store/Lines.h"
 #include "store/RecordsFile.h"
+#include "store/SessionsFile.h"
 #include "store/SettingsFile.h"
 #include "store/StateFile.h"
 #include "store/TrainerFile.h"
@@ -32,13 +33,13 @@ struct Kept {
     const char* name;
     long largest;
 };
-constexpr Kept kKept[] = {{Folder::kCube, kLargestStateFile},
-                          {Folder::kHistory, kLargestHistoryFile},
-                          {Folder::kRecords, kLargestRecordsFile},
-                          {Folder::kSettings, kLargestSettingsFile},
-                          {Folder::kTrainer, kLargestTrainerFile}};
+constexpr Kept kKept[] = {
+    {Folder::kCube, kLargestStateFile},      {Folder::kHistory, kLargestHistoryFile},
+    {Folder::kRecords, kLargestRecordsFile}, {Folder::kSettings, kLargestSettingsFile},
+    {Folder::kTrainer, kLargestTrainerFile}, {Folder::kSessions, kLargestSessionsFile}};
 constexpr long kLargestSaving = kLargestStateFile + kLargestHistoryFile + kLargestRecordsFile +
-                                kLargestSettingsFile + kLargestTrainerFile + 1024;
+                                kLargestSettingsFile + kLargestTrainerFile + kLargestSessionsFile +
+                                1024;
 
 // The game's own files, never written or read through a link: set aside copies of every
 // kept file and of `saving`, `saving` itself, the lock and the records before an import.

@@ -33,6 +33,7 @@ class Folder {
     static constexpr char kRecords[] = "records";
     static constexpr char kSettings[] = "settings";
     static constexpr char kTrainer[] = "trainer";
+    static constexpr char kSessions[] = "sessions";
     static constexpr char kSaving[] = "saving";
     static constexpr char kLock[] = "lock";
     // The records as they were before an import.

@@ -139,6 +139,7 @@ void Keeper::restore() {
     }
     restoreRecords(kept);
     game_.restore(std::move(kept), loop_.now(), wallClock_());
+    restoreSessions();
     solveLinesRewrites_ = game_.solves().rewrites();  // the lines read are those solves
     saved_ = snapshot();
     restored_ = true;
@@ -170,6 +171,34 @@ void Keeper::restoreSettings() {
                              path.c_str(), reading.problem.c_str(), path.c_str());
     } else {
         platform::logMessage("%s was not read: %s; the defaults are used", path.c_str(),
+                             (error.empty() ? reading.problem : error).c_str());
+    }
+}
+
+void Keeper::restoreSessions() {
+    const std::string path = folder_->path(Folder::kSessions);
+    Reading reading;
+    std::FILE* in = folder_->open(Folder::kSessions, kLargestSessionsFile, "any sessions", reading);
+    if (in) {
+        SavedSessions sessions;
+        reading = readSessions(in, game_.solves().done(), sessions);
+        std::fclose(in);
+        if (reading.whole()) {
+            sessionsKept_ = true;
+            game_.setSessions(std::move(sessions.names), sessions.shown, sessions.sessionOf);
+            return;
+        }
+    } else if (reading.whole()) {
+        return;
+    }
+    std::string error;
+    if (reading.keepAside && folder_->writable() && folder_->setAside(Folder::kSessions, error)) {
+        platform::logMessage(
+            "%s was not read: %s; it is kept as %s.bad and the solves are in one "
+            "session",
+            path.c_str(), reading.problem.c_str(), path.c_str());
+    } else {
+        platform::logMessage("%s was not read: %s", path.c_str(),
                              (error.empty() ? reading.problem : error).c_str());
     }
 }
@@ -424,6 +453,16 @@ bool Keeper::save(bool atOnce, bool* committed) {
         const std::string text = settingsText(game_.settings());
         files.push_back({Folder::kSettings, {std::make_shared<std::string>(text)}});
         bytes += text.size();
+    }
+    const Solves& all = game_.solves();
+    sessionsKept_ = sessionsKept_ || all.sessions().size() > 1 || all.shownSession() != 0 ||
+                    all.sessions().front() != "Main";
+    const SessionsMark mark{all.rewrites(), all.done().size(), all.shownSession(), all.sessions()};
+    if (sessionsKept_ && recordsKept_ && (whole || !(mark == sessionsWritten_))) {
+        auto text = std::make_shared<std::string>(sessionsText(all));
+        bytes += text->size();
+        files.push_back({Folder::kSessions, {std::move(text)}});
+        sessionsWritten_ = mark;
     }
     trainerKept_ = trainerKept_ || trainer_.revision != saved_.trainerRevision;
     if (trainerKept_ && (whole || trainer_.revision != saved_.trainerRevision)) {

@@ -11,6 +11,7 @@
 #include "store/Exchange.h"
 #include "store/Folder.h"
 #include "store/RecordsFile.h"
+#include "store/SessionsFile.h"
 #include "store/StateFile.h"
 #include "store/TrainerFile.h"
 #include "store/Writer.h"
@@ -110,6 +111,7 @@ class Keeper : public Game::Listener {
     void restoreRecords(Game::Kept& kept);
     void restoreSettings();
     void restoreTrainer();
+    void restoreSessions();
     // `atOnce`: written before it returns, else a big save (over kWrittenInBackground
     // bytes) is written by the writer's thread.
     bool save(bool atOnce = false, bool* committed = nullptr);
@@ -144,6 +146,16 @@ class Keeper : public Game::Listener {
     // Nor a trainer file before the trainer is used.
     TrainerRecords trainer_;
     bool trainerKept_ = false;
+    // Nor a sessions file while all the solves are in the first session, shown. What it
+    // was last written for: it is made again only when one of these changed.
+    bool sessionsKept_ = false;
+    struct SessionsMark {
+        unsigned long rewrites = ~0UL;
+        size_t solves = 0, shown = 0;
+        std::vector<std::string> names;
+        bool operator==(const SessionsMark&) const = default;
+    };
+    SessionsMark sessionsWritten_;
     bool restored_ = false;
     Snapshot saved_;           // as the files hold it now
     std::string historyText_;  // what the history file holds now

@@ -36,11 +36,12 @@ const char kUsage[] =
     "--position CODE starts with the position CODE names: 54 letters U R F D L B, as\n"
     "Ctrl+C copies them.\n"
     "--stats prints your records (F2 in the game shows them): best time, fewest moves,\n"
-    "averages of 5 and 12, the last 12 solves.\n"
+    "averages of 5 and 12, the last 12 solves, of the session the game shows.\n"
     "--solve CODE prints turns that solve that position (at most 21; R U2 F' ...).\n"
     "--scramble [N] prints N competition scrambles (default 1), one a line: each makes a\n"
     "position drawn fairly from all that need two turns or more.\n"
-    "--export-records FILE writes your solves to FILE as CSV (- for standard output).\n"
+    "--export-records FILE writes the solves of the session shown to FILE as CSV (- for\n"
+    "standard output).\n"
     "--import-records FILE adds the solves of FILE (Gyrelle's CSV or csTimer's export)\n"
     "that are not kept yet; the records as they were are kept as records.before-import.\n"
     "CODE may also be an address ending in #position=CODE, as the browser's Share gives;\n"
@@ -88,9 +89,11 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
 }
 
 // The records beside the saved cube, only looked at (a save cut short is seen, not
-// completed); false, said on `err` with `after` ("" or "; nothing was exported"), when
-// they cannot be read. None when there is no folder.
-bool lookAtRecords(store::SavedRecords& records, std::FILE* err, const char* after) {
+// completed), those of the session shown alone (its name in `session` where there are
+// several); false, said on `err` with `after` ("" or "; nothing was exported"), when they
+// cannot be read. None when there is no folder.
+bool lookAtRecords(store::SavedRecords& records, std::FILE* err, const char* after,
+                   std::string* session = nullptr) {
     std::string problem;
     const std::string dir = platform::userDataDirectory(problem, false);
     if (dir.empty()) {
@@ -109,6 +112,24 @@ bool lookAtRecords(store::SavedRecords& records, std::FILE* err, const char* aft
                      folder.path(store::Folder::kRecords).c_str(), reading.problem.c_str(), after);
         return false;
     }
+    // A sessions file that cannot be read leaves the solves in one, as the game does.
+    store::SavedSessions sessions;
+    if (std::FILE* in = folder.open(store::Folder::kSessions, store::kLargestSessionsFile,
+                                    "any sessions", reading)) {
+        if (store::readSessions(in, records.done, sessions).whole()) {
+            std::vector<Solve> shown;
+            for (size_t i = 0; i < records.done.size(); ++i) {
+                if (sessions.sessionOf[i] == sessions.shown) {
+                    shown.push_back(std::move(records.done[i]));
+                }
+            }
+            records.done = std::move(shown);
+            if (session && sessions.names.size() > 1) {
+                *session = sessions.names[sessions.shown];
+            }
+        }
+        std::fclose(in);
+    }
     return true;
 }
 
@@ -120,8 +141,12 @@ int printRecords(std::FILE* out, std::FILE* err) {
         return 1;
     }
     store::SavedRecords records;
-    if (!lookAtRecords(records, err, "")) {
+    std::string session;
+    if (!lookAtRecords(records, err, "", &session)) {
         return 1;
+    }
+    if (!session.empty()) {
+        std::fprintf(out, "Session: %s\n", session.c_str());
     }
     std::fputs(recordsText(records.done).c_str(), out);
     if (records.solve.phase == Solves::Phase::Running) {

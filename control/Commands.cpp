@@ -5,6 +5,7 @@
 #include "cube/Notation.h"
 #include "cube/Position.h"
 #include "overlay/RecordsView.h"
+#include "overlay/SessionsView.h"
 #include "overlay/SettingsView.h"
 #include "platform/Signals.h"
 #include "store/Exchange.h"
@@ -240,13 +241,25 @@ void Controller::closePanel() {
 
 void Controller::showRecords() {
     Controller* self = this;
+    const Solves& solves = game_.solves();
+    ShownSolves& shown = recordsShown_;
+    shown = {};
+    shown.all = solves.sessions().size() == 1;
+    if (!shown.all) {
+        for (size_t i = 0; i < solves.done().size(); ++i) {
+            if (solves.done()[i].session == solves.shownSession()) {
+                shown.solves.push_back(solves.done()[i]);
+                shown.at.push_back(i);
+            }
+        }
+    }
+    const std::vector<Solve>& list = shown.all ? solves.done() : shown.solves;
     std::vector<RecordsView::Item> items;
     if (services_.exchangesFiles()) {
-        items.push_back(
-            {"Export", [self] {
-                 self->say(self->services_.offerFile(
-                     "gyrelle-records.csv", store::recordsCsv(self->game_.solves().done())));
-             }});
+        items.push_back({"Export", [self, &list] {
+                             self->say(self->services_.offerFile("gyrelle-records.csv",
+                                                                 store::recordsCsv(list)));
+                         }});
         items.push_back({"Import", [self] {
                              self->say(self->services_.askForFile(
                                  [self](platform::ByteSource& bytes, const std::string& problem) {
@@ -254,22 +267,91 @@ void Controller::showRecords() {
                                  }));
                          }});
     }
-    // Each change is the game's at once, and saved soon.
+    // Each change is the game's at once, and saved soon; the session's own list follows.
     RecordsView::Changes changes{
         [self](size_t i, const Solve& s) {
-            self->game_.editSolve(i, s), self->keeper_->saveSoon();
+            ShownSolves& r = self->recordsShown_;
+            self->game_.editSolve(r.index(i), s);
+            if (!r.all) {
+                r.solves[i] = s;
+            }
+            self->keeper_->saveSoon();
         },
-        [self](size_t i) { self->game_.deleteSolve(i), self->keeper_->saveSoon(); },
-        [self](size_t i, const Solve& s) {
-            self->game_.insertSolve(i, s), self->keeper_->saveSoon();
+        [self](size_t i) {
+            ShownSolves& r = self->recordsShown_;
+            const size_t at = r.index(i);
+            self->game_.deleteSolve(at);
+            r.removedAt.push_back(at);
+            if (!r.all) {
+                r.solves.erase(r.solves.begin() + static_cast<long>(i));
+                r.at.erase(r.at.begin() + static_cast<long>(i));
+                for (size_t k = i; k < r.at.size(); ++k) {
+                    --r.at[k];
+                }
+            }
+            self->keeper_->saveSoon();
         },
-        [self](size_t i) { self->openReplay(i); }};
+        [self](size_t i, const Solve& s) {  // a deletion taken back: where it was
+            ShownSolves& r = self->recordsShown_;
+            size_t at = i;
+            if (!r.removedAt.empty()) {
+                at = r.removedAt.back();
+                r.removedAt.pop_back();
+            }
+            self->game_.insertSolve(at, s);
+            if (!r.all) {
+                r.solves.insert(r.solves.begin() + static_cast<long>(i), s);
+                r.at.insert(r.at.begin() + static_cast<long>(i), at);
+                for (size_t k = i + 1; k < r.at.size(); ++k) {
+                    ++r.at[k];
+                }
+            }
+            self->keeper_->saveSoon();
+        },
+        [self](size_t i) { self->openReplay(self->recordsShown_.index(i)); }};
     if (services_.canShare()) {
-        changes.share = [self](size_t i) { self->shareSolve(i); };
+        changes.share = [self](size_t i) { self->shareSolve(self->recordsShown_.index(i)); };
     }
-    showPanel(std::make_unique<RecordsView>(surface_.bounds(), game_.solves().done(),
-                                            std::move(changes), std::move(items),
-                                            static_cast<Method>(game_.settings().method)));
+    changes.sessions = [self] { self->showSessions(); };
+    showPanel(std::make_unique<RecordsView>(
+        surface_.bounds(), list, std::move(changes), std::move(items),
+        static_cast<Method>(game_.settings().method),
+        shown.all ? std::string() : solves.sessions()[solves.shownSession()]));
+}
+
+void Controller::showSessions() {
+    Controller* self = this;
+    SessionsView::Actions actions{
+        [self](size_t i) {
+            self->game_.showSession(i);
+            self->keeper_->saveSoon();
+            self->showRecords();
+        },
+        [self](std::string name, Solves::SessionsBefore& before) {
+            return self->game_.addSession(std::move(name), before) &&
+                   (self->keeper_->saveSoon(), true);
+        },
+        [self](size_t i, std::string name, Solves::SessionsBefore& before) {
+            return self->game_.renameSession(i, std::move(name), before) &&
+                   (self->keeper_->saveSoon(), true);
+        },
+        [self](size_t from, size_t into, Solves::SessionsBefore& before) {
+            return self->game_.mergeSessions(from, into, before) &&
+                   (self->keeper_->saveSoon(), true);
+        },
+        [self](size_t i, Solves::SessionsBefore& before) {
+            return self->game_.deleteSession(i, before) && (self->keeper_->saveSoon(), true);
+        },
+        [self](Solves::SessionsBefore before) {
+            self->game_.restoreSessions(std::move(before));
+            self->keeper_->saveSoon();
+        },
+        [self](const std::string& question, const std::string& initial,
+               std::function<void(std::string)> answer) {
+            return self->services_.askText(question, initial, std::move(answer));
+        }};
+    showPanel(
+        std::make_unique<SessionsView>(surface_.bounds(), game_.solves(), std::move(actions)));
 }
 
 bool Controller::openReplay(size_t index) {

@@ -95,6 +95,7 @@ class Controller : private Game::Listener, private Coach::Listener {
     // The wheel scrolls what a panel shows.
     bool scrollWheel(float lines) { return panel_ && panel_->scrollWheel(lines); }
     bool panelShown() const { return panel_ != nullptr; }
+    const Panel* panel() const { return panel_.get(); }
     // A touch ended on the view: it closes a panel, and does nothing else then.
     bool closePanelOnTouch();
 
@@ -139,6 +140,7 @@ class Controller : private Game::Listener, private Coach::Listener {
     void showMenu();
     void showSettings();
     void showRecords();
+    void showSessions();
     void paste();
     // Share: the scramble armed or under way, else a scramble just solved with its time,
     // else the position.
@@ -195,6 +197,17 @@ class Controller : private Game::Listener, private Coach::Listener {
         double seconds = -1;
     };
     Rival rival_;
+    // The solves the records panel shows, those of the session shown, and where each is
+    // among all the solves; while there is one session, all of them as they are (`all`).
+    // Deletions made there, where each was, for their undo to put back.
+    struct ShownSolves {
+        bool all = true;
+        std::vector<Solve> solves;
+        std::vector<size_t> at;
+        std::vector<size_t> removedAt;
+        size_t index(size_t i) const { return all ? i : at[i]; }
+    };
+    ShownSolves recordsShown_;
     double resultUntil_ = 0;
     // The hint: its words and the face it marks (-1 for none), until the cube changes.
     std::string hint_;

@@ -148,10 +148,16 @@ Histogram histogramOf(const std::vector<Solve>& solves, int bins) {
 }
 
 RecordsView::RecordsView(platform::Rect frame, const std::vector<Solve>& solves, Changes changes,
-                         std::vector<Item> items, Method method)
-    : Panel(frame), solves_(solves), changes_(std::move(changes)), method_(method) {
+                         std::vector<Item> items, Method method, std::string session)
+    : Panel(frame),
+      solves_(solves),
+      changes_(std::move(changes)),
+      method_(method),
+      session_(std::move(session)) {
     setAlpha(0.9f);  // a plot and a list to read: the cube shows only faintly behind
-    makeText({0, 4, 200, 36}, "Records", platform::colors::yellow, {"Arial", 24});
+    if (!changes_.sessions) {
+        makeText({0, 4, 200, 36}, "Records", platform::colors::yellow, {"Arial", 24});
+    }
     // Export and Import at the top right; the selected solve's buttons along the foot.
     std::vector<Item> all = {{"+2", [this] { mark(Penalty::PlusTwo); }},
                              {"DNF", [this] { mark(Penalty::Dnf); }},
@@ -168,6 +174,14 @@ RecordsView::RecordsView(platform::Rect frame, const std::vector<Solve>& solves,
     }
     constexpr float kGap = 4, kHeight = 48;
     const float width = (frame.width - kGap * (edits + 1)) / edits;
+    if (changes_.sessions) {  // in the title's place
+        auto button = std::make_unique<platform::Button>(platform::Button::Style::Text,
+                                                         platform::Rect{2, 2, 90, 44}, "Sessions");
+        button->setLabelSize(15);
+        button->setAction([sessions = changes_.sessions] { sessions(); });
+        addSubview(button.get());
+        sessionsButton_ = std::move(button);
+    }
     for (size_t i = 0; i < all.size(); ++i) {
         const platform::Rect r =
             i < edits ? platform::Rect{kGap + i * (width + kGap), frame.height - kHeight - kGap,
@@ -203,8 +217,9 @@ void RecordsView::update() {
     if (plot_.best >= 0) {
         best = clockText(s[static_cast<size_t>(plot_.best)].result());
     }
-    summary_ = std::to_string(s.size()) + (s.size() == 1 ? " solve" : " solves") + " \u00b7 best " +
-               best + " \u00b7 fewest moves " + (fewest ? std::to_string(fewest) : "-") +
+    summary_ = (session_.empty() ? std::string() : session_ + ": ") + std::to_string(s.size()) +
+               (s.size() == 1 ? " solve" : " solves") + " \u00b7 best " + best +
+               " \u00b7 fewest moves " + (fewest ? std::to_string(fewest) : "-") +
                "\nAverage of 5: " + average(5) + " \u00b7 of 12: " + average(12);
     for (size_t count : {5, 12}) {
         if (const auto mean = meanSplits(s, count, method_)) {
@@ -350,6 +365,12 @@ bool RecordsView::keyDown(const platform::KeyPress& key) {
         case 's':
             shareSelected();
             return true;
+        case 'e':
+            if (changes_.sessions) {
+                changes_.sessions();  // last: it closes this panel
+                return true;
+            }
+            return false;
         default:
             return false;
     }

@@ -37,7 +37,8 @@ Histogram histogramOf(const std::vector<Solve>& solves, int bins);
 // solves whose turns are known (by `method`), a plot of every solve and the averages
 // over them, a histogram of the times, and the solves newest first (the selected one with
 // its splits), one selected, which
-// the buttons below mark +2, DNF, or neither, or delete; each change can be taken back
+// the buttons below mark +2, DNF, or neither, or delete (Sessions, at the top left where
+// the game keeps them, or E, opens their panel); each change can be taken back
 // while the panel shows. The list scrolls by the wheel, the arrow keys and a finger.
 // Keys: the up and down arrows select, P +2, D DNF, O neither, X delete, U or Ctrl+Z
 // takes back, R or Return replays it, S shares its scramble and time (Share, at the top,
@@ -51,6 +52,7 @@ class RecordsView : public Panel {
         std::function<void(size_t, const Solve&)> insert;
         std::function<void(size_t)> replay = {};  // opens the replay of a solve
         std::function<void(size_t)> share = {};   // sends a solve's scramble and time
+        std::function<void()> sessions = {};      // the sessions panel, in its place
     };
     struct Item {
         std::string label;
@@ -58,8 +60,10 @@ class RecordsView : public Panel {
     };
     // `solves`: the game's, changed only through `changes` while the panel shows.
     // `items`: Export and Import, where a browser gives and takes files.
+    // `session`: the name of the session they are, where there are several.
     RecordsView(platform::Rect frame, const std::vector<Solve>& solves, Changes changes,
-                std::vector<Item> items = {}, Method method = Method::Cfop);
+                std::vector<Item> items = {}, Method method = Method::Cfop,
+                std::string session = {});
 
     bool keyDown(const platform::KeyPress& key) override;
     bool scrollWheel(float lines) override;
@@ -96,8 +100,10 @@ class RecordsView : public Panel {
     const std::vector<Solve>& solves_;
     Changes changes_;
     Method method_;
+    std::string session_;
     std::string selectedSplits_;
     std::vector<std::unique_ptr<platform::Button>> buttons_;
+    std::unique_ptr<platform::Button> sessionsButton_;
     RecordsPlot plot_;
     Histogram histogram_;
     std::string summary_;

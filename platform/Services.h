@@ -54,6 +54,16 @@ class Services {
         (void)fragment;
         return {};
     }
+    // A line of text asked of the player where the platform has a way of its own (a
+    // browser's prompt, with the phone's keyboard): true, and the answer (empty for none)
+    // given to `answer`; false where it has none.
+    virtual bool askText(const std::string& question, const std::string& initial,
+                         std::function<void(std::string)> answer) {
+        (void)question;
+        (void)initial;
+        (void)answer;
+        return false;
+    }
     // Files given to the player and taken from them: a browser's download and its file
     // chooser; on the desktop a file written among the player's downloads, and a file
     // dropped on the window. Each returns the words the view should say, if any; the

@@ -1006,11 +1006,15 @@ Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& inc
 
 bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve>& kept, long room,
                   Imported& about, Merged& merged, std::string& problem,
-                  const std::function<bool()>& stop) {
+                  const std::function<bool()>& stop, std::uint16_t session) {
     Merge merge(kept, room);
     const bool read = readSolves(
-        source, now, [&](Solve& s, std::string& why) { return merge.add(s, why); }, about, problem,
-        stop);
+        source, now,
+        [&](Solve& s, std::string& why) {
+            s.session = session;
+            return merge.add(s, why);
+        },
+        about, problem, stop);
     merged = {read ? merge.result() : std::vector<Solve>{},
               merge.taken,
               merge.alreadyKept,

@@ -113,9 +113,10 @@ Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& inc
 
 // The solves of `source` merged with `kept` (as Merge, within `room`); false with
 // `problem` as readSolves says it, and then nothing is to be used.
+// The solves taken go into `session`.
 bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve>& kept, long room,
                   Imported& about, Merged& merged, std::string& problem,
-                  const std::function<bool()>& stop = {});
+                  const std::function<bool()>& stop = {}, std::uint16_t session = 0);
 
 // A solve's replay in an address: "replay=" and the turns as a timed line holds them (the
 // position it began at, the inspection, each turn with its milliseconds), '_' for each

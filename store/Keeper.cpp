@@ -565,8 +565,10 @@ Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::st
     Imported about;
     Merged merged;
     std::string problem;
+    // Into the session shown.
     if (!store::importSolves(source, now, game_.solves().done(), recordsRoom(), about, merged,
-                             problem, stop)) {
+                             problem, stop,
+                             static_cast<std::uint16_t>(game_.solves().shownSession()))) {
         words = problem;
         return merged.full || (stop && stop()) ? Import::NotMade : Import::BadFile;
     }

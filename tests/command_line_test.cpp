@@ -67,6 +67,29 @@ TEST(CommandLine, AScramblesAddressIsCheckedAndKeptForTheGame) {
     EXPECT_EQ(err, "gyrelle: The time this scramble was solved in is no number of seconds: x\n");
 }
 
+// The stats and the export are those of the session the game shows.
+TEST(CommandLine, StatsAndExportAreOfTheSessionShown) {
+    char pattern[] = "/tmp/gyrelle-sessions-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = std::string(pattern) + "/gyrelle";
+    setenv("XDG_DATA_HOME", pattern, 1);
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/records") << "gyrelle records 2\n"
+                                       "solve 2025-12-06T23:30:17Z 57 83.412 turns\n"
+                                       "solve 2025-12-07T10:00:00Z 40 95.000 turns\n"
+                                       "solve 2025-12-07T11:00:00Z 30 20.500 turns\nend\n";
+    std::ofstream(dir + "/sessions") << "gyrelle sessions 1\nshown 2\nsession Main\n"
+                                        "session One-handed\n"
+                                        "in 2 2025-12-07T10:00:00Z 95.000\n";
+    std::string err, out;
+    EXPECT_EQ(runCommandLine({"--stats"}, err, nullptr, &out), 0);
+    EXPECT_TRUE(out.starts_with("Session: One-handed\nSolves: 1\nBest time: 1:35.0\n")) << out;
+    EXPECT_EQ(runCommandLine({"--export-records", "-"}, err, nullptr, &out), 0);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+    EXPECT_NE(out.find("2025-12-07T10:00:00Z,95.000,"), std::string::npos) << out;
+    std::filesystem::remove_all(pattern);
+}
+
 TEST(CommandLine, StatsPrintsTheRecordsAndChangesNothing) {
     char pattern[] = "/tmp/gyrelle-stats-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -12,6 +12,7 @@
 #include "cube/Position.h"
 #include "cube/Tables.h"
 #include "overlay/RecordsView.h"
+#include "overlay/SessionsView.h"
 #include "overlay/SettingsView.h"
 #include "solver/Preparation.h"
 #include "tests/support/ControllerFixture.h"
@@ -483,6 +484,82 @@ TEST_F(FolderQuestionTest, AScrambleSentIsRacedAndSentBack) {
     press(platform::Key::Up);  // the newest
     press('s');
     EXPECT_EQ(services.clipboardText(), std::string("#scramble=R_U&solved=") + time);
+}
+
+// Sessions by keys: a new one shown and its records alone; a name typed, and one asked of
+// the platform; a merge and a deletion taken back; a deletion in a session's records put
+// back where it was among all the solves.
+TEST_F(FolderQuestionTest, SessionsAreMadeShownRenamedMergedAndDeleted) {
+    std::vector<Solve> three(3, Solve{1796083200, 2, 10});
+    for (int i = 0; i < 3; ++i) {
+        three[i].date += 60 * i;
+        three[i].seconds += i;
+    }
+    game().replaceSolves(three);
+    auto sessions = [&] { return dynamic_cast<const SessionsView*>(controller->panel()); };
+    auto records = [&] { return dynamic_cast<const RecordsView*>(controller->panel()); };
+    press(platform::Key::F2);
+    ASSERT_NE(records(), nullptr);
+    press('e');
+    ASSERT_NE(sessions(), nullptr);
+    EXPECT_EQ(sessions()->rows().size(), 1u);
+    press('n');
+    EXPECT_EQ(game().solves().sessions(), (std::vector<std::string>{"Main", "Session 2"}));
+    press(platform::Key::Return);  // shown: its records, none yet
+    ASSERT_NE(records(), nullptr);
+    EXPECT_TRUE(records()->summary().starts_with("Session 2: 0 solves")) << records()->summary();
+    // A name typed on the panel.
+    press('e');
+    press('r');
+    ASSERT_TRUE(sessions()->typing());
+    for (size_t i = 0; i < 10; ++i) {
+        press(platform::Key::Backspace);
+    }
+    press('o', true);
+    press('h');
+    press(platform::Key::Space);
+    press('x');
+    press(platform::Key::Return);
+    EXPECT_EQ(game().solves().sessions()[1], "Oh x");
+    // One asked of the platform, where it asks.
+    services.setTextAnswer("One-handed");
+    press('r');
+    EXPECT_EQ(game().solves().sessions()[1], "One-handed");
+    services.setTextAnswer(std::nullopt);
+    // Main merged into the one shown, then taken back.
+    press(platform::Key::Up);
+    press('m');
+    EXPECT_EQ(game().solves().sessions(), std::vector<std::string>{"One-handed"});
+    EXPECT_EQ(game().solves().done().size(), 3u);
+    press('u');
+    EXPECT_EQ(game().solves().sessions(), (std::vector<std::string>{"Main", "One-handed"}));
+    EXPECT_EQ(game().solves().done()[0].session, 0);
+    // Main deleted with its solves, taken back.
+    press('x');
+    EXPECT_TRUE(game().solves().done().empty());
+    press('u');
+    EXPECT_EQ(game().solves().done().size(), 3u);
+    // In Main's records, the middle solve deleted and put back where it was.
+    press(platform::Key::Return);  // Main shown
+    ASSERT_NE(records(), nullptr);
+    const Solve moved = game().solves().done()[2];
+    // The middle one in the other session: Main's are not all together.
+    game().editSolve(1, [&] {
+        Solve s = game().solves().done()[1];
+        s.session = 1;
+        return s;
+    }());
+    press(platform::Key::Escape);
+    press(platform::Key::F2);
+    ASSERT_NE(records(), nullptr);
+    EXPECT_TRUE(records()->summary().starts_with("Main: 2 solves")) << records()->summary();
+    press(platform::Key::Up);  // Main's newest: the third of all
+    press('x');
+    ASSERT_EQ(game().solves().done().size(), 2u);
+    press('u');
+    ASSERT_EQ(game().solves().done().size(), 3u);
+    EXPECT_EQ(game().solves().done()[2].date, moved.date);
+    EXPECT_EQ(game().solves().done()[1].session, 1);
 }
 
 class TrainerControlTest : public FolderQuestionTest {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "platform/Services.h"
@@ -37,6 +38,16 @@ class HeadlessServicesOf : public Base {
         clipboard_ = "#" + fragment;
         return {};
     }
+    // Text asked for, where a test gives the answer (else none is asked).
+    bool askText(const std::string&, const std::string&,
+                 std::function<void(std::string)> answer) override {
+        if (!textAnswer_) {
+            return false;
+        }
+        answer(*textAnswer_);
+        return true;
+    }
+    void setTextAnswer(std::optional<std::string> text) { textAnswer_ = std::move(text); }
     void setDocumentsDirectory(std::string dir, std::string whyNone = {}) {
         documents_ = std::move(dir);
         documentsMissing_ = std::move(whyNone);
@@ -67,6 +78,7 @@ class HeadlessServicesOf : public Base {
     Accelerometer accelerometer_{runLoop_};
     bool quitAsked_ = false;
     bool canShare_ = false;
+    std::optional<std::string> textAnswer_;
     std::string documents_;
     std::string documentsMissing_;
     std::string clipboard_;

@@ -292,6 +292,22 @@ void WebPlatform::pasted(const std::string& text) {
 }
 
 // clang-format off
+bool WebPlatform::askText(const std::string& question, const std::string& initial,
+                          std::function<void(std::string)> answer) {
+    char* text = reinterpret_cast<char*>(static_cast<intptr_t>(EM_ASM_INT({
+        var given = window.prompt(UTF8ToString($0), UTF8ToString($1));
+        if (given === null) return 0;
+        var length = lengthBytesUTF8(given) + 1;
+        var memory = _malloc(length);
+        stringToUTF8(given, memory, length);
+        return memory;
+    }, question.c_str(), initial.c_str())));
+    std::string given = text ? text : "";
+    std::free(text);
+    answer(std::move(given));
+    return true;
+}
+
 std::string WebPlatform::share(const std::string& code) {
     return shareAddress("position=" + code, "this position");
 }

@@ -31,6 +31,8 @@ class WebPlatform : public WindowHost {
     void setClipboardText(const std::string& text) override;
     void documentsWritten() override;
     bool canShare() const override { return true; }
+    bool askText(const std::string& question, const std::string& initial,
+                 std::function<void(std::string)> answer) override;
     Keyboard keyboard() const override { return Keyboard::Browser; }
     std::string share(const std::string& code) override;
     std::string shareFragment(const std::string& fragment) override;

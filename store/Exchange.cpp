@@ -840,6 +840,7 @@ struct SessionSolves : JsonHandler {
         s.scramble = scrambleTurns(scramble);
         s.kind = s.scramble.empty() ? Scramble::Unknown : Scramble::Competition;
         s.turns = timedSolution(s.scramble, solution);
+        s.session = static_cast<std::uint16_t>(std::clamp<long>(session, 1, 65535));
         std::string why;
         if (!take(s, why)) {
             return fail(why);
@@ -869,6 +870,11 @@ bool readCsTimer(Bytes& in, std::time_t now, const TakeSolve& take, Imported& ou
     if (!names.data.empty()) {
         SessionData data(names.sessions);
         nlohmann::json::sax_parse(names.data, &data);
+    }
+    for (const auto& [number, about] : names.sessions) {
+        if (!about.name.empty()) {
+            out.sessionNames[number] = about.name;
+        }
     }
     if (!in.rewind()) {
         problem = in.problem();
@@ -1006,12 +1012,20 @@ Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& inc
 
 bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve>& kept, long room,
                   Imported& about, Merged& merged, std::string& problem,
-                  const std::function<bool()>& stop, std::uint16_t session) {
+                  const std::function<bool()>& stop, std::uint16_t session,
+                  const std::function<std::uint16_t(const std::string&)>& sessionNamed) {
     Merge merge(kept, room);
     const bool read = readSolves(
         source, now,
         [&](Solve& s, std::string& why) {
-            s.session = session;
+            if (s.session != 0 && sessionNamed) {
+                const auto named = about.sessionNames.find(s.session);
+                s.session = sessionNamed(named != about.sessionNames.end()
+                                             ? named->second
+                                             : "Session " + std::to_string(s.session));
+            } else {
+                s.session = session;
+            }
             return merge.add(s, why);
         },
         about, problem, stop);

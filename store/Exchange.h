@@ -5,6 +5,7 @@
 #include <ctime>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -59,6 +60,9 @@ struct Imported {
     std::string format;  // "Gyrelle CSV" or "csTimer"
     std::vector<Solve> solves;
     std::vector<std::string> skipped;
+    // csTimer's sessions by number, with their names: a solve read from one has that
+    // number as its session until it is taken (0 for a file of no sessions).
+    std::map<long, std::string> sessionNames;
 };
 
 // Reads `source` as either kind, a piece at a time, handing each solve to `take`, which
@@ -113,10 +117,12 @@ Merged mergeSolves(const std::vector<Solve>& kept, const std::vector<Solve>& inc
 
 // The solves of `source` merged with `kept` (as Merge, within `room`); false with
 // `problem` as readSolves says it, and then nothing is to be used.
-// The solves taken go into `session`.
+// The solves taken go into `session`; those of a csTimer session into the one
+// `sessionNamed` gives for its name, where it is given.
 bool importSolves(ImportSource& source, std::time_t now, const std::vector<Solve>& kept, long room,
                   Imported& about, Merged& merged, std::string& problem,
-                  const std::function<bool()>& stop = {}, std::uint16_t session = 0);
+                  const std::function<bool()>& stop = {}, std::uint16_t session = 0,
+                  const std::function<std::uint16_t(const std::string&)>& sessionNamed = {});
 
 // A solve's replay in an address: "replay=" and the turns as a timed line holds them (the
 // position it began at, the inspection, each turn with its milliseconds), '_' for each

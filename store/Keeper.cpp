@@ -536,7 +536,8 @@ bool Keeper::mayImport(std::string& why) const {
     return why.empty();
 }
 
-Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& error) {
+Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& error,
+                                    std::vector<std::string> sessions) {
     if (!mayImport(error)) {
         return Import::NotMade;
     }
@@ -544,6 +545,13 @@ Keeper::Import Keeper::importSolves(std::vector<Solve> solves, std::string& erro
         return Import::NotMade;
     }
     game_.replaceSolves(std::move(solves));
+    if (!sessions.empty()) {
+        std::vector<std::uint16_t> sessionOf;
+        for (const Solve& s : game_.solves().done()) {
+            sessionOf.push_back(s.session);
+        }
+        game_.setSessions(std::move(sessions), game_.solves().shownSession(), sessionOf);
+    }
     bool committed = false;
     if (save(true, &committed)) {
         return Import::Saved;
@@ -565,10 +573,24 @@ Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::st
     Imported about;
     Merged merged;
     std::string problem;
-    // Into the session shown.
+    // Into the session shown; csTimer's sessions each into the one of its name, made for it
+    // (past the most sessions, or for a name that cannot be one, the one shown).
+    const auto shown = static_cast<std::uint16_t>(game_.solves().shownSession());
+    std::vector<std::string> names = game_.solves().sessions();
+    auto sessionNamed = [&](const std::string& name) {
+        const std::string cut = name.substr(0, Solves::kLongestSessionName);
+        const auto found = std::find(names.begin(), names.end(), cut);
+        if (found != names.end()) {
+            return static_cast<std::uint16_t>(found - names.begin());
+        }
+        if (names.size() >= Solves::kMostSessions || !Solves::sessionName(cut)) {
+            return shown;
+        }
+        names.push_back(cut);
+        return static_cast<std::uint16_t>(names.size() - 1);
+    };
     if (!store::importSolves(source, now, game_.solves().done(), recordsRoom(), about, merged,
-                             problem, stop,
-                             static_cast<std::uint16_t>(game_.solves().shownSession()))) {
+                             problem, stop, shown, sessionNamed)) {
         words = problem;
         return merged.full || (stop && stop()) ? Import::NotMade : Import::BadFile;
     }
@@ -582,7 +604,9 @@ Keeper::Import Keeper::importFrom(ImportSource& source, std::time_t now, std::st
         return Import::Saved;
     }
     std::string error;
-    const Import done = importSolves(std::move(merged.solves), error);
+    const Import done = importSolves(
+        std::move(merged.solves), error,
+        names.size() > game_.solves().sessions().size() ? names : std::vector<std::string>{});
     words = done == Import::Saved ? report
             : done == Import::Unfinished
                 ? report + " They wait in " + error +

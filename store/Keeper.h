@@ -63,7 +63,10 @@ class Keeper : public Game::Listener {
     // yet; the next save or start completes it. NotSaved: nothing of it reached the disk;
     // the game has the solves, and its next saves try again.
     enum class Import { Saved, Unfinished, NotSaved, NotMade, BadFile };
-    Import importSolves(std::vector<Solve> solves, std::string& error);
+    // `sessions`, where given, are the sessions' names after it (an import of csTimer's
+    // sessions adds theirs).
+    Import importSolves(std::vector<Solve> solves, std::string& error,
+                        std::vector<std::string> sessions = {});
     // The solves of `source` not kept yet, taken into the records as importSolves does;
     // `words` what happened: what was taken and passed over (Saved; Unfinished and
     // NotSaved, then with where they are), or why nothing was (NotMade; BadFile: the file

@@ -258,7 +258,7 @@ TEST(Exchange, AMergeTakesOnlyWhatIsNotKept) {
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_TRUE(same(m.solves[i], some()[i])) << i;
     }
-    Imported imported{"Gyrelle CSV", incoming, {"1 of session \"x\""}};
+    Imported imported{"Gyrelle CSV", incoming, {"1 of session \"x\""}, {}};
     EXPECT_EQ(importReport(imported, m),
               "Took 2 solves (Gyrelle CSV). Passed over: 2 already kept; "
               "1 repeated in the file; 1 of session \"x\".");
@@ -276,7 +276,7 @@ TEST(Exchange, AMergeTakesOnlyWhatIsNotKept) {
     const Merged zero = mergeSolves(kept, {none, dnf});
     EXPECT_EQ(zero.noTime, 1u);
     EXPECT_EQ(zero.taken, 1u);
-    EXPECT_EQ(importReport({"Gyrelle CSV", {}, {}}, zero),
+    EXPECT_EQ(importReport({"Gyrelle CSV", {}, {}, {}}, zero),
               "Took 1 solve (Gyrelle CSV). Passed over: 1 of no time (0 seconds).");
     // A thousandth of a second apart is another solve.
     Solve near = some()[1];

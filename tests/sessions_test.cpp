@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/Files.h"
 #include "store/SessionsFile.h"
 #include "tests/support/StoreFixture.h"
 
@@ -178,6 +179,38 @@ TEST_F(SessionsKeepingTest, SessionsAreKeptBesideTheRecordsAndReadBack) {
     s = open(&log);
     EXPECT_EQ(s->game.solves().sessions().size(), 1u);
     EXPECT_EQ(file("sessions.bad"), "not sessions");
+}
+
+// csTimer's sessions come in as sessions of their names (one without a name as "Session N");
+// a CSV, into the session shown; all kept across a restart.
+TEST_F(SessionsKeepingTest, CsTimersSessionsComeInAsSessions) {
+    const std::string json =
+        R"({"session1":[[[0,12345],"R U","",1796083200],[[0,9870],"L2 B","",1796083260]],)"
+        R"("session2":[[[0,4000],"R U","",1796083380]],"session3":[[[0,5000],"F","",1796083440]],)"
+        R"("properties":{"sessionData":"{\"1\":{\"name\":\"main\",\"opt\":{}},)"
+        R"(\"3\":{\"name\":\"OH\",\"opt\":{}}}","sessionN":3}})";
+    {
+        auto s = open();
+        Solves::SessionsBefore before;
+        ASSERT_TRUE(s->game.addSession("Feet", before));
+        platform::TextSource source(json);
+        std::string words;
+        ASSERT_EQ(s->keeper->importFrom(source, kDec1 + 86400, words), store::Keeper::Import::Saved)
+            << words;
+        EXPECT_EQ(s->game.solves().sessions(),
+                  (std::vector<std::string>{"Main", "Feet", "main", "Session 2", "OH"}));
+        EXPECT_EQ(sessionsOf(s->game.solves()), (std::vector<int>{2, 2, 3, 4}));
+        platform::TextSource csv(
+            "date,seconds,penalty,result,moves,turns_per_second,"
+            "scramble_kind,scramble,assisted\n"
+            "2026-12-01T01:00:00Z,9.000,,9.000,,,turns,,no\n");
+        ASSERT_EQ(s->keeper->importFrom(csv, kDec1 + 86400, words), store::Keeper::Import::Saved)
+            << words;
+        EXPECT_EQ(s->game.solves().done().back().session, 1) << "Feet, the one shown";
+    }
+    auto s = open();
+    EXPECT_EQ(s->game.solves().sessions().size(), 5u);
+    EXPECT_EQ(sessionsOf(s->game.solves()), (std::vector<int>{2, 2, 3, 4, 1}));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ SessionsView::SessionsView(platform::Rect frame, const Solves& solves, Actions a
             platform::Rect{kGap + i * (width + kGap), frame.height - kHeight - kGap, width,
                            kHeight},
             all[i].first);
-        b->setLabelSize(14);
+        b->setLabelSize(12);  // "Rename" within 48 points
         b->setAction(all[i].second);
         addSubview(b.get());
         buttons_.push_back(std::move(b));

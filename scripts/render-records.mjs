@@ -1,5 +1,6 @@
-// The README's picture of the records panel: forty made-up solves imported into the
-// browser build, the panel opened on them with the newest selected.
+// The README's pictures of the records panel: forty made-up solves imported into the
+// browser build, the panel opened on them with the newest selected; and the sessions, two
+// more made and named.
 // Usage: node scripts/render-records.mjs [BUILD_DIRECTORY] (run from the repository after
 // make web; needs scripts/install-deps for Chromium and playwright-core)
 import fs from 'node:fs';
@@ -51,5 +52,20 @@ await key('ArrowUp');
 await page.evaluate(() => { document.getElementById('notice').textContent = ''; });
 await page.waitForTimeout(300);
 await page.screenshot({ path: path.join(root, 'docs', 'records.png') });
+// The sessions: two more, named as the page asks, the records' shown.
+page.on('dialog', (dialog) => dialog.accept(['One-handed', 'New cube'][named++ % 2]));
+let named = 0;
+await key('Escape');
+await key('F2');
+await page.waitForTimeout(300);
+await tap({ x: 47, y: 24 });  // Sessions
+for (let i = 0; i < 2; ++i) {
+  await tap({ x: 81, y: 452 });  // New
+  await tap({ x: 134, y: 452 });  // Rename
+  await page.waitForTimeout(200);
+}
+await tap({ x: 160, y: 70 });  // Main, selected
+await page.waitForTimeout(300);
+await page.screenshot({ path: path.join(root, 'docs', 'sessions.png') });
 await browser.close();
 server.close();

@@ -815,6 +815,37 @@ await test('the trainer is opened, used and closed by touch', async () => {
   return await shows(onPage(startOrientation([0, 1.501, 0])), isGreen) ? null : 'the top is not green';
 });
 
+// Sessions by touch: the menu's Records (its seventh item), the panel's Sessions at its top
+// left, New at the sessions' foot (the second of six), then Rename (the third): the page
+// asks for the name with its own prompt, the new session's offered; asked again, the name
+// given is offered.
+await test('sessions are made and named by touch', async () => {
+  await fresh();
+  const asked = [];
+  page.on('dialog', async (dialog) => {
+    asked.push([dialog.message(), dialog.defaultValue()]);
+    await dialog.accept('One-handed');
+  });
+  const answered = async (n) => {
+    const end = Date.now() + 5000;
+    while (asked.length < n && Date.now() < end) await page.waitForTimeout(50);
+    return asked.length >= n;
+  };
+  await tap(menu);
+  await tap({ x: 82, y: 56 + 3 * 64 + 24 });  // Records
+  await page.waitForTimeout(300);
+  await tap({ x: 47, y: 24 });  // Sessions
+  await page.waitForTimeout(300);
+  await tap({ x: 81, y: 452 });  // New
+  await tap({ x: 134, y: 452 });  // Rename
+  if (!await answered(1)) return 'Rename asked nothing';
+  await tap({ x: 134, y: 452 });
+  if (!await answered(2)) return 'Rename asked nothing the second time';
+  const want = JSON.stringify([['A name for the session', 'Session 2'],
+                               ['A name for the session', 'One-handed']]);
+  return JSON.stringify(asked) === want ? null : `asked ${JSON.stringify(asked)}`;
+});
+
 // A phone upright: a notice lies in the bar above the picture, never over the toolbar
 // (before, "The address of this position is copied" hid New, Undo, Redo, Hint and Solve
 // for twelve seconds); a message closes with a tap in the bars too; and while the

@@ -398,6 +398,36 @@ TEST_F(WindowTest, ASecondGameOnTheFolderAsksAndWritesNothing) {
     EXPECT_NE(log().find("another Gyrelle has "), std::string::npos) << log();
 }
 
+// A scramble sent by address, given to the program, is set at once marked shared; sessions
+// made in the records by keys: both kept in the files when the game ends.
+TEST_F(WindowTest, ARaceAddressAndASessionAreKept) {
+    ASSERT_TRUE(launch({"https://example.org/#scramble=R_U&solved=14.27"}));
+    for (auto end = Clock::now() + std::chrono::seconds(10);
+         title().find("R U") == std::string::npos && Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_NE(title().find("Scramble: R U"), std::string::npos) << title();
+    xdo({"key", "--window", id, "F2"});
+    xdo({"key", "--window", id, "e"});
+    xdo({"key", "--window", id, "n"});
+    xdo({"key", "--window", id, "Return"});
+    xdo({"key", "--window", id, "Escape"});
+    // Saved soon after the change: then the keys were all taken.
+    for (auto end = Clock::now() + std::chrono::seconds(10);
+         !std::filesystem::exists(dataHome + "/gyrelle/sessions") && Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(quitWith(SIGTERM), 0);
+    auto read = [&](const char* name) {
+        std::stringstream s;
+        s << std::ifstream(dataHome + "/gyrelle/" + name).rdbuf();
+        return s.str();
+    };
+    EXPECT_NE(read("records").find(" competition shared R U\n"), std::string::npos)
+        << read("records");
+    EXPECT_EQ(read("sessions"), "gyrelle sessions 1\nshown 2\nsession Main\nsession Session 2\n");
+}
+
 // The trainer in a real window: F4 puts its strips over the picture (the Close button where
 // the window is black otherwise) with a cube of its own, which the keys turn; F4 again
 // leaves it, and the game's cube is as it was.

@@ -165,18 +165,22 @@ void Keeper::restoreSettings() {
     } else if (reading.whole()) {
         return;  // none: the defaults, and no file until a setting is changed
     }
+    unread(Folder::kSettings, reading, "the defaults are used");
+}
+
+void Keeper::unread(const char* name, const Reading& reading, const char* instead) {
+    const std::string path = folder_->path(name);
     std::string error;
-    if (reading.keepAside && folder_->writable() && folder_->setAside(Folder::kSettings, error)) {
-        platform::logMessage("%s was not read: %s; it is kept as %s.bad and the defaults are used",
-                             path.c_str(), reading.problem.c_str(), path.c_str());
+    if (reading.keepAside && folder_->writable() && folder_->setAside(name, error)) {
+        platform::logMessage("%s was not read: %s; it is kept as %s.bad and %s", path.c_str(),
+                             reading.problem.c_str(), path.c_str(), instead);
     } else {
-        platform::logMessage("%s was not read: %s; the defaults are used", path.c_str(),
-                             (error.empty() ? reading.problem : error).c_str());
+        platform::logMessage("%s was not read: %s; %s", path.c_str(),
+                             (error.empty() ? reading.problem : error).c_str(), instead);
     }
 }
 
 void Keeper::restoreSessions() {
-    const std::string path = folder_->path(Folder::kSessions);
     Reading reading;
     std::FILE* in = folder_->open(Folder::kSessions, kLargestSessionsFile, "any sessions", reading);
     if (in) {
@@ -191,16 +195,7 @@ void Keeper::restoreSessions() {
     } else if (reading.whole()) {
         return;
     }
-    std::string error;
-    if (reading.keepAside && folder_->writable() && folder_->setAside(Folder::kSessions, error)) {
-        platform::logMessage(
-            "%s was not read: %s; it is kept as %s.bad and the solves are in one "
-            "session",
-            path.c_str(), reading.problem.c_str(), path.c_str());
-    } else {
-        platform::logMessage("%s was not read: %s", path.c_str(),
-                             (error.empty() ? reading.problem : error).c_str());
-    }
+    unread(Folder::kSessions, reading, "the solves are all in one session");
 }
 
 void Keeper::restoreTrainer() {
@@ -221,14 +216,7 @@ void Keeper::restoreTrainer() {
     } else if (reading.whole()) {
         return;
     }
-    std::string error;
-    if (reading.keepAside && folder_->writable() && folder_->setAside(Folder::kTrainer, error)) {
-        platform::logMessage("%s was not read: %s; it is kept as %s.bad", path.c_str(),
-                             reading.problem.c_str(), path.c_str());
-    } else {
-        platform::logMessage("%s was not read: %s", path.c_str(),
-                             (error.empty() ? reading.problem : error).c_str());
-    }
+    unread(Folder::kTrainer, reading, "the trainer begins afresh");
 }
 
 void Keeper::settingsChanged() {

@@ -115,6 +115,9 @@ class Keeper : public Game::Listener {
     void restoreSettings();
     void restoreTrainer();
     void restoreSessions();
+    // A file of `name` the game could not use, as `reading` says: set aside where the
+    // folder is the game's, and said in the log with what the game does `instead`.
+    void unread(const char* name, const Reading& reading, const char* instead);
     // `atOnce`: written before it returns, else a big save (over kWrittenInBackground
     // bytes) is written by the writer's thread.
     bool save(bool atOnce = false, bool* committed = nullptr);

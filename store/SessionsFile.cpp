@@ -38,25 +38,15 @@ std::string sessionsText(const Solves& solves) {
 Reading readSessions(std::FILE* in, const std::vector<Solve>& done, SavedSessions& sessions) {
     SavedSessions read;
     std::unordered_map<std::int64_t, std::uint16_t> sessionOfKey;
+    LineReader lines(in, kLongestLine);
     std::string line;
-    long bytes = 0, number = 0;
     size_t shown = 0;
-    for (int c = 0;;) {
-        line.clear();
-        while ((c = std::fgetc(in)) != EOF && c != '\n') {
-            if (line.size() == kLongestLine || c == 0) {
-                return Reading::refused("line " + std::to_string(number + 1) + " is malformed");
-            }
-            line += static_cast<char>(c);
+    long number = 0;
+    while (lines.next(line)) {
+        number = lines.number();
+        if (line.find('\0') != std::string::npos) {
+            return Reading::refused("it holds a zero byte");
         }
-        bytes += static_cast<long>(line.size()) + 1;
-        if (bytes > kLargestSessionsFile + 1) {
-            return Reading::refused("it is larger than any sessions file");
-        }
-        if (c == EOF && line.empty()) {
-            break;
-        }
-        ++number;
         const std::string bad = "line " + std::to_string(number) + " is malformed";
         if (number == 1) {
             if (line != kHeader) {
@@ -95,6 +85,9 @@ Reading readSessions(std::FILE* in, const std::vector<Solve>& done, SavedSession
             continue;
         }
         return Reading::refused(bad);
+    }
+    if (!std::feof(in)) {
+        return Reading::refused("line " + std::to_string(lines.number()) + " is malformed");
     }
     if (number == 0) {
         return Reading::refused("it is empty");

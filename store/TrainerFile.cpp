@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "store/Lines.h"
+
 namespace gyrelle::store {
 
 namespace {
@@ -53,28 +55,14 @@ std::string trainerText(const TrainerRecords& records) {
 
 Reading readTrainer(std::FILE* in, TrainerRecords& records, std::vector<std::string>& problems) {
     TrainerRecords read;
+    LineReader lines(in, kLongestLine);
     std::string line;
-    long bytes = 0, number_ = 0;
     bool headerSeen = false;
-    for (int c = 0;;) {
-        line.clear();
-        while ((c = std::fgetc(in)) != EOF && c != '\n') {
-            if (line.size() == kLongestLine || c == 0) {
-                return Reading::refused(c == 0 ? "it holds a zero byte"
-                                               : "line " + std::to_string(number_ + 1) +
-                                                     " is longer than any the game writes");
-            }
-            line += static_cast<char>(c);
+    while (lines.next(line)) {
+        if (line.find('\0') != std::string::npos) {
+            return Reading::refused("it holds a zero byte");
         }
-        bytes += static_cast<long>(line.size()) + 1;
-        if (bytes > kLargestTrainerFile + 1) {
-            return Reading::refused("it is larger than any the trainer writes");
-        }
-        if (c == EOF && line.empty()) {
-            break;
-        }
-        ++number_;
-        const std::string where = "line " + std::to_string(number_);
+        const std::string where = "line " + std::to_string(lines.number());
         if (!headerSeen) {
             if (line != kHeader) {
                 return Reading::refused("it is not a trainer file of this version");
@@ -128,6 +116,10 @@ Reading readTrainer(std::FILE* in, TrainerRecords& records, std::vector<std::str
         } else {
             problems.push_back(where + ": passed over, not a line this version knows");
         }
+    }
+    if (!std::feof(in)) {
+        return Reading::refused("line " + std::to_string(lines.number()) +
+                                " is longer than any the game writes");
     }
     if (!headerSeen) {
         return Reading::refused("it is empty");

@@ -332,6 +332,28 @@ int caseOf(const Cubies& cube, CaseKind kind) {
     return -1;
 }
 
+int caseAngle(const Cubies& cube, const LastLayerCase& c) {
+    if (!firstTwoLayersSolved(cube)) {
+        return -1;
+    }
+    const Cubies want = caseCubies(c);
+    for (int t = 0; t < 4; ++t) {
+        const Cubies seen = turnedUp(cube, t);
+        if (c.kind == CaseKind::Orientation) {
+            if (orientationText(seen) == c.pieces) {
+                return t;
+            }
+            continue;
+        }
+        for (int a = 0; a < 4; ++a) {
+            if (upFirst(seen, a) == want) {
+                return t;
+            }
+        }
+    }
+    return -1;
+}
+
 const std::vector<TrainerSetRow>& trainerSets() {
     static const std::vector<TrainerSetRow> rows(std::begin(kSets), std::end(kSets));
     return rows;

@@ -42,6 +42,9 @@ std::string casePieces(const solver::Cubies& cube, CaseKind kind);
 // (for orientations, whatever its pieces' places): its index in lastLayerCases(); -1 when the
 // first two layers are not solved, or the last layer has nothing of that kind left to do.
 int caseOf(const solver::Cubies& cube, CaseKind kind);
+// How many quarter turns of the top (U, clockwise seen from above) show the last layer of
+// `cube` as `c`'s pieces are written, the angle it is seen from; -1 when it is not `c`.
+int caseAngle(const solver::Cubies& cube, const LastLayerCase& c);
 // The first two layers solved, and the top colour up on all of the last layer (when
 // `kind` is Orientation) or the cube solved up to a turn of the top (Permutation).
 bool caseDone(const solver::Cubies& cube, CaseKind kind);

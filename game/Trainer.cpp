@@ -29,6 +29,28 @@ int slotOfCentre(const MagicCube& cube, int home) {
     return -1;
 }
 
+// The cube as the player sees it: the model turned, centres and all, until the face up on
+// the screen is U and the one in front F, read back with the centres home.
+solver::Cubies seenAsHeld(const Game& game) {
+    MagicCube cube = game.cube();
+    const int up = cube.stickers()[9 * game.motion().faceTowards(1, 1) + 4].faceNumber;
+    const int front = cube.stickers()[9 * game.motion().faceTowards(2, 1) + 4].faceNumber;
+    for (int x = 0; x < 4 && slotOfCentre(cube, up) != kUpSlot; ++x) {
+        for (int z = 0; z < 4 && slotOfCentre(cube, up) != kUpSlot; ++z) {
+            turnWhole(cube, 2);
+        }
+        if (slotOfCentre(cube, up) != kUpSlot) {
+            turnWhole(cube, 0);
+        }
+    }
+    for (int y = 0; y < 4 && slotOfCentre(cube, front) != 0; ++y) {
+        turnWhole(cube, 1);
+    }
+    solver::Cubies seen;
+    seen.fromCode(positionCode(cube.stickers()));
+    return seen;
+}
+
 }  // namespace
 
 const TrainerSetRow& TrainerRecords::setRow() const {
@@ -63,10 +85,16 @@ CaseStats caseStats(const TrainerRecords& records, int caseIndex) {
         if (s.lastFive.size() < 5) {
             s.lastFive.push_back(seconds);
         }
+        const int angle = a->angle & 3;
+        ++s.byAngle[angle];
+        s.meanByAngle[angle] += seconds;
     }
     if (s.count > 0) {
         s.mean = sum / s.count;
         s.recognition = recognition / s.count;
+    }
+    for (int angle = 0; angle < 4; ++angle) {
+        s.meanByAngle[angle] = s.byAngle[angle] ? s.meanByAngle[angle] / s.byAngle[angle] : 0;
     }
     return s;
 }
@@ -186,6 +214,7 @@ void Trainer::next() {
     for (int spin = static_cast<int>(random_() % 4); spin > 0; --spin) {
         game_.turnWholeCube(kWholeCube + kAxisOfSlot[face], true);
     }
+    angle_ = std::max(0, caseAngle(seenAsHeld(game_), lastLayerCases()[case_]));
     setUp_ = game_.cube().revision();
     phase_ = Phase::Shown;
     shown_ = started_ = done_ = -1;
@@ -215,7 +244,7 @@ void Trainer::stepped(double now) {
     phase_ = Phase::Done;
     auto ms = [](double seconds) { return static_cast<std::int32_t>(seconds * 1000 + 0.5); };
     records_.add({case_, ms(done_ - started_), ms(started_ - shown_),
-                  static_cast<std::int64_t>(std::time(nullptr))});
+                  static_cast<std::int64_t>(std::time(nullptr)), angle_});
     changed();
 }
 

@@ -16,11 +16,14 @@ namespace gyrelle {
 struct TrainerRecords {
     // One case trained: its index in lastLayerCases(), the time from the first turn to done
     // and from the case shown to the first turn, and when (seconds since 1970).
+    // The angle it was seen from: the quarter turns of the top that showed it as its
+    // pieces are written (0..3).
     struct Attempt {
         int caseIndex = 0;
         std::int32_t ms = 0;
         std::int32_t recognitionMs = 0;
         std::int64_t when = 0;
+        int angle = 0;
     };
     // Past this the oldest give way: years of drilling, a few megabytes.
     static constexpr size_t kMostAttempts = 100000;
@@ -43,6 +46,9 @@ struct CaseStats {
     int count = 0;
     double mean = 0, best = 0, recognition = 0;  // recognition: the mean
     std::vector<double> lastFive;                // newest first
+    // For each angle it was seen from: how many times, and their mean (0 for none).
+    int byAngle[4] = {};
+    double meanByAngle[4] = {};
 };
 CaseStats caseStats(const TrainerRecords& records, int caseIndex);
 
@@ -73,6 +79,8 @@ class Trainer : private Game::Listener {
     // The next case, set up now.
     void next();
     int caseIndex() const { return case_; }
+    // The angle the case set up is seen from, as the player holds the cube (Attempt).
+    int angle() const { return angle_; }
     Phase phase() const { return phase_; }
     // The clock at `now`: 0 until the first turn, the time taken once done.
     double seconds(double now) const;
@@ -92,6 +100,7 @@ class Trainer : private Game::Listener {
     std::function<std::uint32_t()> random_;
     Listener* listener_ = nullptr;
     int case_ = -1;
+    int angle_ = 0;
     Phase phase_ = Phase::Shown;
     Motion::Kept held_;          // how the player held their cube
     int top_ = 1;                // the face slot up on the player's screen then

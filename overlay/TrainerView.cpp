@@ -269,22 +269,31 @@ void TrainerView::showCases() {
     leave();
     const TrainerRecords& r = trainer_.records();
     caseLines_.clear();
+    caseDetails_.clear();
     for (int index : casesOfSet(r.setRow())) {
         const CaseStats s = caseStats(r, index);
-        std::string line = caseTitle(lastLayerCases()[index]) + ": ";
+        // Two lines a case: its figures, then its newest five, its angles, its algorithm.
+        std::string line = caseTitle(lastLayerCases()[index]) + ": ", detail;
         if (s.count == 0) {
             line += "not yet";
         } else {
             line += std::to_string(s.count) + " \u00d7, mean " + seconds(s.mean) + ", best " +
-                    seconds(s.best) + ", seen in " + seconds(s.recognition) + "; last";
+                    seconds(s.best) + ", seen in " + seconds(s.recognition);
+            detail = "last";
             for (double t : s.lastFive) {
-                line += " " + seconds(t);
+                detail += " " + seconds(t);
+            }
+            detail += "; by angle";  // how many times, and the mean, from each
+            for (int a = 0; a < 4; ++a) {
+                detail += std::string(a ? " \u00b7 " : " ") + std::to_string(s.byAngle[a]) +
+                          (s.byAngle[a] ? " (" + seconds(s.meanByAngle[a]) + ")" : "");
             }
         }
         if (r.algorithms.count(index)) {
-            line += " \u00b7 " + r.algorithms.at(index);
+            detail += (detail.empty() ? "" : " \u00b7 ") + r.algorithms.at(index);
         }
         caseLines_.push_back(std::move(line));
+        caseDetails_.push_back(std::move(detail));
     }
     casesFrom_ = 0;
     const platform::Rect f = frame();
@@ -294,11 +303,12 @@ void TrainerView::showCases() {
             p.drawText({8, kGap, w, 24},
                        std::string(trainer_.records().setRow().label) + ", each case",
                        platform::colors::yellow, "Arial", 18, platform::TextAlignment::Center);
-            const size_t rows =
-                static_cast<size_t>((this->frame().height - 40 - kBottomHeight) / kLine);
+            const size_t rows = casesPerPage();
             for (size_t i = casesFrom_; i < caseLines_.size() && i < casesFrom_ + rows; ++i) {
-                p.drawText({8, 36 + static_cast<float>(i - casesFrom_) * kLine, w, kLine},
-                           caseLines_[i], platform::colors::white, "Arial", 11,
+                const float top = 36 + static_cast<float>(i - casesFrom_) * 2 * kLine;
+                p.drawText({8, top, w, kLine}, caseLines_[i], platform::colors::white, "Arial", 11,
+                           platform::TextAlignment::Left);
+                p.drawText({16, top + kLine - 2, w - 8, kLine}, caseDetails_[i], kMark, "Arial", 10,
                            platform::TextAlignment::Left);
             }
         });
@@ -318,12 +328,16 @@ void TrainerView::pageCases(int by) {
     if (!cases_) {
         return;
     }
-    const size_t rows = static_cast<size_t>((frame().height - 40 - kBottomHeight) / kLine);
+    const size_t rows = casesPerPage();
     const long from = static_cast<long>(casesFrom_) + by * static_cast<long>(rows);
     const long last = std::max<long>(0, static_cast<long>(caseLines_.size()) - 1);
     casesFrom_ = static_cast<size_t>(
         std::clamp<long>(from, 0, last / static_cast<long>(rows) * static_cast<long>(rows)));
     cases_->setNeedsDisplay();
+}
+
+size_t TrainerView::casesPerPage() const {
+    return static_cast<size_t>((frame().height - 40 - kBottomHeight) / (2 * kLine));
 }
 
 bool TrainerView::scrollWheel(float lines) {

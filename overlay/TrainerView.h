@@ -63,6 +63,7 @@ class TrainerView : public platform::View, private Trainer::Listener {
     void say();
     void labelOptions();
     void pageCases(int by);
+    size_t casesPerPage() const;
     platform::Button* addButton(platform::View& to, platform::Rect frame, std::string label,
                                 std::function<void()> action, float size = 15);
 
@@ -73,7 +74,7 @@ class TrainerView : public platform::View, private Trainer::Listener {
     std::vector<std::unique_ptr<platform::Button>> buttons_;
     size_t ownButtons_ = 0;  // those of the strips, before the pad's or the cases'
     std::string status_, detail_, typed_;
-    std::vector<std::string> caseLines_;
+    std::vector<std::string> caseLines_, caseDetails_;
     size_t casesFrom_ = 0;
 };
 

@@ -44,7 +44,7 @@ std::string trainerText(const TrainerRecords& records) {
         text += "case ";
         text += lastLayerCases()[a.caseIndex].name;
         for (long long v : {static_cast<long long>(a.ms), static_cast<long long>(a.recognitionMs),
-                            static_cast<long long>(a.when)}) {
+                            static_cast<long long>(a.when), static_cast<long long>(a.angle)}) {
             text += ' ';
             text += std::to_string(v);
         }
@@ -103,8 +103,9 @@ Reading readTrainer(std::FILE* in, TrainerRecords& records, std::vector<std::str
             read.algorithms[index] = moves;
         } else if (key == "case") {
             TrainerRecords::Attempt a;
-            if (w.size() != 5 || !number(w[2], a.ms) || !number(w[3], a.recognitionMs) ||
-                !number(w[4], a.when) || a.ms < 0 || a.recognitionMs < 0) {
+            if (w.size() != 6 || !number(w[2], a.ms) || !number(w[3], a.recognitionMs) ||
+                !number(w[4], a.when) || !number(w[5], a.angle) || a.ms < 0 ||
+                a.recognitionMs < 0 || a.angle < 0 || a.angle > 3) {
                 return bad();
             }
             a.caseIndex = caseNamed(w[1]);

@@ -16,8 +16,10 @@ namespace gyrelle::store {
 //   order random                random, or slowest (drawn weighted toward the slowest)
 //   top same                    same (the face the player has up), or any
 //   algorithm T R U R' U' ...   the player's algorithm for a case, by its name
-//   case T 1840 610 1765000000  a case trained: its name, milliseconds from the first
-//                               turn to done and before the first turn, when it was
+//   case T 1840 610 1765000000 2  a case trained: its name, milliseconds from the first
+//                               turn to done and before the first turn, when it was (seconds
+//                               since 1970), the angle it was seen from (the quarter turns
+//                               of the top that showed it as its pieces are written, 0..3)
 //
 // A keyword this version does not know, a case of a name it does not know, and an
 // algorithm that does not solve its case are passed over, said in `problems`. A line

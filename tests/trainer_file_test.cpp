@@ -27,14 +27,14 @@ TEST(TrainerFileTest, WhatIsKeptIsReadBackAsItWas) {
     kept.colourNeutral = true;
     kept.algorithms[caseNamed("T")] = "R U R' U' R' F R2 U' R' U' R U R' F'";
     kept.algorithms[caseNamed("27")] = "(R U R' U) R U2 R'";
-    kept.add({caseNamed("T"), 1840, 610, 1765000000});
-    kept.add({caseNamed("57"), 0, 2147483647, -5});
+    kept.add({caseNamed("T"), 1840, 610, 1765000000, 3});
+    kept.add({caseNamed("57"), 0, 2147483647, -5, 0});
     const std::string text = store::trainerText(kept);
     EXPECT_EQ(text,
               "gyrelle trainer 1\nset oll2\norder slowest\ntop any\n"
               "algorithm T R U R' U' R' F R2 U' R' U' R U R' F'\n"
               "algorithm 27 (R U R' U) R U2 R'\n"
-              "case T 1840 610 1765000000\ncase 57 0 2147483647 -5\n");
+              "case T 1840 610 1765000000 3\ncase 57 0 2147483647 -5 0\n");
     TrainerRecords back;
     ASSERT_TRUE(read(text, back).whole());
     EXPECT_EQ(store::trainerText(back), text);
@@ -46,12 +46,13 @@ TEST(TrainerFileTest, WhatIsNotATrainerFileIsUsedForNothing) {
     const std::string head = "gyrelle trainer 1\n";
     for (const std::string& bad :
          {std::string("gyrelle trainer 2\n"), std::string(""), std::string("set pll\n"),
-          head + "case T 1840 610\n", head + "case T 1840 610 5 6\n", head + "case T -1 0 0\n",
-          head + "case T 1 -1 0\n", head + "case T 1e3 0 0\n", head + "case T 2147483648 0 0\n",
+          head + "case T 1840 610 5\n", head + "case T 1840 610 5 0 6\n",
+          head + "case T -1 0 0 0\n", head + "case T 1 -1 0 0\n", head + "case T 1e3 0 0 0\n",
+          head + "case T 2147483648 0 0 0\n", head + "case T 1 0 0 4\n", head + "case T 1 0 0 -1\n",
           head + "order fastest\n", head + "top\n", head + "algorithm T\n", head + "set pll oll\n",
-          head + std::string("case T 1 2 3\0\n", 14)}) {
+          head + std::string("case T 1 2 3 0\0\n", 16)}) {
         TrainerRecords records;
-        records.add({0, 1, 2, 3});
+        records.add({0, 1, 2, 3, 0});
         EXPECT_EQ(read(bad, records).outcome, store::Reading::Outcome::Refused) << bad;
         EXPECT_EQ(records.attempts.size(), 1u) << "left as it was: " << bad;
     }
@@ -75,8 +76,8 @@ TEST(TrainerFileTest, TheLongestLineIsReadAndOneByteMoreIsNot) {
 TEST(TrainerFileTest, LinesOfAnotherVersionArePassedOverAndSaid) {
     TrainerRecords records;
     std::vector<std::string> problems;
-    ASSERT_TRUE(read("gyrelle trainer 1\nset f2l\nsession one\ncase ZZ 1 2 3\n"
-                     "algorithm T R U R' U'\ncase H 1500 200 9\n",
+    ASSERT_TRUE(read("gyrelle trainer 1\nset f2l\nsession one\ncase ZZ 1 2 3 0\n"
+                     "algorithm T R U R' U'\ncase H 1500 200 9 1\n",
                      records, &problems)
                     .whole());
     EXPECT_EQ(records.set, "pll");
@@ -93,13 +94,13 @@ TEST_F(TrainerKeepingTest, TheTrainerIsSavedWithTheGameAndReadBackAtTheNextStart
         auto s = open();
         ASSERT_TRUE(s->keeper->saveNow());
         EXPECT_FALSE(std::filesystem::exists(path("trainer")));  // not used: no file
-        s->keeper->trainer().add({caseNamed("Ua"), 1200, 300, 77});
+        s->keeper->trainer().add({caseNamed("Ua"), 1200, 300, 77, 2});
         s->keeper->trainer().set = "pll2";
         ASSERT_TRUE(s->keeper->saveNow());
     }
     EXPECT_EQ(file("trainer"),
               "gyrelle trainer 1\nset pll2\norder random\ntop same\n"
-              "case Ua 1200 300 77\n");
+              "case Ua 1200 300 77 2\n");
     auto s = open();
     EXPECT_EQ(s->keeper->trainer().set, "pll2");
     ASSERT_EQ(s->keeper->trainer().attempts.size(), 1u);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <set>
 
@@ -153,11 +154,75 @@ TEST_F(TrainerTest, APermutationIsDoneOnlyWhenSolved) {
     EXPECT_EQ(records.attempts.size(), 1u);
 }
 
+// The angle a case is seen from is the number of turns of the top, as the player holds the
+// cube, after which the case's algorithm (from the angle its pieces are written at) orients
+// the last layer; from any other angle an asymmetric case's algorithm does not.
+TEST_F(TrainerTest, TheAngleACaseIsSeenFromIsTheTurnsOfTheTopItsAlgorithmWants) {
+    records.set = "oll2";
+    records.colourNeutral = true;
+    const std::map<std::string, std::string> algorithms = {
+        {"20", "r U R' U' M2 U R U' R' U' M'"}, {"28", "r U R' U' M U R U' R'"},
+        {"57", "R U R' U' M' U R U' r'"},       {"21", "R U2 R' U' R U R' U' R U' R'"},
+        {"22", "R U2 R2 U' R2 U' R2 U2 R"},     {"23", "R2 D' R U2 R' D R U2 R"},
+        {"24", "r U R' U' r' F R F'"},          {"25", "F' r U R' U' r' F R"},
+        {"26", "R U2 R' U' R U' R'"},           {"27", "R U R' U R U2 R'"}};
+    Trainer trainer(records, player, random);
+    std::set<int> angles;
+    for (int i = 0; i < 120; ++i) {
+        trainer.next();
+        const Game& g = trainer.game();
+        const int up = g.motion().faceTowards(1, 1), front = g.motion().faceTowards(2, 1);
+        // Whole-cube turns that rename the faces as the player holds the cube.
+        std::string hold;
+        const char* tokens[] = {"", "x", "y", "z", "x'", "y'", "z'"};
+        for (const char* a : tokens) {
+            for (const char* b : tokens) {
+                for (const char* c : tokens) {
+                    Reading r;
+                    int codes[4];
+                    for (const char* t : {a, b, c}) {
+                        r.codes(t, codes);
+                    }
+                    if (hold.empty() && r.slotAt(0) == up && r.slotAt(2) == front) {
+                        hold = std::string(a) + " " + b + " " + c + " ";
+                    }
+                }
+            }
+        }
+        ASSERT_FALSE(hold.empty());
+        auto orients = [&](int turns) {
+            MagicCube cube = g.cube();
+            std::string moves = hold;
+            for (int t = 0; t < turns; ++t) {
+                moves += "U ";
+            }
+            EXPECT_TRUE(applyMoves(
+                cube, moves + algorithms.at(lastLayerCases()[trainer.caseIndex()].name)));
+            for (int k = 0; k < 9; ++k) {
+                if (cube.stickers()[9 * up + k].faceNumber !=
+                    cube.stickers()[9 * up + 4].faceNumber) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        const int angle = trainer.angle();
+        EXPECT_TRUE(orients(angle)) << lastLayerCases()[trainer.caseIndex()].name << " " << angle;
+        if (lastLayerCases()[trainer.caseIndex()].name == std::string("27")) {
+            for (int other = 1; other < 4; ++other) {
+                EXPECT_FALSE(orients((angle + other) % 4));
+            }
+            angles.insert(angle);
+        }
+    }
+    EXPECT_EQ(angles.size(), 4u) << "the Sune seen from every angle";
+}
+
 TEST_F(TrainerTest, FiguresOfACase) {
     const int t = caseNamed("T"), y = caseNamed("Y");
     const int times[] = {3000, 2000, 4000, 1000, 5000, 6000};
     for (int i = 0; i < 6; ++i) {
-        records.add({t, times[i], 500 + 100 * i, i});
+        records.add({t, times[i], 500 + 100 * i, i, i % 4});
         records.add({y, 9000, 0, i});  // another case's: never counted in T's
     }
     const CaseStats s = caseStats(records, t);
@@ -166,6 +231,10 @@ TEST_F(TrainerTest, FiguresOfACase) {
     EXPECT_DOUBLE_EQ(s.best, 1.0);
     EXPECT_DOUBLE_EQ(s.recognition, 0.75);
     EXPECT_EQ(s.lastFive, (std::vector<double>{6, 5, 1, 4, 2}));
+    // Seen from angles 0 1 2 3 0 1: 3 and 5 s, 2 and 6, 4, 1.
+    EXPECT_EQ(std::vector<int>(s.byAngle, s.byAngle + 4), (std::vector<int>{2, 2, 1, 1}));
+    EXPECT_EQ(std::vector<double>(s.meanByAngle, s.meanByAngle + 4),
+              (std::vector<double>{4, 4, 4, 1}));
     EXPECT_EQ(caseStats(records, caseNamed("Z")).count, 0);
 }
 

@@ -1,7 +1,7 @@
 // What learning from solves costs: the splits of 10,000 recorded solves, a replay's first
 // frame after the tap that opens it (a real frame, headless), and 200 keys typed at 20 a
 // second (none lost, each turn's first frame within a frame of its key), each against its
-// target. Usage: gyrelle_learn_bench
+// target; and the trainer at its most cases kept. Usage: gyrelle_learn_bench
 #include <GLES/gl.h>
 
 #include <algorithm>
@@ -12,7 +12,9 @@
 #include "cube/MagicCube.h"
 #include "cube/Position.h"
 #include "game/Splits.h"
+#include "game/Trainer.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "store/TrainerFile.h"
 #include "view/EAGLView.h"
 
 namespace {
@@ -141,5 +143,28 @@ int main() {
     lost = 200 - static_cast<int>(game.history().entries().size());
     line("keys lost of 200 typed at 20 a second", lost, "", 0);
     line("frames from a key to its turn's first frame, at most", latest, "", 1);
-    return 0;
+
+    // The trainer at its most cases kept: its file made again after a case is done (on the
+    // main thread, once a case), every case's figures for the cases page, a draw toward
+    // the slowest.
+    TrainerRecords trained;
+    for (size_t i = 0; i < TrainerRecords::kMostAttempts; ++i) {
+        trained.add({static_cast<int>(random() % lastLayerCases().size()),
+                     static_cast<std::int32_t>(1000 + random() % 4000), 500, 1796083200, 0});
+    }
+    Clock::time_point begin = Clock::now();
+    const std::string text = store::trainerText(trained);
+    line("trainer file of 100,000 cases made (ms)", millisecondsSince(begin), "ms", 20);
+    begin = Clock::now();
+    for (size_t c = 0; c < lastLayerCases().size(); ++c) {
+        caseStats(trained, static_cast<int>(c));
+    }
+    line("every case's figures of 100,000 (ms)", millisecondsSince(begin), "ms", 100);
+    trained.set = "oll";
+    trained.slowestFirst = true;
+    Trainer trainer(trained, Game(), [&] { return static_cast<std::uint32_t>(random()); });
+    begin = Clock::now();
+    trainer.next();
+    line("a case drawn toward the slowest and set up (ms)", millisecondsSince(begin), "ms", 50);
+    return text.empty();
 }

@@ -41,6 +41,11 @@ bool Controller::keyDown(const platform::KeyPress& key) {
 // (but for the one that does that), as any key or touch does.
 void Controller::perform(const Command& command) {
     using Kind = Command::Kind;
+    // A button under a replay closes it and does nothing else, as a key does.
+    if (replay_ && command.kind != Kind::None) {
+        closeReplay();
+        return;
+    }
     // While the trainer shows, turns and undo are its cube's; the help shows over it; any
     // other command leaves it (F4 only that) and is then the game's.
     if (trainer_) {

@@ -842,6 +842,23 @@ TEST_F(ReplayControlTest, AReplayFromTheRecordsLeavesTheGameAndItsFilesAsTheyWer
 }
 
 // A solve whose turns are not known says so, and opens nothing.
+// A button under a replay (the undo button, the toolbar's) closes it and changes nothing.
+TEST_F(ReplayControlTest, AButtonUnderAReplayClosesItAndDoesNothingElse) {
+    auto s = std::make_shared<SolveTurns>();
+    MagicCube afterR;
+    afterR.rotateFace(gyrelle::faceTurn(5, false));
+    s->start = positionCode(afterR.stickers());
+    s->turns.push_back({0, static_cast<std::int8_t>(gyrelle::faceTurn(5, true))});
+    press('u');
+    frames(6);
+    const unsigned long history = game().history().changes();
+    ASSERT_TRUE(controller->openReplay(s, ""));
+    controller->perform({Command::Kind::Undo});
+    EXPECT_EQ(controller->replay(), nullptr);
+    frames(6);
+    EXPECT_EQ(game().history().changes(), history);
+}
+
 TEST_F(ReplayControlTest, ASolveWithoutTurnsIsNotReplayed) {
     game().replaceSolves({Solve{1796083200, 20, 12.5}});
     EXPECT_FALSE(controller->openReplay(0));

@@ -280,13 +280,16 @@ void TrainerView::showCases() {
             line += std::to_string(s.count) + " \u00d7, mean " + seconds(s.mean) + ", best " +
                     seconds(s.best) + ", seen in " + seconds(s.recognition);
             detail = "last";
+            // Appended a piece at a time: GCC 12 at -O3 warns falsely of a + b + c here.
             for (double t : s.lastFive) {
-                detail += " " + seconds(t);
+                detail.append(" ").append(seconds(t));
             }
             detail += "; by angle";  // how many times, and the mean, from each
             for (int a = 0; a < 4; ++a) {
-                detail += std::string(a ? " \u00b7 " : " ") + std::to_string(s.byAngle[a]) +
-                          (s.byAngle[a] ? " (" + seconds(s.meanByAngle[a]) + ")" : "");
+                detail.append(a ? " \u00b7 " : " ").append(std::to_string(s.byAngle[a]));
+                if (s.byAngle[a]) {
+                    detail.append(" (").append(seconds(s.meanByAngle[a])).append(")");
+                }
             }
         }
         if (r.algorithms.count(index)) {

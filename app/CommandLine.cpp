@@ -1,12 +1,17 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "cube/Position.h"
 #include "platform/Files.h"
@@ -38,8 +43,9 @@ const char kUsage[] =
     "--stats prints your records (F2 in the game shows them): best time, fewest moves,\n"
     "averages of 5 and 12, the last 12 solves, of the session the game shows.\n"
     "--solve CODE prints turns that solve that position (at most 21; R U2 F' ...).\n"
-    "--scramble [N] prints N competition scrambles (default 1), one a line: each makes a\n"
-    "position drawn fairly from all that need two turns or more.\n"
+    "--scramble [N] prints N competition scrambles (default 1, at most 100000), one a line\n"
+    "as each is found: each makes a position drawn fairly from all that need two turns or\n"
+    "more.\n"
     "--export-records FILE writes the solves of the session shown to FILE as CSV (- for\n"
     "standard output).\n"
     "--import-records FILE adds the solves of FILE (Gyrelle's CSV or csTimer's export)\n"
@@ -50,7 +56,9 @@ const char kUsage[] =
     "to race on, with the time to beat where it has one (&solved=14.27).\n";
 
 // The most scrambles one --scramble prints.
-constexpr long kMostScrambles = 100;
+constexpr long kMostScrambles = 100000;
+// Searches at once for many scrambles: the machine's cores, within reason.
+constexpr unsigned kMostSearches = 8;
 
 int printSolution(const char* code, std::FILE* out, std::FILE* err) {
     MagicCube::Stickers stickers;
@@ -78,12 +86,47 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "gyrelle: --scramble takes a number from 1 to %ld\n", kMostScrambles);
         return 2;
     }
-    solver::Solver solver(solver::Preparation::shared().wait());
-    std::random_device device;
-    const std::function<std::uint32_t()> random = [&] { return device(); };
-    for (long i = 0; i < n; ++i) {
-        const solver::Turns turns = *solver.solve(solver::competitionPosition(random));
-        std::fprintf(out, "%s\n", solver::notation(solver::inverse(turns)).c_str());
+    // Each scramble printed as soon as it is found, by as many searches as there are
+    // cores; the reader closing the output ends them.
+    const solver::Tables& tables = solver::Preparation::shared().wait();
+    std::atomic<long> next{0};
+    std::mutex printing;
+    bool failed = false;
+    int error = 0;  // the write's, from whichever search made it
+    auto search = [&] {
+        solver::Solver solver(tables);
+        std::random_device device;
+        const std::function<std::uint32_t()> random = [&] { return device(); };
+        while (next.fetch_add(1) < n) {
+            const solver::Turns turns = *solver.solve(solver::competitionPosition(random));
+            const std::string line = solver::notation(solver::inverse(turns)) + "\n";
+            const std::lock_guard<std::mutex> hold(printing);
+            if (failed) {
+                return;
+            }
+            if (std::fputs(line.c_str(), out) == EOF || std::fflush(out) == EOF) {
+                failed = true;
+                error = errno;
+                next = n;
+                return;
+            }
+        }
+    };
+    const unsigned searches = static_cast<unsigned>(
+        std::min<long>(n, std::clamp(std::thread::hardware_concurrency(), 1u, kMostSearches)));
+    std::vector<std::thread> others;
+    for (unsigned i = 1; i < searches; ++i) {
+        others.emplace_back(search);
+    }
+    search();
+    for (std::thread& t : others) {
+        t.join();
+    }
+    // A reader that has what it wanted (| head) closed the pipe: that is no failure.
+    if (failed && error != EPIPE) {
+        std::fprintf(err, "gyrelle: the scrambles could not be written: %s\n",
+                     std::strerror(error));
+        return 1;
     }
     return 0;
 }

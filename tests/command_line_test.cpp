@@ -194,12 +194,55 @@ TEST(CommandLine, SolveAndScramblePrintTurns) {
     }
     EXPECT_EQ(count, 100);
     EXPECT_EQ(runCommandLine({"--scramble", "1"}, err, nullptr, &out), 0);  // the least
-    for (const char* bad : {"101", "0", "-1", "x", "5x", " 5", "+5", ""}) {
+    for (const char* bad : {"100001", "0", "-1", "x", "5x", " 5", "+5", ""}) {
         EXPECT_EQ(runCommandLine({"--scramble", bad}, err, nullptr, &out), 2) << bad;
-        EXPECT_EQ(err, "gyrelle: --scramble takes a number from 1 to 100\n");
+        EXPECT_EQ(err, "gyrelle: --scramble takes a number from 1 to 100000\n");
         EXPECT_EQ(out, "");
     }
     EXPECT_FALSE(std::filesystem::exists("/nonexistent/folder"));
+}
+
+// The most scrambles are taken, each printed as it is found: an output that takes two
+// lines and then fails ends them at once, said with its error (a full disk) or, for a
+// reader that closed the pipe (| head), quietly and well.
+TEST(CommandLine, TheMostScramblesArePrintedAsTheyAreFound) {
+    setenv("XDG_DATA_HOME", "/nonexistent/folder", 1);
+    for (int error : {ENOSPC, EPIPE}) {
+        struct Taken {
+            int lines = 0;
+            int error;
+        } taken{0, error};
+        cookie_io_functions_t io{};
+        io.write = [](void* cookie, const char* data, size_t size) -> ssize_t {
+            auto* t = static_cast<Taken*>(cookie);
+            if (t->lines == 2) {
+                errno = t->error;
+                return -1;
+            }
+            t->lines += static_cast<int>(std::count(data, data + size, '\n'));
+            return static_cast<ssize_t>(size);
+        };
+        FILE* out = fopencookie(&taken, "w", io);
+        char* text = nullptr;
+        size_t length = 0;
+        FILE* errors = open_memstream(&text, &length);
+        const char* args[] = {"gyrelle", "--scramble", "100000"};
+        std::string position;
+        const int status = gyrelle::handleCommandLine(3, args, out, errors, position);
+        std::fclose(errors);
+        const std::string said(text, length);
+        std::free(text);
+        std::fclose(out);
+        EXPECT_EQ(taken.lines, 2);
+        if (error == EPIPE) {
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(said, "");
+        } else {
+            EXPECT_EQ(status, 1);
+            EXPECT_EQ(said,
+                      "gyrelle: the scrambles could not be written: No space left on device\n");
+        }
+    }
 }
 
 }  // namespace

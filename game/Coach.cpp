@@ -5,6 +5,7 @@
 #include "game/Coach.h"
 
 #include <algorithm>
+#include <chrono>
 #include <random>
 
 #include "cube/Notation.h"
@@ -17,9 +18,11 @@ namespace gyrelle {
 namespace {
 
 // A frame gives the tables this long to build where no thread builds them, and the
-// search this many nodes (a few milliseconds).
+// search as long (seconds), a few thousand nodes of both phases at a time: about 50,000
+// natively, fewer in a browser, whose frames keep coming all the same.
 constexpr double kTablesSlice = 0.006;
-constexpr std::int64_t kNodesPerFrame = 15000;
+constexpr double kSearchSlice = 0.006;
+constexpr std::int64_t kNodesAtOnce = 4000;
 // Solve-for-me waits this long after each turn of the plan lands (seconds).
 constexpr double kSolvePace = 0.45;
 
@@ -157,7 +160,13 @@ void Coach::think(double now) {
             // A competition scramble needs any solution of 21 turns, not a short one.
             solver_->start(c, solver::Solver::kMostTurns, want_ != Want::Competition);
         }
-        if (!solver_->work(kNodesPerFrame)) {
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::duration<double>(kSearchSlice);
+        bool found = false;
+        do {
+            found = solver_->work(kNodesAtOnce);
+        } while (!found && std::chrono::steady_clock::now() < until);
+        if (!found) {
             return;
         }
         searching_ = false;

@@ -226,10 +226,14 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
             // In the group, and not by a turn of it: without that turn it was already
             // there, and that shorter way has been tried.
             const Node1& n = f.node;
+            const std::int64_t before = nodes_;
             if (n.at.home() && (done_ == 0 || !isPhase2Turn(turns_[done_ - 1])) &&
                 phase2Start(done_)) {
                 return Outcome::Found;
             }
+            // Phase 2's nodes are work of the slice too: on a hard position they are most
+            // of it, and a slice that did not count them could take a third of a second.
+            allowance -= nodes_ - before;
         } else {
             const int last = done_ > 0 ? turns_[done_ - 1] : -1;
             for (int turn = f.turn; turn < kFaceTurns && !deeper; ++turn) {
@@ -260,6 +264,9 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
             return Outcome::Exhausted;
         }
         --done_;
+        if (allowance <= 0) {  // on from the frame above, its next turn
+            return Outcome::Paused;
+        }
     }
 }
 

@@ -44,6 +44,8 @@ class Solver {
     void start(const Cubies& cube, int most = kMostTurns, bool shorten = false);
     bool work(std::int64_t nodes);
     const std::optional<Turns>& answer() const { return best_; }
+    // The nodes of both phases searched since start.
+    std::int64_t nodes() const { return nodes_; }
 
   private:
     // A node of each phase: its coordinates, and its depths in the phase's pruning tables.

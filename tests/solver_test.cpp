@@ -387,6 +387,31 @@ TEST(Solver, ASliceAtATimeAnswersAsAtOnce) {
     }
 }
 
+// A slice's work is bounded on the hardest positions too: the superflip, and the superflip
+// after R (a hint there once froze the picture for a second and more), each slice within
+// its nodes but for the one phase-2 search it ends in, counted in both phases.
+TEST(Solver, ASliceOfAHardPositionStaysASlice) {
+    const Cubies superflip = [] {
+        Cubies c;
+        EXPECT_TRUE(c.fromCode("UBULURUFURURFRBRDRFUFLFRFDFDFDLDRDBDLULBLFLDLBUBRBLBDB"));
+        return c;
+    }();
+    for (const Cubies& c : {superflip, superflip.times(solver::faceTurn(3))}) {
+        solver::Solver s(tables());
+        s.start(c);
+        std::int64_t most = 0;
+        for (std::int64_t before = 0;; before = s.nodes()) {
+            const bool done = s.work(50000);
+            most = std::max(most, s.nodes() - before);
+            if (done) {
+                break;
+            }
+        }
+        ASSERT_TRUE(s.answer().has_value());
+        EXPECT_LE(most, 2 * 50000) << "nodes in one slice";
+    }
+}
+
 TEST(Solver, TurnsReadAsCubeNotationAndTurnBack) {
     const solver::Turns turns = {3, 1, 8, 11};
     EXPECT_EQ(solver::notation(turns), "R U2 F' D'");

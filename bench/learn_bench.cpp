@@ -1,7 +1,8 @@
 // What learning from solves costs: the splits of 10,000 recorded solves, a replay's first
 // frame after the tap that opens it (a real frame, headless), and 200 keys typed at 20 a
 // second (none lost, each turn's first frame within a frame of its key), each against its
-// target; and the trainer at its most cases kept. Usage: gyrelle_learn_bench
+// target; the trainer at its most cases kept; and a hint's longest frame on the hardest
+// positions. Usage: gyrelle_learn_bench
 #include <GLES/gl.h>
 
 #include <algorithm>
@@ -10,10 +11,13 @@
 #include <random>
 
 #include "cube/MagicCube.h"
+#include "cube/Notation.h"
 #include "cube/Position.h"
+#include "game/Coach.h"
 #include "game/Splits.h"
 #include "game/Trainer.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "solver/Preparation.h"
 #include "store/TrainerFile.h"
 #include "view/EAGLView.h"
 
@@ -166,5 +170,32 @@ int main() {
     begin = Clock::now();
     trainer.next();
     line("a case drawn toward the slowest and set up (ms)", millisecondsSince(begin), "ms", 50);
+
+    // A hint on the hardest positions, its tables built first: the longest frame (a turn
+    // step, the search's slice in it) until the hint is given.
+    solver::Preparation::shared().wait();
+    for (const auto& [what, moves] :
+         {std::pair{"superflip", "U R2 F B R B2 R U2 L B2 R U' D' R2 F R' L B2 U2 F2"},
+          std::pair{"superflip and four spots",
+                    "U R2 F B R B2 R U2 L B2 R U' D' R2 F R' L B2 U2 F2 F2 B2 U D' R2 L2 U D'"}}) {
+        Game hinted;
+        Coach coach(hinted);
+        MagicCube cube;
+        applyMoves(cube, moves);
+        std::string problem;
+        hinted.setPosition(positionCode(cube.stickers()), problem);
+        hinted.stepTurn(0);
+        coach.hint();
+        double longest = 0, now = 0;
+        for (int frame = 0;
+             frame < 100000 && (frame == 0 || coach.thinking() != Coach::Thinking::None); ++frame) {
+            begin = Clock::now();
+            hinted.stepMotion();
+            hinted.stepTurn(now += 1.0 / 60);
+            longest = std::max(longest, millisecondsSince(begin));
+        }
+        const std::string label = std::string("a hint's longest frame, ") + what;
+        line(label.c_str(), longest, "ms", 50);
+    }
     return text.empty();
 }

@@ -160,8 +160,8 @@ void Coach::think(double now) {
             // A competition scramble needs any solution of 21 turns, not a short one.
             solver_->start(c, solver::Solver::kMostTurns, want_ != Want::Competition);
         }
-        const auto until = std::chrono::steady_clock::now() +
-                           std::chrono::duration<double>(kSearchSlice);
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::duration<double>(kSearchSlice);
         bool found = false;
         do {
             found = solver_->work(kNodesAtOnce);

@@ -195,6 +195,17 @@ void Controller::raceOn(const std::string& scramble, double seconds) {
     game_.markShared();
 }
 
+namespace {
+// A finished solve of a competition scramble to race on: the scramble, and its time where
+// it has one.
+bool racesOn(const Solve& s) {
+    return s.kind == Scramble::Competition && !s.scramble.empty();
+}
+std::string raceFragment(const Solve& s) {
+    return store::scrambleFragment(s.scramble, s.penalty == Penalty::Dnf ? -1 : s.result());
+}
+}  // namespace
+
 // A solve of the records: its scramble and its time, to race on.
 void Controller::shareSolve(size_t index) {
     const std::vector<Solve>& done = game_.solves().done();
@@ -202,13 +213,12 @@ void Controller::shareSolve(size_t index) {
         return;
     }
     const Solve& s = done[index];
-    if (s.kind != Scramble::Competition || s.scramble.empty()) {
+    if (!racesOn(s)) {
         say("Only a solve of a competition scramble can be raced: this one's scramble is not "
             "known.");
         return;
     }
-    say(services_.shareFragment(
-        store::scrambleFragment(s.scramble, s.penalty == Penalty::Dnf ? -1 : s.result())));
+    say(services_.shareFragment(raceFragment(s)));
 }
 
 void Controller::share() {
@@ -221,9 +231,8 @@ void Controller::share() {
     if (solves.phase() == Solves::Phase::None && !solves.done().empty() &&
         game_.cube().isSolved()) {
         const Solve& last = solves.done().back();  // just solved: it and its time
-        if (last.kind == Scramble::Competition && !last.scramble.empty()) {
-            say(services_.shareFragment(store::scrambleFragment(
-                last.scramble, last.penalty == Penalty::Dnf ? -1 : last.result())));
+        if (racesOn(last)) {
+            say(services_.shareFragment(raceFragment(last)));
             return;
         }
     }

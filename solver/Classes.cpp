@@ -202,6 +202,13 @@ void SymmetryClasses::smallTables() {
             upCombSeen_[M::upComb(c) * 8 + s] = static_cast<std::uint8_t>(M::upComb(seen(c, s)));
         }
     }
+    for (int oc = 0; oc < M::kOrderCombs; ++oc) {
+        for (int s = 0; s < symmetry::kCount; ++s) {
+            orderCombSeen_[oc * 8 + s] =
+                static_cast<std::uint16_t>(sliceOrderSeen(oc / M::kUpCombs, s) * M::kUpCombs +
+                                           upCombSeen(oc % M::kUpCombs, s));
+        }
+    }
 }
 
 }  // namespace gyrelle::solver

@@ -113,6 +113,12 @@ bool MoveTables::step(int stage) {
             upCombMove_[comb * kPhase2Turns + p] = static_cast<std::uint16_t>(upComb(d));
         }
     }
+    for (int oc = 0; oc < kOrderCombs; ++oc) {
+        for (int p = 0; p < kPhase2Turns; ++p) {
+            orderCombMove_[oc * kPhase2Turns + p] = static_cast<std::uint16_t>(
+                sliceOrderMove(oc / kUpCombs, p) * kUpCombs + upCombMove(oc % kUpCombs, p));
+        }
+    }
     return true;
 }
 

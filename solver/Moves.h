@@ -16,6 +16,8 @@ class MoveTables {
   public:
     static constexpr int kTwists = 2187, kFlips = 2048, kSlices = 495, kSliceOrders = 24;
     static constexpr int kPerms = 40320, kUpCombs = 70;
+    // The slice order and the U edges' places as one: order * kUpCombs + places.
+    static constexpr int kOrderCombs = kSliceOrders * kUpCombs;
     // The phase-2 turns, as indices of the 18 face turns: U U2 U' D D2 D' R2 L2 F2 B2.
     static constexpr int kPhase2Turns = 10;
     static constexpr int kPhase2Turn[kPhase2Turns] = {0, 1, 2, 9, 10, 11, 4, 13, 7, 16};
@@ -30,6 +32,9 @@ class MoveTables {
     // Phase 2: the slice order and U edges' places after phase-2 turn `p` (0..9).
     int sliceOrderMove(int order, int p) const { return sliceOrderMove_[order * kPhase2Turns + p]; }
     int upCombMove(int comb, int p) const { return upCombMove_[comb * kPhase2Turns + p]; }
+    int orderCombMove(int orderComb, int p) const {
+        return orderCombMove_[orderComb * kPhase2Turns + p];
+    }
     // The places of the four U edges among the eight U and D places of a cube whose U and
     // D edges are there (0 at home).
     static int upComb(const Cubies& cube);
@@ -46,6 +51,7 @@ class MoveTables {
     std::unique_ptr<std::uint16_t[]> twistMove_, flipMove_, sliceMove_;
     std::uint16_t sliceOrderMove_[kSliceOrders * kPhase2Turns] = {};
     std::uint16_t upCombMove_[kUpCombs * kPhase2Turns] = {};
+    std::uint16_t orderCombMove_[kOrderCombs * kPhase2Turns] = {};
     int next_ = 0;  // the entry the stage goes on from
 };
 

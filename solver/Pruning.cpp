@@ -1,6 +1,7 @@
 #include "solver/Pruning.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "solver/Symmetry.h"
@@ -10,6 +11,8 @@ namespace gyrelle::solver {
 namespace {
 
 constexpr int kEmpty = 15;
+// A one in each nibble of a word.
+constexpr std::uint64_t kNibbles = 0x1111111111111111;
 // Entries of a table handled between two looks at the clock.
 constexpr int kChunk = 1 << 14;
 
@@ -60,11 +63,6 @@ int PruningTables::neighbour(Pruning table, int cls, int seen, int t) const {
             const int m = classes_.flipSym(moves_.flipMove(classes_.flipFirst(cls), t));
             return (m >> 3) * M::kTwists + classes_.twistSeen(moves_.twistMove(seen, t), m & 7);
         }
-        case CornerOrder: {
-            const int m = classes_.cornerClassMove(cls, t);
-            return (m >> 3) * M::kSliceOrders +
-                   classes_.sliceOrderSeen(moves_.sliceOrderMove(seen, t), m & 7);
-        }
         case EdgeOrder: {
             const int m = classes_.edgeClassMove(cls, t);
             return (m >> 3) * M::kSliceOrders +
@@ -72,7 +70,8 @@ int PruningTables::neighbour(Pruning table, int cls, int seen, int t) const {
         }
         default: {
             const int m = classes_.cornerClassMove(cls, t);
-            return (m >> 3) * M::kUpCombs + classes_.upCombSeen(moves_.upCombMove(seen, t), m & 7);
+            return (m >> 3) * M::kOrderCombs +
+                   classes_.orderCombSeen(moves_.orderCombMove(seen, t), m & 7);
         }
     }
 }
@@ -89,12 +88,10 @@ bool PruningTables::step(int stage) {
             return spreadOn<FlipSlice>();
         case TwistFlip:
             return spreadOn<TwistFlip>();
-        case CornerOrder:
-            return spreadOn<CornerOrder>();
         case EdgeOrder:
             return spreadOn<EdgeOrder>();
         default:
-            return spreadOn<CornerUpComb>();
+            return spreadOn<CornerOrderComb>();
     }
 }
 
@@ -114,8 +111,8 @@ bool PruningTables::spreadOn() {
             return classes_.twistSeen_.get();
         } else if constexpr (table == FlipSlice) {
             return classes_.sliceSeen_.get();
-        } else if constexpr (table == CornerUpComb) {
-            return &classes_.upCombSeen_[0];
+        } else if constexpr (table == CornerOrderComb) {
+            return &classes_.orderCombSeen_[0];
         } else {
             return &classes_.sliceOrderSeen_[0];
         }
@@ -124,8 +121,8 @@ bool PruningTables::spreadOn() {
         move = moves_.twistMove_.get(), moveStride = 18;
     } else if constexpr (table == FlipSlice) {
         move = moves_.sliceMove_.get(), moveStride = 18;
-    } else if constexpr (table == CornerUpComb) {
-        move = moves_.upCombMove_, moveStride = M::kPhase2Turns;
+    } else if constexpr (table == CornerOrderComb) {
+        move = moves_.orderCombMove_, moveStride = M::kPhase2Turns;
     } else {
         move = moves_.sliceOrderMove_, moveStride = M::kPhase2Turns;
     }
@@ -142,8 +139,10 @@ bool PruningTables::spreadOn() {
         return static_cast<int>(seenThrough[seen * 8 + s]);
     };
     if (next_ == 0 && depth_ == 0 && filled_ == 0) {
-        whole_.reset(new std::uint8_t[(count + 1) / 2]);
-        std::memset(whole_.get(), 0xFF, (static_cast<std::size_t>(count) + 1) / 2);
+        // Whole words, for the search a word at a time.
+        const std::size_t bytes = (static_cast<std::size_t>(count) + 15) / 16 * 8;
+        whole_.reset(new std::uint8_t[bytes]);
+        std::memset(whole_.get(), 0xFF, bytes);
         setNibble(whole_.get(), 0, 0);
         filled_ = 1;
     }
@@ -154,28 +153,40 @@ bool PruningTables::spreadOn() {
     const int from = next_;
     next_ = std::min(count, from + kChunk);
     int base[turns], sym[turns];
-    for (int cls = from / seenCount; cls * seenCount < next_; ++cls) {
-        for (int t = 0; t < turns; ++t) {
-            const int m = neighbour(table, cls, 0, t);
-            base[t] = m - m % seenCount;
-            // The symmetry the turn's result is seen through: that of the first's move.
-            int s;
-            if constexpr (table == TwistSlice) {
-                s = classes_.sliceSym(moves_.sliceMove(classes_.sliceFirst(cls), t)) & 7;
-            } else if constexpr (table <= TwistFlip) {
-                s = classes_.flipSym(moves_.flipMove(classes_.flipFirst(cls), t)) & 7;
-            } else if constexpr (table == EdgeOrder) {
-                s = classes_.edgeClassMove(cls, t) & 7;
-            } else {
-                s = classes_.cornerClassMove(cls, t) & 7;
+    int cls = -1;
+    // Sixteen depths a word: the entries looked for found a word at a time, as most
+    // words hold none.
+    const std::uint64_t wanted = kNibbles * static_cast<std::uint64_t>(backward_ ? kEmpty : depth_);
+    for (int at = from; at < next_; at += 16) {
+        std::uint64_t word;
+        std::memcpy(&word, whole + at / 2, sizeof word);
+        std::uint64_t differ = word ^ wanted;
+        differ |= differ >> 1;
+        differ |= differ >> 2;
+        for (std::uint64_t found = ~differ & kNibbles; found != 0; found &= found - 1) {
+            const int i = at + std::countr_zero(found) / 4;
+            if (i >= next_) {
+                break;
             }
-            sym[t] = s;
-        }
-        const int end = std::min(next_, (cls + 1) * seenCount);
-        for (int i = std::max(from, cls * seenCount); i < end; ++i) {
-            const int d = nibble(whole, i);
-            if (backward_ ? d != kEmpty : d != depth_) {
-                continue;
+            if (i / seenCount != cls) {
+                cls = i / seenCount;
+                for (int t = 0; t < turns; ++t) {
+                    const int m = neighbour(table, cls, 0, t);
+                    base[t] = m - m % seenCount;
+                    // The symmetry the turn's result is seen through: that of the first's
+                    // move.
+                    int s;
+                    if constexpr (table == TwistSlice) {
+                        s = classes_.sliceSym(moves_.sliceMove(classes_.sliceFirst(cls), t)) & 7;
+                    } else if constexpr (table <= TwistFlip) {
+                        s = classes_.flipSym(moves_.flipMove(classes_.flipFirst(cls), t)) & 7;
+                    } else if constexpr (table == EdgeOrder) {
+                        s = classes_.edgeClassMove(cls, t) & 7;
+                    } else {
+                        s = classes_.cornerClassMove(cls, t) & 7;
+                    }
+                    sym[t] = s;
+                }
             }
             const int seen = i - cls * seenCount;
             for (int t = 0; t < turns; ++t) {
@@ -216,9 +227,14 @@ bool PruningTables::spreadOn() {
     }
     pruning_[table].reset(new std::uint8_t[(count + 3) / 4]);
     std::uint8_t* packed = pruning_[table].get();
-    std::memset(packed, 0, (static_cast<std::size_t>(count) + 3) / 4);
-    for (int i = 0; i < count; ++i) {
-        packed[i >> 2] |= static_cast<std::uint8_t>((nibble(whole, i) % 3) << ((i & 3) * 2));
+    // A byte of two depths, as two depths modulo 3 in four bits: a byte of the table from
+    // two, rather than an entry at a time.
+    std::uint8_t mod3[256];
+    for (int b = 0; b < 256; ++b) {
+        mod3[b] = static_cast<std::uint8_t>((b & 15) % 3 | (b >> 4) % 3 << 2);
+    }
+    for (int k = 0; k < (count + 3) / 4; ++k) {
+        packed[k] = static_cast<std::uint8_t>(mod3[whole[2 * k]] | mod3[whole[2 * k + 1]] << 4);
     }
     whole_.reset();
     next_ = depth_ = filled_ = 0;

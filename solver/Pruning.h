@@ -10,11 +10,11 @@
 namespace gyrelle::solver {
 
 // For pairs of coordinates, how many turns at least bring them home: phase 1 on (twist,
-// slice), (flip, slice) and (twist, flip); phase 2 on (corner permutation, slice order),
-// (U and D edge permutation, slice order) and (corner permutation, the places of the
-// four U edges among the eight U and D places). One coordinate of a pair by its class
-// (SymmetryClasses), the other seen through its symmetry: one entry for all the positions
-// the symmetries make of each other.
+// slice), (flip, slice) and (twist, flip); phase 2 on (U and D edge permutation, slice
+// order) and (corner permutation, slice order and the places of the four U edges among
+// the eight U and D places). One coordinate of a pair by its class (SymmetryClasses), the
+// other seen through its symmetry: one entry for all the positions the symmetries make of
+// each other.
 //
 // Each depth is kept modulo 3, in two bits: a turn changes a depth by at most one, so a
 // search that knows the depth where it stands knows it after each turn. Built from the
@@ -22,23 +22,15 @@ namespace gyrelle::solver {
 class PruningTables {
   public:
     using M = MoveTables;
-    enum Pruning {
-        TwistSlice,
-        FlipSlice,
-        TwistFlip,
-        CornerOrder,
-        EdgeOrder,
-        CornerUpComb,
-        kPrunings
-    };
+    enum Pruning { TwistSlice, FlipSlice, TwistFlip, EdgeOrder, CornerOrderComb, kPrunings };
     static constexpr int kStages = kPrunings;
 
     PruningTables(const MoveTables& moves, const SymmetryClasses& classes)
         : moves_(moves), classes_(classes) {}
 
     // The index of a pair, by the class and the other coordinate seen: (slice class,
-    // twist), (flip class, slice), (flip class, twist), (corner class, slice order), (edge
-    // class, slice order), (corner class, U edges' places).
+    // twist), (flip class, slice), (flip class, twist), (edge class, slice order), (corner
+    // class, slice order and U edges' places).
     static int index(Pruning table, int cls, int seen) { return cls * seenSize(table) + seen; }
     // A pair's depth modulo 3.
     int depthMod3(Pruning table, int i) const {
@@ -59,8 +51,8 @@ class PruningTables {
                 return M::kTwists;
             case FlipSlice:
                 return M::kSlices;
-            case CornerUpComb:
-                return M::kUpCombs;
+            case CornerOrderComb:
+                return M::kOrderCombs;
             default:
                 return M::kSliceOrders;
         }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+
+#include "solver/Symmetry.h"
 
 namespace gyrelle::solver {
 
@@ -47,6 +50,26 @@ bool step(const SymmetryClasses& c, const PruningTables& p, PruningTables::Pruni
     return depth < togo;
 }
 
+// A cube that symmetry S leaves as it is (S C S^-1 = C) is solved by S p S^-1 whenever by
+// p: of the paths the symmetries that keep the cube and the path so far make of each
+// other, only the one with the least turn next is searched (a symmetric cube is searched
+// up to eight times less). The opposite faces' order holds: such a symmetry that keeps a
+// turn of U keeps U, so it keeps D after it. False when `turn` is not the least; else
+// `keeps` are those that keep it too.
+bool leastSeen(int symmetries, int turn, int& keeps) {
+    keeps = 0;
+    for (int s = 1; s < symmetry::kCount; ++s) {
+        if (symmetries >> s & 1) {
+            const int seen = symmetry::turn(s, turn);
+            if (seen < turn) {
+                return false;
+            }
+            keeps |= (seen == turn) << s;
+        }
+    }
+    return true;
+}
+
 bool isPhase2Turn(int turn) {
     const int face = turn / 3;
     return face == 0 || face == 3 || turn % 3 == 1;  // U, D, or a half turn
@@ -73,7 +96,7 @@ int faceSeenTurned(int face) {
 
 std::optional<Turns> Solver::solve(const Cubies& cube, int most, bool shorten) {
     start(cube, most, shorten);
-    while (!work(kUnlimited)) {
+    while (!work(kNodesAtOnce)) {
     }
     return best_;
 }
@@ -100,9 +123,17 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
         n.twistFlip = pruning().depth(PruningTables::TwistFlip, flip >> 3,
                                       classes().twistSeen(a.twist, flip & 7));
         least_[v] = std::max({n.twistSlice, n.flipSlice, n.twistFlip});
+        // A way that a symmetry makes of an earlier one (a symmetric cube) is searched
+        // there: its solutions are those, seen so.
         twin_[v] = false;
-        for (int u = 0; u < v; ++u) {
-            twin_[v] = twin_[v] || seen_[u] == seen_[v];
+        keeps_[v] = 0;
+        for (int k = 0; k < symmetry::kCount; ++k) {
+            const Cubies seen =
+                symmetry::cube(k).times(c).times(symmetry::cube(symmetry::inverse(k)));
+            for (int u = 0; u < v; ++u) {
+                twin_[v] = twin_[v] || seen == seen_[u];
+            }
+            keeps_[v] |= (k > 0 && seen == c) << k;
         }
     }
     best_.reset();
@@ -110,7 +141,7 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     shorten_ = shorten;
     shortening_ = false;
     nodes_ = 0;
-    budget_ = kUnlimited;
+    searched_ = 0;
     begin(std::min(most, 30));
 }
 
@@ -132,10 +163,7 @@ void Solver::ended(std::optional<Turns> found) {
         finished_ = true;
         return;
     }
-    if (!shortening_) {
-        shortening_ = true;
-        budget_ = nodes_ + std::max(nodes_, kLeastShortening);
-    }
+    shortening_ = true;
     if (best_->empty()) {
         finished_ = true;
     } else {
@@ -144,12 +172,10 @@ void Solver::ended(std::optional<Turns> found) {
 }
 
 bool Solver::work(std::int64_t nodes) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point began = Clock::now();
     std::int64_t allowance = nodes;
     while (!finished_ && allowance > 0) {
-        if (nodes_ >= budget_) {
-            finished_ = true;  // no shorter one for the work it may take
-            break;
-        }
         if (depth_ > most_) {
             if (phase2Most_ < most_) {
                 begin(most_, most_);  // none with a short phase 2: any, then
@@ -169,7 +195,6 @@ bool Solver::work(std::int64_t nodes) {
         }
         const Outcome o = phase1(allowance);
         if (o == Outcome::Paused) {
-            finished_ = nodes_ >= budget_;  // out of work for a shorter one, or of this slice
             break;
         }
         inPath_ = false;
@@ -189,6 +214,10 @@ bool Solver::work(std::int64_t nodes) {
             t = face * 3 + t % 3;
         }
         ended(std::move(found));
+    }
+    searched_ += std::chrono::duration<double>(Clock::now() - began).count();
+    if (shortening_ && searched_ >= kShortening) {
+        finished_ = true;  // no shorter one within its time: the answer stands
     }
     return finished_;
 }
@@ -215,7 +244,7 @@ bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
 Solver::Outcome Solver::phase1(std::int64_t& allowance) {
     if (!inPath_) {
         inPath_ = true;
-        path_[0] = {start_[variant_], 0};
+        path_[0] = {start_[variant_], 0, keeps_[variant_]};
         done_ = 0;
     }
     for (;;) {
@@ -241,6 +270,10 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                 if (!mayFollow(last, turn) || (togo == 1 && isPhase2Turn(turn))) {
                     continue;
                 }
+                int keeps = 0;
+                if (f.keeps != 0 && !leastSeen(f.keeps, turn, keeps)) {
+                    continue;
+                }
                 Node1 next;
                 next.at.slice = moves().sliceMove(f.node.at.slice, turn);
                 next.at.twist = moves().twistMove(f.node.at.twist, turn);
@@ -249,13 +282,13 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                 }
                 f.turn = turn + 1;
                 turns_[done_] = turn;
-                path_[++done_] = {next, 0};
+                path_[++done_] = {next, 0, keeps};
                 deeper = true;
             }
         }
         if (deeper) {
             ++nodes_;
-            if (--allowance <= 0 || nodes_ >= budget_) {
+            if (--allowance <= 0) {
                 return Outcome::Paused;
             }
             continue;
@@ -278,18 +311,17 @@ bool Solver::phase2Start(int done) {
     Node2 n;
     n.corners = classes().cornerSym(c.cornerPerm());
     n.edges = classes().edgeSym(c.udEdgePerm());
-    n.order = c.sliceSorted() % MoveTables::kSliceOrders;
-    n.comb = MoveTables::upComb(c);
-    n.cornerOrder = pruning().depth(PruningTables::CornerOrder, n.corners >> 3,
-                                    classes().sliceOrderSeen(n.order, n.corners & 7));
-    if (done + n.cornerOrder > most_) {
+    n.orderComb =
+        c.sliceSorted() % MoveTables::kSliceOrders * MoveTables::kUpCombs + MoveTables::upComb(c);
+    n.cornerOrderComb = pruning().depth(PruningTables::CornerOrderComb, n.corners >> 3,
+                                        classes().orderCombSeen(n.orderComb, n.corners & 7));
+    if (done + n.cornerOrderComb > most_) {
         return false;
     }
-    n.edgeOrder = pruning().depth(PruningTables::EdgeOrder, n.edges >> 3,
-                                  classes().sliceOrderSeen(n.order, n.edges & 7));
-    n.cornerComb = pruning().depth(PruningTables::CornerUpComb, n.corners >> 3,
-                                   classes().upCombSeen(n.comb, n.corners & 7));
-    const int least = std::max({n.cornerOrder, n.edgeOrder, n.cornerComb});
+    n.edgeOrder =
+        pruning().depth(PruningTables::EdgeOrder, n.edges >> 3,
+                        classes().sliceOrderSeen(n.orderComb / MoveTables::kUpCombs, n.edges & 7));
+    const int least = std::max(n.cornerOrderComb, n.edgeOrder);
     for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {
             return true;
@@ -301,7 +333,7 @@ bool Solver::phase2Start(int done) {
 bool Solver::phase2(const Node2& node, int done, int togo) {
     ++nodes_;
     if (togo == 0) {
-        if (((node.corners | node.edges) >> 3 | node.order) != 0) {
+        if (((node.corners | node.edges) >> 3 | node.orderComb) != 0) {
             return false;
         }
         length_ = done;
@@ -315,23 +347,17 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
         }
         // Each coordinate moved only when the tables before it let the turn through.
         Node2 next;
-        next.order = moves().sliceOrderMove(node.order, p);
+        next.orderComb = moves().orderCombMove(node.orderComb, p);
         next.corners = classes().cornerSymMove(node.corners, p);
-        if (!step<&SymmetryClasses::sliceOrderSeen>(
-                classes(), pruning(), PruningTables::CornerOrder, next.corners, next.order,
-                node.cornerOrder, togo, next.cornerOrder)) {
+        if (!step<&SymmetryClasses::orderCombSeen>(
+                classes(), pruning(), PruningTables::CornerOrderComb, next.corners, next.orderComb,
+                node.cornerOrderComb, togo, next.cornerOrderComb)) {
             continue;
         }
         next.edges = classes().edgeSymMove(node.edges, p);
-        if (!step<&SymmetryClasses::sliceOrderSeen>(classes(), pruning(), PruningTables::EdgeOrder,
-                                                    next.edges, next.order, node.edgeOrder, togo,
-                                                    next.edgeOrder)) {
-            continue;
-        }
-        next.comb = moves().upCombMove(node.comb, p);
-        if (!step<&SymmetryClasses::upCombSeen>(classes(), pruning(), PruningTables::CornerUpComb,
-                                                next.corners, next.comb, node.cornerComb, togo,
-                                                next.cornerComb)) {
+        if (!step<&SymmetryClasses::sliceOrderSeen>(
+                classes(), pruning(), PruningTables::EdgeOrder, next.edges,
+                next.orderComb / MoveTables::kUpCombs, node.edgeOrder, togo, next.edgeOrder)) {
             continue;
         }
         turns_[done] = turn;

@@ -20,9 +20,10 @@ using Turns = std::vector<int>;
 // takes at most 11 turns (more only if no solution has so short a phase 2).
 //
 // Six ways to look at one cube are searched side by side: as it is, and seen turned about
-// its URF-DBL diagonal once and twice, each also taken backwards (its inverse). The first
-// that leads to a whole solution within the bound answers; when asked, a shorter one is
-// then looked for, for as much work again.
+// its URF-DBL diagonal once and twice, each also taken backwards (its inverse); a way that
+// a turn of the whole cube makes of an earlier one is not searched again. The first that
+// leads to a whole solution within the bound answers; when asked, a shorter one is then
+// looked for until the search has taken kShortening seconds in all.
 //
 // The search can be done a slice at a time (start, then work until it says it is done),
 // so that a page need not stop drawing while it thinks.
@@ -30,6 +31,10 @@ class Solver {
   public:
     // Within 21 turns every position has a solution this method finds.
     static constexpr int kMostTurns = 21;
+    // The search's own time (not the frames between its slices) a shorter solution is
+    // looked for within, from the start: long enough for 20 turns or fewer on nearly
+    // every position, short enough not to keep a hint waiting.
+    static constexpr double kShortening = 0.05;
 
     // `tables` must be built.
     explicit Solver(const Tables& tables) : t_(tables) {}
@@ -40,7 +45,8 @@ class Solver {
     std::optional<Turns> solve(const Cubies& cube, int most = kMostTurns, bool shorten = false);
 
     // The same, a slice at a time: start, then work for about `nodes` nodes at a time
-    // until it returns true; then answer() holds what solve would have returned.
+    // until it returns true; then answer() holds what solve would have returned (what
+    // shorter one it finds depends on the time it is given).
     void start(const Cubies& cube, int most = kMostTurns, bool shorten = false);
     bool work(std::int64_t nodes);
     const std::optional<Turns>& answer() const { return best_; }
@@ -53,9 +59,10 @@ class Solver {
         Phase1Coordinates at;
         int twistSlice, flipSlice, twistFlip;
     };
-    // Phase 2's permutations as `class << 3 | symmetry` (SymmetryClasses).
+    // Phase 2's permutations as `class << 3 | symmetry` (SymmetryClasses), and the slice
+    // order with the U edges' places (MoveTables::kOrderCombs).
     struct Node2 {
-        int corners, edges, order, comb, cornerOrder, edgeOrder, cornerComb;
+        int corners, edges, orderComb, edgeOrder, cornerOrderComb;
     };
     enum class Outcome { Found, Exhausted, Paused };
 
@@ -70,12 +77,11 @@ class Solver {
     bool phase2Start(int done);
     bool phase2(const Node2& node, int done, int togo);
 
-    static constexpr std::int64_t kUnlimited = std::int64_t{1} << 62;
+    // The nodes solve searches between two looks at the clock.
+    static constexpr std::int64_t kNodesAtOnce = 4096;
     // A long phase 2 is slow to search, and a longer phase 1 soon finds a short one: at
     // most this many turns in phase 2, unless no solution has so few.
     static constexpr int kPhase2Most = 11;
-    // Nodes a search for a shorter solution may take at least, however quick the first.
-    static constexpr std::int64_t kLeastShortening = 5000;
 
     const Tables& t_;
     const MoveTables& moves() const { return t_.moves(); }
@@ -85,6 +91,8 @@ class Solver {
     Node1 start_[6];
     int least_[6] = {};
     bool twin_[6] = {};  // the same as an earlier way (a symmetric cube): not searched again
+    // The symmetries (bit s, solver/Symmetry.h) that leave each way as it is.
+    int keeps_[6] = {};
 
     // The search under way: its bound, phase-1 depth and way, and the phase-1 path.
     int most_ = kMostTurns;
@@ -94,7 +102,8 @@ class Solver {
     bool inPath_ = false;
     struct Frame {
         Node1 node;
-        int turn;  // the next turn to try from it
+        int turn;   // the next turn to try from it
+        int keeps;  // the symmetries that leave the cube and the path to it as they are
     };
     Frame path_[32] = {};
     int done_ = 0;
@@ -106,7 +115,7 @@ class Solver {
     bool shorten_ = false;
     bool shortening_ = false;
     std::int64_t nodes_ = 0;
-    std::int64_t budget_ = kUnlimited;
+    double searched_ = 0;  // seconds, in work
 };
 
 // The turns as cube notation: "R U2 F'"; "" for none.

@@ -160,12 +160,18 @@ void Coach::think(double now) {
             // A competition scramble needs any solution of 21 turns, not a short one.
             solver_->start(c, solver::Solver::kMostTurns, want_ != Want::Competition);
         }
-        const auto until =
-            std::chrono::steady_clock::now() + std::chrono::duration<double>(kSearchSlice);
+        if (!searchClock_) {
+            searchClock_ = [] {
+                return std::chrono::duration<double>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                    .count();
+            };
+        }
+        const double until = searchClock_() + kSearchSlice;
         bool found = false;
         do {
             found = solver_->work(kNodesAtOnce);
-        } while (!found && std::chrono::steady_clock::now() < until);
+        } while (!found && searchClock_() < until);
         if (!found) {
             return;
         }

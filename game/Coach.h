@@ -62,6 +62,10 @@ class Coach : private Game::Listener {
     // and the random source of competition scrambles (by default the system's).
     void setSolverTables(solver::Preparation* tables) { tables_ = tables; }
     void setRandom(std::function<std::uint32_t()> random) { random_ = std::move(random); }
+    // The clock, in seconds, each frame's slice of the search is measured on (by default
+    // the steady clock), and the nodes the search under way, or the last, has taken.
+    void setSearchClock(std::function<double()> clock) { searchClock_ = std::move(clock); }
+    std::int64_t searched() const { return solver_ ? solver_->nodes() : 0; }
     // What it is thinking about, and since when (the `now` of the frame it began).
     enum class Thinking { None, Preparing, Solving };
     Thinking thinking() const { return thinking_; }
@@ -99,6 +103,7 @@ class Coach : private Game::Listener {
     std::vector<Listener*> listeners_;
     solver::Preparation* tables_ = nullptr;
     std::function<std::uint32_t()> random_;
+    std::function<double()> searchClock_;
     std::unique_ptr<solver::Solver> solver_;
     Want want_ = Want::Nothing;
     bool searching_ = false;

@@ -1,9 +1,13 @@
 // The browser build in headless Chromium: the first frame cold (a new browser), on a
 // reload, and installed on a stalled network; the longest wait between two frames while
-// the solver gets ready and answers a hint; and the browser's CPU over a spell at rest,
-// with the game's page open and with a blank page.
+// the solver gets ready and answers a hint; the browser's CPU over a spell at rest, with
+// the game's page open and with a blank page; and what a first visit moves, file by file
+// (gzip at its best, as a host would send it; a file fetched twice counts twice), from
+// the page's address until the worker keeps the game, served as a host serves (with
+// each file's time of change).
 // Usage: node web_bench.mjs BUILD_DIRECTORY (its site/) [SECONDS] [ROUNDS]
 import fs from 'node:fs';
+import zlib from 'node:zlib';
 import path from 'node:path';
 
 import { decodePng, launchChromium, serve } from '../tests/web/page.mjs';
@@ -12,7 +16,8 @@ const root = path.join(path.resolve(process.argv[2] || 'build-web'), 'site');
 const seconds = Number(process.argv[3] || 10);
 const rounds = Number(process.argv[4] || 3);
 let stalled = false;
-const { url, server } = await serve(root, () => stalled);
+const { url, server, requests } =
+  await serve(root, () => stalled, (name, data) => data, { lastModified: true });
 
 // CPU seconds of every Chromium process there is (the only browser on this machine).
 function chromiumCpu() {
@@ -69,6 +74,34 @@ async function hintGap(page) {
   return page.evaluate(() => window.gaps.longest);
 }
 
+// Every file a first visit fetches, until the worker has kept the game and the network
+// is quiet: name, times, and gzip bytes each time.
+async function firstVisit() {
+  const browser = await launchChromium();
+  const page = await (await browser.newContext({ viewport: { width: 320, height: 480 } })).newPage();
+  requests.length = 0;
+  await page.goto(url);
+  await firstFrame(page);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  for (let quiet = 0, seen = -1; quiet < 10; ++quiet) {  // a second with no new request
+    if (requests.length !== seen) quiet = 0;
+    seen = requests.length;
+    await page.waitForTimeout(100);
+  }
+  await browser.close();
+  const files = new Map();
+  for (const address of requests) {
+    let name = decodeURIComponent(new URL(address, 'http://host').pathname).slice(1) || 'index.html';
+    const file = path.join(root, name);
+    const gzip = fs.existsSync(file) ? zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length : 0;
+    const f = files.get(name) || { times: 0, gzip };
+    f.times += 1;
+    files.set(name, f);
+  }
+  return files;
+}
+
+const visit = await firstVisit();
 const figures = { cold: [], warm: [], stalled: [], gap: [], game: [], blank: [] };
 for (let round = 0; round < rounds; ++round) {
   const browser = await launchChromium();
@@ -113,3 +146,12 @@ console.log(`| longest frame gap, solver readied for a hint, ms | ${spread(figur
 console.log(`| browser CPU at rest over ${seconds} s, game open, % | ${spread(figures.game)} |`);
 console.log(`| browser CPU at rest over ${seconds} s, blank page, % | ${spread(figures.blank)} |`);
 console.log(`| gyrelle.js, gyrelle.wasm | ${size('gyrelle.js')}, ${size('gyrelle.wasm')} |`);
+let visitBytes = 0, twice = 0;
+for (const [name, f] of [...visit].sort((a, b) => b[1].gzip - a[1].gzip)) {
+  visitBytes += f.times * f.gzip;
+  if (f.times > 1) twice += 1;
+  console.log(`| first visit: ${name}${f.times > 1 ? ` (${f.times} times)` : ''}, KiB gzip | ${(f.gzip / 1024).toFixed(1)} |`);
+}
+const kib = visitBytes / 1024;
+console.log(`| first visit, all, KiB gzip | ${kib.toFixed(1)} | <= 184 | ${kib <= 184 ? 'met' : 'MISSED'} |`);
+console.log(`| first visit, files fetched more than once | ${twice} | 0 | ${twice === 0 ? 'met' : 'MISSED'} |`);

@@ -15,7 +15,10 @@ const types = {
 // request is taken and never answered, as on a stalled network or a login page's Wi-Fi.
 // `rewrite(name, bytes)` may serve other bytes for a file (a new version of the site).
 // Every request's address, as asked, is kept in `requests`.
-export async function serve(root, stalled = () => false, rewrite = (name, data) => data) {
+// With `lastModified`, each answer says when its file last changed, as a real host's do
+// (the browser may then keep it in its own cache).
+export async function serve(root, stalled = () => false, rewrite = (name, data) => data,
+                            { lastModified = false } = {}) {
   const requests = [];
   const server = http.createServer((request, response) => {
     requests.push(request.url);
@@ -33,7 +36,9 @@ export async function serve(root, stalled = () => false, rewrite = (name, data) 
       if (error) {
         response.writeHead(404).end();
       } else {
-        response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+        const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' };
+        if (lastModified) headers['Last-Modified'] = fs.statSync(file).mtime.toUTCString();
+        response.writeHead(200, headers);
         response.end(rewrite(name, data));
       }
     });

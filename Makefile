@@ -86,12 +86,13 @@ bench: deps
 	./$(BENCH_BUILD)/bench/gyrelle_program_bench ./$(BENCH_BUILD)/app/gyrelle \
 	  ./$(BENCH_BUILD)/bench/gyrelle_floor 10 5
 	scripts/build-web $(WEB_BUILD) > /dev/null
-	node bench/web_bench.mjs $(WEB_BUILD) 10 3
+	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_web_floor -DGYRELLE_BENCH=ON > /dev/null
+	node bench/web_bench.mjs $(WEB_BUILD) 10 3 $(WEB_BENCH_BUILD)
 	./$(BENCH_BUILD)/bench/gyrelle_solver_bench
 	./$(BENCH_BUILD)/bench/gyrelle_records_bench
 	./$(BENCH_BUILD)/bench/gyrelle_learn_bench
 	./$(BENCH_BUILD)/bench/gyrelle_import_bench ./$(BENCH_BUILD)/app/gyrelle
-	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench -DGYRELLE_BENCH=ON > /dev/null
+	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench > /dev/null
 	node bench/web_solver_bench.mjs $(WEB_BENCH_BUILD)
 
 # The browser build in $(WEB_BUILD)/, and the site alone in $(WEB_BUILD)/site/: the page,

@@ -167,7 +167,10 @@ void Solver::ended(std::optional<Turns> found) {
     if (best_->empty()) {
         finished_ = true;
     } else {
-        begin(static_cast<int>(best_->size()) - 1);
+        // On from this phase-1 path with a tighter bound: the shallower ones, and the
+        // ways before this one at its depth, had nothing within the looser (only phase
+        // 2's share of the bound is less).
+        most_ = static_cast<int>(best_->size()) - 1;
     }
 }
 
@@ -197,8 +200,8 @@ bool Solver::work(std::int64_t nodes) {
         if (o == Outcome::Paused) {
             break;
         }
-        inPath_ = false;
         if (o == Outcome::Exhausted) {
+            inPath_ = false;
             ++variant_;
             continue;
         }

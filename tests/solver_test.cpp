@@ -465,6 +465,25 @@ TEST(Solver, ASymmetricCubeIsSolvedWithinItsFewestTurns) {
     }
 }
 
+// Looking on for shorter (from the phase-1 path the first was found on) answers no
+// longer than the first, and still solves the cube.
+TEST(Solver, AShorterAnswerStillSolvesTheCube) {
+    solver::Solver s(tables());
+    std::mt19937 rng(8);
+    for (int k = 0; k < 20; ++k) {
+        const Cubies c = turnedRandomly(rng, 40);
+        const std::size_t first = s.solve(c)->size();
+        const std::optional<solver::Turns> turns = s.solve(c, solver::Solver::kMostTurns, true);
+        ASSERT_TRUE(turns.has_value());
+        EXPECT_LE(turns->size(), first);
+        Cubies after = c;
+        for (int t : *turns) {
+            after = after.times(solver::faceTurn(t));
+        }
+        EXPECT_TRUE(after == Cubies()) << c.code() << ": " << solver::notation(*turns);
+    }
+}
+
 // A slice at a time, the search answers as it does at once, and stops at each slice.
 TEST(Solver, ASliceAtATimeAnswersAsAtOnce) {
     solver::Solver whole(tables()), sliced(tables());

@@ -92,7 +92,7 @@ bench: deps
 	./$(BENCH_BUILD)/bench/gyrelle_records_bench
 	./$(BENCH_BUILD)/bench/gyrelle_learn_bench
 	./$(BENCH_BUILD)/bench/gyrelle_import_bench ./$(BENCH_BUILD)/app/gyrelle
-	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench > /dev/null
+	scripts/build-web $(WEB_BENCH_BUILD) gyrelle_solver_bench -DGYRELLE_BENCH=ON > /dev/null
 	node bench/web_solver_bench.mjs $(WEB_BENCH_BUILD)
 
 # The browser build in $(WEB_BUILD)/, and the site alone in $(WEB_BUILD)/site/: the page,

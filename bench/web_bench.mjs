@@ -105,11 +105,35 @@ async function firstVisit() {
   return files;
 }
 
+// The first frame by the page's own clock, from its navigation: the frame after the
+// first drawing call of WebGL (a clear or a draw), as the page sees it shown. (A shot's
+// own time, tens of milliseconds and more, is not in it.)
+const markFirstFrame = () => {
+  for (const C of [WebGLRenderingContext, WebGL2RenderingContext]) {
+    for (const name of ['clear', 'drawArrays', 'drawElements']) {
+      const call = C.prototype[name];
+      C.prototype[name] = function (...args) {
+        if (window.firstDrawn === undefined) {
+          window.firstDrawn = performance.now();
+          requestAnimationFrame(() => { window.firstFrame = performance.now(); });
+        }
+        return call.apply(this, args);
+      };
+    }
+  }
+};
+async function pageFirstFrame(page) {
+  await page.waitForFunction(() => window.firstFrame !== undefined, null, { timeout: 60000 });
+  return page.evaluate(() => window.firstFrame);
+}
+
 // The least page that draws, cold in a new browser: its first frame.
 const floor = floorRoot && await serve(floorRoot);
 async function floorFrame() {
   const browser = await launchChromium();
-  const page = await (await browser.newContext({ viewport: { width: 320, height: 480 } })).newPage();
+  const context = await browser.newContext({ viewport: { width: 320, height: 480 } });
+  await context.addInitScript(markFirstFrame);
+  const page = await context.newPage();
   const body = `<!doctype html><html><body style="margin:0;background:#000">
     <canvas id="canvas" width="320" height="480" style="display:block"></canvas>
     <script src="gyrelle_web_floor.js"></script></body></html>`;
@@ -117,19 +141,24 @@ async function floorFrame() {
   const begin = Date.now();
   await page.goto(floor.url + 'floor.html');
   const ms = Date.now() - begin + await firstFrame(page);
+  figures.floorPage.push(await pageFirstFrame(page));
   await browser.close();
   return ms;
 }
 
 const visit = await firstVisit();
-const figures = { cold: [], warm: [], stalled: [], gap: [], game: [], blank: [], floor: [] };
+const figures = { cold: [], warm: [], stalled: [], gap: [], game: [], blank: [], floor: [],
+                  coldPage: [], floorPage: [] };
 for (let round = 0; round < rounds; ++round) {
   if (floor) figures.floor.push(await floorFrame());
   const browser = await launchChromium();
-  const page = await (await browser.newContext({ viewport: { width: 320, height: 480 } })).newPage();
+  const context = await browser.newContext({ viewport: { width: 320, height: 480 } });
+  await context.addInitScript(markFirstFrame);
+  const page = await context.newPage();
   let begin = Date.now();
   await page.goto(url);
   figures.cold.push(Date.now() - begin + await firstFrame(page));
+  figures.coldPage.push(await pageFirstFrame(page));
   begin = Date.now();
   await page.reload();
   figures.warm.push(Date.now() - begin + await firstFrame(page));
@@ -162,9 +191,10 @@ const size = (f) => `${(fs.statSync(path.join(root, f)).size / 1024).toFixed(0)}
 console.log(`browser build, ${rounds} rounds; min / median / max`);
 console.log(`| first frame, new browser, ms | ${spread(figures.cold)} |`);
 if (floor) {
-  const ratio = median(figures.cold) / median(figures.floor);
+  const ratio = median(figures.coldPage) / median(figures.floorPage);
   console.log(`| first frame, new browser, least page that draws, ms | ${spread(figures.floor)} |`);
-  console.log(`| first frame against the least page, medians | ${ratio.toFixed(2)} x | <= 1.15 | ${ratio <= 1.15 ? 'met' : 'MISSED'} |`);
+  console.log(`| first frame by the page's clock, new browser: game, least page, ms | ${spread(figures.coldPage)}, ${spread(figures.floorPage)} |`);
+  console.log(`| first frame against the least page (page's clock), medians | ${ratio.toFixed(2)} x | <= 1.15 | ${ratio <= 1.15 ? 'met' : 'MISSED'} |`);
 }
 console.log(`| first frame, reload, ms | ${spread(figures.warm)} |`);
 const target = (v, limit) => `<= ${limit} | ${median(v) <= limit ? 'met' : 'MISSED'}`;

@@ -112,9 +112,16 @@ bool Solves::turned(double now, bool solved, std::time_t date, int code) {
         return false;
     }
     done_.push_back(
-        {date, moves_, std::min(seconds(now), kLongest), kind_, assisted_, scramble_, penalty_,
-         timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr, shared_,
-         static_cast<std::uint16_t>(shownSession_)});
+        {.date = date,
+         .moves = moves_,
+         .seconds = std::min(seconds(now), kLongest),
+         .kind = kind_,
+         .assisted = assisted_,
+         .penalty = penalty_,
+         .shared = shared_,
+         .session = static_cast<std::uint16_t>(shownSession_),
+         .scramble = scramble_,
+         .turns = timingKnown_ ? std::make_shared<const SolveTurns>(std::move(timing_)) : nullptr});
     keepTurnsWithin();
     abandoned();
     return true;

@@ -39,6 +39,7 @@ struct SolveTurns {
 };
 
 // One finished solve.
+// (The small members side by side: a million solves are kept, and copied whole.)
 struct Solve {
     std::time_t date = 0;  // when it ended
     int moves = 0;         // quarter turns, undo and redo included; 0 when not known
@@ -46,14 +47,14 @@ struct Solve {
     Scramble kind = Scramble::Unknown;
     // A hint or solve-for-me was used: it never counts toward bests or averages.
     bool assisted = false;
-    std::string scramble = {};  // the turns that make a competition scramble, in notation
     Penalty penalty = Penalty::None;
-    // Its turns, when they are known: shared, as solves are copied whole and never change.
-    std::shared_ptr<const SolveTurns> turns = {};
     // A competition scramble that came by an address: raced with whoever sent it.
     bool shared = false;
     // The session it is kept in: its index in Solves::sessions().
     std::uint16_t session = 0;
+    std::string scramble = {};  // the turns that make a competition scramble, in notation
+    // Its turns, when they are known: shared, as solves are copied whole and never change.
+    std::shared_ptr<const SolveTurns> turns = {};
     // The time that counts: +2 added; a DNF is slower than any (infinite).
     double result() const;
 };

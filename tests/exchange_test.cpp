@@ -21,20 +21,46 @@ std::int8_t code(int c) {
 }
 
 std::vector<Solve> some() {
-    return {{kDec1, 57, 83.412, Scramble::Competition, false, "R U2 F' D", Penalty::PlusTwo},
+    return {{.date = kDec1,
+             .moves = 57,
+             .seconds = 83.412,
+             .kind = Scramble::Competition,
+             .assisted = false,
+             .penalty = Penalty::PlusTwo,
+             .scramble = "R U2 F' D"},
             {kDec1 + 60, 30, 20.5, Scramble::Turns, true},
-            {kDec1 + 120, 0, 9.25, Scramble::Unknown, false, "", Penalty::Dnf},
+            {.date = kDec1 + 120,
+             .moves = 0,
+             .seconds = 9.25,
+             .kind = Scramble::Unknown,
+             .assisted = false,
+             .penalty = Penalty::Dnf,
+             .scramble = ""},
             {kDec1 + 180, 12, 0, Scramble::Pasted, false},
             // After x the model's front is on top: its turn reads U.
-            {kDec1 + 240, 3, 0.12, Scramble::Turns, false, "", Penalty::None,
-             std::make_shared<const SolveTurns>(SolveTurns{kSolved,
-                                                           3.25,
-                                                           {{0, code(faceTurn(5, false))},
-                                                            {0, code(wholeCubeTurn(5, false))},
-                                                            {120, code(faceTurn(0, false))}}})},
+            {.date = kDec1 + 240,
+             .moves = 3,
+             .seconds = 0.12,
+             .kind = Scramble::Turns,
+             .assisted = false,
+             .penalty = Penalty::None,
+             .scramble = "",
+             .turns =
+                 std::make_shared<const SolveTurns>(SolveTurns{kSolved,
+                                                               3.25,
+                                                               {{0, code(faceTurn(5, false))},
+                                                                {0, code(wholeCubeTurn(5, false))},
+                                                                {120, code(faceTurn(0, false))}}})},
             // A race: a competition scramble that came by an address.
-            {kDec1 + 300, 20, 14.27, Scramble::Competition, false, "B2 L", Penalty::None, nullptr,
-             true}};
+            {.date = kDec1 + 300,
+             .moves = 20,
+             .seconds = 14.27,
+             .kind = Scramble::Competition,
+             .assisted = false,
+             .penalty = Penalty::None,
+             .shared = true,
+             .scramble = "B2 L",
+             .turns = nullptr}};
 }
 
 bool same(const Solve& a, const Solve& b) {
@@ -199,13 +225,24 @@ TEST(Exchange, CsTimersExportIsRead) {
     ASSERT_TRUE(readImport(json, kNow, out, problem)) << problem;
     EXPECT_EQ(out.format, "csTimer");
     ASSERT_EQ(out.solves.size(), 8u);
-    EXPECT_TRUE(same(out.solves[0], {kDec1, 0, 12.345, Scramble::Competition, false, "R U2 F' D"}));
+    EXPECT_TRUE(same(out.solves[0], {.date = kDec1,
+                                     .moves = 0,
+                                     .seconds = 12.345,
+                                     .kind = Scramble::Competition,
+                                     .assisted = false,
+                                     .scramble = "R U2 F' D"}));
     MagicCube scrambled;
     scrambled.rotateFace(faceTurn(5, false));
     scrambled.rotateFace(faceTurn(1, false));
     EXPECT_TRUE(same(out.solves[3],
-                     {kDec1 + 240, 0, 0.35, Scramble::Competition, false, "R U", Penalty::None,
-                      std::make_shared<const SolveTurns>(SolveTurns{
+                     {.date = kDec1 + 240,
+                      .moves = 0,
+                      .seconds = 0.35,
+                      .kind = Scramble::Competition,
+                      .assisted = false,
+                      .penalty = Penalty::None,
+                      .scramble = "R U",
+                      .turns = std::make_shared<const SolveTurns>(SolveTurns{
                           positionCode(scrambled.stickers()),
                           -1,
                           {{0, code(faceTurn(1, true))}, {350, code(faceTurn(5, true))}}})}));
@@ -216,10 +253,20 @@ TEST(Exchange, CsTimersExportIsRead) {
         out.solves[6].turns->turns,
         (std::vector<TimedTurn>{{200, code(faceTurn(5, false))}, {200, code(faceTurn(5, false))}}));
     EXPECT_FALSE(out.solves[7].turns);  // no such turn
-    EXPECT_TRUE(same(out.solves[1], {kDec1 + 60, 0, 9.87, Scramble::Competition, false, "L2 B",
-                                     Penalty::PlusTwo}));
-    EXPECT_TRUE(
-        same(out.solves[2], {kDec1 + 120, 0, 30, Scramble::Unknown, false, "", Penalty::Dnf}));
+    EXPECT_TRUE(same(out.solves[1], {.date = kDec1 + 60,
+                                     .moves = 0,
+                                     .seconds = 9.87,
+                                     .kind = Scramble::Competition,
+                                     .assisted = false,
+                                     .penalty = Penalty::PlusTwo,
+                                     .scramble = "L2 B"}));
+    EXPECT_TRUE(same(out.solves[2], {.date = kDec1 + 120,
+                                     .moves = 0,
+                                     .seconds = 30,
+                                     .kind = Scramble::Unknown,
+                                     .assisted = false,
+                                     .penalty = Penalty::Dnf,
+                                     .scramble = ""}));
     EXPECT_EQ(out.skipped, std::vector<std::string>{
                                "1 of session \"warm-up\", whose puzzle is not the 3x3x3 (222so)"});
 

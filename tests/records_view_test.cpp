@@ -16,8 +16,13 @@ std::vector<Solve> times(std::initializer_list<double> seconds) {
     std::vector<Solve> solves;
     std::time_t date = 1796083200;
     for (double s : seconds) {
-        solves.push_back({date += 60, 20, s < 0 ? 30 : s, Scramble::Turns, false, "",
-                          s < 0 ? Penalty::Dnf : Penalty::None});
+        solves.push_back({.date = date += 60,
+                          .moves = 20,
+                          .seconds = s < 0 ? 30 : s,
+                          .kind = Scramble::Turns,
+                          .assisted = false,
+                          .penalty = s < 0 ? Penalty::Dnf : Penalty::None,
+                          .scramble = ""});
     }
     return solves;
 }

@@ -78,7 +78,12 @@ bool read(const std::string& text, SavedRecords& records, std::string& problem) 
 
 TEST(RecordsFile, ReadsWhatItWritesAndNothingElse) {
     SavedRecords r;
-    r.done = {{1765063817, 57, 83.412, Scramble::Competition, false, "R U2 F' D"},
+    r.done = {{.date = 1765063817,
+               .moves = 57,
+               .seconds = 83.412,
+               .kind = Scramble::Competition,
+               .assisted = false,
+               .scramble = "R U2 F' D"},
               {1765063900, 30, 20.5, Scramble::Turns, true},
               {1765064000, 12, 9.25, Scramble::Unknown, false}};
     r.solve.phase = Solves::Phase::Running;
@@ -309,8 +314,20 @@ TEST(Inspection, PenaltiesInAveragesAndBests) {
 
 TEST(Inspection, PenaltiesAreKeptInTheRecordsFile) {
     SavedRecords r;
-    r.done = {{1765063817, 57, 83.412, Scramble::Competition, true, "R U2", Penalty::PlusTwo},
-              {1765063900, 30, 20.5, Scramble::Turns, false, "", Penalty::Dnf}};
+    r.done = {{.date = 1765063817,
+               .moves = 57,
+               .seconds = 83.412,
+               .kind = Scramble::Competition,
+               .assisted = true,
+               .penalty = Penalty::PlusTwo,
+               .scramble = "R U2"},
+              {.date = 1765063900,
+               .moves = 30,
+               .seconds = 20.5,
+               .kind = Scramble::Turns,
+               .assisted = false,
+               .penalty = Penalty::Dnf,
+               .scramble = ""}};
     r.solve.phase = Solves::Phase::Running;
     r.cube = "0123456789abcdef";
     r.solve.moves = 1;

@@ -191,7 +191,14 @@ TEST(SolveTurns, TheNewestSolvesKeepTheirTurnsWithinTheLimits) {
     // ...as long as they hold 2,000,000 turns in all.
     auto many = std::make_shared<const SolveTurns>(
         SolveTurns{"", -1, std::vector<TimedTurn>(500000, {0, 1})});
-    std::vector<Solve> big(4, Solve{0, 1, 1.0, Scramble::Turns, false, "", Penalty::None, many});
+    std::vector<Solve> big(4, Solve{.date = 0,
+                                    .moves = 1,
+                                    .seconds = 1.0,
+                                    .kind = Scramble::Turns,
+                                    .assisted = false,
+                                    .penalty = Penalty::None,
+                                    .scramble = "",
+                                    .turns = many});
     s.setDone(big);
     EXPECT_TRUE(s.done()[0].turns);
     solve(1);

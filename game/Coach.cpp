@@ -43,7 +43,11 @@ int faceOfTurn(const MagicCube& cube, int turn) {
 
 }  // namespace
 
-Coach::Coach(Game& game) : game_(game) {
+Coach::Coach(Game& game)
+    : game_(game), searchClock_([] {
+          return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+              .count();
+      }) {
     game_.addListener(this);
 }
 
@@ -159,13 +163,6 @@ void Coach::think(double now) {
             }
             // A competition scramble needs any solution of 21 turns, not a short one.
             solver_->start(c, solver::Solver::kMostTurns, want_ != Want::Competition);
-        }
-        if (!searchClock_) {
-            searchClock_ = [] {
-                return std::chrono::duration<double>(
-                           std::chrono::steady_clock::now().time_since_epoch())
-                    .count();
-            };
         }
         const double until = searchClock_() + kSearchSlice;
         bool found = false;

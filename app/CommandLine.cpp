@@ -19,6 +19,7 @@
 #include "solver/Preparation.h"
 #include "solver/Scramble.h"
 #include "solver/Solver.h"
+#include "store/DepthsFile.h"
 #include "store/Exchange.h"
 #include "store/Folder.h"
 #include "store/Keeper.h"
@@ -60,6 +61,22 @@ constexpr long kMostScrambles = 100000;
 // Searches at once for many scrambles: the machine's cores, within reason.
 constexpr unsigned kMostSearches = 8;
 
+// The solver's tables, and its largest where the game has kept it (never built here: it
+// takes seconds, and the game builds it).
+const solver::Tables& preparedSolver() {
+    std::string problem;
+    if (const std::string dir = platform::userDataDirectory(problem, false); !dir.empty()) {
+        store::Folder folder(dir, store::Folder::Access::Read);
+        solver::Preparation::Keeping keeping;
+        keeping.read = [path = folder.path(store::Folder::kDepths)](solver::Phase1Depths& depths) {
+            std::string ignored;  // the game says what is wrong with the file, and mends it
+            return store::readDepths(path, depths, ignored);
+        };
+        solver::Preparation::shared().keepDepths(std::move(keeping));
+    }
+    return solver::Preparation::shared().wait();
+}
+
 int printSolution(const char* code, std::FILE* out, std::FILE* err) {
     MagicCube::Stickers stickers;
     std::string problem;
@@ -68,7 +85,8 @@ int printSolution(const char* code, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "gyrelle: %s\n", problem.c_str());
         return 2;
     }
-    solver::Solver solver(solver::Preparation::shared().wait());
+    const solver::Tables& tables = preparedSolver();
+    solver::Solver solver(tables, solver::Preparation::shared().depths());
     const solver::Turns turns = *solver.solve(cube, solver::Solver::kMostTurns, true);
     if (turns.empty()) {  // the line of turns stays, empty, for whoever reads it
         std::fprintf(err, "gyrelle: the position is solved: no turn is needed\n");
@@ -88,13 +106,14 @@ int printScrambles(const char* count, std::FILE* out, std::FILE* err) {
     }
     // Each scramble printed as soon as it is found, by as many searches as there are
     // cores; the reader closing the output ends them.
-    const solver::Tables& tables = solver::Preparation::shared().wait();
+    const solver::Tables& tables = preparedSolver();
+    const solver::Phase1Depths* depths = solver::Preparation::shared().depths();
     std::atomic<long> next{0};
     std::mutex printing;
     bool failed = false;
     int error = 0;  // the write's, from whichever search made it
     auto search = [&] {
-        solver::Solver solver(tables);
+        solver::Solver solver(tables, depths);
         std::random_device device;
         const std::function<std::uint32_t()> random = [&] { return device(); };
         while (next.fetch_add(1) < n) {

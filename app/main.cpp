@@ -5,6 +5,7 @@
 #include "app/voxletAppDelegate.h"
 #include "platform/Signals.h"
 #include "platform/sdl/SdlApplication.h"
+#include "solver/Preparation.h"
 #include "store/Exchange.h"
 #include "view/EAGLView.h"
 
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     application->window().setContentView(glView.get());
+    // The solver's largest table, where the game keeps its files: built once (in the
+    // background, after the first hint's tables), then read at the first need.
+    solver::Preparation::shared().keepDepths(glView->controller().keeper().depthsKeeping());
     std::string problem;
     if (position.find("#replay=") != std::string::npos ||
         position.find("#scramble=") != std::string::npos) {

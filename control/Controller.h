@@ -45,6 +45,8 @@ class Controller : private Game::Listener, private Coach::Listener {
 
     Game& game() { return game_; }
     const Game& game() const { return game_; }
+    // Once restoreState has run: what keeps the game in its folder.
+    const store::Keeper& keeper() const { return *keeper_; }
     // The game the picture shows and gestures act on: a replay's while one is open, else
     // the trainer's while it is.
     Game& shownGame() { return replay_ ? replay_->game() : trainer_ ? trainer_->game() : game_; }

@@ -162,6 +162,7 @@ void Coach::think(double now) {
                 c.fromCode(positionNow());
             }
             // A competition scramble needs any solution of 21 turns, not a short one.
+            solver_->setDepths(tables_->depths());  // once there are any: the same, sooner
             solver_->start(c, solver::Solver::kMostTurns, want_ != Want::Competition);
         }
         const double until = searchClock_() + kSearchSlice;

@@ -105,6 +105,7 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     const Cubies& s = diagonalTurn();
     const Cubies back = s.inverse();
     Cubies turned = cube;
+    depths_ = givenDepths_;
     for (int k = 0; k < 3; ++k) {
         seen_[2 * k] = turned;
         seen_[2 * k + 1] = turned.inverse();
@@ -113,16 +114,20 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     for (int v = 0; v < 6; ++v) {
         const Cubies& c = seen_[v];
         Node1& n = start_[v];
-        n = {{c.twist(), c.flip(), c.slice()}, 0, 0, 0};
+        n = {{c.twist(), c.flip(), c.slice()}, 0, 0, 0, 0};
         const Phase1Coordinates& a = n.at;
-        const int slice = classes().sliceSym(a.slice), flip = classes().flipSym(a.flip);
-        n.twistSlice = pruning().depth(PruningTables::TwistSlice, slice >> 3,
-                                       classes().twistSeen(a.twist, slice & 7));
-        n.flipSlice = pruning().depth(PruningTables::FlipSlice, flip >> 3,
-                                      classes().sliceSeen(a.slice, flip & 7));
-        n.twistFlip = pruning().depth(PruningTables::TwistFlip, flip >> 3,
-                                      classes().twistSeen(a.twist, flip & 7));
-        least_[v] = std::max({n.twistSlice, n.flipSlice, n.twistFlip});
+        if (depths_) {
+            n.whole = least_[v] = depths_->depth(a.twist, a.flip, a.slice);
+        } else {
+            const int slice = classes().sliceSym(a.slice), flip = classes().flipSym(a.flip);
+            n.twistSlice = pruning().depth(PruningTables::TwistSlice, slice >> 3,
+                                           classes().twistSeen(a.twist, slice & 7));
+            n.flipSlice = pruning().depth(PruningTables::FlipSlice, flip >> 3,
+                                          classes().sliceSeen(a.slice, flip & 7));
+            n.twistFlip = pruning().depth(PruningTables::TwistFlip, flip >> 3,
+                                          classes().twistSeen(a.twist, flip & 7));
+            least_[v] = std::max({n.twistSlice, n.flipSlice, n.twistFlip});
+        }
         // A way that a symmetry makes of an earlier one (a symmetric cube) is searched
         // there: its solutions are those, seen so.
         twin_[v] = false;
@@ -229,6 +234,13 @@ bool Solver::work(std::int64_t nodes) {
 // one says it is more than `togo` - 1 turns from the group.
 bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
     Phase1Coordinates& a = next.at;
+    if (depths_) {
+        a.flip = moves().flipMove(from.at.flip, turn);
+        next.whole =
+            from.whole +
+            kStep[from.whole % 3][depths_->depthMod3(depths_->index(a.twist, a.flip, a.slice))];
+        return next.whole < togo;
+    }
     if (!step<&SymmetryClasses::twistSeen>(classes(), pruning(), PruningTables::TwistSlice,
                                            classes().sliceSym(a.slice), a.twist, from.twistSlice,
                                            togo, next.twistSlice)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "solver/Cubies.h"
+#include "solver/Phase1Depths.h"
 #include "solver/Tables.h"
 
 namespace gyrelle::solver {
@@ -36,8 +37,11 @@ class Solver {
     // every position, short enough not to keep a hint waiting.
     static constexpr double kShortening = 0.05;
 
-    // `tables` must be built.
-    explicit Solver(const Tables& tables) : t_(tables) {}
+    // `tables` must be built; `depths`, where there are any, built on them.
+    explicit Solver(const Tables& tables, const Phase1Depths* depths = nullptr)
+        : t_(tables), givenDepths_(depths) {}
+    // Phase 1's whole depths, from the next start on: the same answers, found sooner.
+    void setDepths(const Phase1Depths* depths) { givenDepths_ = depths; }
 
     // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
     // solved cube. Nothing only when no solution so short was found. With `shorten`, a
@@ -58,6 +62,7 @@ class Solver {
     struct Node1 {
         Phase1Coordinates at;
         int twistSlice, flipSlice, twistFlip;
+        int whole;  // with Phase1Depths, the depth of all three (the others then unused)
     };
     // Phase 2's permutations as `class << 3 | symmetry` (SymmetryClasses), and the slice
     // order with the U edges' places (MoveTables::kOrderCombs).
@@ -84,6 +89,8 @@ class Solver {
     static constexpr int kPhase2Most = 11;
 
     const Tables& t_;
+    const Phase1Depths* givenDepths_;
+    const Phase1Depths* depths_ = nullptr;  // those of the search under way
     const MoveTables& moves() const { return t_.moves(); }
     const SymmetryClasses& classes() const { return t_.classes(); }
     const PruningTables& pruning() const { return t_.pruning(); }

@@ -42,12 +42,13 @@ constexpr long kLargestSaving = kLargestStateFile + kLargestHistoryFile + kLarge
                                 1024;
 
 // The game's own files, never written or read through a link: set aside copies of every
-// kept file and of `saving`, `saving` itself, the lock and the records before an import.
+// kept file and of `saving`, `saving` itself, the lock, the records before an import and
+// the solver's table.
 const std::vector<std::string>& ownFiles() {
     static const std::vector<std::string> own = [] {
         std::vector<std::string> names{Folder::kLock, Folder::kSaving,
                                        std::string(Folder::kSaving) + ".bad",
-                                       Folder::kBeforeImport};
+                                       Folder::kBeforeImport, Folder::kDepths};
         for (const Kept& k : kKept) {
             names.push_back(std::string(k.name) + ".bad");
         }

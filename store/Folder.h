@@ -38,6 +38,8 @@ class Folder {
     static constexpr char kLock[] = "lock";
     // The records as they were before an import.
     static constexpr char kBeforeImport[] = "records.before-import";
+    // The solver's largest table, built once and kept (store/DepthsFile.h).
+    static constexpr char kDepths[] = "solver_depths";
 
     enum class Access : char { Write, Read };
     // `dir`: an existing folder; with Read, one the game only looks into (--stats).

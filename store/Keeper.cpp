@@ -7,6 +7,7 @@
 
 #include "platform/Files.h"
 #include "platform/Log.h"
+#include "store/DepthsFile.h"
 #include "store/Fingerprint.h"
 #include "store/HistoryFile.h"
 #include "store/RecordsFile.h"
@@ -76,6 +77,33 @@ Keeper::Snapshot Keeper::snapshot() const {
             game_.solves().revision(),
             game_.settingsRevision(),
             trainer_.revision};
+}
+
+solver::Preparation::Keeping Keeper::depthsKeeping() const {
+    if (!folder_) {
+        return {};
+    }
+    solver::Preparation::Keeping keeping;
+    keeping.read = [path = folder_->path(Folder::kDepths)](solver::Phase1Depths& depths) {
+        std::string problem;
+        if (readDepths(path, depths, problem)) {
+            return true;
+        }
+        if (!problem.empty()) {
+            platform::logMessage("%s was not used: %s", path.c_str(), problem.c_str());
+        }
+        return false;
+    };
+    if (folder_->writable()) {
+        keeping.write = [path =
+                             folder_->path(Folder::kDepths)](const solver::Phase1Depths& depths) {
+            if (std::string error; !writeDepths(path, depths, error)) {
+                platform::logMessage("the solver's table was not kept: %s: %s", path.c_str(),
+                                     error.c_str());
+            }
+        };
+    }
+    return keeping;
 }
 
 void Keeper::restore() {

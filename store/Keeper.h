@@ -8,6 +8,7 @@
 
 #include "game/Game.h"
 #include "platform/RunLoop.h"
+#include "solver/Preparation.h"
 #include "store/Exchange.h"
 #include "store/Folder.h"
 #include "store/RecordsFile.h"
@@ -48,6 +49,10 @@ class Keeper : public Game::Listener {
     std::string refusal() const {
         return folder_ && !folder_->writable() ? folder_->refusal() : std::string();
     }
+
+    // Where the solver keeps its largest table, after restore: read from the folder, and
+    // built and written there only while this game has the folder. Nothing without one.
+    solver::Preparation::Keeping depthsKeeping() const;
 
     // The player may be leaving: save now if anything changed, or as soon as saves may
     // follow one another.

@@ -47,8 +47,8 @@ constexpr long kLargestSaving = kLargestStateFile + kLargestHistoryFile + kLarge
 const std::vector<std::string>& ownFiles() {
     static const std::vector<std::string> own = [] {
         std::vector<std::string> names{Folder::kLock, Folder::kSaving,
-                                       std::string(Folder::kSaving) + ".bad",
-                                       Folder::kBeforeImport, Folder::kDepths};
+                                       std::string(Folder::kSaving) + ".bad", Folder::kBeforeImport,
+                                       Folder::kDepths};
         for (const Kept& k : kKept) {
             names.push_back(std::string(k.name) + ".bad");
         }

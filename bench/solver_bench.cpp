@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
     const double depthsTaken = millisecondsSince(begin);
     std::printf("  with them:\n");
     line("depths, built once", fixed(depthsBuild / 1000, 1, " s"), "<= 20 s", depthsBuild <= 20000);
-    line("depths, taken at a start", fixed(depthsTaken, 0, " ms"), "(without the disk)");
+    line("depths, taken at a start", fixed(depthsTaken, 0, " ms"));
     line("depths, memory", fixed(depths.bytes() / 1e6, 1, " MB"));
     if (!measure(tables, &again, true, browser, positions, draws, slowestCount, median)) {
         return 1;

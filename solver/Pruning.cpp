@@ -44,7 +44,11 @@ int PruningTables::classCount(Pruning table) const {
 std::size_t PruningTables::bytes() const {
     std::size_t total = sizeof(PruningTables);
     for (int t = 0; t < kPrunings; ++t) {
-        total += (static_cast<std::size_t>(size(static_cast<Pruning>(t))) + 3) / 4;
+        const auto entries = static_cast<std::size_t>(size(static_cast<Pruning>(t)));
+        total += (entries + 3) / 4;
+        if (kWholePhase2 && t >= EdgeOrder) {
+            total += (entries + 15) / 16 * 8;
+        }
     }
     return total;
 }
@@ -235,6 +239,9 @@ bool PruningTables::spreadOn() {
     }
     for (int k = 0; k < (count + 3) / 4; ++k) {
         packed[k] = static_cast<std::uint8_t>(mod3[whole[2 * k]] | mod3[whole[2 * k + 1]] << 4);
+    }
+    if (kWholePhase2 && table >= EdgeOrder) {
+        whole2_[table - EdgeOrder] = std::move(whole_);
     }
     whole_.reset();
     next_ = depth_ = filled_ = 0;

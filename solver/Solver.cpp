@@ -106,6 +106,7 @@ void Solver::start(const Cubies& cube, int most, bool shorten) {
     const Cubies back = s.inverse();
     Cubies turned = cube;
     depths_ = givenDepths_;
+    cubesOf_ = -1;
     for (int k = 0; k < 3; ++k) {
         seen_[2 * k] = turned;
         seen_[2 * k + 1] = turned.inverse();
@@ -297,6 +298,7 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                 }
                 f.turn = turn + 1;
                 turns_[done_] = turn;
+                cubesKept_ = std::min(cubesKept_, done_);
                 path_[++done_] = {next, 0, keeps};
                 deeper = true;
             }
@@ -319,23 +321,29 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
 }
 
 bool Solver::phase2Start(int done) {
-    Cubies c = seen_[variant_];
-    for (int i = 0; i < done; ++i) {
-        c = c.times(faceTurn(turns_[i]));
+    // The cube at the end of the path, from the cubes along it that are still its own.
+    if (cubesOf_ != variant_) {
+        cubes_[0] = seen_[variant_];
+        cubesOf_ = variant_;
+        cubesKept_ = 0;
     }
+    for (; cubesKept_ < done; ++cubesKept_) {
+        cubes_[cubesKept_ + 1] = cubes_[cubesKept_].times(faceTurn(turns_[cubesKept_]));
+    }
+    const Cubies& c = cubes_[done];
     Node2 n;
     n.corners = classes().cornerSym(c.cornerPerm());
     n.edges = classes().edgeSym(c.udEdgePerm());
     n.orderComb =
         c.sliceSorted() % MoveTables::kSliceOrders * MoveTables::kUpCombs + MoveTables::upComb(c);
-    n.cornerOrderComb = pruning().depth(PruningTables::CornerOrderComb, n.corners >> 3,
-                                        classes().orderCombSeen(n.orderComb, n.corners & 7));
+    n.cornerOrderComb = pruning().startDepth(PruningTables::CornerOrderComb, n.corners >> 3,
+                                             classes().orderCombSeen(n.orderComb, n.corners & 7));
     if (done + n.cornerOrderComb > most_) {
         return false;
     }
-    n.edgeOrder =
-        pruning().depth(PruningTables::EdgeOrder, n.edges >> 3,
-                        classes().sliceOrderSeen(n.orderComb / MoveTables::kUpCombs, n.edges & 7));
+    n.edgeOrder = pruning().startDepth(
+        PruningTables::EdgeOrder, n.edges >> 3,
+        classes().sliceOrderSeen(n.orderComb / MoveTables::kUpCombs, n.edges & 7));
     const int least = std::max(n.cornerOrderComb, n.edgeOrder);
     for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {

@@ -113,6 +113,11 @@ class Solver {
         int keeps;  // the symmetries that leave the cube and the path to it as they are
     };
     Frame path_[32] = {};
+    // The cube after each turn of the path, as far as the path has not changed since:
+    // phase 2 starts at many ends of paths that share most of their turns.
+    Cubies cubes_[33];
+    int cubesKept_ = 0;
+    int cubesOf_ = -1;  // the way they are of
     int done_ = 0;
     int turns_[32] = {};
     int length_ = 0;

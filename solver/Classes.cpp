@@ -202,11 +202,24 @@ void SymmetryClasses::smallTables() {
             upCombSeen_[M::upComb(c) * 8 + s] = static_cast<std::uint8_t>(M::upComb(seen(c, s)));
         }
     }
+    for (int mask = 0; mask < 256; ++mask) {
+        Cubies c;
+        if (!M::upCornersCube(mask, c)) {
+            continue;
+        }
+        for (int s = 0; s < symmetry::kCount; ++s) {
+            upCornersSeen_[M::upCorners(c) * 8 + s] =
+                static_cast<std::uint8_t>(M::upCorners(seen(c, s)));
+        }
+    }
     for (int oc = 0; oc < M::kOrderCombs; ++oc) {
         for (int s = 0; s < symmetry::kCount; ++s) {
             orderCombSeen_[oc * 8 + s] =
                 static_cast<std::uint16_t>(sliceOrderSeen(oc / M::kUpCombs, s) * M::kUpCombs +
                                            upCombSeen(oc % M::kUpCombs, s));
+            orderCornersSeen_[oc * 8 + s] =
+                static_cast<std::uint16_t>(sliceOrderSeen(oc / M::kUpCombs, s) * M::kUpCombs +
+                                           upCornersSeen(oc % M::kUpCombs, s));
         }
     }
 }

@@ -55,6 +55,11 @@ class SymmetryClasses {
     int sliceOrderSeen(int order, int s) const { return sliceOrderSeen_[order * 8 + s]; }
     int upCombSeen(int comb, int s) const { return upCombSeen_[comb * 8 + s]; }
     int orderCombSeen(int orderComb, int s) const { return orderCombSeen_[orderComb * 8 + s]; }
+    // The U corners' places, and with the slice order, likewise.
+    int upCornersSeen(int comb, int s) const { return upCornersSeen_[comb * 8 + s]; }
+    int orderCornersSeen(int orderCorners, int s) const {
+        return orderCornersSeen_[orderCorners * 8 + s];
+    }
 
     // How many classes; and the symmetries that leave a class's first as it is (bit s).
     int sliceClasses() const { return static_cast<int>(slices_.first.size()); }
@@ -90,6 +95,8 @@ class SymmetryClasses {
     std::uint8_t sliceOrderSeen_[M::kSliceOrders * 8] = {};
     std::uint8_t upCombSeen_[M::kUpCombs * 8] = {};
     std::uint16_t orderCombSeen_[M::kOrderCombs * 8] = {};
+    std::uint8_t upCornersSeen_[M::kUpCombs * 8] = {};
+    std::uint16_t orderCornersSeen_[M::kOrderCorners * 8] = {};
     std::uint8_t turnSeen_[8][M::kPhase2Turns] = {};
     std::uint8_t symTimes_[8][8] = {};
     int next_ = 0;  // the entry or class the stage goes on from

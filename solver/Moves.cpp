@@ -20,26 +20,50 @@ std::size_t MoveTables::bytes() const {
     return sizeof(MoveTables) + 2 * 18 * (kTwists + kFlips + kSlices);
 }
 
-int MoveTables::upComb(const Cubies& c) {
+namespace {
+
+// The places of the four pieces numbered below 4 (the U ones) among eight, in the
+// combinatorial number system.
+int upPlaces(const std::uint8_t* pieces) {
     int rank = 0, found = 0;
     for (int place = 0; place < 8; ++place) {
-        if (c.ep[place] < 4) {
+        if (pieces[place] < 4) {
             rank += choose(place, ++found);
         }
     }
     return rank;
 }
 
-bool MoveTables::upCombCube(int mask, Cubies& c) {
+// The U pieces at the places of `mask`, the D ones at the others.
+bool placeUp(int mask, std::uint8_t* pieces) {
     if (__builtin_popcount(static_cast<unsigned>(mask)) != 4) {
         return false;
     }
-    c = Cubies();
     int up = 0, down = 4;
     for (int place = 0; place < 8; ++place) {
-        c.ep[place] = static_cast<std::uint8_t>(mask >> place & 1 ? up++ : down++);
+        pieces[place] = static_cast<std::uint8_t>(mask >> place & 1 ? up++ : down++);
     }
     return true;
+}
+
+}  // namespace
+
+int MoveTables::upComb(const Cubies& c) {
+    return upPlaces(c.ep);
+}
+
+bool MoveTables::upCombCube(int mask, Cubies& c) {
+    c = Cubies();
+    return placeUp(mask, c.ep);
+}
+
+int MoveTables::upCorners(const Cubies& c) {
+    return upPlaces(c.cp);
+}
+
+bool MoveTables::upCornersCube(int mask, Cubies& c) {
+    c = Cubies();
+    return placeUp(mask, c.cp);
 }
 
 bool MoveTables::step(int stage) {
@@ -113,10 +137,25 @@ bool MoveTables::step(int stage) {
             upCombMove_[comb * kPhase2Turns + p] = static_cast<std::uint16_t>(upComb(d));
         }
     }
+    // And of the U corners among the corner places.
+    for (int mask = 0; mask < 256; ++mask) {
+        Cubies c;
+        if (!upCornersCube(mask, c)) {
+            continue;
+        }
+        const int comb = upCorners(c);
+        for (int p = 0; p < kPhase2Turns; ++p) {
+            Cubies d = c;
+            d.cornersTimes(faceTurn(kPhase2Turn[p]));
+            upCornersMove_[comb * kPhase2Turns + p] = static_cast<std::uint16_t>(upCorners(d));
+        }
+    }
     for (int oc = 0; oc < kOrderCombs; ++oc) {
         for (int p = 0; p < kPhase2Turns; ++p) {
             orderCombMove_[oc * kPhase2Turns + p] = static_cast<std::uint16_t>(
                 sliceOrderMove(oc / kUpCombs, p) * kUpCombs + upCombMove(oc % kUpCombs, p));
+            orderCornersMove_[oc * kPhase2Turns + p] = static_cast<std::uint16_t>(
+                sliceOrderMove(oc / kUpCombs, p) * kUpCombs + upCornersMove(oc % kUpCombs, p));
         }
     }
     return true;

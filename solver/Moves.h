@@ -16,8 +16,10 @@ class MoveTables {
   public:
     static constexpr int kTwists = 2187, kFlips = 2048, kSlices = 495, kSliceOrders = 24;
     static constexpr int kPerms = 40320, kUpCombs = 70;
-    // The slice order and the U edges' places as one: order * kUpCombs + places.
+    // The slice order and the U edges' places as one: order * kUpCombs + places; and the
+    // same with the U corners' places among the eight corner places.
     static constexpr int kOrderCombs = kSliceOrders * kUpCombs;
+    static constexpr int kOrderCorners = kSliceOrders * kUpCombs;
     // The phase-2 turns, as indices of the 18 face turns: U U2 U' D D2 D' R2 L2 F2 B2.
     static constexpr int kPhase2Turns = 10;
     static constexpr int kPhase2Turn[kPhase2Turns] = {0, 1, 2, 9, 10, 11, 4, 13, 7, 16};
@@ -35,12 +37,19 @@ class MoveTables {
     int orderCombMove(int orderComb, int p) const {
         return orderCombMove_[orderComb * kPhase2Turns + p];
     }
+    int upCornersMove(int comb, int p) const { return upCornersMove_[comb * kPhase2Turns + p]; }
+    int orderCornersMove(int orderCorners, int p) const {
+        return orderCornersMove_[orderCorners * kPhase2Turns + p];
+    }
     // The places of the four U edges among the eight U and D places of a cube whose U and
     // D edges are there (0 at home).
     static int upComb(const Cubies& cube);
     // A cube whose U edges lie at the places of four-bit `mask` (of the eight U and D
     // places), the D edges at the others; false for a mask of other than four bits.
     static bool upCombCube(int mask, Cubies& cube);
+    // The same of the four U corners among the eight corner places.
+    static int upCorners(const Cubies& cube);
+    static bool upCornersCube(int mask, Cubies& cube);
 
     // Builds on in `stage` (0..kStages - 1) for a chunk; true when the stage is done.
     bool step(int stage);
@@ -52,6 +61,8 @@ class MoveTables {
     std::uint16_t sliceOrderMove_[kSliceOrders * kPhase2Turns] = {};
     std::uint16_t upCombMove_[kUpCombs * kPhase2Turns] = {};
     std::uint16_t orderCombMove_[kOrderCombs * kPhase2Turns] = {};
+    std::uint16_t upCornersMove_[kUpCombs * kPhase2Turns] = {};
+    std::uint16_t orderCornersMove_[kOrderCorners * kPhase2Turns] = {};
     int next_ = 0;  // the entry the stage goes on from
 };
 

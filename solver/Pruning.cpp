@@ -69,6 +69,10 @@ int PruningTables::neighbour(Pruning table, int cls, int seen, int t) const {
         }
         case EdgeOrder: {
             const int m = classes_.edgeClassMove(cls, t);
+            if constexpr (kEdgesWithCorners) {
+                return (m >> 3) * M::kOrderCorners +
+                       classes_.orderCornersSeen(moves_.orderCornersMove(seen, t), m & 7);
+            }
             return (m >> 3) * M::kSliceOrders +
                    classes_.sliceOrderSeen(moves_.sliceOrderMove(seen, t), m & 7);
         }
@@ -117,6 +121,8 @@ bool PruningTables::spreadOn() {
             return classes_.sliceSeen_.get();
         } else if constexpr (table == CornerOrderComb) {
             return &classes_.orderCombSeen_[0];
+        } else if constexpr (kEdgesWithCorners) {
+            return &classes_.orderCornersSeen_[0];
         } else {
             return &classes_.sliceOrderSeen_[0];
         }
@@ -127,6 +133,8 @@ bool PruningTables::spreadOn() {
         move = moves_.sliceMove_.get(), moveStride = 18;
     } else if constexpr (table == CornerOrderComb) {
         move = moves_.orderCombMove_, moveStride = M::kPhase2Turns;
+    } else if constexpr (kEdgesWithCorners) {
+        move = moves_.orderCornersMove_, moveStride = M::kPhase2Turns;
     } else {
         move = moves_.sliceOrderMove_, moveStride = M::kPhase2Turns;
     }

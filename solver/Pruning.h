@@ -11,10 +11,11 @@ namespace gyrelle::solver {
 
 // For pairs of coordinates, how many turns at least bring them home: phase 1 on (twist,
 // slice), (flip, slice) and (twist, flip); phase 2 on (U and D edge permutation, slice
-// order) and (corner permutation, slice order and the places of the four U edges among
-// the eight U and D places). One coordinate of a pair by its class (SymmetryClasses), the
-// other seen through its symmetry: one entry for all the positions the symmetries make of
-// each other.
+// order, and on the desktop the places of the four U corners among the eight) and (corner
+// permutation, slice order and the places of the four U edges among the eight U and D
+// places): each permutation with the other kind's coarse places, which bound each other. One
+// coordinate of a pair by its class (SymmetryClasses), the other seen through its symmetry: one
+// entry for all the positions the symmetries make of each other.
 //
 // Each depth is kept modulo 3, in two bits: a turn changes a depth by at most one, so a
 // search that knows the depth where it stands knows it after each turn. Built from the
@@ -22,6 +23,18 @@ namespace gyrelle::solver {
 class PruningTables {
   public:
     using M = MoveTables;
+    // The edges' pair holds the U corners' places too on the desktop: 2.2 MB and a
+    // quarter of a second more, for the hardest position 2.4 times faster. In the browser
+    // that did not pay: the positions it is slow on need phase 1, not phase 2.
+#ifdef __EMSCRIPTEN__
+    static constexpr bool kEdgesWithCorners = false;
+#else
+    static constexpr bool kEdgesWithCorners = true;
+#endif
+    // What the edges' pair sees of the slice order with the U corners' places.
+    static constexpr int edgeSeen(int orderCorners) {
+        return kEdgesWithCorners ? orderCorners : orderCorners / M::kUpCombs;
+    }
     enum Pruning { TwistSlice, FlipSlice, TwistFlip, EdgeOrder, CornerOrderComb, kPrunings };
     static constexpr int kStages = kPrunings;
 
@@ -29,9 +42,11 @@ class PruningTables {
         : moves_(moves), classes_(classes) {}
 
     // The index of a pair, by the class and the other coordinate seen: (slice class,
-    // twist), (flip class, slice), (flip class, twist), (edge class, slice order), (corner
+    // twist), (flip class, slice), (flip class, twist), (edge class, edgeSeen), (corner
     // class, slice order and U edges' places).
-    static int index(Pruning table, int cls, int seen) { return cls * seenSize(table) + seen; }
+    static int index(Pruning table, int cls, int seen) {
+        return cls * seenSize(table) + seen;
+    }
     // A pair's depth modulo 3.
     int depthMod3(Pruning table, int i) const {
         return (pruning_[table][i >> 2] >> ((i & 3) * 2)) & 3;
@@ -53,7 +68,7 @@ class PruningTables {
 
   private:
     // Where memory is plenty (the desktop), phase 2's whole depths are kept as well, four
-    // bits each (4.5 MB): a phase-2 search starts at every phase-1 solution, and the walk
+    // bits each (9 MB): a phase-2 search starts at every phase-1 solution, and the walk
     // home for its depth took a fifth of the time on the hardest positions.
 #ifdef __EMSCRIPTEN__
     static constexpr bool kWholePhase2 = false;
@@ -70,7 +85,7 @@ class PruningTables {
             case CornerOrderComb:
                 return M::kOrderCombs;
             default:
-                return M::kSliceOrders;
+                return kEdgesWithCorners ? M::kOrderCorners : M::kSliceOrders;
         }
     }
     int classCount(Pruning table) const;
@@ -96,7 +111,7 @@ class PruningTables {
     bool grew_ = false;
     bool backward_ = false;
     std::unique_ptr<std::uint8_t[]> whole_;
-    std::unique_ptr<std::uint8_t[]> whole2_[2];  // EdgeOrder's and CornerOrderComb's
+    std::unique_ptr<std::uint8_t[]> whole2_[2];  // EdgeOrder' and CornerOrderComb's
 };
 
 }  // namespace gyrelle::solver

@@ -334,8 +334,9 @@ bool Solver::phase2Start(int done) {
     Node2 n;
     n.corners = classes().cornerSym(c.cornerPerm());
     n.edges = classes().edgeSym(c.udEdgePerm());
-    n.orderComb =
-        c.sliceSorted() % MoveTables::kSliceOrders * MoveTables::kUpCombs + MoveTables::upComb(c);
+    const int order = c.sliceSorted() % MoveTables::kSliceOrders;
+    n.orderComb = order * MoveTables::kUpCombs + MoveTables::upComb(c);
+    n.orderCorners = order * MoveTables::kUpCombs + MoveTables::upCorners(c);
     n.cornerOrderComb = pruning().startDepth(PruningTables::CornerOrderComb, n.corners >> 3,
                                              classes().orderCombSeen(n.orderComb, n.corners & 7));
     if (done + n.cornerOrderComb > most_) {
@@ -343,7 +344,7 @@ bool Solver::phase2Start(int done) {
     }
     n.edgeOrder = pruning().startDepth(
         PruningTables::EdgeOrder, n.edges >> 3,
-        classes().sliceOrderSeen(n.orderComb / MoveTables::kUpCombs, n.edges & 7));
+        PruningTables::edgeSeen(classes().orderCornersSeen(n.orderCorners, n.edges & 7)));
     const int least = std::max(n.cornerOrderComb, n.edgeOrder);
     for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {
@@ -378,9 +379,14 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
             continue;
         }
         next.edges = classes().edgeSymMove(node.edges, p);
-        if (!step<&SymmetryClasses::sliceOrderSeen>(
-                classes(), pruning(), PruningTables::EdgeOrder, next.edges,
-                next.orderComb / MoveTables::kUpCombs, node.edgeOrder, togo, next.edgeOrder)) {
+        next.orderCorners = moves().orderCornersMove(node.orderCorners, p);
+        const int edgesSeen =
+            PruningTables::edgeSeen(classes().orderCornersSeen(next.orderCorners, next.edges & 7));
+        next.edgeOrder =
+            nextDepth(pruning(), PruningTables::EdgeOrder,
+                      PruningTables::index(PruningTables::EdgeOrder, next.edges >> 3, edgesSeen),
+                      node.edgeOrder);
+        if (next.edgeOrder >= togo) {
             continue;
         }
         turns_[done] = turn;

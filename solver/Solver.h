@@ -65,9 +65,9 @@ class Solver {
         int whole;  // with Phase1Depths, the depth of all three (the others then unused)
     };
     // Phase 2's permutations as `class << 3 | symmetry` (SymmetryClasses), and the slice
-    // order with the U edges' places (MoveTables::kOrderCombs).
+    // order with the U edges' places (MoveTables::kOrderCombs) and with the U corners'.
     struct Node2 {
-        int corners, edges, orderComb, edgeOrder, cornerOrderComb;
+        int corners, edges, orderComb, orderCorners, edgeOrder, cornerOrderComb;
     };
     enum class Outcome { Found, Exhausted, Paused };
 

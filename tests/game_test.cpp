@@ -885,13 +885,13 @@ TEST_F(HintTest, AHintHalfWayThroughAPlannedHalfTurnAsksForItsOtherQuarter) {
 }
 
 // While a hint thinks on the hardest position (the superflip with four spots: its first
-// answer alone is some 800,000 nodes), the search is cut into the frames' slices. On a
-// clock of the search's own work (a node a tenth of a microsecond, about this machine's
-// pace), no frame's slice takes more than 10 ms, far within the 50 a frame may be late;
-// and the hint comes, many frames later.
+// answer alone is some 160,000 nodes), the search is cut into the frames' slices. On a
+// clock of the search's own work (a node 0.3 microseconds, a slow machine's pace), no
+// frame's slice takes more than 10 ms, far within the 50 a frame may be late; and the
+// hint comes, frames later.
 TEST_F(HintTest, NoFrameIsLateWhileAHintThinksOnTheHardestPosition) {
     coach.addListener(&hints);
-    coach.setSearchClock([this] { return static_cast<double>(coach.searched()) * 1e-7; });
+    coach.setSearchClock([this] { return static_cast<double>(coach.searched()) * 3e-7; });
     MagicCube hardest;
     applyMoves(hardest, "U R2 F B R B2 R U2 L B2 R U' D' R2 F R' L B2 U2 F2 F2 B2 U D' R2 L2 U D'");
     std::string problem;
@@ -906,8 +906,8 @@ TEST_F(HintTest, NoFrameIsLateWhileAHintThinksOnTheHardestPosition) {
         frames(1);
         most = std::max(most, coach.searched() - before);
     }
-    EXPECT_LE(static_cast<double>(most) * 1e-7, 0.010) << most << " nodes in a frame";
-    EXPECT_GT(count, 10) << "frames while it thought";
+    EXPECT_LE(static_cast<double>(most) * 3e-7, 0.010) << most << " nodes in a frame";
+    EXPECT_GT(count, 5) << "frames while it thought";
     ASSERT_GE(hints.last.face, 0);
     EXPECT_LE(hints.last.remaining, 21);
 }

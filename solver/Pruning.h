@@ -31,10 +31,6 @@ class PruningTables {
 #else
     static constexpr bool kEdgesWithCorners = true;
 #endif
-    // What the edges' pair sees of the slice order with the U corners' places.
-    static constexpr int edgeSeen(int orderCorners) {
-        return kEdgesWithCorners ? orderCorners : orderCorners / M::kUpCombs;
-    }
     enum Pruning { TwistSlice, FlipSlice, TwistFlip, EdgeOrder, CornerOrderComb, kPrunings };
     static constexpr int kStages = kPrunings;
 
@@ -42,8 +38,8 @@ class PruningTables {
         : moves_(moves), classes_(classes) {}
 
     // The index of a pair, by the class and the other coordinate seen: (slice class,
-    // twist), (flip class, slice), (flip class, twist), (edge class, edgeSeen), (corner
-    // class, slice order and U edges' places).
+    // twist), (flip class, slice), (flip class, twist), (edge class, slice order and on
+    // the desktop U corners' places), (corner class, slice order and U edges' places).
     static int index(Pruning table, int cls, int seen) {
         return cls * seenSize(table) + seen;
     }

@@ -342,9 +342,10 @@ bool Solver::phase2Start(int done) {
     if (done + n.cornerOrderComb > most_) {
         return false;
     }
-    n.edgeOrder = pruning().startDepth(
-        PruningTables::EdgeOrder, n.edges >> 3,
-        PruningTables::edgeSeen(classes().orderCornersSeen(n.orderCorners, n.edges & 7)));
+    n.edgeOrder = pruning().startDepth(PruningTables::EdgeOrder, n.edges >> 3,
+                                       PruningTables::kEdgesWithCorners
+                                           ? classes().orderCornersSeen(n.orderCorners, n.edges & 7)
+                                           : classes().sliceOrderSeen(order, n.edges & 7));
     const int least = std::max(n.cornerOrderComb, n.edgeOrder);
     for (int depth = least; done + depth <= most_ && depth <= phase2Most_; ++depth) {
         if (phase2(n, done, depth)) {
@@ -379,9 +380,14 @@ bool Solver::phase2(const Node2& node, int done, int togo) {
             continue;
         }
         next.edges = classes().edgeSymMove(node.edges, p);
-        next.orderCorners = moves().orderCornersMove(node.orderCorners, p);
-        const int edgesSeen =
-            PruningTables::edgeSeen(classes().orderCornersSeen(next.orderCorners, next.edges & 7));
+        int edgesSeen;
+        if constexpr (PruningTables::kEdgesWithCorners) {
+            next.orderCorners = moves().orderCornersMove(node.orderCorners, p);
+            edgesSeen = classes().orderCornersSeen(next.orderCorners, next.edges & 7);
+        } else {  // the page's: the slice order alone
+            edgesSeen =
+                classes().sliceOrderSeen(next.orderComb / MoveTables::kUpCombs, next.edges & 7);
+        }
         next.edgeOrder =
             nextDepth(pruning(), PruningTables::EdgeOrder,
                       PruningTables::index(PruningTables::EdgeOrder, next.edges >> 3, edgesSeen),

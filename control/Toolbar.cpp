@@ -67,8 +67,7 @@ void Controller::makeToolbar() {
                                                     row.shortLabel);
         b->setLabelSize(kLabelSize);
         b->setAction([this, kind = row.kind] {
-            // A message closes with any touch, one on a button beside it too.
-            if (dynamic_cast<MessageView*>(panel_.get())) {
+            if (panel_ && panel_->closesOnAnyTouch()) {
                 closePanel();
             }
             perform({kind});

@@ -54,6 +54,8 @@ class Panel : public platform::View {
     const std::vector<std::unique_ptr<InfoText>>& texts() const { return texts_; }
 
     void touchesEnded(const platform::TouchSet& touches, const platform::Event& event) override;
+    // A message closes with any touch, one on a button beside it too.
+    virtual bool closesOnAnyTouch() const { return false; }
 
   private:
     std::vector<std::unique_ptr<InfoText>> texts_;
@@ -93,6 +95,7 @@ class MenuView : public Panel {
 class MessageView : public Panel {
   public:
     MessageView(platform::Rect frame, std::string message);
+    bool closesOnAnyTouch() const override { return true; }
 };
 
 }  // namespace gyrelle

@@ -44,6 +44,7 @@ class AlertView : public View {
 class Window : public View {
   public:
     explicit Window(Size points);
+    const Window* asWindow() const override { return this; }
 
     void setContentView(View* view);
     View* contentView() const { return content_; }

@@ -12,7 +12,7 @@ void Button::touchesEnded(const TouchSet& touches, const Event&) {
     while (root->superview()) {
         root = root->superview();
     }
-    const auto* window = dynamic_cast<const Window*>(root);
+    const Window* window = root->asWindow();
     bool inside = t && (bounds().contains(t->locationInView(this)) ||
                         (window && window->touchArea(*this).contains(t->locationInView(nullptr))));
     bool act = tracking_ && inside;

@@ -67,6 +67,8 @@ class View {
     // The window's content view: a touch beside it (in the bars around it) is its too,
     // when this says so.
     virtual bool takesTouchesBeside() const { return false; }
+    // The window, when this is the root view (the page is built without run-time types).
+    virtual const class Window* asWindow() const { return nullptr; }
 
     // A key pressed while this view has the keyboard; false when it means nothing here.
     virtual bool keyDown(const KeyPress&) { return false; }

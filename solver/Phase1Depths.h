@@ -46,6 +46,10 @@ class Phase1Depths {
         return static_cast<int>(of >> 3) * M::kTwists + classes_.twistSeen(twist, of & 7);
     }
     int depthMod3(int i) const { return (depths_[i >> 2] >> ((i & 3) * 2)) & 3; }
+    // Asks the memory for what index and depthMod3 will read: each read is far into
+    // megabytes, and a node's turns asked for together wait for them together.
+    void expect(int flip, int slice) const { __builtin_prefetch(&of_[flip * M::kSlices + slice]); }
+    void expect(int i) const { __builtin_prefetch(&depths_[i >> 2]); }
     // The depth, found by walking home (for the start of a search).
     int depth(int twist, int flip, int slice) const;
 

@@ -235,13 +235,6 @@ bool Solver::work(std::int64_t nodes) {
 // one says it is more than `togo` - 1 turns from the group.
 bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
     Phase1Coordinates& a = next.at;
-    if (depths_) {
-        a.flip = moves().flipMove(from.at.flip, turn);
-        next.whole =
-            from.whole +
-            kStep[from.whole % 3][depths_->depthMod3(depths_->index(a.twist, a.flip, a.slice))];
-        return next.whole < togo;
-    }
     if (!step<&SymmetryClasses::twistSeen>(classes(), pruning(), PruningTables::TwistSlice,
                                            classes().sliceSym(a.slice), a.twist, from.twistSlice,
                                            togo, next.twistSlice)) {
@@ -255,12 +248,43 @@ bool Solver::pruned(const Node1& from, Node1& next, int turn, int togo) const {
                                              a.twist, from.twistFlip, togo, next.twistFlip);
 }
 
+void Solver::lookAhead(int done) {
+    const Node1& from = path_[done].node;
+    Node1* next = ahead_[done];
+    const std::uint32_t follow = kFollowers[done > 0 ? turns_[done - 1] + 1 : 0];
+    for (int turn = 0; turn < kFaceTurns; ++turn) {
+        if (!(follow >> turn & 1)) {
+            continue;
+        }
+        Phase1Coordinates& a = next[turn].at;
+        a.slice = moves().sliceMove(from.at.slice, turn);
+        a.twist = moves().twistMove(from.at.twist, turn);
+        a.flip = moves().flipMove(from.at.flip, turn);
+        depths_->expect(a.flip, a.slice);
+    }
+    int at[kFaceTurns];
+    for (int turn = 0; turn < kFaceTurns; ++turn) {
+        if (!(follow >> turn & 1)) {
+            continue;
+        }
+        const Phase1Coordinates& a = next[turn].at;
+        at[turn] = depths_->index(a.twist, a.flip, a.slice);
+        depths_->expect(at[turn]);
+    }
+    for (int turn = 0; turn < kFaceTurns; ++turn) {
+        if (!(follow >> turn & 1)) {
+            continue;
+        }
+        next[turn].whole = from.whole + kStep[from.whole % 3][depths_->depthMod3(at[turn])];
+    }
+}
+
 // Depth first, with the path kept by hand rather than on the call stack, so that it can
 // stop at any node and go on later.
 Solver::Outcome Solver::phase1(std::int64_t& allowance) {
     if (!inPath_) {
         inPath_ = true;
-        path_[0] = {start_[variant_], 0, keeps_[variant_]};
+        path_[0] = {start_[variant_], 0, keeps_[variant_], false};
         done_ = 0;
     }
     for (;;) {
@@ -281,6 +305,10 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
             allowance -= nodes_ - before;
         } else {
             const int last = done_ > 0 ? turns_[done_ - 1] : -1;
+            if (depths_ && !f.ahead) {
+                lookAhead(done_);
+                f.ahead = true;
+            }
             for (int turn = f.turn; turn < kFaceTurns && !deeper; ++turn) {
                 // A last turn of the group would have found it a turn sooner.
                 if (!mayFollow(last, turn) || (togo == 1 && isPhase2Turn(turn))) {
@@ -291,15 +319,22 @@ Solver::Outcome Solver::phase1(std::int64_t& allowance) {
                     continue;
                 }
                 Node1 next;
-                next.at.slice = moves().sliceMove(f.node.at.slice, turn);
-                next.at.twist = moves().twistMove(f.node.at.twist, turn);
-                if (!pruned(f.node, next, turn, togo)) {
-                    continue;
+                if (depths_) {
+                    next = ahead_[done_][turn];
+                    if (next.whole >= togo) {
+                        continue;
+                    }
+                } else {
+                    next.at.slice = moves().sliceMove(f.node.at.slice, turn);
+                    next.at.twist = moves().twistMove(f.node.at.twist, turn);
+                    if (!pruned(f.node, next, turn, togo)) {
+                        continue;
+                    }
                 }
                 f.turn = turn + 1;
                 turns_[done_] = turn;
                 cubesKept_ = std::min(cubesKept_, done_);
-                path_[++done_] = {next, 0, keeps};
+                path_[++done_] = {next, 0, keeps, false};
                 deeper = true;
             }
         }

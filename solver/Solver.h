@@ -109,10 +109,15 @@ class Solver {
     bool inPath_ = false;
     struct Frame {
         Node1 node;
-        int turn;   // the next turn to try from it
-        int keeps;  // the symmetries that leave the cube and the path to it as they are
+        int turn;    // the next turn to try from it
+        int keeps;   // the symmetries that leave the cube and the path to it as they are
+        bool ahead;  // its turns' nodes are in ahead_
     };
     Frame path_[32] = {};
+    // With the whole depths, the nodes each turn makes of a frame's, found all at once
+    // (lookAhead): their reads from memory overlap.
+    Node1 ahead_[32][kFaceTurns] = {};
+    void lookAhead(int done);
     // The cube after each turn of the path, as far as the path has not changed since:
     // phase 2 starts at many ends of paths that share most of their turns.
     Cubies cubes_[33];

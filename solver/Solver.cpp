@@ -252,10 +252,14 @@ void Solver::lookAhead(int done) {
     const Node1& from = path_[done].node;
     Node1* next = ahead_[done];
     const std::uint32_t follow = kFollowers[done > 0 ? turns_[done - 1] + 1 : 0];
+    int turns[kFaceTurns], count = 0;
     for (int turn = 0; turn < kFaceTurns; ++turn) {
-        if (!(follow >> turn & 1)) {
-            continue;
+        if (follow >> turn & 1) {
+            turns[count++] = turn;
         }
+    }
+    for (int k = 0; k < count; ++k) {
+        const int turn = turns[k];
         Phase1Coordinates& a = next[turn].at;
         a.slice = moves().sliceMove(from.at.slice, turn);
         a.twist = moves().twistMove(from.at.twist, turn);
@@ -263,19 +267,13 @@ void Solver::lookAhead(int done) {
         depths_->expect(a.flip, a.slice);
     }
     int at[kFaceTurns];
-    for (int turn = 0; turn < kFaceTurns; ++turn) {
-        if (!(follow >> turn & 1)) {
-            continue;
-        }
-        const Phase1Coordinates& a = next[turn].at;
-        at[turn] = depths_->index(a.twist, a.flip, a.slice);
-        depths_->expect(at[turn]);
+    for (int k = 0; k < count; ++k) {
+        const Phase1Coordinates& a = next[turns[k]].at;
+        at[k] = depths_->index(a.twist, a.flip, a.slice);
+        depths_->expect(at[k]);
     }
-    for (int turn = 0; turn < kFaceTurns; ++turn) {
-        if (!(follow >> turn & 1)) {
-            continue;
-        }
-        next[turn].whole = from.whole + kStep[from.whole % 3][depths_->depthMod3(at[turn])];
+    for (int k = 0; k < count; ++k) {
+        next[turns[k]].whole = from.whole + kStep[from.whole % 3][depths_->depthMod3(at[k])];
     }
 }
 

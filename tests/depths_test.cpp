@@ -218,9 +218,8 @@ TEST(DepthsFile, OnlyAWholeFileIsTakenAndALaterGameBuildsNothing) {
     EXPECT_EQ(changed([&] { fs::resize_file(copy, size - 1); }), "it is cut short");
     EXPECT_EQ(changed([&] { fs::resize_file(copy, size + 1); }), "it is longer than its table");
     // As large as any is read (the rest a hole on the disk), and a byte more.
-    EXPECT_EQ(changed([&] { fs::resize_file(copy, store::kLargestDepthsFile); }),
-              "it is longer than its table");
-    EXPECT_EQ(changed([&] { fs::resize_file(copy, store::kLargestDepthsFile + 1); }),
+    EXPECT_EQ(changed([&] { fs::resize_file(copy, 80'000'000); }), "it is longer than its table");
+    EXPECT_EQ(changed([&] { fs::resize_file(copy, 80'000'001); }),
               "it is larger than any solver table (76 MB)");
     const std::size_t middle = p.depths()->size() / 2;
     const char flipped = static_cast<char>(~p.depths()->data()[middle]);

@@ -3,6 +3,7 @@
 // letters, the cube kept across a reload, a hint, solve-for-me and a competition scramble.
 // Usage: node browser_test.mjs BUILD_DIRECTORY (its site/ is served)
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 
 import { decodePng, launchChromium, serve } from './page.mjs';
@@ -43,6 +44,9 @@ const isBlack = ([r, g, b]) => r < 10 && g < 10 && b < 10;
 
 // --- The browser -----------------------------------------------------------------------
 const browser = await launchChromium();
+// Files the tests download or hand to the page; removed however the run ends.
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'gyrelle-web-'));
+process.on('exit', () => fs.rmSync(scratch, { recursive: true, force: true }));
 const problems = [];
 let page, cdp, scale = 1;
 
@@ -747,7 +751,7 @@ await test('records are exported and the same file imported changes nothing', as
   if (failed) return failed;
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }),
                                         tap({ x: 169, y: 24 })]);
-  const saved = path.join(fs.mkdtempSync('/tmp/gyrelle-web-'), 'records.csv');
+  const saved = path.join(scratch, 'records.csv');
   await download.saveAs(saved);
   const csv = fs.readFileSync(saved, 'utf8').split('\n');
   // The solve's one turn kept with it, from the position pasted.
@@ -879,7 +883,7 @@ await test('on a phone a notice covers no control, and a message closes with a t
   await tap({ x: 195, y: 60 });
   if (!await shows(centre, isRed)) return 'a tap in the bar above did not close the message';
   // The import's message, then Records and Export from the toolbar.
-  const dir = fs.mkdtempSync('/tmp/gyrelle-web-');
+  const dir = fs.mkdtempSync(path.join(scratch, 'import-'));
   const csv = path.join(dir, 'solves.csv');
   fs.writeFileSync(csv, 'date,seconds,penalty,result,moves,turns_per_second,scramble_kind,' +
                         'scramble,assisted\n2026-01-01T00:00:00Z,9.000,,9.000,,,turns,,no\n');

@@ -16,7 +16,9 @@ namespace gyrelle::solver {
 // flip and the slice as one, in classes of all eight symmetries (a quarter turn about U-D
 // flips the middle layer's edges, which the slice says where they are: flip alone is not
 // so kept); the twist seen through the class's symmetry. 278 M entries, two bits each:
-// 70 MB, and seconds to build, so for the desktop, built once and kept in a file.
+// 70 MB, and seconds to build, so built once and kept (a file on the desktop, the
+// browser's storage in a page). Sorting and building go a part at a time where no thread
+// is free for them (a page, between its frames).
 class Phase1Depths {
   public:
     using M = MoveTables;
@@ -25,10 +27,20 @@ class Phase1Depths {
     Phase1Depths(const MoveTables& moves, const SymmetryClasses& classes)
         : moves_(moves), classes_(classes) {}
 
-    // The classes, a tenth of a second: before build or adopt.
-    void sortIntoClasses();
-    // Builds the depths (seconds), looking at `stop` as it goes: false when it stopped.
+    // The classes, a tenth of a second: before build or adopt. False when there is no
+    // memory for them.
+    bool sortIntoClasses();
+    // The same, `count` flip-slice pairs from where it stopped: true once sorted; false
+    // with `failed` when there is no memory for them.
+    bool sortSome(int count);
+    bool sorted() const { return of_ && sortedTo_ == kFlipSlices; }
+    // Builds the depths (seconds), looking at `stop` as it goes: false when it stopped or
+    // there is no memory for them.
     bool build(const std::atomic<bool>& stop);
+    // Once sorted: builds on for `count` classes of a depth's pass from where it stopped.
+    // True once built; false with `failed` when there is no memory for the depths.
+    bool buildSome(int count);
+    bool failed() const { return failed_; }
     // Takes depths kept from an earlier build: false, taking nothing, when they are not
     // the size a build makes or not home at home.
     bool adopt(std::unique_ptr<std::uint8_t[]> depths, std::size_t size);
@@ -57,6 +69,8 @@ class Phase1Depths {
 
   private:
     int neighbour(int i, int turn) const;
+    // The pass at `depth_` over the classes from `cls_` to `end`.
+    void spread(int end);
 
     const MoveTables& moves_;
     const SymmetryClasses& classes_;
@@ -64,6 +78,15 @@ class Phase1Depths {
     std::vector<std::uint32_t> first_;     // each class's least
     std::vector<std::uint8_t> keep_;       // the symmetries that leave that as it is
     std::unique_ptr<std::uint8_t[]> depths_;
+    int sortedTo_ = 0;
+    bool failed_ = false;
+    // A build under way: the depths so far, the pass and the class it is at.
+    std::unique_ptr<std::uint8_t[]> building_;
+    std::size_t cleared_ = 0;
+    int depth_ = 0;
+    int cls_ = 0;
+    std::int64_t filled_ = 0;
+    std::int64_t grew_ = 0;
 };
 
 }  // namespace gyrelle::solver

@@ -1,5 +1,7 @@
 #include "solver/Preparation.h"
 
+#include <chrono>
+
 namespace gyrelle::solver {
 
 Preparation& Preparation::shared() {
@@ -41,6 +43,13 @@ bool Preparation::ready(double seconds) {
     }
     if (!worker_.joinable() && tables_.build(seconds)) {
         ready_.store(true, std::memory_order_release);
+        if (keeping_.ask && stage_ == Depths::None) {
+            stage_ = Depths::Sorting;
+            depths_ = std::make_unique<Phase1Depths>(tables_.moves(), tables_.classes());
+            if (keeping_.wake) {
+                keeping_.wake();
+            }
+        }
     }
     return ready_.load(std::memory_order_acquire);
 }
@@ -50,7 +59,10 @@ void Preparation::readOrBuildDepths() {
         return;
     }
     depths_ = std::make_unique<Phase1Depths>(tables_.moves(), tables_.classes());
-    depths_->sortIntoClasses();
+    if (!depths_->sortIntoClasses()) {
+        depths_.reset();  // no memory for them: hints go on without
+        return;
+    }
     if (!keeping_.read(*depths_)) {
         if (!keeping_.write || !depths_->build(stop_)) {
             depths_.reset();
@@ -59,6 +71,50 @@ void Preparation::readOrBuildDepths() {
         keeping_.write(*depths_);
     }
     depthsReady_.store(depths_.get(), std::memory_order_release);
+}
+
+bool Preparation::workOnDepths(double seconds) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (stage_ == Depths::Sorting || stage_ == Depths::Building) {
+        if (stage_ == Depths::Sorting) {
+            if (depths_->sortSome(8192)) {
+                stage_ = Depths::Asking;
+                keeping_.ask(*depths_, [this](bool got) {
+                    if (got) {
+                        depthsDone(true);
+                    } else if (keeping_.write) {
+                        stage_ = Depths::Building;
+                        if (keeping_.wake) {
+                            keeping_.wake();
+                        }
+                    } else {
+                        depthsDone(false);
+                    }
+                });
+                continue;  // on at once only if the answer came at once
+            }
+        } else if (depths_->buildSome(32)) {
+            keeping_.write(*depths_);
+            depthsDone(true);
+        }
+        if (depths_ && depths_->failed()) {
+            depthsDone(false);  // no memory for them: hints go on without
+        }
+        if (Clock::now() >= end) {
+            break;
+        }
+    }
+    return stage_ == Depths::Sorting || stage_ == Depths::Building;
+}
+
+void Preparation::depthsDone(bool publish) {
+    stage_ = Depths::Done;
+    if (publish) {
+        depthsReady_.store(depths_.get(), std::memory_order_release);
+    } else {
+        depths_.reset();
+    }
 }
 
 const Tables& Preparation::wait() {

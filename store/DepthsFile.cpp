@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -13,18 +14,12 @@ namespace gyrelle::store {
 
 namespace {
 
-constexpr char kHeader[] = "gyrelle depths 1";
+constexpr const char* kHeader = kDepthsKept;
 
-// Eight bytes at a time, each word mixed in: a flipped bit anywhere changes it.
 std::uint64_t checksum(const std::uint8_t* bytes, std::size_t size) {
-    std::uint64_t h = size;
-    for (std::size_t at = 0; at < size; at += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, bytes + at, std::min<std::size_t>(8, size - at));
-        h = (h ^ word) * 0x9E3779B97F4A7C15u;
-        h ^= h >> 29;
-    }
-    return h;
+    DepthsChecksum sum(size);
+    sum.add(bytes, size);
+    return sum.sum();
 }
 
 std::string headerOf(std::size_t size, std::uint64_t sum) {
@@ -96,6 +91,34 @@ bool writeDepths(const std::string& path, const solver::Phase1Depths& depths, st
                std::fwrite(d.data(), 1, d.size(), out) == d.size();
     };
     return platform::replaceFile(path, write, &depths, error, platform::Links::Refuse);
+}
+
+// Eight bytes at a time, each word mixed in: a flipped bit anywhere changes it.
+void DepthsChecksum::add(const std::uint8_t* bytes, std::size_t size) {
+    std::uint64_t h = sum_;
+    for (std::size_t at = 0; at < size; at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + at, std::min<std::size_t>(8, size - at));
+        h = (h ^ word) * 0x9E3779B97F4A7C15u;
+        h ^= h >> 29;
+    }
+    sum_ = h;
+}
+
+std::array<std::uint8_t, 8> DepthsChecksum::bytes() const {
+    std::array<std::uint8_t, 8> bytes;
+    for (std::size_t b = 0; b < bytes.size(); ++b) {
+        bytes[b] = static_cast<std::uint8_t>(sum_ >> (8 * b));
+    }
+    return bytes;
+}
+
+bool takeKeptDepths(std::unique_ptr<std::uint8_t[]> kept, const DepthsChecksum& sum,
+                    solver::Phase1Depths& depths) {
+    const std::size_t size = depths.size();
+    const auto tail = sum.bytes();
+    return std::equal(tail.begin(), tail.end(), kept.get() + size) &&
+           depths.adopt(std::move(kept), size);
 }
 
 }  // namespace gyrelle::store

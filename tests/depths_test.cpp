@@ -38,7 +38,8 @@ struct Built {
                                     std::string error;
                                     ++writes;
                                     EXPECT_TRUE(store::writeDepths(path, d, error)) << error;
-                                }});
+                                },
+                                nullptr, nullptr});
         preparation.wait();
     }
     ~Built() { fs::remove_all(dir); }
@@ -242,12 +243,132 @@ TEST(DepthsFile, OnlyAWholeFileIsTakenAndALaterGameBuildsNothing) {
                           std::string problem;
                           return store::readDepths(path, d, problem);
                       },
-                      [&built](const solver::Phase1Depths&) { built = true; }});
+                      [&built](const solver::Phase1Depths&) { built = true; }, nullptr, nullptr});
     later.wait();
     ASSERT_NE(later.depths(), nullptr);
     EXPECT_FALSE(built);
     EXPECT_TRUE(std::equal(later.depths()->data(), later.depths()->data() + later.depths()->size(),
                            b.preparation.depths()->data()));
+}
+
+// In a page, with no thread for them: the depths sorted and built a slice at a time as
+// the page asks, after the tables, once the storage has said it has none; the same bytes
+// as a build on a thread. Read from the storage instead, nothing is built; with nowhere
+// to keep them, none are built.
+TEST(Phase1Depths, APageBuildsThemASliceAtATimeAfterAskingItsStorage) {
+    const solver::Phase1Depths& whole = *built().preparation.depths();
+    struct Page {
+        solver::Preparation preparation{false};
+        int wakes = 0, writes = 0;
+        std::function<void(bool)> answer;
+        // Calls to workOnDepths until it says there is nothing more to do now.
+        int work(double seconds) {
+            int calls = 1;
+            while (preparation.workOnDepths(seconds)) {
+                ++calls;
+            }
+            return calls;
+        }
+    };
+    {
+        Page page;
+        page.preparation.keepDepths(
+            {nullptr, [&](const solver::Phase1Depths&) { ++page.writes; },
+             [&](solver::Phase1Depths&, std::function<void(bool)> done) { page.answer = done; },
+             [&] { ++page.wakes; }});
+        EXPECT_FALSE(page.preparation.workOnDepths(1.0));  // no tables yet: nothing to do
+        page.preparation.wait();
+        ASSERT_EQ(page.wakes, 1);
+        EXPECT_GT(page.work(0.001), 1);  // the classes a part at a time, then the storage asked
+        ASSERT_TRUE(page.answer);
+        EXPECT_EQ(page.preparation.depths(), nullptr);
+        EXPECT_FALSE(page.preparation.workOnDepths(1.0));  // waiting on the storage
+        std::exchange(page.answer, nullptr)(false);
+        ASSERT_EQ(page.wakes, 2);
+        EXPECT_GT(page.work(0.01), 100);
+        ASSERT_EQ(page.writes, 1);
+        ASSERT_NE(page.preparation.depths(), nullptr);
+        const solver::Phase1Depths& d = *page.preparation.depths();
+        ASSERT_EQ(d.size(), whole.size());
+        EXPECT_TRUE(std::equal(d.data(), d.data() + d.size(), whole.data()));
+        EXPECT_FALSE(page.preparation.workOnDepths(1.0));
+        EXPECT_EQ(page.wakes, 2);
+    }
+    {
+        Page page;  // a later visit: its storage answers at once
+        page.preparation.keepDepths(
+            {nullptr, [&](const solver::Phase1Depths&) { ++page.writes; },
+             [&](solver::Phase1Depths& into, std::function<void(bool)> done) {
+                 std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[whole.size()]);
+                 std::copy(whole.data(), whole.data() + whole.size(), copy.get());
+                 done(into.adopt(std::move(copy), whole.size()));
+             },
+             [&] { ++page.wakes; }});
+        page.preparation.wait();
+        page.work(1.0);
+        ASSERT_NE(page.preparation.depths(), nullptr);
+        EXPECT_EQ(page.writes, 0);
+        EXPECT_EQ(page.wakes, 1);
+    }
+    {
+        Page page;  // nowhere to keep them
+        page.preparation.keepDepths(
+            {nullptr, nullptr,
+             [&](solver::Phase1Depths&, std::function<void(bool)> done) { done(false); },
+             [&] { ++page.wakes; }});
+        page.preparation.wait();
+        page.work(1.0);
+        EXPECT_EQ(page.preparation.depths(), nullptr);
+        EXPECT_FALSE(page.preparation.workOnDepths(1.0));
+    }
+}
+
+// As a page keeps them: the bytes, then the checksum the file's first line gives in hex,
+// least byte first, added up in parts; taken only when the two agree.
+TEST(DepthsFile, APageKeepsThemWithTheFilesChecksumAndTakesThemOnlyWhole) {
+    const Built& b = built();
+    const solver::Phase1Depths& whole = *b.preparation.depths();
+    std::ifstream in(b.file(), std::ios::binary);
+    std::string header;
+    std::getline(in, header);
+    const std::uint64_t written = std::stoull(header.substr(header.rfind(' ') + 1), nullptr, 16);
+
+    const std::size_t size = whole.size();
+    auto sumOf = [&](const std::uint8_t* bytes) {
+        store::DepthsChecksum sum(size);
+        sum.add(bytes, 4096);
+        sum.add(bytes + 4096, size / 2 - 4096);  // a multiple of eight bytes
+        sum.add(bytes + size / 2, size - size / 2);
+        return sum;
+    };
+    const store::DepthsChecksum sum = sumOf(whole.data());
+    EXPECT_EQ(sum.sum(), written);
+    const auto tail = sum.bytes();
+    EXPECT_EQ(tail[0], written & 0xFF);
+    EXPECT_EQ(tail[7], written >> 56);
+
+    // The piece as kept, one bit of byte `flip` changed (none: -1).
+    auto piece = [&](long flip) {
+        std::unique_ptr<std::uint8_t[]> kept(new std::uint8_t[size + 8]);
+        std::copy(whole.data(), whole.data() + size, kept.get());
+        std::copy(tail.begin(), tail.end(), kept.get() + size);
+        if (flip >= 0) {
+            kept[static_cast<std::size_t>(flip)] ^= 0x10;
+        }
+        return kept;
+    };
+    auto take = [&](std::unique_ptr<std::uint8_t[]> kept) {
+        const store::DepthsChecksum read = sumOf(kept.get());
+        solver::Phase1Depths d(b.preparation.tables().moves(), b.preparation.tables().classes());
+        d.sortIntoClasses();
+        const bool taken = store::takeKeptDepths(std::move(kept), read, d);
+        EXPECT_EQ(taken, d.built());
+        return taken && std::equal(d.data(), d.data() + size, whole.data());
+    };
+    const auto end = static_cast<long>(size);
+    EXPECT_TRUE(take(piece(-1)));
+    EXPECT_FALSE(take(piece(end / 3)));
+    EXPECT_FALSE(take(piece(end + 7)));  // the checksum's last byte
 }
 
 }  // namespace

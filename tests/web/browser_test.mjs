@@ -905,6 +905,51 @@ await test('on a phone a notice covers no control, and a message closes with a t
       : 'the download lacks the solve imported';
 });
 
+// Phase 1's whole depths: after the first hint's tables, built between the page's frames
+// and kept in the browser's storage; a later visit reads them back and builds nothing.
+await test('the solver\'s large table is built between frames, kept, and read next time',
+           async () => {
+  await fresh();
+  const said = [];
+  page.on('console', (message) => said.push(message.text()));
+  const told = (words) => page.waitForEvent('console', {
+    predicate: (message) => message.text().includes(words), timeout: 900000 });
+  const hint = () => page.evaluate(() => {
+    window.dispatchEvent(new KeyboardEvent('keydown', { key: 'h', code: 'KeyH' }));
+  });
+  await page.evaluate(() => {
+    window.framesDrawn = 0;
+    const tick = () => { ++window.framesDrawn; requestAnimationFrame(tick); };
+    requestAnimationFrame(tick);
+  });
+  const built = told('the solver\'s table was built');
+  await hint();
+  await built;
+  // Seconds of building: a page that stopped for them would have drawn next to nothing.
+  const frames = await page.evaluate(() => window.framesDrawn);
+  if (frames < 100) return `only ${frames} frames while the table was built`;
+  const keys = () => page.evaluate(() => new Promise((resolve) => {
+    const open = indexedDB.open('gyrelle-kept');
+    open.onsuccess = () => {
+      const all = open.result.transaction('kept').objectStore('kept').getAllKeys();
+      all.onsuccess = () => { open.result.close(); resolve(all.result); };
+    };
+  }));
+  for (let tries = 0; tries < 3000 && !(await keys()).length; ++tries) {
+    await page.waitForTimeout(100);
+  }
+  if (String(await keys()) !== 'gyrelle depths 1') return `kept: ${await keys()}`;
+  said.length = 0;
+  await page.reload();
+  if (!(await started()).ok) return 'no cube after the reload';
+  const read = told('the solver\'s table was read');
+  await hint();
+  await read;
+  await page.waitForTimeout(500);
+  const again = said.filter((line) => line.includes('table was built'));
+  return again.length ? `built again: ${again}` : null;
+});
+
 await browser.close();
 server.close();
 if (problems.length) console.log('page errors:', problems.join('; '));

@@ -34,14 +34,21 @@ class Solver {
     static constexpr int kMostTurns = 21;
     // The search's own time (not the frames between its slices) a shorter solution is
     // looked for within, from the start: long enough for 20 turns or fewer on nearly
-    // every position, short enough not to keep a hint waiting.
+    // every position, short enough not to keep a hint waiting. As WebAssembly the same
+    // search takes about 1.5 times as long: as much of it in a page.
+#ifdef __EMSCRIPTEN__
+    static constexpr double kShortening = 0.075;
+#else
     static constexpr double kShortening = 0.05;
+#endif
 
     // `tables` must be built; `depths`, where there are any, built on them.
     explicit Solver(const Tables& tables, const Phase1Depths* depths = nullptr)
         : t_(tables), givenDepths_(depths) {}
     // Phase 1's whole depths, from the next start on: the same answers, found sooner.
-    void setDepths(const Phase1Depths* depths) { givenDepths_ = depths; }
+    void setDepths(const Phase1Depths* depths) {
+        givenDepths_ = depths;
+    }
 
     // Turns (half turns count one) that solve `cube`, at most `most` of them; none for the
     // solved cube. Nothing only when no solution so short was found. With `shorten`, a
@@ -53,9 +60,13 @@ class Solver {
     // shorter one it finds depends on the time it is given).
     void start(const Cubies& cube, int most = kMostTurns, bool shorten = false);
     bool work(std::int64_t nodes);
-    const std::optional<Turns>& answer() const { return best_; }
+    const std::optional<Turns>& answer() const {
+        return best_;
+    }
     // The nodes of both phases searched since start.
-    std::int64_t nodes() const { return nodes_; }
+    std::int64_t nodes() const {
+        return nodes_;
+    }
 
   private:
     // A node of each phase: its coordinates, and its depths in the phase's pruning tables.
@@ -91,9 +102,15 @@ class Solver {
     const Tables& t_;
     const Phase1Depths* givenDepths_;
     const Phase1Depths* depths_ = nullptr;  // those of the search under way
-    const MoveTables& moves() const { return t_.moves(); }
-    const SymmetryClasses& classes() const { return t_.classes(); }
-    const PruningTables& pruning() const { return t_.pruning(); }
+    const MoveTables& moves() const {
+        return t_.moves();
+    }
+    const SymmetryClasses& classes() const {
+        return t_.classes();
+    }
+    const PruningTables& pruning() const {
+        return t_.pruning();
+    }
     Cubies seen_[6];
     Node1 start_[6];
     int least_[6] = {};

@@ -106,7 +106,7 @@ bool pageWork() {
 }
 
 void keepDepthsInThePage() {
-    if (!platform::roomFor(80)) {
+    if (!platform::deviceHasMemory(2)) {
         return;  // they take 70 MB, and as much again while read or kept
     }
     solver::Preparation::Keeping keeping;

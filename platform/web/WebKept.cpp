@@ -34,9 +34,9 @@ EM_JS(void, openPieces, (), {
     });
 });
 
-EM_JS(bool, roomForMegabytes, (int megabytes), {
-    var gigabytes = navigator.deviceMemory;
-    return !gigabytes || gigabytes * 1024 >= 8 * megabytes;
+EM_JS(bool, deviceHas, (int gigabytes), {
+    var has = navigator.deviceMemory;
+    return !has || has >= gigabytes;
 });
 
 // A piece is a Blob, put in and read out a few megabytes a task, so that no frame waits
@@ -123,8 +123,8 @@ EM_JS(void, workSoon, (), {
 
 }  // namespace
 
-bool roomFor(int megabytes) {
-    return roomForMegabytes(megabytes);
+bool deviceHasMemory(int gigabytes) {
+    return deviceHas(gigabytes);
 }
 
 void readKept(const char* name, std::uint8_t* into, std::size_t size,

@@ -9,8 +9,9 @@ namespace gyrelle::platform {
 // are all read back at each start): read only when asked, written whole or not at all.
 // One read at a time.
 
-// Whether this device has the memory for `megabytes` more (where the browser says).
-bool roomFor(int megabytes);
+// Whether this device has at least `gigabytes` of memory: true where the browser does not
+// say (only some do, navigator.deviceMemory).
+bool deviceHasMemory(int gigabytes);
 
 // What is kept under `name` into `into` when it is exactly `size` bytes: then `done`
 // (true), else `done` (false: nothing kept, another size, no storage), later.

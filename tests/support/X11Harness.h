@@ -147,10 +147,14 @@ inline std::string windowTitle(Display* dpy, Window w) {
     return text;
 }
 
-// The window titled `title`; with `pid`, only one made by that process (a window of a
-// process that has just ended may linger a moment).
+// The window titled `title`, or "<words> - `title`" (the game says what is happening there,
+// and may do so before its window is first looked for); with `pid`, only one made by that
+// process (a window of a process that has just ended may linger a moment).
 inline Window findWindow(Display* dpy, Window w, const char* title, pid_t pid = -1) {
-    if (windowTitle(dpy, w) == title && (pid < 0 || windowPid(dpy, w) == pid)) {
+    const std::string seen = windowTitle(dpy, w);
+    const std::string after = std::string(" - ") + title;
+    if ((seen == title || (seen.size() > after.size() && seen.ends_with(after))) &&
+        (pid < 0 || windowPid(dpy, w) == pid)) {
         return w;
     }
     Window root, parent, *children = nullptr;

@@ -174,8 +174,10 @@ for (let round = 0; round < rounds; ++round) {
   await page.goto(url + '#position=UFURULUBULULBRFLDLBUBRFLBDBDBDRDLDFDRURFLBRDRFUFLBRFDF');
   await page.waitForTimeout(500);
   figures.hardGap.push(await hintGap(page, ['h']));
+  // At rest: the game opened afresh, no hint asked (after one the page builds the
+  // solver's large table for half a minute, between its frames).
   for (const [name, target] of [['game', url], ['blank', 'about:blank']]) {
-    if (target !== url) await page.goto(target);
+    await page.goto(target);
     await page.waitForTimeout(2000);  // settle
     const before = chromiumCpu();
     await page.waitForTimeout(seconds * 1000);

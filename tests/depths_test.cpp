@@ -1,6 +1,9 @@
 // Phase 1's whole depths: built once, as the game builds them (a Preparation that keeps
 // them in a file), held to a plain search; the solver's answers with them; the file.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -321,6 +324,38 @@ TEST(Phase1Depths, APageBuildsThemASliceAtATimeAfterAskingItsStorage) {
         EXPECT_EQ(page.preparation.depths(), nullptr);
         EXPECT_FALSE(page.preparation.workOnDepths(1.0));
     }
+}
+
+// Where the memory for them is not to be had, none are built and the game goes on (it
+// once ended on the failed allocation). In a child process held to the address space it
+// has and 32 MB more: room for the classes (4 MB), not for the depths (70 MB).
+TEST(Phase1Depths, WithNoMemoryForThemNoneAreBuiltAndNothingEnds) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than such a limit";
+#endif
+    const solver::Preparation& p = built().preparation;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool ok = false;
+        try {  // nothing of the test's own must run on in the child
+            long pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            const auto room =
+                static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+            const rlimit limit{room + (32 << 20), room + (32 << 20)};
+            solver::Phase1Depths d(p.tables().moves(), p.tables().classes());
+            const std::atomic<bool> never{false};
+            ok = setrlimit(RLIMIT_AS, &limit) == 0 && d.sortIntoClasses() && !d.build(never) &&
+                 d.failed() && !d.built() && !d.buildSome(1);
+        } catch (...) {
+        }
+        _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "the child ended on signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // As a page keeps them: the bytes, then the checksum the file's first line gives in hex,

@@ -132,7 +132,7 @@ void keepDepthsInThePage() {
             nullptr);
     };
     keeping.write = [](const solver::Phase1Depths& built) {
-        platform::logMessage("the solver's table was built; it is kept in this browser");
+        platform::logMessage("the solver's table was built");
         startSumming(built.data(), built.size(), true);
     };
     keeping.wake = [] { platform::workBetweenFrames(pageWork); };

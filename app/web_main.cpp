@@ -107,7 +107,9 @@ bool pageWork() {
 
 void keepDepthsInThePage() {
     if (!platform::deviceHasMemory(2)) {
-        return;  // they take 70 MB, and as much again while read or kept
+        // They take 70 MB, and as much again while read or kept.
+        platform::logMessage("the solver's large table is not built: this device has under 2 GB");
+        return;
     }
     solver::Preparation::Keeping keeping;
     keeping.ask = [](solver::Phase1Depths& into, std::function<void(bool)> done) {
